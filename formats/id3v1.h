@@ -1,0 +1,65 @@
+// The 128-byte ID3v1 record at the end of an MP3 file.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "formats/bytesource.h"
+#include "platform/fileio.h"
+
+namespace vq {
+
+struct ID3v1Record {
+  char Header[3];
+  char Title[30];
+  char Artist[30];
+  char Album[30];
+  char Year[4];
+  char Comment[30];
+  std::uint8_t Genre;
+};
+static_assert(sizeof(ID3v1Record) == 128);
+
+// Decoded values, spaces removed at both ends (only spaces: NUL characters stay).
+struct ID3v1Values {
+  std::u16string title, artist, album, year, comment;
+  int genre = 0;
+};
+
+// The record of a source, when it has one (length >= 128 and "TAG" at length - 128).
+std::optional<ID3v1Record> ReadID3v1(const ByteSource& src);
+ID3v1Values DecodeID3v1(const ID3v1Record& rec);
+
+// Encodes text into a field of `width` bytes: code page 932, padded with spaces, cut to
+// the width; a double-byte character cut by the limit is dropped and its byte becomes
+// a space.
+void EncodeID3v1Field(std::u16string_view text, char* field, std::size_t width);
+
+// The genre field as the main window converts it: spaces removed at both ends, "0" put
+// in front, converted to a number (halves to even); throws Error(TypeMismatch) for text
+// that is not a number and Error(Overflow) outside 0-255.
+std::uint8_t ConvertGenreField(std::u16string_view field);
+
+// The main window's six values in field order: title, artist, album, comment, year, genre.
+struct ID3v1Fields {
+  std::u16string title, artist, album, comment, year, genre;
+};
+
+// Builds the record from the main window's values: leading spaces are removed from the
+// five texts only when an existing tag is replaced. Throws like ConvertGenreField.
+ID3v1Record BuildID3v1FromFields(const ID3v1Fields& fields, bool replacing);
+
+// Writes a record over the last 128 bytes (replace) or appends it.
+void WriteID3v1(RawFile& file, const ID3v1Record& rec, bool replace);
+
+// The batch's ID3v1 step on an open file: an existing record keeps year, comment and
+// genre (and is left alone when createNewOnly); a missing one is appended with empty
+// year and comment and genre 0. A file shorter than 128 bytes throws
+// Error(InvalidArgument). Returns whether the file was written.
+bool WriteBatchID3v1(RawFile& file, std::u16string_view title, std::u16string_view artist,
+                     std::u16string_view album, bool createNewOnly);
+
+}  // namespace vq

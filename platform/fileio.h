@@ -1,0 +1,135 @@
+// Raw file access, folders and file times: the POSIX layer that every tag read and
+// write goes through. Failures are thrown as vq::Error with a kind that the windows
+// turn into the "更新エラー" message (PathFileAccess) or a Japanese description.
+//
+// Every operation passes one counting check point, so tests can make the k-th file
+// operation fail with a chosen errno (see FaultInjection).
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <ctime>
+#include <exception>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vq {
+
+enum class ErrorKind {
+  PathFileAccess,   // read-only file, EACCES, EPERM, EROFS: reported as "更新エラー"
+  FileNotFound,
+  PathNotFound,
+  DiskFull,
+  Io,
+  Overflow,
+  TypeMismatch,
+  InvalidArgument,
+  TagTooLong,       // a tag that claims more bytes than its file holds
+};
+
+// Japanese description of an error kind, ending in "。".
+std::u16string ErrorDescription(ErrorKind kind);
+
+class Error : public std::exception {
+ public:
+  explicit Error(ErrorKind kind);
+  Error(ErrorKind kind, std::u16string description);
+  ErrorKind kind() const { return kind_; }
+  const std::u16string& description() const { return description_; }
+  const char* what() const noexcept override { return what_.c_str(); }
+
+ private:
+  ErrorKind kind_;
+  std::u16string description_;
+  std::string what_;
+};
+
+// The error kind of an errno value.
+ErrorKind KindFromErrno(int err);
+[[noreturn]] void ThrowErrno(int err);
+
+// The operations the fault injection can pick.
+enum class FileOp { Open, Read, Write, Sync, Close, Remove, Rename, Chmod, List, Stat, SetTimes };
+
+// Test hook: the k-th file operation (counting from 1, of the chosen kind or of any
+// kind) fails with errno `err`. One failure per arming.
+struct FaultInjection {
+  static void FailAt(long k, int err, std::optional<FileOp> only = std::nullopt);
+  static void Reset();              // disarm and reset the counter
+  static long Count();              // operations seen since the last Reset
+  static bool Fired();              // whether the armed failure happened
+  static void CheckPoint(FileOp op);  // called by every operation; throws when armed
+};
+
+// A raw binary file. Closed by the destructor (silently) or by Close().
+class RawFile {
+ public:
+  enum class Mode {
+    Read,       // existing file, read only
+    ReadWrite,  // existing file, read and write; a read-only file fails with PathFileAccess
+    Create,     // create or truncate, read and write
+  };
+
+  RawFile() = default;
+  RawFile(const std::string& path, Mode mode);  // throws Error
+  RawFile(RawFile&& other) noexcept;
+  RawFile& operator=(RawFile&& other) noexcept;
+  RawFile(const RawFile&) = delete;
+  RawFile& operator=(const RawFile&) = delete;
+  ~RawFile();
+
+  bool IsOpen() const { return fd_ >= 0; }
+  std::uint64_t Length() const;
+  // Reads n bytes at offset; bytes beyond the end of the file read as zero.
+  void ReadAt(std::uint64_t offset, void* buf, std::size_t n) const;
+  // Reads up to n bytes at offset, returns how many the file had.
+  std::size_t ReadSomeAt(std::uint64_t offset, void* buf, std::size_t n) const;
+  void WriteAt(std::uint64_t offset, const void* buf, std::size_t n);
+  void Sync();
+  void Close();  // throws when the close reports an error
+  int fd() const { return fd_; }
+  const std::string& path() const { return path_; }
+
+ private:
+  int fd_ = -1;
+  std::string path_;
+};
+
+// Copies `length` bytes from `from` at `fromOffset` to `to` at `toOffset`
+// (copy_file_range where it works, else large blocks).
+void CopyBytes(const RawFile& from, std::uint64_t fromOffset, RawFile& to, std::uint64_t toOffset,
+               std::uint64_t length);
+
+bool FileExists(const std::string& path);          // regular file (or link to one)
+bool IsReadOnly(const std::string& path);          // owner write bit clear
+void RemoveFile(const std::string& path);          // throws Error
+void RenameFile(const std::string& from, const std::string& to);  // throws Error; atomic replace
+void CopyPermissions(const std::string& from, const std::string& to);  // throws Error
+void SyncFolder(const std::string& folder);        // fsync of a folder; silent
+
+// Last-modified time, truncated to the second; nullopt when the file cannot be examined.
+std::optional<std::time_t> ModifiedTime(const std::string& path);
+
+// Sets last-access and last-modified to t (one-second resolution); silent on failure.
+void SetFileTimes(const std::string& path, std::time_t t);
+
+struct Mp3FileInfo {
+  std::string name;      // bare file name
+  std::time_t modified;  // local last-modified, whole seconds (0 when unknown)
+  bool readOnly;
+};
+
+// MP3 files of one folder (regular files or links to them, name ending ".mp3" in any
+// case, names starting "." hidden), in the directory's own order. Throws Error when
+// the folder cannot be read.
+std::vector<Mp3FileInfo> ListMp3Files(const std::string& folder);
+
+// Names of the direct subfolders (hidden ones left out) in the directory's own order.
+std::vector<std::string> ListSubfolderNames(const std::string& folder);
+
+// Full paths of the direct subfolders, sorted by name case-insensitively.
+std::vector<std::string> ListSubfoldersSorted(const std::string& folder);
+
+}  // namespace vq

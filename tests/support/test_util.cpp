@@ -1,0 +1,145 @@
+#include "test_util.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include <taglib/attachedpictureframe.h>
+#include <taglib/id3v1tag.h>
+#include <taglib/id3v2frame.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/id3v2frame.h>
+#include <iconv.h>
+
+namespace fs = std::filesystem;
+
+namespace vqtest {
+
+std::string DataPath(const std::string& name) { return std::string(VQ_TEST_DATA) + "/" + name; }
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  fs::create_directories(fs::path(path).parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) throw std::runtime_error("cannot write " + path);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+TempDir::TempDir() {
+  std::string tmpl = (fs::temp_directory_path() / "vqtest-XXXXXX").string();
+  if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
+  path_ = tmpl;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  // Give back write permission so read-only test files can be removed.
+  for (auto it = fs::recursive_directory_iterator(path_, ec); !ec && it != fs::recursive_directory_iterator(); ++it)
+    ::chmod(it->path().c_str(), it->is_directory() ? 0755 : 0644);
+  ::chmod(path_.c_str(), 0755);
+  fs::remove_all(path_, ec);
+}
+
+std::string TempDir::CopyFixture(const std::string& fixture, const std::string& rel) const {
+  std::string dst = path_ + "/" + rel;
+  WriteBytes(dst, ReadBytes(DataPath(fixture)));
+  return dst;
+}
+
+std::string TempDir::MakeDir(const std::string& rel) const {
+  std::string p = path_ + "/" + rel;
+  fs::create_directories(p);
+  return p;
+}
+
+namespace {
+
+// Shift-JIS (code page 932) for ID3v1 fields and for ID3v2 frames with encoding 0,
+// converted by iconv, so the check does not reuse the program's own tables.
+TagLib::String FromCp932(const TagLib::ByteVector& data) {
+  iconv_t cd = iconv_open("UTF-8", "CP932");
+  std::string in(data.data(), data.size());
+  auto nul = in.find('\0');
+  if (nul != std::string::npos) in.resize(nul);
+  std::string out(in.size() * 4 + 4, '\0');
+  char* ip = in.data();
+  char* op = out.data();
+  size_t il = in.size(), ol = out.size();
+  iconv(cd, &ip, &il, &op, &ol);
+  iconv_close(cd);
+  out.resize(out.size() - ol);
+  return TagLib::String(out, TagLib::String::UTF8);
+}
+
+class Cp932V1Handler : public TagLib::ID3v1::StringHandler {
+ public:
+  TagLib::String parse(const TagLib::ByteVector& data) const override {
+    return FromCp932(data).stripWhiteSpace();
+  }
+};
+
+class Cp932V2Handler : public TagLib::ID3v2::Latin1StringHandler {
+ public:
+  TagLib::String parse(const TagLib::ByteVector& data) const override { return FromCp932(data); }
+};
+
+void InstallHandlers() {
+  static Cp932V1Handler v1;
+  static Cp932V2Handler v2;
+  static bool done = false;
+  if (!done) {
+    TagLib::ID3v1::Tag::setStringHandler(&v1);
+    TagLib::ID3v2::Tag::setLatin1StringHandler(&v2);
+    done = true;
+  }
+}
+
+}  // namespace
+
+TagLibView ReadWithTagLib(const std::string& path) {
+  InstallHandlers();
+  TagLibView v;
+  TagLib::MPEG::File f(path.c_str(), false);
+  if (!f.isValid()) return v;
+  if (f.hasID3v2Tag()) {
+    auto* tag = f.ID3v2Tag();
+    v.hasV2 = true;
+    v.v2Major = static_cast<int>(tag->header()->majorVersion());
+    for (auto* frame : tag->frameList()) {
+      std::string id(frame->frameID().data(), frame->frameID().size());
+      v.ids.push_back(id);
+      if (auto* pic = dynamic_cast<TagLib::ID3v2::AttachedPictureFrame*>(frame)) {
+        auto data = pic->picture();
+        v.pictures.emplace_back(data.data(), data.size());
+      } else {
+        v.texts.emplace(id, frame->toString().to8Bit(true));
+      }
+    }
+  }
+  if (f.hasID3v1Tag()) {
+    auto* t = f.ID3v1Tag();
+    v.hasV1 = true;
+    v.v1Title = t->title().to8Bit(true);
+    v.v1Artist = t->artist().to8Bit(true);
+    v.v1Album = t->album().to8Bit(true);
+    v.v1Comment = t->comment().to8Bit(true);
+    v.v1Year = t->year();
+    v.v1Genre = t->genreNumber();
+  }
+  return v;
+}
+
+}  // namespace vqtest

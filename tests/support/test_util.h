@@ -1,0 +1,49 @@
+// Helpers shared by the tests: fixture files, temporary folders, byte files, and an
+// independent read-back through TagLib.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace vqtest {
+
+// Path of a file in tests/data.
+std::string DataPath(const std::string& name);
+
+std::string ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::string& bytes);
+
+// A fresh folder under the system's temporary folder, removed with its contents.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  // path() + "/" + rel
+  std::string operator/(const std::string& rel) const { return path_ + "/" + rel; }
+  // Copies a fixture from tests/data to rel (folders created), returns the full path.
+  std::string CopyFixture(const std::string& fixture, const std::string& rel) const;
+  // Creates the folders of rel.
+  std::string MakeDir(const std::string& rel) const;
+
+ private:
+  std::string path_;
+};
+
+// What an independent reader (TagLib) sees in a file's ID3v2 tag.
+struct TagLibView {
+  bool hasV2 = false;
+  int v2Major = 0;
+  std::vector<std::string> ids;                       // frame ids in file order
+  std::multimap<std::string, std::string> texts;      // id -> text (UTF-8), text-like frames
+  std::vector<std::string> pictures;                  // APIC picture data
+  bool hasV1 = false;
+  std::string v1Title, v1Artist, v1Album, v1Comment;  // UTF-8 as TagLib decodes Latin-1
+  unsigned v1Year = 0, v1Genre = 0;
+};
+TagLibView ReadWithTagLib(const std::string& path);
+
+}  // namespace vqtest
