@@ -14,6 +14,8 @@ struct Tables {
   // Pairs indexed by (lead - 0x80) * 256 + trail; lead 0x80..0xFF.
   std::array<char16_t, 128 * 256> pair{};
   std::array<std::uint16_t, 65536> encode{};
+  // Characters whose code decodes back to the same character.
+  std::array<bool, 65536> roundTrip{};
 };
 
 // Converts `in` with `cd`; returns the number of output bytes, or -1 when iconv rejects it.
@@ -74,6 +76,12 @@ std::unique_ptr<Tables> Build() {
   t->encode[0xF8F3] = 0xFF;
   iconv_close(dec);
   iconv_close(enc);
+  for (int c = 0; c < 0x10000; ++c) {
+    std::uint16_t code = t->encode[c];
+    char16_t back = code > 0xFF ? (code >> 8 >= 0x80 ? t->pair[((code >> 8) - 0x80) * 256 + (code & 0xFF)] : kReplacement)
+                                : t->single[code];
+    t->roundTrip[c] = back == c;
+  }
   return t;
 }
 
@@ -110,7 +118,7 @@ std::u16string Decode(std::string_view bytes) {
 
 std::uint16_t EncodeChar(char16_t c) { return T().encode[c]; }
 
-bool CanEncode(char16_t c) { return c == u'?' || T().encode[c] != 0x3F; }
+bool CanEncode(char16_t c) { return T().roundTrip[c]; }
 
 bool CanEncode(std::u16string_view s) {
   for (char16_t c : s)

@@ -31,7 +31,9 @@ std::u16string Decode(std::string_view bytes);
 // double-byte character, and 0x3F ("?") for a character the code page cannot hold.
 std::uint16_t EncodeChar(char16_t c);
 
-// Whether the code page holds the character (U+003F itself is representable).
+// Whether the code page holds the character exactly: its code decodes back to it.
+// (Encode maps a few more to their nearest code, e.g. U+301C WAVE DASH to 0x8160,
+// which reads back as U+FF5E.)
 bool CanEncode(char16_t c);
 bool CanEncode(std::u16string_view s);
 

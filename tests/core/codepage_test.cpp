@@ -49,3 +49,18 @@ TEST(Text, Utf8RoundTripAndNumberForms) {
   EXPECT_EQ(RoundHalfEven(61.5), 62);
   EXPECT_EQ(RoundHalfEven(39062.5), 39062);
 }
+
+TEST(CodePage, HoldsOnlyWhatReadsBackTheSame) {
+  // WAVE DASH and the yen sign have a nearest code that reads back as another character.
+  EXPECT_FALSE(cp932::CanEncode(u'\u301C'));
+  EXPECT_FALSE(cp932::CanEncode(u'\u00A5'));
+  EXPECT_EQ(cp932::Encode(u"\u301C"), "\x81\x60");
+  EXPECT_TRUE(cp932::CanEncode(u'\uFF5E'));
+  for (unsigned c = 0; c < 0x10000; ++c) {
+    if (c >= 0xD800 && c <= 0xDFFF) continue;
+    char16_t ch = static_cast<char16_t>(c);
+    if (cp932::CanEncode(ch)) {
+      ASSERT_EQ(cp932::Decode(cp932::Encode(std::u16string(1, ch))), std::u16string(1, ch)) << std::hex << c;
+    }
+  }
+}
