@@ -49,26 +49,45 @@ std::string TextFrameBody(std::u16string_view text);
 // Body of the comment frame: encoding byte, "jpn", an empty description (one zero or
 // one zero unit), then the text.
 std::string CommentFrameBody(std::u16string_view text);
-// A field or batch frame: COMM gets the comment form, every other id a text frame.
+// A field or batch frame made from a value alone: COMM gets the comment form, TXXX
+// and WXXX an empty description before the value (so that the value is what readers
+// find behind the last zero), every other id a text frame.
 OutFrame MakeTextFrame(std::string_view id, std::u16string_view text);
 
 // The v2.3 id of a v2.2 id by the full mapping of the two versions; empty when it has
 // no v2.3 form (CRM).
 std::string MapV22Id(std::string_view id3);
 
-// A frame read from an old tag, as it is carried over whole: v2.2 frames under their
-// v2.3 ids (PIC converted to APIC), v2.4 text encodings 2 and 3 re-encoded as 1.
-// nullopt when the frame has no v2.3 form or the entry holds no frame.
+// A frame read from an old tag, as it is carried over whole: its original body bytes
+// and, for a v2.3 frame, its original flags. v2.2 frames go under their v2.3 ids (PIC
+// becomes APIC with a MIME type, LNK's linked id is mapped too) with flags 0; v2.4
+// frames keep their ids, get their flags moved to the v2.3 positions, and lose their
+// frame unsynchronisation and data length indicator. Text encodings 2 (UTF-16BE) and 3
+// (UTF-8), which v2.3 does not know, are re-encoded as 1 (FF FE, UTF-16LE) in the frames
+// whose layout is known (text, TXXX, COMM, USLT, USER, WXXX, APIC, GEOB, SYLT, OWNE,
+// COMR). nullopt when the frame has no v2.3 form (CRM) or the entry holds no frame.
 std::optional<OutFrame> CarryOverFrame(const V2FrameEntry& entry);
 
+// Bytes the frames take in a tag (headers included): the needed size N.
+std::int64_t FramesSize(const std::vector<OutFrame>& frames);
+
 // Tag size a rebuild uses for N bytes of frames: ((N + 10) div 256 + 2) * 256 - 10.
+// Throws Error(Overflow) when it does not fit the header's 28 bits.
 std::int32_t RoundedTagSize(std::int64_t n);
+
+// Largest tag size the header's four 7-bit groups hold.
+inline constexpr std::int32_t kMaxTagSize = 0x0FFFFFFF;
 
 // Writes a v2.3 tag of size `tagSize` with the frames into the file at `path` whose
 // current tag size is `oldTagSize` (0 without a tag): in place over the old tag when
-// `inPlace`, else through the temporary file. Throws vq::Error on failure; the file is
-// then unchanged (or, in place, the failure happened before the first byte changed)
-// and no temporary file is left. Calls reporter.ShowV2Marks() and Yield().
+// `inPlace` (then tagSize must equal oldTagSize), else through the temporary file.
+// Before anything is created or changed: the MP3 file is opened for writing (a
+// read-only file fails with PathFileAccess), a tag claiming more bytes than the file
+// has fails with TagTooLong, and a file whose header no longer shows a tag of
+// `oldTagSize` fails too. Throws vq::Error on failure; the file is then unchanged (in
+// place, the failure happened at the one write of the tag region) and no temporary
+// file is left. Calls reporter.ShowV2Marks() before the tag is written, and, in a
+// rebuild, reporter.Yield() once before the rename.
 void WriteTagFile(const std::string& path, const std::vector<OutFrame>& frames, std::int32_t tagSize,
                   std::int32_t oldTagSize, bool inPlace, WriteReporter& reporter);
 
@@ -77,7 +96,8 @@ struct EditorWriteInput {
   std::array<std::u16string, 7> EditorFields;   // title, album, artist, composer, comment, year, genre
   std::vector<std::u16string>* KeptFrameLines = nullptr;  // "id:text", rewritten where converted or dropped
   // Parallel to KeptFrameLines: the old frame each line came from (nullptr for none),
-  // so that it can be carried over whole.
+  // so that it can be carried over whole. Used when the entry was read from a file and
+  // its id is the line's id.
   std::vector<const V2FrameEntry*> keptSources;
   std::u16string folderPrefix;  // ends in "/"
   std::u16string fileName;
@@ -87,8 +107,19 @@ struct EditorWriteInput {
   std::time_t recordedDate = 0;
 };
 
+// The frames the editor's write produces, and the kept lines as they become: a
+// v2.2 id converted ("TT1:x" becomes "TIT1:x"), a line without v2.3 form emptied.
+// Lines are only rewritten in the caller's list when the write succeeds.
+struct EditorFrames {
+  std::vector<OutFrame> frames;
+  std::vector<std::u16string> lines;
+};
+// Throws Error(Overflow) when a field or kept value takes more than 32,767 bytes.
+EditorFrames BuildEditorFrames(const EditorWriteInput& in);
+
 // The editor's write. Failures are reported through the reporter; returns whether the
-// tag was written.
+// tag was written. On success V2TagSize holds the new size after a rebuild, the kept
+// lines are rewritten, and with keepDate the file gets recordedDate.
 bool WriteV2Tag(EditorWriteInput& in, WriteReporter& reporter);
 
 // The batch's write for one file: frames in order, E the existing tag size (0 without a

@@ -1,0 +1,201 @@
+// ID3v2.3 frames as the writer makes them: text and comment bodies, the editor's frame
+// list and the v2.2 id mapping.
+#include <algorithm>
+
+#include "formats/id3v2_writer.h"
+#include "formats/module0.h"
+#include "platform/codepage.h"
+#include "platform/fileio.h"
+
+namespace vq {
+
+namespace {
+
+// Byte counts of texts are 16-bit: a longer field or kept value is an overflow.
+constexpr int kMaxValueBytes = 32767;
+
+void AppendUtf16Le(std::string& out, std::u16string_view text) {
+  for (char16_t c : text) {
+    out.push_back(static_cast<char>(c & 0xFF));
+    out.push_back(static_cast<char>(c >> 8));
+  }
+}
+
+std::string CodePageBytes(std::u16string_view text) {
+  std::vector<std::uint8_t> bytes;
+  EncodeFrameText(text, bytes);  // encoding byte 0, then the text
+  return std::string(bytes.begin() + 1, bytes.end());
+}
+
+// Frame ids are ASCII; a unit outside one byte cannot be part of one.
+std::string NarrowId(std::u16string_view id) {
+  std::string out;
+  out.reserve(id.size());
+  for (char16_t c : id) out.push_back(c <= 0xFF ? static_cast<char>(c) : '?');
+  return out;
+}
+
+std::u16string WidenId(std::string_view id) {
+  std::u16string out;
+  out.reserve(id.size());
+  for (char c : id) out.push_back(static_cast<unsigned char>(c));
+  return out;
+}
+
+struct IdPair {
+  const char* v22;
+  const char* v23;
+};
+
+// Every v2.2 frame with a v2.3 form. CRM (encrypted meta frame) has none.
+constexpr IdPair kV22ToV23[] = {
+    // text
+    {"TT1", "TIT1"}, {"TT2", "TIT2"}, {"TT3", "TIT3"}, {"TP1", "TPE1"}, {"TP2", "TPE2"},
+    {"TP3", "TPE3"}, {"TP4", "TPE4"}, {"TCM", "TCOM"}, {"TXT", "TEXT"}, {"TLA", "TLAN"},
+    {"TCO", "TCON"}, {"TAL", "TALB"}, {"TPA", "TPOS"}, {"TRK", "TRCK"}, {"TRC", "TSRC"},
+    {"TYE", "TYER"}, {"TDA", "TDAT"}, {"TIM", "TIME"}, {"TRD", "TRDA"}, {"TMT", "TMED"},
+    {"TFT", "TFLT"}, {"TBP", "TBPM"}, {"TCR", "TCOP"}, {"TPB", "TPUB"}, {"TEN", "TENC"},
+    {"TSS", "TSSE"}, {"TOF", "TOFN"}, {"TLE", "TLEN"}, {"TSI", "TSIZ"}, {"TDY", "TDLY"},
+    {"TKE", "TKEY"}, {"TOT", "TOAL"}, {"TOA", "TOPE"}, {"TOL", "TOLY"}, {"TOR", "TORY"},
+    {"TXX", "TXXX"},
+    // URL
+    {"WAF", "WOAF"}, {"WAR", "WOAR"}, {"WAS", "WOAS"}, {"WCM", "WCOM"}, {"WCP", "WCOP"},
+    {"WPB", "WPUB"}, {"WXX", "WXXX"},
+    // other
+    {"COM", "COMM"}, {"ULT", "USLT"}, {"SLT", "SYLT"}, {"IPL", "IPLS"}, {"UFI", "UFID"},
+    {"CNT", "PCNT"}, {"POP", "POPM"}, {"GEO", "GEOB"}, {"CRA", "AENC"}, {"MCI", "MCDI"},
+    {"ETC", "ETCO"}, {"MLL", "MLLT"}, {"STC", "SYTC"}, {"RVA", "RVAD"}, {"EQU", "EQUA"},
+    {"REV", "RVRB"}, {"BUF", "RBUF"}, {"LNK", "LINK"}, {"PIC", "APIC"},
+};
+
+constexpr const char* kFieldIds[7] = {"TIT2", "TALB", "TPE1", "TCOM", "COMM", "TYER", "TCON"};
+
+void CheckValueBytes(std::u16string_view text) {
+  if (ByteLength(text) > kMaxValueBytes) throw Error(ErrorKind::Overflow);
+}
+
+}  // namespace
+
+std::u16string UpdateErrorText(const std::u16string& folderPrefix, const std::u16string& fileName) {
+  return u"ファイルの属性が読み取り専用になっていませんか?\r\n" + folderPrefix + u"\r\n" + fileName;
+}
+
+std::string TextFrameBody(std::u16string_view text) {
+  std::string body;
+  if (cp932::CanEncode(text)) {
+    body.push_back('\0');
+    body += CodePageBytes(text);
+  } else {
+    // Code page 932 would turn characters into "?": keep them in UTF-16.
+    body.reserve(3 + text.size() * 2);
+    body.append("\x01\xFF\xFE", 3);
+    AppendUtf16Le(body, text);
+  }
+  return body;
+}
+
+std::string CommentFrameBody(std::u16string_view text) {
+  std::string body;
+  if (cp932::CanEncode(text)) {
+    body.append("\0jpn\0", 5);
+    body += CodePageBytes(text);
+  } else {
+    // The empty description is one zero unit without a byte-order mark, so that the
+    // text's FF FE is the only mark: readers that switch modes at each mark still find
+    // the text behind the last zero.
+    body.append("\x01jpn\0\0\xFF\xFE", 8);
+    AppendUtf16Le(body, text);
+  }
+  return body;
+}
+
+OutFrame MakeTextFrame(std::string_view id, std::u16string_view text) {
+  OutFrame f;
+  f.id = std::string(id);
+  if (id == "COMM") {
+    f.body = CommentFrameBody(text);
+  } else if (id == "TXXX") {
+    // Empty description, then the value: the comment's form without the language.
+    std::string c = CommentFrameBody(text);
+    f.body = c.substr(0, 1) + c.substr(4);
+  } else if (id == "WXXX") {
+    // Empty description, then the URL in single bytes.
+    f.body.append("\0\0", 2);
+    f.body += cp932::Encode(text);
+  } else {
+    f.body = TextFrameBody(text);
+  }
+  return f;
+}
+
+std::string MapV22Id(std::string_view id3) {
+  for (const auto& p : kV22ToV23)
+    if (id3 == p.v22) return p.v23;
+  return {};
+}
+
+std::int64_t FramesSize(const std::vector<OutFrame>& frames) {
+  std::int64_t n = 0;
+  for (const auto& f : frames) n += static_cast<std::int64_t>(f.Size());
+  return n;
+}
+
+std::int32_t RoundedTagSize(std::int64_t n) {
+  std::int64_t r = ((n + 10) / 256 + 2) * 256 - 10;
+  if (n < 0 || r > kMaxTagSize) throw Error(ErrorKind::Overflow);
+  return static_cast<std::int32_t>(r);
+}
+
+EditorFrames BuildEditorFrames(const EditorWriteInput& in) {
+  static const std::vector<std::u16string> kNoLines;
+  const std::vector<std::u16string>& lines = in.KeptFrameLines ? *in.KeptFrameLines : kNoLines;
+
+  // Every byte count is checked before anything else happens.
+  for (const auto& text : in.EditorFields) CheckValueBytes(text);
+  for (const auto& line : lines) {
+    auto colon = line.find(u':');
+    if (colon != std::u16string::npos) CheckValueBytes(std::u16string_view(line).substr(colon + 1));
+  }
+
+  EditorFrames out;
+  for (std::size_t i = 0; i < in.EditorFields.size(); ++i)
+    if (!in.EditorFields[i].empty()) out.frames.push_back(MakeTextFrame(kFieldIds[i], in.EditorFields[i]));
+
+  out.lines = lines;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::u16string& line = lines[i];
+    auto colon = line.find(u':');
+    if (line.empty() || colon == std::u16string::npos) continue;  // dropped before, or no frame
+    std::u16string_view idText = std::u16string_view(line).substr(0, colon);
+    std::u16string_view value = std::u16string_view(line).substr(colon + 1);
+
+    const V2FrameEntry* src = i < in.keptSources.size() ? in.keptSources[i] : nullptr;
+    if (src && (!src->fromFile || src->id != idText)) src = nullptr;
+
+    if (value.empty()) {
+      // A frame without decoded text (a picture, a binary frame): the line stays as it
+      // is and the frame goes over whole.
+      if (src)
+        if (auto f = CarryOverFrame(*src)) out.frames.push_back(std::move(*f));
+      continue;
+    }
+
+    std::string id;
+    if (idText.size() <= 3) {
+      id = MapV22Id(NarrowId(idText));
+      if (id.empty()) {
+        out.lines[i].clear();  // no v2.3 form: dropped
+        continue;
+      }
+      out.lines[i] = WidenId(id) + u":" + std::u16string(value);
+    } else {
+      id = NarrowId(idText.substr(0, 4));
+    }
+    std::optional<OutFrame> f;
+    if (src) f = CarryOverFrame(*src);
+    out.frames.push_back(f ? std::move(*f) : MakeTextFrame(id, value));
+  }
+  return out;
+}
+
+}  // namespace vq

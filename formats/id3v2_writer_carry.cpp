@@ -1,0 +1,247 @@
+// Frames of an old tag carried over whole into a v2.3 tag: v2.2 ids and pictures
+// converted, v2.4 frame flags and encodings brought to their v2.3 forms.
+#include <cctype>
+
+#include "formats/id3v2_writer.h"
+#include "platform/text.h"
+
+namespace vq {
+
+namespace {
+
+std::string NarrowId(std::u16string_view id) {
+  std::string out;
+  for (char16_t c : id) out.push_back(c <= 0xFF ? static_cast<char>(c) : '?');
+  return out;
+}
+
+// v2.2 PIC: encoding, three-letter image format, picture type, description, data.
+// v2.3 APIC: encoding, MIME type ending in a zero, picture type, description, data.
+std::string PicToApic(std::string body) {
+  if (body.size() < 4) body.resize(4, '\0');  // damaged: no format
+  std::string format = body.substr(1, 3);
+  std::string upper;
+  for (char c : format)
+    if (c != '\0') upper.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
+  std::string mime;
+  if (upper == "JPG") {
+    mime = "image/jpeg";
+  } else if (upper == "PNG") {
+    mime = "image/png";
+  } else {
+    mime = "image/";
+    for (char c : upper) mime.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+  }
+  std::string out = body.substr(0, 1);
+  out += mime;
+  out.push_back('\0');
+  out += body.substr(4);
+  return out;
+}
+
+// ---------------------------------------------------------------- v2.4 frame flags
+
+// Frame unsynchronisation undone: every FF 00 becomes FF.
+std::string Resynchronise(const std::string& in) {
+  std::string out;
+  out.reserve(in.size());
+  for (std::size_t i = 0; i < in.size(); ++i) {
+    out.push_back(in[i]);
+    if (static_cast<unsigned char>(in[i]) == 0xFF && i + 1 < in.size() && in[i + 1] == '\0') ++i;
+  }
+  return out;
+}
+
+// v2.4 flags %0abc0000 %0h00kmnp to v2.3 flags %abc00000 %ijk00000, with the body's
+// extra bytes (v2.4: group, encryption method, data length; v2.3: decompressed size,
+// encryption method, group) put in the v2.3 order.
+void V24ToV23(const std::uint8_t in[2], std::string& body, std::uint8_t out[2]) {
+  out[0] = static_cast<std::uint8_t>((in[0] << 1) & 0xE0);
+  out[1] = 0;
+  const bool grouping = in[1] & 0x40, compressed = in[1] & 0x08, encrypted = in[1] & 0x04,
+             unsync = in[1] & 0x02, lengthIndicator = in[1] & 0x01;
+  if (unsync) body = Resynchronise(body);
+  std::size_t need = (grouping ? 1 : 0) + (encrypted ? 1 : 0) + (lengthIndicator ? 4 : 0);
+  if (body.size() < need) return;  // damaged: the bytes go over as they are
+  std::size_t pos = 0;
+  std::string group, method;
+  std::uint32_t dataLength = 0;
+  if (grouping) group = body.substr(pos++, 1);
+  if (encrypted) method = body.substr(pos++, 1);
+  if (lengthIndicator) {
+    for (int k = 0; k < 4; ++k) dataLength = (dataLength << 7) | (static_cast<unsigned char>(body[pos + k]) & 0x7F);
+    pos += 4;
+  }
+  std::string extra;
+  if (compressed) {
+    out[1] |= 0x80;
+    for (int shift = 24; shift >= 0; shift -= 8) extra.push_back(static_cast<char>((dataLength >> shift) & 0xFF));
+  }
+  if (encrypted) {
+    out[1] |= 0x40;
+    extra += method;
+  }
+  if (grouping) {
+    out[1] |= 0x20;
+    extra += group;
+  }
+  body = extra + body.substr(pos);
+}
+
+// ---------------------------------------------------------------- encodings 2 and 3
+
+// Layouts of the frames that hold encoded strings, after the encoding byte:
+// a digit n copies n bytes, L copies a single-byte string up to and with its zero,
+// S converts one encoded string with its terminator, * repeats the S before it to the
+// end, {..} repeats its contents to the end, R copies the rest.
+const char* LayoutOf(const std::string& id) {
+  if (id == "TXXX" || (!id.empty() && id[0] == 'T') || id == "IPLS") return "S*";
+  if (id == "COMM" || id == "USLT" || id == "USER") return "3S*";
+  if (id == "WXXX") return "SR";
+  if (id == "APIC") return "L1SR";
+  if (id == "GEOB") return "LSSR";
+  if (id == "SYLT") return "32S{S4}";
+  if (id == "OWNE") return "L8S*";
+  if (id == "COMR") return "L8L1SSR";
+  return nullptr;
+}
+
+class Reencoder {
+ public:
+  Reencoder(const std::string& body, bool utf8) : in_(body), utf8_(utf8) {}
+
+  std::string Run(const char* layout) {
+    out_.assign(1, '\x01');
+    pos_ = 1;
+    Apply(layout, layout + std::char_traits<char>::length(layout));
+    out_ += in_.substr(std::min(pos_, in_.size()));  // whatever the layout did not name
+    return out_;
+  }
+
+ private:
+  void Apply(const char* p, const char* end) {
+    while (p < end && pos_ < in_.size()) {
+      char t = *p;
+      if (t >= '0' && t <= '9') {
+        CopyBytes(static_cast<std::size_t>(t - '0'));
+        ++p;
+      } else if (t == 'L') {
+        auto z = in_.find('\0', pos_);
+        std::size_t stop = z == std::string::npos ? in_.size() : z + 1;
+        out_ += in_.substr(pos_, stop - pos_);
+        pos_ = stop;
+        ++p;
+      } else if (t == 'S') {
+        if (p + 1 < end && p[1] == '*') {
+          while (pos_ < in_.size()) String();
+          p += 2;
+        } else {
+          String();
+          ++p;
+        }
+      } else if (t == '{') {
+        const char* close = p;
+        while (close < end && *close != '}') ++close;
+        while (pos_ < in_.size()) {
+          std::size_t before = pos_;
+          Apply(p + 1, close);
+          if (pos_ == before) break;
+        }
+        p = close < end ? close + 1 : end;
+      } else {  // 'R'
+        CopyBytes(in_.size() - pos_);
+        ++p;
+      }
+    }
+  }
+
+  void CopyBytes(std::size_t n) {
+    n = std::min(n, in_.size() - pos_);
+    out_ += in_.substr(pos_, n);
+    pos_ += n;
+  }
+
+  // One string and its terminator: UTF-8 ends at a zero byte, UTF-16BE at a zero unit.
+  void String() {
+    std::u16string text;
+    bool terminated = false;
+    if (utf8_) {
+      auto z = in_.find('\0', pos_);
+      std::size_t stop = z == std::string::npos ? in_.size() : z;
+      text = Utf8ToUtf16(std::string_view(in_).substr(pos_, stop - pos_));
+      terminated = z != std::string::npos;
+      pos_ = terminated ? stop + 1 : stop;
+    } else {
+      while (pos_ + 1 < in_.size()) {
+        char16_t c = static_cast<char16_t>((static_cast<unsigned char>(in_[pos_]) << 8) |
+                                           static_cast<unsigned char>(in_[pos_ + 1]));
+        pos_ += 2;
+        if (c == 0) {
+          terminated = true;
+          break;
+        }
+        text.push_back(c);
+      }
+      if (!terminated && pos_ < in_.size()) ++pos_;  // a lone last byte
+      if (!text.empty() && text[0] == 0xFEFF) text.erase(0, 1);
+    }
+    if (!text.empty()) {
+      out_.append("\xFF\xFE", 2);
+      for (char16_t c : text) {
+        out_.push_back(static_cast<char>(c & 0xFF));
+        out_.push_back(static_cast<char>(c >> 8));
+      }
+    }
+    if (terminated) out_.append("\0\0", 2);
+  }
+
+  const std::string& in_;
+  bool utf8_;
+  std::string out_;
+  std::size_t pos_ = 1;
+};
+
+// Encoding 2 (UTF-16BE) or 3 (UTF-8) rewritten as 1: FF FE and UTF-16LE per string.
+// An empty string is written as its terminator alone.
+void ReencodeAsUtf16(const std::string& id, std::string& body) {
+  if (body.empty()) return;
+  unsigned char e = static_cast<unsigned char>(body[0]);
+  if (e != 2 && e != 3) return;
+  const char* layout = LayoutOf(id);
+  if (!layout) return;
+  body = Reencoder(body, e == 3).Run(layout);
+}
+
+}  // namespace
+
+std::optional<OutFrame> CarryOverFrame(const V2FrameEntry& entry) {
+  if (!entry.fromFile || entry.id.empty()) return std::nullopt;
+  OutFrame f;
+  f.body = entry.body;
+  const std::string id = NarrowId(entry.id);
+  if (entry.major <= 2) {
+    f.id = MapV22Id(id);
+    if (f.id.empty()) return std::nullopt;
+    if (f.id == "APIC") {
+      f.body = PicToApic(f.body);
+    } else if (f.id == "LINK") {
+      // The linked frame's id is a v2.2 id too.
+      std::string linked = f.body.size() >= 3 ? MapV22Id(f.body.substr(0, 3)) : std::string();
+      if (linked.empty()) return std::nullopt;
+      f.body = linked + f.body.substr(3);
+    }
+  } else if (entry.major == 3) {
+    f.id = id;
+    f.flags[0] = entry.flags[0];
+    f.flags[1] = entry.flags[1];
+  } else {
+    f.id = id;
+    V24ToV23(entry.flags, f.body, f.flags);
+  }
+  if (f.id.size() != 4) return std::nullopt;
+  // A compressed or encrypted body cannot be read here; it goes over as it is.
+  if (!(f.flags[1] & 0xC0)) ReencodeAsUtf16(f.id, f.body);
+  return f;
+}
+
+}  // namespace vq
