@@ -39,8 +39,10 @@ ID3v1Values DecodeID3v1(const ID3v1Record& rec);
 void EncodeID3v1Field(std::u16string_view text, char* field, std::size_t width);
 
 // The genre field as the main window converts it: spaces removed at both ends, "0" put
-// in front, converted to a number (halves to even); throws Error(TypeMismatch) for text
-// that is not a number and Error(Overflow) outside 0-255.
+// in front (an empty field is 0), converted to a number with an optional sign and
+// fraction (halves to even: "12.5" -> 12, "13.5" -> 14); full-width digits count as
+// digits. Throws Error(TypeMismatch) for text that is not a number and Error(Overflow)
+// for a number that does not round into 0-255.
 std::uint8_t ConvertGenreField(std::u16string_view field);
 
 // The main window's six values in field order: title, artist, album, comment, year, genre.
@@ -52,8 +54,11 @@ struct ID3v1Fields {
 // five texts only when an existing tag is replaced. Throws like ConvertGenreField.
 ID3v1Record BuildID3v1FromFields(const ID3v1Fields& fields, bool replacing);
 
-// Writes a record over the last 128 bytes (replace) or appends it.
-void WriteID3v1(RawFile& file, const ID3v1Record& rec, bool replace);
+// Writes a record over the last 128 bytes (replace) or appends it. A replace finds the
+// record still there first: when the last 128 bytes no longer begin with "TAG" (the file
+// changed since it was read), the record is appended instead of overwriting audio.
+// Returns true when the record was appended (the file grew by 128 bytes).
+bool WriteID3v1(RawFile& file, const ID3v1Record& rec, bool replace);
 
 // The batch's ID3v1 step on an open file: an existing record keeps year, comment and
 // genre (and is left alone when createNewOnly); a missing one is appended with empty

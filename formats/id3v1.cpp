@@ -1,0 +1,176 @@
+#include "formats/id3v1.h"
+
+#include <cstring>
+
+#include "platform/codepage.h"
+
+namespace vq {
+namespace {
+
+constexpr std::uint64_t kRecordSize = sizeof(ID3v1Record);
+
+bool HasTagHeader(const ID3v1Record& rec) { return std::memcmp(rec.Header, "TAG", 3) == 0; }
+
+std::u16string TrimSpaces(std::u16string s) {
+  const auto first = s.find_first_not_of(u' ');
+  if (first == std::u16string::npos) return {};
+  const auto last = s.find_last_not_of(u' ');
+  return s.substr(first, last - first + 1);
+}
+
+std::u16string_view TrimLeadingSpaces(std::u16string_view s) {
+  const auto first = s.find_first_not_of(u' ');
+  return first == std::u16string_view::npos ? std::u16string_view{} : s.substr(first);
+}
+
+std::u16string DecodeField(const char* field, std::size_t width) {
+  return TrimSpaces(cp932::Decode(std::string_view(field, width)));
+}
+
+// Full-width digits, point and signs as typed through a Japanese input method count as
+// their ASCII forms.
+char16_t NarrowDigitChar(char16_t c) {
+  if ((c >= u'\uFF10' && c <= u'\uFF19') || c == u'\uFF0E' || c == u'\uFF0B' || c == u'\uFF0D')
+    return static_cast<char16_t>(c - 0xFEE0);
+  return c;
+}
+
+ID3v1Record NewRecord() {
+  ID3v1Record rec;
+  std::memcpy(rec.Header, "TAG", 3);
+  std::memset(rec.Title, ' ', sizeof rec.Title);
+  std::memset(rec.Artist, ' ', sizeof rec.Artist);
+  std::memset(rec.Album, ' ', sizeof rec.Album);
+  std::memset(rec.Year, ' ', sizeof rec.Year);
+  std::memset(rec.Comment, ' ', sizeof rec.Comment);
+  rec.Genre = 0;
+  return rec;
+}
+
+}  // namespace
+
+std::optional<ID3v1Record> ReadID3v1(const ByteSource& src) {
+  const std::uint64_t length = src.Length();
+  if (length < kRecordSize) return std::nullopt;
+  ID3v1Record rec;
+  src.ReadAt(length - kRecordSize, reinterpret_cast<std::uint8_t*>(&rec), sizeof rec);
+  if (!HasTagHeader(rec)) return std::nullopt;
+  return rec;
+}
+
+ID3v1Values DecodeID3v1(const ID3v1Record& rec) {
+  ID3v1Values v;
+  v.title = DecodeField(rec.Title, sizeof rec.Title);
+  v.artist = DecodeField(rec.Artist, sizeof rec.Artist);
+  v.album = DecodeField(rec.Album, sizeof rec.Album);
+  v.year = DecodeField(rec.Year, sizeof rec.Year);
+  v.comment = DecodeField(rec.Comment, sizeof rec.Comment);
+  v.genre = rec.Genre;
+  return v;
+}
+
+void EncodeID3v1Field(std::u16string_view text, char* field, std::size_t width) {
+  std::size_t pos = 0;
+  for (char16_t c : text) {
+    if (pos >= width) break;
+    const std::uint16_t code = cp932::EncodeChar(c);
+    if (code > 0xFF) {
+      // A double-byte character that the limit would split is dropped whole.
+      if (pos + 2 > width) break;
+      field[pos++] = static_cast<char>(code >> 8);
+      field[pos++] = static_cast<char>(code & 0xFF);
+    } else {
+      field[pos++] = static_cast<char>(code);
+    }
+  }
+  if (pos < width) std::memset(field + pos, ' ', width - pos);
+}
+
+std::uint8_t ConvertGenreField(std::u16string_view field) {
+  // An empty field is 0, as the "0" the field is read with in front of it gives.
+  std::u16string s = TrimSpaces(std::u16string(field));
+  for (char16_t& c : s) c = NarrowDigitChar(c);
+  if (s.empty()) return 0;
+
+  std::size_t i = 0;
+  bool negative = false;
+  if (s[i] == u'+' || s[i] == u'-') negative = s[i++] == u'-';
+  std::uint32_t whole = 0;
+  bool tooLarge = false;
+  std::size_t digits = 0;
+  for (; i < s.size() && s[i] >= u'0' && s[i] <= u'9'; ++i, ++digits) {
+    whole = whole * 10 + (s[i] - u'0');
+    if (whole > 100000) { tooLarge = true; whole = 100000; }
+  }
+  // The fraction only matters for rounding: above, at or below one half.
+  int firstFraction = 0;
+  bool moreFraction = false;
+  if (i < s.size() && s[i] == u'.') {
+    ++i;
+    for (std::size_t k = 0; i < s.size() && s[i] >= u'0' && s[i] <= u'9'; ++i, ++k, ++digits) {
+      if (k == 0) firstFraction = s[i] - u'0';
+      else if (s[i] != u'0') moreFraction = true;
+    }
+  }
+  if (digits == 0 || i != s.size()) throw Error(ErrorKind::TypeMismatch);
+  if (tooLarge) throw Error(ErrorKind::Overflow);
+
+  std::uint32_t rounded = whole;
+  if (firstFraction > 5 || (firstFraction == 5 && (moreFraction || whole % 2 == 1))) ++rounded;
+  if (rounded > 255 || (negative && rounded != 0)) throw Error(ErrorKind::Overflow);
+  return static_cast<std::uint8_t>(rounded);
+}
+
+ID3v1Record BuildID3v1FromFields(const ID3v1Fields& fields, bool replacing) {
+  ID3v1Record rec = NewRecord();
+  rec.Genre = ConvertGenreField(fields.genre);
+  // A replaced tag loses the leading spaces of its texts; an appended one keeps them.
+  auto text = [replacing](const std::u16string& s) {
+    return replacing ? TrimLeadingSpaces(s) : std::u16string_view(s);
+  };
+  EncodeID3v1Field(text(fields.title), rec.Title, sizeof rec.Title);
+  EncodeID3v1Field(text(fields.artist), rec.Artist, sizeof rec.Artist);
+  EncodeID3v1Field(text(fields.album), rec.Album, sizeof rec.Album);
+  EncodeID3v1Field(text(fields.year), rec.Year, sizeof rec.Year);
+  EncodeID3v1Field(text(fields.comment), rec.Comment, sizeof rec.Comment);
+  return rec;
+}
+
+bool WriteID3v1(RawFile& file, const ID3v1Record& rec, bool replace) {
+  const std::uint64_t length = file.Length();
+  if (replace) {
+    // Only a record that is still there is overwritten: when the file lost its tag since
+    // it was read, the last 128 bytes are audio and the record is appended instead.
+    char header[3];
+    if (length >= kRecordSize) file.ReadAt(length - kRecordSize, header, sizeof header);
+    if (length >= kRecordSize && std::memcmp(header, "TAG", 3) == 0) {
+      file.WriteAt(length - kRecordSize, &rec, sizeof rec);
+      return false;
+    }
+  }
+  file.WriteAt(length, &rec, sizeof rec);
+  return true;
+}
+
+bool WriteBatchID3v1(RawFile& file, std::u16string_view title, std::u16string_view artist,
+                     std::u16string_view album, bool createNewOnly) {
+  const std::uint64_t length = file.Length();
+  if (length < kRecordSize) throw Error(ErrorKind::InvalidArgument);
+  ID3v1Record rec;
+  file.ReadAt(length - kRecordSize, &rec, sizeof rec);
+  std::uint64_t offset = length - kRecordSize;
+  if (!HasTagHeader(rec)) {
+    rec = NewRecord();
+    offset = length;
+  } else if (createNewOnly) {
+    return false;
+  }
+  // Year, comment and genre of an existing record stay as read.
+  EncodeID3v1Field(title, rec.Title, sizeof rec.Title);
+  EncodeID3v1Field(artist, rec.Artist, sizeof rec.Artist);
+  EncodeID3v1Field(album, rec.Album, sizeof rec.Album);
+  file.WriteAt(offset, &rec, sizeof rec);
+  return true;
+}
+
+}  // namespace vq
