@@ -24,6 +24,10 @@ MpegHeader Header(int versionBit, int layerCode, int index) {
   return h;
 }
 
+MpegHeader FindIn(const std::string& bytes, std::uint64_t start = 0) {
+  return FindMpegHeader(MemorySource(bytes), start);
+}
+
 std::u16string PlayText(const std::string& bytes, std::uint64_t start = 0) {
   MemorySource src(bytes);
   return PlayTimeText(PlayTimeSeconds(src.Length(), FindMpegHeader(src, start)));
@@ -49,22 +53,22 @@ TEST(BitrateTable, HoldsTheMpeg1AndMpeg2LowSamplingRateTables) {
 }
 
 TEST(FindMpegHeader, TakesVersionLayerAndIndexFromTheFirstMatch) {
-  MemorySource src(Stream(4000, 10, "\xFF\xFB\x90\xC4"));
-  MpegHeader h = FindMpegHeader(src, 0);
+  const std::string src = Stream(4000, 10, "\xFF\xFB\x90\xC4");
+  MpegHeader h = FindIn(src);
   ASSERT_TRUE(h.found);
   EXPECT_EQ(h.offset, 10u);
   EXPECT_EQ(h.versionBit, 1);
   EXPECT_EQ(h.layerCode, 1);  // Layer III
   EXPECT_EQ(h.bitrateIndex, 9);
 
-  MemorySource l2(Stream(4000, 0, "\xFF\xFD\x40\xC4"));  // MPEG-1 Layer II, protection bit set
-  h = FindMpegHeader(l2, 0);
+  const std::string l2 = Stream(4000, 0, "\xFF\xFD\x40\xC4");  // MPEG-1 Layer II, protection bit set
+  h = FindIn(l2);
   EXPECT_EQ(h.versionBit, 1);
   EXPECT_EQ(h.layerCode, 2);
   EXPECT_EQ(h.bitrateIndex, 4);
 
-  MemorySource l1(Stream(4000, 0, "\xFF\xF6\xE0\x00"));  // MPEG-2 Layer I
-  h = FindMpegHeader(l1, 0);
+  const std::string l1 = Stream(4000, 0, "\xFF\xF6\xE0\x00");  // MPEG-2 Layer I
+  h = FindIn(l1);
   EXPECT_EQ(h.versionBit, 0);
   EXPECT_EQ(h.layerCode, 3);
   EXPECT_EQ(h.bitrateIndex, 14);
@@ -73,16 +77,16 @@ TEST(FindMpegHeader, TakesVersionLayerAndIndexFromTheFirstMatch) {
 TEST(FindMpegHeader, SearchesExactly1020OffsetsFromTheStart) {
   for (std::size_t start : {0u, 300u}) {
     SCOPED_TRACE(start);
-    MemorySource last(Stream(5000, start + 1019, "\xFF\xFB\x90\x00"));
-    MpegHeader h = FindMpegHeader(last, start);
+    const std::string last = Stream(5000, start + 1019, "\xFF\xFB\x90\x00");
+    MpegHeader h = FindIn(last, start);
     EXPECT_TRUE(h.found);
     EXPECT_EQ(h.offset, start + 1019);
-    MemorySource beyond(Stream(5000, start + 1020, "\xFF\xFB\x90\x00"));
-    EXPECT_FALSE(FindMpegHeader(beyond, start).found);
+    const std::string beyond = Stream(5000, start + 1020, "\xFF\xFB\x90\x00");
+    EXPECT_FALSE(FindIn(beyond, start).found);
   }
   // A header before the start offset (inside the tag) is not seen.
-  MemorySource before(Stream(5000, 99, "\xFF\xFB\x90\x00"));
-  EXPECT_FALSE(FindMpegHeader(before, 100).found);
+  const std::string before = Stream(5000, 99, "\xFF\xFB\x90\x00");
+  EXPECT_FALSE(FindIn(before, 100).found);
 }
 
 TEST(FindMpegHeader, SkipsMpeg25AndOtherNonMatchesAndTakesTheFirstRealOne) {
