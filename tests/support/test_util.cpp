@@ -135,7 +135,14 @@ TagLibView ReadWithTagLib(const std::string& path) {
     v.v1Title = t->title().to8Bit(true);
     v.v1Artist = t->artist().to8Bit(true);
     v.v1Album = t->album().to8Bit(true);
-    v.v1Comment = t->comment().to8Bit(true);
+    // TagLib passes a 30-byte comment (no track byte) through as Latin-1 without the
+    // string handler: take its bytes back and decode them as code page 932.
+    TagLib::String comment = t->comment();
+    if (comment.isLatin1()) {
+      std::string raw = comment.to8Bit(false);
+      comment = FromCp932(TagLib::ByteVector(raw.data(), static_cast<unsigned>(raw.size()))).stripWhiteSpace();
+    }
+    v.v1Comment = comment.to8Bit(true);
     v.v1Year = t->year();
     v.v1Genre = t->genreNumber();
   }
