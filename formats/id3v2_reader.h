@@ -46,13 +46,30 @@ V2Header ReadV2Header(const ByteSource& src);
 
 // Walks the frames of a tag with the given major version and size; appends entries to
 // `table` (replacing the single empty entry first) and lines to `listing`
-// ("TIT2(0) text" CR LF). Always ends, on any input, without error.
+// ("TIT2(0) text" CR LF; "APIC(0) " CR LF for a frame that is not decoded).
+// Always ends, on any input, without error:
+// - a zero frame size (padding) ends the walk, and so does a frame that would reach
+//   past the tag's end or past the end of the source;
+// - major version 2 or less: 6-byte headers, 3-character ids, 24-bit sizes; above 2:
+//   10-byte headers, 4-character ids, 32-bit sizes, except that version 4 sizes are
+//   synchsafe, read as plain 32-bit only when the synchsafe size does not land on the
+//   tag's end, on zero padding or on a frame id while the plain one does;
+// - the table holds at most kMaxV2FrameEntries entries.
+// Frame ids are taken byte by byte as code page characters (one unit per byte).
 void WalkV2Frames(const ByteSource& src, std::uint8_t major, std::int32_t size, V2FrameTable& table,
                   std::u16string& listing);
 
 // Decoders: pure functions of their bytes. `data` is the frame body after the encoding
-// byte; `e` is that encoding byte. `id` is the frame id (the v2.3 decoder treats WXXX
-// and COMM specially).
+// byte; `e` is that encoding byte. `id` is the frame id: COM (v2.2) and COMM read their
+// three language bytes as single-byte text before UTF-16/UTF-8 strings, and the URL
+// of a WXXX frame after its description is single-byte text.
+//
+// DecodeV22FrameText: e = 0 code page 932 text, a zero byte shows as a space; e = 1
+// UTF-16 pairs (FF pairs skipped); any other e decodes nothing.
+// DecodeV23FrameText: e = 1 UTF-16 with a byte-order mark per string (little-endian
+// without one), e = 2 UTF-16BE, e = 3 UTF-8; any other e (a URL frame's first byte)
+// code page 932 text in which FF FE toggles UTF-16LE.
+// A separator (zero byte or unit) empties tail, except when only zero bytes follow it.
 DecodedText DecodeV22FrameText(std::string_view data, std::uint8_t e, std::string_view id = {});
 DecodedText DecodeV23FrameText(std::string_view data, std::uint8_t e, std::string_view id);
 
