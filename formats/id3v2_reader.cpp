@@ -117,8 +117,7 @@ void WalkV2Frames(const ByteSource& src, std::uint8_t major, std::int32_t size, 
       std::uint32_t synchsafe = SynchsafeSize(h + 4);
       std::uint32_t plain = PlainSize(h + 4, 4);
       s = synchsafe;
-      if (plain != synchsafe && !landing.Lands(o + headerLength + synchsafe) &&
-          landing.Lands(o + headerLength + plain))
+      if (plain != synchsafe && !landing.Lands(o + headerLength + synchsafe) && landing.Lands(o + headerLength + plain))
         s = plain;
     } else {
       s = PlainSize(h + 4, 4);

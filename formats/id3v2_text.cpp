@@ -53,8 +53,10 @@ class TextDecoder {
       std::uint8_t lo = At(i), hi = At(i + 1);
       if (lo == 0xFF) continue;
       if (hi == 0) {
-        if (lo == 0) Separator(i, u" ");
-        else Append(cp932::DecodeSingle(lo));
+        if (lo == 0)
+          Separator(i, u" ");
+        else
+          Append(cp932::DecodeSingle(lo));
       } else {
         Append(static_cast<char16_t>(hi << 8 | lo));
       }
@@ -73,8 +75,10 @@ class TextDecoder {
         if (b == 0xFF) {
           if (hi == 0xFE) utf16 = false;
         } else if (hi == 0) {
-          if (b == 0) Separator(i, u" ");
-          else Append(cp932::DecodeSingle(b));
+          if (b == 0)
+            Separator(i, u" ");
+          else
+            Append(cp932::DecodeSingle(b));
         } else {
           Append(static_cast<char16_t>(hi << 8 | b));
         }
@@ -93,11 +97,13 @@ class TextDecoder {
   }
 
   // Single-byte text limited to [i, end), with no switch to UTF-16 (the language field
-  // of a comment frame): an FF, or FF FE, is dropped.
+  // of a comment frame, the URL of a WXXX frame): an FF, or FF FE, is dropped.
   void SingleByteV23(std::size_t i, std::size_t end) {
     while (i < end) {
-      if (At(i) == 0xFF) i += (i + 1 < end && At(i + 1) == 0xFE) ? 2 : 1;
-      else i = SingleByteStep(i, end);
+      if (At(i) == 0xFF)
+        i += (i + 1 < end && At(i + 1) == 0xFE) ? 2 : 1;
+      else
+        i = SingleByteStep(i, end);
     }
   }
 
@@ -116,8 +122,16 @@ class TextDecoder {
       if (atStart && bomPerString) {
         atStart = false;
         be = bigEndian;
-        if (At(i) == 0xFF && At(i + 1) == 0xFE) { be = false; i += 2; continue; }
-        if (At(i) == 0xFE && At(i + 1) == 0xFF) { be = true; i += 2; continue; }
+        if (At(i) == 0xFF && At(i + 1) == 0xFE) {
+          be = false;
+          i += 2;
+          continue;
+        }
+        if (At(i) == 0xFE && At(i + 1) == 0xFF) {
+          be = true;
+          i += 2;
+          continue;
+        }
       }
       char16_t unit = Unit(i, be);
       if (unit == 0) {
@@ -204,8 +218,10 @@ class TextDecoder {
     }
     if (cp932::IsLeadByte(b) && i + 1 < end) {
       std::uint8_t trail = At(i + 1);
-      if (trail == 0) Separator(i + 1, u"  ");
-      else Append(cp932::DecodePair(b, trail));
+      if (trail == 0)
+        Separator(i + 1, u"  ");
+      else
+        Append(cp932::DecodePair(b, trail));
       return i + 2;
     }
     Append(cp932::DecodeSingle(b));

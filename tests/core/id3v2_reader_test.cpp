@@ -1,5 +1,7 @@
 // ID3v2 reading on byte arrays: header, frame walk, the two text decoders, and a
 // robustness run over random and damaged tags.
+#include "formats/id3v2_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -9,7 +11,6 @@
 #include <vector>
 
 #include "formats/bytesource.h"
-#include "formats/id3v2_reader.h"
 #include "platform/text.h"
 #include "test_util.h"
 
@@ -48,9 +49,13 @@ const std::string kBE = B({0xFE, 0xFF});
 
 std::string U8(std::u16string_view s) { return Utf16ToUtf8(s); }
 
-std::string Be32(std::uint32_t v) { return B({int(v >> 24 & 0xFF), int(v >> 16 & 0xFF), int(v >> 8 & 0xFF), int(v & 0xFF)}); }
+std::string Be32(std::uint32_t v) {
+  return B({int(v >> 24 & 0xFF), int(v >> 16 & 0xFF), int(v >> 8 & 0xFF), int(v & 0xFF)});
+}
 
-std::string Synchsafe(std::uint32_t v) { return B({int(v >> 21 & 0x7F), int(v >> 14 & 0x7F), int(v >> 7 & 0x7F), int(v & 0x7F)}); }
+std::string Synchsafe(std::uint32_t v) {
+  return B({int(v >> 21 & 0x7F), int(v >> 14 & 0x7F), int(v >> 7 & 0x7F), int(v & 0x7F)});
+}
 
 // A v2.3-format frame; `sizeBytes` overrides the size field.
 std::string F23(const std::string& id, const std::string& body, const std::string& flags = B({0, 0})) {
@@ -111,7 +116,8 @@ DecodedText V23(const std::string& data, int e, std::string_view id = "TIT2") {
 // Header
 
 TEST(V2Header, SizeIsSevenBitsPerByteAndTagLengthAddsTheHeader) {
-  MemorySource src("ID3" + B({3, 1, 0x40, 0x00, 0x00, 0x07, 0x76}));
+  const std::string bytes = "ID3" + B({3, 1, 0x40, 0x00, 0x00, 0x07, 0x76});
+  MemorySource src(bytes);
   V2Header h = ReadV2Header(src);
   EXPECT_TRUE(h.present);
   EXPECT_EQ(h.major, 3);
@@ -121,8 +127,8 @@ TEST(V2Header, SizeIsSevenBitsPerByteAndTagLengthAddsTheHeader) {
   EXPECT_EQ(h.TagLength(), 1024);
 
   // Every size byte is used whole, bit 7 included.
-  MemorySource whole("ID3" + B({4, 0, 0, 0xFF, 0x80, 0x81, 0xFF}));
-  EXPECT_EQ(ReadV2Header(whole).size, 0xFF * (1 << 21) + 0x80 * (1 << 14) + 0x81 * (1 << 7) + 0xFF);
+  EXPECT_EQ(ReadV2Header(MemorySource("ID3" + B({4, 0, 0, 0xFF, 0x80, 0x81, 0xFF}))).size,
+            0xFF * (1 << 21) + 0x80 * (1 << 14) + 0x81 * (1 << 7) + 0xFF);
 }
 
 TEST(V2Header, MissingOrShortTagReadsAsNoTagOrZeros) {
@@ -280,8 +286,8 @@ TEST(V2Walk, FrameReachingPastTheTagEndsTheWalk_R6) {
 
 TEST(V2Walk, FrameClaimingBytesTheSourceLacksEndsTheWalk) {
   // The tag claims 100,000 bytes, the frame 50,000, the data holds 30.
-  std::string bytes = "ID3" + B({3, 0, 0}) + Synchsafe(100000) + F23("TIT2", Z + "a") +
-                      F23Sized("TPE1", Be32(50000), Z + "partial");
+  std::string bytes =
+      "ID3" + B({3, 0, 0}) + Synchsafe(100000) + F23("TIT2", Z + "a") + F23Sized("TPE1", Be32(50000), Z + "partial");
   Walked w = Walk(bytes);
   EXPECT_EQ(w.listing, u"TIT2(0) a\r\n");
   EXPECT_EQ(w.table.size(), 1u);
@@ -534,7 +540,10 @@ TEST(V23Decoder, Utf16SurrogatesAndBrokenUnits_R2) {
   EXPECT_TEXT(V23(kLE + U16LE(note + u"x"), 1), note + u"x", note + u"x");
   EXPECT_TEXT(V23(U16BE(note), 2), note, note);
   // Lone surrogates become U+FFFD.
-  EXPECT_TEXT(V23(kLE + U16LE(u"\xD83C" u"A"), 1), u"\uFFFDA", u"\uFFFDA");
+  EXPECT_TEXT(V23(kLE + U16LE(u"\xD83C"
+                              u"A"),
+                  1),
+              u"\uFFFDA", u"\uFFFDA");
   EXPECT_TEXT(V23(kLE + U16LE(u"A\xDF75"), 1), u"A\uFFFD", u"A\uFFFD");
   EXPECT_TEXT(V23(kLE + U16LE(u"A\xD83C"), 1), u"A\uFFFD", u"A\uFFFD");
   // An odd last byte: U+FFFD, or nothing when it is zero.
@@ -559,8 +568,8 @@ TEST(V23Decoder, Encoding3IsUtf8_R2) {
 }
 
 TEST(V23Decoder, WxxxUrlAfterTheDescriptionIsSingleByte_R2) {
-  EXPECT_TEXT(V23(kLE + U16LE(u"Home") + B({0, 0}) + "http://example.com/" + Z, 1, "WXXX"),
-              u"Home http://example.com/", u"http://example.com/");
+  EXPECT_TEXT(V23(kLE + U16LE(u"Home") + B({0, 0}) + "http://example.com/" + Z, 1, "WXXX"), u"Home http://example.com/",
+              u"http://example.com/");
   EXPECT_TEXT(V23(U16BE(u"説明") + B({0, 0}) + "http://x/", 2, "WXXX"), u"説明 http://x/", u"http://x/");
   EXPECT_TEXT(V23(Utf16ToUtf8(u"説明") + Z + "http://x/" + Z, 3, "WXXX"), u"説明http://x/", u"http://x/");
   // Odd length URL after a UTF-16 description: still byte by byte.
@@ -575,8 +584,7 @@ TEST(V23Decoder, CommentLanguageIsSingleBytesThenStringsByEncoding_R3) {
   EXPECT_TEXT(V23("jpn" + kLE + U16LE(u"説明") + B({0, 0}) + kLE + U16LE(u"日本語のコメント") + B({0, 0}), 1, "COMM"),
               u"jpn説明 日本語のコメント ", u"日本語のコメント");
   // An empty description written as 00 00 without a mark.
-  EXPECT_TEXT(V23("eng" + B({0, 0}) + kLE + U16LE(u"lame comment"), 1, "COMM"), u"eng lame comment",
-              u"lame comment");
+  EXPECT_TEXT(V23("eng" + B({0, 0}) + kLE + U16LE(u"lame comment"), 1, "COMM"), u"eng lame comment", u"lame comment");
   EXPECT_TEXT(V23("eng" + B({0, 0}) + U16BE(u"be text"), 2, "COMM"), u"eng be text", u"be text");
   EXPECT_TEXT(V23("jpn" + Z + Utf16ToUtf8(u"ユニコードのコメント") + Z, 3, "COMM"), u"jpnユニコードのコメント",
               u"ユニコードのコメント");
@@ -616,8 +624,10 @@ void CheckWalk(const std::string& bytes) {
   // Frames never overlap and never lie outside the data.
   EXPECT_LE(frameBytes + 10, std::max<std::size_t>(bytes.size(), 10));
   // One line per frame (decoded text may hold CR LF of its own).
-  if (table[0].fromFile) EXPECT_GE(lines, table.size());
-  else EXPECT_EQ(listing, u"");
+  if (table[0].fromFile)
+    EXPECT_GE(lines, table.size());
+  else
+    EXPECT_EQ(listing, u"");
 }
 
 }  // namespace
@@ -626,10 +636,10 @@ TEST(V2Robustness, RandomAndMutatedTagsEndWithinBounds) {
   std::mt19937 rng(20240607);
   auto byte = [&] { return static_cast<char>(rng() & 0xFF); };
   std::vector<std::string> seeds;
-  for (const char* name : {"02_v23_latin1_mutagen_mpeg1_l3_32k.mp3", "03_v23_utf16_japanese_mutagen_mpeg1_l3_128k.mp3",
-                           "05_v24_utf8_japanese_eyed3_mpeg1_l3_32k.mp3", "07_v23_txxx_wxxx_wcom_mutagen_mpeg1_l3_32k.mp3",
-                           "13_v22_handmade_mpeg1_l2_64k.mp3", "15_v23_v1_lame_mpeg2_l3_64k.mp3",
-                           "16_v24_ffmpeg_mpeg1_l3_32k.mp3"}) {
+  for (const char* name :
+       {"02_v23_latin1_mutagen_mpeg1_l3_32k.mp3", "03_v23_utf16_japanese_mutagen_mpeg1_l3_128k.mp3",
+        "05_v24_utf8_japanese_eyed3_mpeg1_l3_32k.mp3", "07_v23_txxx_wxxx_wcom_mutagen_mpeg1_l3_32k.mp3",
+        "13_v22_handmade_mpeg1_l2_64k.mp3", "15_v23_v1_lame_mpeg2_l3_64k.mp3", "16_v24_ffmpeg_mpeg1_l3_32k.mp3"}) {
     std::string file = vqtest::ReadBytes(vqtest::DataPath(name));
     seeds.push_back(file.substr(0, std::min<std::size_t>(file.size(), 600)));
   }
