@@ -95,7 +95,9 @@ void WriteInPlace(const std::string& path, const std::vector<OutFrame>& frames, 
 
 // The new tag and the bytes behind the old one go into "~tmpmp3.tmp", which is flushed,
 // given the MP3 file's permissions and renamed over it. Until the rename the MP3 file is
-// only read; any failure removes the temporary file.
+// only read; any failure removes the temporary file. The folder is not flushed after the
+// rename: the new file's bytes are on disk before it takes the name, so after a crash
+// the name holds either the old file or the new one, both whole.
 void Rebuild(const std::string& path, const std::vector<OutFrame>& frames, std::int32_t tagSize,
              std::int32_t oldTagSize, WriteReporter& reporter) {
   // Opened for writing although only read, so that a file that may not be changed
@@ -166,6 +168,8 @@ bool WriteV2Tag(EditorWriteInput& in, WriteReporter& reporter) {
       reporter.ReportError(e.description());
   } catch (const std::bad_alloc&) {
     reporter.ReportError(u"メモリが不足しています。");
+  } catch (const std::exception&) {
+    reporter.ReportError(ErrorDescription(ErrorKind::Io));
   }
   return false;
 }

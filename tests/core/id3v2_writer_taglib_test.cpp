@@ -55,8 +55,9 @@ void ExpectSameBehind(const std::string& before, std::int32_t oldSize, const std
   // A valid v2.3 tag: text encodings 0 and 1 only.
   for (const auto& e : back.table) {
     std::string id = Utf16ToUtf8(e.id);
-    if (id[0] == 'T' || id == "COMM" || id == "APIC" || id == "WXXX" || id == "USLT")
+    if (id[0] == 'T' || id == "COMM" || id == "APIC" || id == "WXXX" || id == "USLT") {
       EXPECT_LE(static_cast<unsigned char>(e.body[0]), 1) << name << " " << id;
+    }
   }
 }
 
