@@ -200,9 +200,9 @@ void RawFile::Sync() {
 
 void RawFile::Close() {
   if (fd_ < 0) return;
+  FaultInjection::CheckPoint(FileOp::Close);  // a failure here leaves the destructor to close
   int fd = fd_;
   fd_ = -1;
-  FaultInjection::CheckPoint(FileOp::Close);
   if (::close(fd) != 0 && errno != EINTR) ThrowErrno(errno);
 }
 
