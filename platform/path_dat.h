@@ -1,0 +1,58 @@
+// "Path.dat": the five-line settings file beside the program (code page 932, CR LF).
+//
+//   1  naming mode: "0" folder structure, "1" file name
+//   2  drive: the drive list's text (a mount point)
+//   3  folder: full path of the current folder
+//   4  keep-date check box in the numeric print form (" 0 " or " 1 ")
+//   5  CreateNewOnly in the same form
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vq {
+
+inline constexpr char kPathDatName[] = "Path.dat";
+
+// The leading number of a text: blanks (spaces, tabs) skipped, then an optional sign,
+// digits, an optional fraction and exponent. Text that does not start with a number
+// gives 0.
+double LeadingNumber(std::u16string_view text);
+
+// A whole number as the program prints it into a file: a blank (or "-") before the
+// digits and a blank after them: " 1 ", " 0 ", "-1 ".
+std::u16string NumberPrintForm(long long value);
+
+// What a settings file restores. A line that the file does not have, and an empty
+// line 1, 2 or 3, restores nothing.
+struct PathDatRestore {
+  std::optional<int> mode;             // 0 or 1; absent for an empty line or another number
+  std::optional<std::u16string> drive;
+  std::optional<std::u16string> folder;
+  std::optional<bool> keepDate;        // line 4: number not 0
+  std::optional<int> createNewOnly;    // line 5: 1 when the number is not 0, else 0
+};
+
+// Interprets the lines read from the file (at most the first five are looked at).
+PathDatRestore InterpretPathDat(const std::vector<std::u16string>& lines);
+
+// Reads the file; throws Error when it cannot be opened or read.
+PathDatRestore ReadPathDat(const std::string& path);
+
+struct PathDatValues {
+  int mode = 0;
+  std::u16string drive;
+  std::u16string folder;
+  int keepDate = 0;
+  int createNewOnly = 0;
+};
+
+// The five lines as they are written.
+std::vector<std::u16string> PathDatLines(const PathDatValues& values);
+
+// Creates or overwrites the file. Throws Error when it cannot be written.
+void WritePathDat(const std::string& path, const PathDatValues& values);
+
+}  // namespace vq

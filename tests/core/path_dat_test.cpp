@@ -1,0 +1,180 @@
+// "Path.dat" and the code page 932 line files: number parsing, the print form, what a
+// file restores, and the bytes that are written.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+#include "platform/codepage.h"
+#include "platform/fileio.h"
+#include "platform/path_dat.h"
+#include "platform/text_file.h"
+#include "test_util.h"
+
+using vq::InterpretPathDat;
+using vq::LeadingNumber;
+
+TEST(LeadingNumber, TakesTheNumberAtTheStartAfterBlanks) {
+  EXPECT_EQ(LeadingNumber(u"1"), 1.0);
+  EXPECT_EQ(LeadingNumber(u" 1 "), 1.0);
+  EXPECT_EQ(LeadingNumber(u"\t 2"), 2.0);
+  EXPECT_EQ(LeadingNumber(u"-3.5abc"), -3.5);
+  EXPECT_EQ(LeadingNumber(u"+7"), 7.0);
+  EXPECT_EQ(LeadingNumber(u"12x34"), 12.0);
+  EXPECT_EQ(LeadingNumber(u".5"), 0.5);
+  EXPECT_EQ(LeadingNumber(u"4."), 4.0);
+  EXPECT_EQ(LeadingNumber(u"1e2"), 100.0);
+  EXPECT_EQ(LeadingNumber(u"3e"), 3.0);  // an exponent without digits is not part of it
+}
+
+TEST(LeadingNumber, TextWithoutANumberCountsZero) {
+  EXPECT_EQ(LeadingNumber(u""), 0.0);
+  EXPECT_EQ(LeadingNumber(u"   "), 0.0);
+  EXPECT_EQ(LeadingNumber(u"abc"), 0.0);
+  EXPECT_EQ(LeadingNumber(u"-"), 0.0);
+  EXPECT_EQ(LeadingNumber(u"."), 0.0);
+  EXPECT_EQ(LeadingNumber(u"x1"), 0.0);
+  EXPECT_EQ(LeadingNumber(u"１"), 0.0);  // a full-width digit is not a number
+}
+
+TEST(NumberPrintForm, BlankDigitsBlank) {
+  EXPECT_EQ(vq::NumberPrintForm(0), u" 0 ");
+  EXPECT_EQ(vq::NumberPrintForm(1), u" 1 ");
+  EXPECT_EQ(vq::NumberPrintForm(25), u" 25 ");
+  EXPECT_EQ(vq::NumberPrintForm(-1), u"-1 ");
+}
+
+TEST(InterpretPathDat, CompleteFileRestoresEverything) {
+  auto r = InterpretPathDat({u"1", u"/", u"/music/B", u" 1 ", u" 1 "});
+  ASSERT_TRUE(r.mode);
+  EXPECT_EQ(*r.mode, 1);
+  EXPECT_EQ(r.drive.value(), u"/");
+  EXPECT_EQ(r.folder.value(), u"/music/B");
+  EXPECT_EQ(r.keepDate.value(), true);
+  EXPECT_EQ(r.createNewOnly.value(), 1);
+}
+
+TEST(InterpretPathDat, ShortFilesRestoreTheirFirstLinesOnly) {
+  auto three = InterpretPathDat({u"0", u"/", u"/music"});
+  EXPECT_EQ(three.mode.value(), 0);
+  EXPECT_TRUE(three.folder);
+  EXPECT_FALSE(three.keepDate);
+  EXPECT_FALSE(three.createNewOnly);
+
+  auto none = InterpretPathDat({});
+  EXPECT_FALSE(none.mode || none.drive || none.folder || none.keepDate || none.createNewOnly);
+}
+
+TEST(InterpretPathDat, EmptyLinesLeaveModeDriveAndFolder) {
+  auto r = InterpretPathDat({u"", u"", u"", u"", u""});
+  EXPECT_FALSE(r.mode);
+  EXPECT_FALSE(r.drive);
+  EXPECT_FALSE(r.folder);
+  // Lines 4 and 5 always set their value: empty counts 0.
+  EXPECT_EQ(r.keepDate.value(), false);
+  EXPECT_EQ(r.createNewOnly.value(), 0);
+}
+
+TEST(InterpretPathDat, ModeLineIsRoundedAndOnlyZeroOrOneSelects) {
+  EXPECT_EQ(InterpretPathDat({u" 1 "}).mode.value(), 1);
+  EXPECT_EQ(InterpretPathDat({u"0.5"}).mode.value(), 0);   // half to even
+  EXPECT_EQ(InterpretPathDat({u"0.6"}).mode.value(), 1);
+  EXPECT_EQ(InterpretPathDat({u"abc"}).mode.value(), 0);   // not empty, not a number: 0
+  EXPECT_FALSE(InterpretPathDat({u"1.5"}).mode);           // rounds to 2
+  EXPECT_FALSE(InterpretPathDat({u"2"}).mode);
+  EXPECT_FALSE(InterpretPathDat({u"-1"}).mode);
+  EXPECT_FALSE(InterpretPathDat({u"1e300"}).mode);
+}
+
+TEST(InterpretPathDat, CheckBoxLineIsAnyNumberNotZero) {
+  auto keep = [](std::u16string line) {
+    return InterpretPathDat({u"0", u"", u"", line}).keepDate.value();
+  };
+  EXPECT_TRUE(keep(u"1"));
+  EXPECT_TRUE(keep(u" 1 "));
+  EXPECT_TRUE(keep(u"2"));
+  EXPECT_TRUE(keep(u"-1"));
+  EXPECT_FALSE(keep(u"0"));
+  EXPECT_FALSE(keep(u" 0 "));
+  EXPECT_FALSE(keep(u"letters"));
+  EXPECT_FALSE(keep(u""));
+  EXPECT_EQ(InterpretPathDat({u"0", u"", u"", u"", u"5"}).createNewOnly.value(), 1);
+}
+
+TEST(SplitLines, CrLfLoneCrAndLoneLfEndLines) {
+  using V = std::vector<std::string_view>;
+  EXPECT_EQ(vq::SplitLines(""), V{});
+  EXPECT_EQ(vq::SplitLines("a"), V{"a"});
+  EXPECT_EQ(vq::SplitLines("a\r\n"), V{"a"});
+  EXPECT_EQ(vq::SplitLines("a\r\n\r\n"), (V{"a", ""}));
+  EXPECT_EQ(vq::SplitLines("a\r\nb"), (V{"a", "b"}));
+  EXPECT_EQ(vq::SplitLines("a\nb\rc\r\n"), (V{"a", "b", "c"}));
+  EXPECT_EQ(vq::SplitLines("\r\n"), V{""});
+}
+
+TEST(PathDatFile, WritesFiveShiftJisLinesWithCrLf) {
+  vqtest::TempDir dir;
+  std::string path = dir / "Path.dat";
+  vq::PathDatValues v;
+  v.mode = 0;
+  v.drive = u"/";
+  v.folder = u"/音楽/アルバム";
+  v.keepDate = 1;
+  v.createNewOnly = 0;
+  vq::WritePathDat(path, v);
+  std::string expected = "0\r\n/\r\n" + vq::cp932::Encode(u"/音楽/アルバム") + "\r\n 1 \r\n 0 \r\n";
+  EXPECT_EQ(vqtest::ReadBytes(path), expected);
+  // "音" is 0x89 0xB9 in code page 932.
+  EXPECT_NE(expected.find("\x89\xB9"), std::string::npos);
+
+  auto back = vq::ReadPathDat(path);
+  EXPECT_EQ(back.mode.value(), 0);
+  EXPECT_EQ(back.folder.value(), u"/音楽/アルバム");
+  EXPECT_TRUE(back.keepDate.value());
+  EXPECT_EQ(back.createNewOnly.value(), 0);
+}
+
+TEST(PathDatFile, OverwritesALongerFile) {
+  vqtest::TempDir dir;
+  std::string path = dir / "Path.dat";
+  vqtest::WriteBytes(path, std::string(500, 'x'));
+  vq::WritePathDat(path, {1, u"/", u"/a", 0, 1});
+  EXPECT_EQ(vqtest::ReadBytes(path), "1\r\n/\r\n/a\r\n 0 \r\n 1 \r\n");
+}
+
+TEST(PathDatFile, ACharacterOutsideTheCodePageIsWrittenAsQuestionMark) {
+  vqtest::TempDir dir;
+  std::string path = dir / "Path.dat";
+  vq::WritePathDat(path, {0, u"/", u"/a\U0001F3B5b", 0, 0});
+  // One "?" per UTF-16 unit the code page cannot hold.
+  EXPECT_EQ(vqtest::ReadBytes(path), "0\r\n/\r\n/a??b\r\n 0 \r\n 0 \r\n");
+}
+
+TEST(PathDatFile, UnwritableFileThrows) {
+  vqtest::TempDir dir;
+  std::string path = dir.MakeDir("Path.dat");  // a folder of that name cannot be written
+  EXPECT_THROW(vq::WritePathDat(path, {}), vq::Error);
+
+  vq::FaultInjection::FailAt(1, ENOSPC, vq::FileOp::Write);
+  try {
+    vq::WritePathDat(dir / "other.dat", {});
+    ADD_FAILURE() << "no error";
+  } catch (const vq::Error& e) {
+    EXPECT_EQ(e.kind(), vq::ErrorKind::DiskFull);
+  }
+  vq::FaultInjection::Reset();
+}
+
+TEST(ReadTextLines, DecodesEachLineOnItsOwnAndStopsAtMaxLines) {
+  vqtest::TempDir dir;
+  std::string path = dir / "t.txt";
+  // A lead byte right before CR LF does not swallow the line end.
+  vqtest::WriteBytes(path, "\x82\xA0\r\n\x82\r\n\r\nlast");
+  auto lines = vq::ReadTextLines(path);
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0], u"あ");
+  EXPECT_EQ(lines[1], u"\uFFFD");
+  EXPECT_EQ(lines[2], u"");
+  EXPECT_EQ(lines[3], u"last");
+  EXPECT_EQ(vq::ReadTextLines(path, 2).size(), 2u);
+  EXPECT_THROW(vq::ReadTextLines(dir / "missing.txt"), vq::Error);
+}
