@@ -1,10 +1,18 @@
+// Velquist: the main window starts the program; its closing ends it.
 #include <QApplication>
-#include <QMainWindow>
+
+#include "formats/shared_state.h"
+#include "mainwindow/form1.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QMainWindow w;
-  w.setWindowTitle(QStringLiteral("Velquist"));
-  w.show();
+  QApplication::setApplicationName(QStringLiteral("Velquist"));
+  // Only the main window's confirmed closing ends the program.
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  vq::SharedState state;
+  vq::Form1 form1(state);
+  QObject::connect(&form1, &vq::Form1::programEnded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+  form1.Form_Load();
   return app.exec();
 }

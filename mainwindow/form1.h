@@ -1,0 +1,169 @@
+// Form1, "Velquist": the main window. It owns the current drive and folder, the naming
+// mode, the file list and the six ID3v1 fields, and its closing ends the program.
+//
+// The class is split by concern:
+//   form1_startup.cpp   layout, Form_Load, Form_QueryUnload, "Path.dat"
+//   form1_listing.cpp   drive and folder changes, next folder, modes, the file list
+//   form1_display.cpp   List1_Click: the selected file's tags and information
+//   form1_commands.cpp  Command1_Click: the function-key commands
+//   form1_fields.cpp    the tag fields' focus and key handling
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "formats/shared_state.h"
+
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+
+namespace vq {
+
+namespace ui {
+class DriveList;
+class FolderList;
+}  // namespace ui
+
+class Form2;
+
+struct Form1Setup {
+  // The program's folder, where "Path.dat" and "id3 tag.txt" live; empty: the folder of
+  // the executable.
+  QString programFolder;
+  // The folder shown while no "Path.dat" says otherwise; empty: the working folder.
+  QString startFolder;
+};
+
+class Form1 : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit Form1(SharedState& state, Form1Setup setup = {}, QWidget* parent = nullptr);
+  ~Form1() override;
+
+  SharedState& state() { return state_; }
+  const QString& programFolder() const { return programFolder_; }
+
+  // ---------------------------------------------------------------- start-up, shutdown
+  // Places and shows the window and the reference viewer, then restores the previous
+  // run's settings from "Path.dat". Never reports an error.
+  void Form_Load();
+  // Asks "終了しますか?"; on Yes writes "Path.dat" and ends the program (programEnded()).
+  void Form_QueryUnload(bool& cancel);
+  QString PathDatPath() const;
+  // The reference viewer; loaded (without being shown) on first use.
+  Form2& form2();
+  // True once the program has been ended.
+  bool ended() const { return ended_; }
+
+  // ---------------------------------------------------------------- folders and list
+  void Drive1_Change();
+  void Dir1_Change();
+  void Command2_Click();
+  void Option1_Click(int index);
+  void Check1_Click();
+  void ListFolderFiles();
+  void ListSubfolderFiles();
+  // Option1(1), "ファイル名", is selected.
+  bool FileNameMode() const;
+
+  // ---------------------------------------------------------------- selection and display
+  void List1_Click();
+  // Selects a row and shows its file, also when the row was selected already.
+  void SetListIndex(int row);
+  // The folder part of a row's path, ending in "/": the current folder, the row's
+  // subfolder entry in folder-structure mode, then "/".
+  QString FolderPrefix(int row) const;
+  // FolderPrefix(row) followed by the row's file name.
+  QString FilePath(int row) const;
+  // "v2" and the version text (e.g. "3.0") in red.
+  void ShowV2Marks(const QString& version);
+
+  // ---------------------------------------------------------------- commands, fields
+  void Command1_Click(int index);
+  void Text2_GotFocus(int index);
+  void Text2_LostFocus(int index);
+  // True when the key is consumed.
+  bool Text2_KeyDown(int index, QKeyEvent* event);
+
+  // ---------------------------------------------------------------- controls
+  ui::DriveList* Drive1 = nullptr;
+  ui::FolderList* Dir1 = nullptr;
+  QListWidget* List1 = nullptr;
+  QCheckBox* Check1 = nullptr;
+  QFrame* Line1 = nullptr;
+  QLabel* Label4 = nullptr;
+  QPushButton* Command2 = nullptr;
+  QGroupBox* Frame2 = nullptr;
+  std::array<QRadioButton*, 2> Option1{};
+  QGroupBox* Frame1 = nullptr;
+  std::array<QLabel*, 6> Label1{};
+  // Text1(0) and Text1(1) are single-line boxes, Text1(2) a multi-line one: use text1()
+  // and setText1() for their texts.
+  std::array<QWidget*, 3> Text1{};
+  QLabel* Label6 = nullptr;
+  QLabel* Label3 = nullptr;
+  QLabel* Label5 = nullptr;
+  std::array<QLabel*, 3> Label2{};
+  std::array<QLineEdit*, 6> Text2{};
+  QGroupBox* Frame3 = nullptr;
+  QLabel* Label7 = nullptr;
+  std::array<QPushButton*, 9> Command1{};
+
+  QString text1(int index) const;
+  void setText1(int index, const QString& text);
+
+  // ---------------------------------------------------------------- window state
+  int lastField = 0;         // the Text2 field that last had the focus
+  bool fillingList = false;  // set while the file list is being rebuilt
+  QString nextFolder;        // the sibling after the current folder, or ""
+
+ signals:
+  // The user confirmed quitting: "Path.dat" is written and every window is closed.
+  void programEnded();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // form1_startup.cpp
+  void BuildLayout();
+  void RestoreSettings();
+  // form1_listing.cpp
+  void ConnectListing();
+  bool OpenFolder(const QString& path);
+  void ChooseDrive(const QString& mountPoint);
+  void SelectMode(int index);
+  void FinishList(int readOnlyRow);
+  // Changes of folder, drive and mode asked for while ListFolderFiles lets events run
+  // are held back and run, in order, once the list is complete.
+  void RunOrHold(std::function<void()> action);
+  void DrainHeldBack();
+  // Errors are reported to the user except during start-up and after the end.
+  bool ReportErrors() const { return !restoring_ && !ended_; }
+
+  SharedState& state_;
+  QString programFolder_;
+  std::unique_ptr<Form2> form2_;
+  std::map<QString, QString> lastFolderOnVolume_;
+  std::vector<std::function<void()>> heldBack_;
+  bool holding_ = false;
+  bool restoring_ = false;
+  bool ended_ = false;
+  int listRuns_ = 0;
+};
+
+}  // namespace vq

@@ -1,0 +1,91 @@
+#include "support/ui/ui_test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+
+#include "platform/codepage.h"
+#include "platform/text.h"
+
+namespace vqtest {
+
+MessageLog::MessageLog() {
+  previous_ = vq::ui::Dialogs::SetAnswerer([this](const vq::ui::MessageRequest& r) {
+    requests.push_back(r);
+    if (onMessage) onMessage(r);
+    if (!answers.empty()) {
+      auto a = answers.front();
+      answers.pop_front();
+      return a;
+    }
+    return r.buttons == vq::ui::MsgButtons::YesNo ? yesNoDefault : vq::ui::MsgAnswer::Ok;
+  });
+}
+
+MessageLog::~MessageLog() { vq::ui::Dialogs::SetAnswerer(std::move(previous_)); }
+
+int MessageLog::Count(const QString& text) const {
+  int n = 0;
+  for (const auto& r : requests)
+    if (r.text == text) ++n;
+  return n;
+}
+
+ModalDriver::ModalDriver(std::function<void(QDialog*)> drive) {
+  previous_ = vq::ui::Dialogs::SetModalHook(drive);
+}
+
+ModalDriver::~ModalDriver() { vq::ui::Dialogs::SetModalHook(std::move(previous_)); }
+
+Form1Harness::Form1Harness() = default;
+
+Form1Harness::~Form1Harness() {
+  if (form) {
+    // Leave without the quit question.
+    form->hide();
+    form.reset();
+  }
+  QApplication::processEvents();
+}
+
+void Form1Harness::WritePathDat(const std::vector<std::string>& lines, bool finalLineEnd) const {
+  std::string bytes;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    bytes += vq::cp932::Encode(vq::Utf8ToUtf16(lines[i]));
+    if (i + 1 < lines.size() || finalLineEnd) bytes += "\r\n";
+  }
+  WriteBytes(PathDat(), bytes);
+}
+
+vq::Form1& Form1Harness::Start(const std::string& startFolder) {
+  vq::Form1Setup setup;
+  setup.programFolder = Utf8(programDir.path());
+  setup.startFolder = Utf8(startFolder.empty() ? music.path() : startFolder);
+  form = std::make_unique<vq::Form1>(state, setup);
+  QObject::connect(form.get(), &vq::Form1::programEnded, [this] { ended = true; });
+  form->Form_Load();
+  EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  form->activateWindow();
+  EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  return *form;
+}
+
+void Form1Harness::CloseAnswering(vq::ui::MsgAnswer answer) {
+  messages.answers.push_back(answer);
+  form->close();
+  QApplication::processEvents();
+}
+
+QStringList Rows(const QListWidget* list) {
+  QStringList out;
+  for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
+  return out;
+}
+
+QString Utf8(const std::string& s) { return QString::fromStdString(s); }
+std::string Utf8(const QString& s) { return s.toStdString(); }
+
+void MakeFile(const std::string& path, std::size_t size) { WriteBytes(path, std::string(size, '\0')); }
+
+}  // namespace vqtest

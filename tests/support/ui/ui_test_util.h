@@ -1,0 +1,92 @@
+// Helpers of the window tests: a message-box answerer that records every message, a
+// driver for modal windows, and a harness that starts the main window with its own
+// program folder.
+#pragma once
+
+#include <QDialog>
+#include <QListWidget>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <deque>
+#include <ostream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "formats/shared_state.h"
+#include "mainwindow/form1.h"
+#include "platform/ui/dialogs.h"
+#include "test_util.h"
+
+// Readable QString values in test failures.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+namespace vqtest {
+
+// Answers every message box while it lives: the queued answers first, then Ok for an
+// Ok box and `yesNoDefault` for a Yes/No box. Every request is recorded.
+class MessageLog {
+ public:
+  MessageLog();
+  ~MessageLog();
+  MessageLog(const MessageLog&) = delete;
+  MessageLog& operator=(const MessageLog&) = delete;
+
+  std::vector<vq::ui::MessageRequest> requests;
+  std::deque<vq::ui::MsgAnswer> answers;
+  vq::ui::MsgAnswer yesNoDefault = vq::ui::MsgAnswer::No;
+  // Runs inside the message box, before the answer is returned.
+  std::function<void(const vq::ui::MessageRequest&)> onMessage;
+
+  int Count(const QString& text) const;  // requests whose text is exactly `text`
+  void Clear() { requests.clear(); }
+
+ private:
+  vq::ui::Dialogs::Answerer previous_;
+};
+
+// Runs `drive` inside every modal window's exec() while it lives.
+class ModalDriver {
+ public:
+  explicit ModalDriver(std::function<void(QDialog*)> drive);
+  ~ModalDriver();
+
+ private:
+  vq::ui::Dialogs::ModalHook previous_;
+};
+
+// A main window on a program folder of its own (for "Path.dat" and "id3 tag.txt").
+class Form1Harness {
+ public:
+  Form1Harness();
+  ~Form1Harness();
+
+  TempDir programDir;  // the program's folder
+  TempDir music;       // a place for test folders
+  vq::SharedState state;
+  MessageLog messages;
+  std::unique_ptr<vq::Form1> form;
+  bool ended = false;
+
+  std::string PathDat() const { return programDir / "Path.dat"; }
+  // Writes "Path.dat" in code page 932 from UTF-8 text, lines joined with CR LF.
+  void WritePathDat(const std::vector<std::string>& lines, bool finalLineEnd = true) const;
+
+  // Creates the window (start folder: `startFolder`, default the music folder), runs
+  // Form_Load and waits until the window is shown and active.
+  vq::Form1& Start(const std::string& startFolder = {});
+
+  // Clicks the close box path: the quit question is answered with `answer`.
+  void CloseAnswering(vq::ui::MsgAnswer answer);
+};
+
+QStringList Rows(const QListWidget* list);
+QString Utf8(const std::string& s);
+std::string Utf8(const QString& s);
+
+// Builds an MP3-named file of `size` bytes (content: zeros) or copies a fixture.
+void MakeFile(const std::string& path, std::size_t size);
+
+}  // namespace vqtest

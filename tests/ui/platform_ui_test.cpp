@@ -1,0 +1,288 @@
+// The window-system seam: folder list, drive list, message boxes and modal windows,
+// beep, twips and fonts.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QFontInfo>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "platform/fileio.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/drive_list.h"
+#include "platform/ui/folder_list.h"
+#include "platform/ui/fonts.h"
+#include "platform/ui/twips.h"
+#include "support/ui/ui_test_util.h"
+
+using vq::ui::FolderList;
+using vqtest::Utf8;
+
+namespace {
+
+QStringList ItemTexts(const QListWidget& list) { return vqtest::Rows(&list); }
+
+QListWidgetItem* ItemForPath(const QListWidget& list, const QString& path) {
+  for (int i = 0; i < list.count(); ++i)
+    if (list.item(i)->data(FolderList::kPathRole).toString() == path) return list.item(i);
+  return nullptr;
+}
+
+}  // namespace
+
+TEST(CleanFolderPath, NoTrailingSeparatorExceptAtTheRoot) {
+  EXPECT_EQ(vq::ui::CleanFolderPath("/"), "/");
+  EXPECT_EQ(vq::ui::CleanFolderPath("//"), "/");
+  EXPECT_EQ(vq::ui::CleanFolderPath("/a/b/"), "/a/b");
+  EXPECT_EQ(vq::ui::CleanFolderPath("/a//b/./c/../"), "/a/b");
+  EXPECT_TRUE(vq::ui::CleanFolderPath("rel").startsWith('/'));
+}
+
+TEST(FolderList, AncestorsThenSubfoldersSortedIgnoringCase) {
+  vqtest::TempDir dir;
+  for (auto* name : {"b", "C", "a", ".hidden", "Ä"}) dir.MakeDir(std::string("top/") + name);
+  vqtest::MakeFile(dir / "top/file.mp3", 10);
+  FolderList list;
+  QSignalSpy changed(&list, &FolderList::changed);
+  QString top = Utf8(dir / "top");
+  ASSERT_TRUE(list.setPath(top + "/"));
+  EXPECT_EQ(list.path(), top);
+  EXPECT_EQ(changed.count(), 1);
+
+  QStringList parts = top.split('/', Qt::SkipEmptyParts);
+  QStringList expected{"/"};
+  expected += parts;
+  expected += QStringList{"a", "b", "C", "Ä"};
+  EXPECT_EQ(ItemTexts(list), expected);
+  // Indented by depth; the current folder is the highlighted entry.
+  EXPECT_EQ(list.item(0)->data(FolderList::kLevelRole).toInt(), 0);
+  EXPECT_EQ(list.item(parts.size())->data(FolderList::kLevelRole).toInt(), parts.size());
+  EXPECT_EQ(list.item(parts.size() + 1)->data(FolderList::kLevelRole).toInt(), parts.size() + 1);
+  EXPECT_EQ(list.currentItem()->data(FolderList::kPathRole).toString(), top);
+
+  EXPECT_EQ(list.listCount(), 4);
+  EXPECT_EQ(list.entry(0), top + "/a");
+  EXPECT_EQ(list.entry(2), top + "/C");
+  EXPECT_EQ(list.entry(4), QString());
+
+  // The same path again: no change.
+  ASSERT_TRUE(list.setPath(top));
+  EXPECT_EQ(changed.count(), 1);
+}
+
+TEST(FolderList, RootHasNoTrailingDoubleSeparator) {
+  FolderList list;
+  ASSERT_TRUE(list.setPath("/"));
+  EXPECT_EQ(list.path(), "/");
+  EXPECT_EQ(list.item(0)->text(), "/");
+  for (int i = 0; i < list.listCount(); ++i) EXPECT_FALSE(list.entry(i).startsWith("//"));
+}
+
+TEST(FolderList, UnreadableFolderIsRefusedAndNothingChanges) {
+  vqtest::TempDir dir;
+  dir.MakeDir("ok");
+  vqtest::MakeFile(dir / "plain", 1);
+  FolderList list;
+  ASSERT_TRUE(list.setPath(Utf8(dir / "ok")));
+  QSignalSpy changed(&list, &FolderList::changed);
+  QString error;
+  EXPECT_FALSE(list.setPath(Utf8(dir / "missing"), &error));
+  EXPECT_EQ(error, QString::fromUtf16(u"ファイルが見つかりません。"));
+  EXPECT_FALSE(list.setPath(Utf8(dir / "plain"), &error));
+  EXPECT_EQ(error, QString::fromUtf16(u"パスが見つかりません。"));
+  vq::FaultInjection::FailAt(1, EACCES, vq::FileOp::List);
+  EXPECT_FALSE(list.setPath(Utf8(dir.path()), &error));
+  vq::FaultInjection::Reset();
+  EXPECT_EQ(list.path(), Utf8(dir / "ok"));
+  EXPECT_EQ(changed.count(), 0);
+}
+
+TEST(FolderList, EnterAndDoubleClickOpenAnEntryArrowsOnlyMove) {
+  vqtest::TempDir dir;
+  dir.MakeDir("top/one/deeper");
+  dir.MakeDir("top/two");
+  QString top = Utf8(dir / "top");
+  FolderList list;
+  list.resize(300, 400);
+  ASSERT_TRUE(list.setPath(top));
+  list.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&list));
+  QSignalSpy changed(&list, &FolderList::changed);
+
+  // Down moves the highlight to "one" without opening it.
+  QTest::keyClick(&list, Qt::Key_Down);
+  EXPECT_EQ(list.currentItem()->text(), "one");
+  EXPECT_EQ(list.path(), top);
+  EXPECT_EQ(changed.count(), 0);
+  QTest::keyClick(&list, Qt::Key_Return);
+  EXPECT_EQ(list.path(), top + "/one");
+  EXPECT_EQ(changed.count(), 1);
+
+  // Double-click on the parent ("top") goes back up.
+  QListWidgetItem* parent = ItemForPath(list, top);
+  ASSERT_TRUE(parent);
+  QRect r = list.visualItemRect(parent);
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, r.center());
+  EXPECT_EQ(changed.count(), 1);  // a single click only highlights
+  QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, r.center());
+  EXPECT_EQ(list.path(), top);
+  EXPECT_EQ(changed.count(), 2);
+
+  // With an open handler the owner decides.
+  QStringList asked;
+  list.openHandler = [&](const QString& p) { asked << p; };
+  QListWidgetItem* two = ItemForPath(list, top + "/two");
+  list.setCurrentItem(two);
+  QTest::keyClick(&list, Qt::Key_Enter);
+  EXPECT_EQ(asked, QStringList{top + "/two"});
+  EXPECT_EQ(list.path(), top);
+}
+
+class DriveListTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    vq::ui::DriveList::SetVolumeSource([this] { return volumes; });
+  }
+  void TearDown() override { vq::ui::DriveList::SetVolumeSource(nullptr); }
+  std::vector<std::string> volumes{"/", "/media/usb"};
+};
+
+TEST_F(DriveListTest, ListsVolumesAndFollowsTheFolder) {
+  vq::ui::DriveList drives;
+  QSignalSpy changed(&drives, &vq::ui::DriveList::changed);
+  EXPECT_EQ(drives.volumes(), (QStringList{"/", "/media/usb"}));
+  drives.showVolumeOf("/media/usb/Music/A");
+  EXPECT_EQ(drives.drive(), "/media/usb");
+  EXPECT_EQ(drives.currentText(), "/media/usb");
+  drives.showVolumeOf("/media/usb2");
+  EXPECT_EQ(drives.drive(), "/");
+  EXPECT_EQ(changed.count(), 0);
+
+  EXPECT_TRUE(drives.setDrive("/media/usb"));
+  EXPECT_EQ(changed.count(), 1);
+  EXPECT_TRUE(drives.setDrive("/media/usb"));  // same: no change
+  EXPECT_EQ(changed.count(), 1);
+  EXPECT_FALSE(drives.setDrive("/media/gone"));
+  EXPECT_EQ(drives.drive(), "/media/usb");
+
+  // A volume that goes away leaves the list when it is read again.
+  volumes = {"/"};
+  drives.showVolumeOf("/home");
+  EXPECT_EQ(drives.volumes(), QStringList{"/"});
+}
+
+TEST_F(DriveListTest, UserChoiceGoesToTheHandler) {
+  vq::ui::DriveList drives;
+  drives.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&drives));
+  QStringList chosen;
+  drives.chooseHandler = [&](const QString& v) { chosen << v; };
+  QTest::keyClick(&drives, Qt::Key_Down);
+  EXPECT_EQ(chosen, QStringList{"/media/usb"});
+  // Until the owner accepts, the list shows the current volume.
+  EXPECT_EQ(drives.currentText(), "/");
+  EXPECT_EQ(drives.drive(), "/");
+
+  drives.chooseHandler = nullptr;
+  QSignalSpy changed(&drives, &vq::ui::DriveList::changed);
+  QTest::keyClick(&drives, Qt::Key_Down);
+  EXPECT_EQ(drives.drive(), "/media/usb");
+  EXPECT_EQ(changed.count(), 1);
+}
+
+TEST(Dialogs, AnswererReceivesCaptionTextAndButtons) {
+  vqtest::MessageLog log;
+  log.answers.push_back(vq::ui::MsgAnswer::Yes);
+  auto a = vq::ui::Dialogs::Message(nullptr, "q?\r\nline", vq::ui::MsgButtons::YesNo, "Cap");
+  EXPECT_EQ(a, vq::ui::MsgAnswer::Yes);
+  auto b = vq::ui::Dialogs::Message(nullptr, "info");
+  EXPECT_EQ(b, vq::ui::MsgAnswer::Ok);
+  ASSERT_EQ(log.requests.size(), 2u);
+  EXPECT_EQ(log.requests[0].caption, "Cap");
+  EXPECT_EQ(log.requests[0].text, "q?\r\nline");
+  EXPECT_EQ(log.requests[0].buttons, vq::ui::MsgButtons::YesNo);
+  EXPECT_EQ(log.requests[1].caption, "Velquist");
+  EXPECT_EQ(log.requests[1].buttons, vq::ui::MsgButtons::Ok);
+  EXPECT_EQ(log.requests[1].icon, vq::ui::MsgIcon::None);
+}
+
+TEST(Dialogs, RealMessageBoxAnswersWithItsButtons) {
+  // No answerer: a real QMessageBox, closed here with the keyboard.
+  QTimer::singleShot(0, [] {
+    QWidget* box = QApplication::activeModalWidget();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->windowTitle(), QString::fromUtf16(u"終了確認"));
+    QTest::keyClick(box, Qt::Key_Escape);
+  });
+  auto a = vq::ui::Dialogs::Message(nullptr, QString::fromUtf16(u"終了しますか?"), vq::ui::MsgButtons::YesNo,
+                                    QString::fromUtf16(u"終了確認"));
+  EXPECT_EQ(a, vq::ui::MsgAnswer::No);
+}
+
+TEST(Dialogs, ModalHookDrivesTheOpenWindow) {
+  QDialog dialog;
+  auto* edit = new QLineEdit(&dialog);
+  (new QVBoxLayout(&dialog))->addWidget(edit);
+  bool wasModal = false;
+  vqtest::ModalDriver driver([&](QDialog* d) {
+    wasModal = d->isVisible() && QApplication::activeModalWidget() == d;
+    edit->setFocus();
+    QTest::keyClicks(edit, "typed");
+    d->accept();
+  });
+  EXPECT_EQ(vq::ui::Dialogs::Exec(&dialog), QDialog::Accepted);
+  EXPECT_TRUE(wasModal);
+  EXPECT_EQ(edit->text(), "typed");
+}
+
+TEST(Dialogs, AWindowLeftOpenByTheHookIsRejected) {
+  QDialog dialog;
+  vqtest::ModalDriver driver([](QDialog*) {});
+  EXPECT_EQ(vq::ui::Dialogs::Exec(&dialog), QDialog::Rejected);
+}
+
+TEST(Dialogs, BeepsAreCounted) {
+  vq::ui::Dialogs::ResetBeepCount();
+  vq::ui::Dialogs::Beep();
+  vq::ui::Dialogs::Beep();
+  EXPECT_EQ(vq::ui::Dialogs::BeepCount(), 2);
+  vq::ui::Dialogs::ResetBeepCount();
+  EXPECT_EQ(vq::ui::Dialogs::BeepCount(), 0);
+}
+
+TEST(Dialogs, YieldRunsPendingEvents) {
+  bool ran = false;
+  QTimer::singleShot(0, [&] { ran = true; });
+  vq::ui::Dialogs::Yield();
+  EXPECT_TRUE(ran);
+}
+
+TEST(Twips, FifteenToAPixel) {
+  EXPECT_EQ(vq::ui::Twips(15), 1);
+  EXPECT_EQ(vq::ui::Twips(11070), 738);
+  EXPECT_EQ(vq::ui::Twips(8115), 541);
+  EXPECT_EQ(vq::ui::Twips(40), 3);   // 2.67 to the nearest pixel
+  EXPECT_EQ(vq::ui::Twips(7240), 483);
+  EXPECT_EQ(vq::ui::ToTwips(738), 11070);
+  EXPECT_EQ(vq::ui::TwipsRect(2760, 2600, 2535, 375), QRect(184, 173, 169, 25));
+}
+
+TEST(Fonts, WindowsFamiliesFirstThenIpaThenNoto) {
+  QFont p = vq::ui::ProportionalFont();
+  EXPECT_EQ(p.families(), (QStringList{QString::fromUtf16(u"ＭＳ Ｐゴシック"), "IPAPGothic", "Noto Sans CJK JP"}));
+  EXPECT_DOUBLE_EQ(p.pointSizeF(), 11.25);
+  QFont f = vq::ui::FixedFont(9);
+  EXPECT_EQ(f.families(), (QStringList{QString::fromUtf16(u"ＭＳ ゴシック"), "IPAGothic", "Noto Sans CJK JP"}));
+  EXPECT_DOUBLE_EQ(f.pointSizeF(), 9.0);
+  // On this system the IPA fonts are what the families resolve to.
+  QString resolved = QFontInfo(p).family();
+  EXPECT_TRUE(resolved.startsWith("IPA") || resolved.startsWith("Noto") || resolved.startsWith(QString::fromUtf16(u"ＭＳ")))
+      << resolved.toStdString();
+  QString fixed = QFontInfo(f).family();
+  EXPECT_TRUE(fixed == "IPAGothic" || fixed.startsWith("Noto") || fixed == QString::fromUtf16(u"ＭＳ ゴシック"))
+      << fixed.toStdString();
+}
