@@ -1,0 +1,141 @@
+#include "batch/batch_pass.h"
+
+#include <optional>
+
+#include "batch/derive_names.h"
+#include "formats/bytesource.h"
+#include "formats/id3v1.h"
+#include "formats/id3v2_reader.h"
+#include "formats/module0.h"
+#include "platform/fileio.h"
+#include "platform/text.h"
+
+namespace vq {
+namespace {
+
+std::string Ascii(std::u16string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (char16_t c : s) out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+  return out;
+}
+
+// Which derived value a frame id takes, and the v2.3 id it is written under.
+enum class Derived { None, Folder, Subfolder, Title };
+
+struct Substitution {
+  Derived which;
+  const char* id;
+};
+
+std::optional<Substitution> SubstitutionFor(std::string_view id, bool v22) {
+  if (v22) {
+    if (id == "TT2") return Substitution{Derived::Title, "TIT2"};
+    if (id == "TP1") return Substitution{Derived::Folder, "TPE1"};
+    if (id == "TAL") return Substitution{Derived::Subfolder, "TALB"};
+    return std::nullopt;
+  }
+  if (id == "TIT2") return Substitution{Derived::Title, "TIT2"};
+  if (id == "TPE1") return Substitution{Derived::Folder, "TPE1"};
+  if (id == "TALB") return Substitution{Derived::Subfolder, "TALB"};
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::vector<OutFrame> BatchFrames(const V2FrameTable& existing, const DerivedNames& names) {
+  std::optional<std::u16string> folder = names.FolderName, subfolder = names.SubfolderName,
+                                title = names.FileTitle;
+  auto take = [&](Derived which) -> std::u16string {
+    std::optional<std::u16string>* slot = which == Derived::Folder      ? &folder
+                                          : which == Derived::Subfolder ? &subfolder
+                                                                        : &title;
+    std::u16string value = slot->value_or(u"");
+    // A derived value is used once; a second frame of the same id gets an empty text.
+    *slot = u"";
+    return value;
+  };
+  std::vector<OutFrame> frames;
+  for (const V2FrameEntry& e : existing) {
+    if (e.id.empty()) continue;
+    std::string id = Ascii(e.id);
+    bool v22 = id.size() == 3;
+    if (auto sub = SubstitutionFor(id, v22)) {
+      frames.push_back(MakeTextFrame(sub->id, take(sub->which)));
+      continue;
+    }
+    if (auto carried = CarryOverFrame(e)) frames.push_back(std::move(*carried));
+  }
+  if (folder && !folder->empty()) frames.push_back(MakeTextFrame("TPE1", *folder));
+  if (subfolder && !subfolder->empty()) frames.push_back(MakeTextFrame("TALB", *subfolder));
+  if (title && !title->empty()) frames.push_back(MakeTextFrame("TIT2", *title));
+  return frames;
+}
+
+BatchResult RunBatch(const BatchList& list, const BatchSettings& settings, BatchCallbacks& callbacks,
+                     SharedState* state) {
+  BatchResult result;
+  const std::size_t count = list.fileNames.size();
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::u16string entry = i < list.subfolderEntries.size() ? list.subfolderEntries[i] : u"";
+    const std::u16string& name = list.fileNames[i];
+    std::u16string prefix = list.folderPath + entry + kSep;
+    try {
+      DerivedNames names = DeriveNames(list.folderPath, entry, name);
+      std::string path = Utf16ToUtf8(FilePath(list.folderPath, entry, name));
+      bool written = false;
+      {
+        RawFile file(path, RawFile::Mode::ReadWrite);
+        if (settings.v1)
+          written |= WriteBatchID3v1(file, names.FileTitle, names.FolderName, names.SubfolderName,
+                                     settings.createNewOnly);
+        if (settings.v2) {
+          FileSource src(file);
+          V2Header header = ReadV2Header(src);
+          V2FrameTable table;
+          ResetV2FrameTable(table);
+          std::int32_t existingSize = 0;
+          bool skip = header.present && settings.createNewOnly;
+          if (header.present && !skip) {
+            existingSize = header.size;
+            std::u16string listing;
+            WalkV2Frames(src, header.major, header.size, table, listing);
+          }
+          if (state) {
+            state->V2TagSize = existingSize;
+            state->V2FrameTable = table;
+          }
+          if (!skip) {
+            std::vector<OutFrame> frames = BatchFrames(table, names);
+            file.Close();
+            std::int32_t size = WriteBatchV2Tag(path, frames, existingSize, callbacks);
+            if (state) state->V2TagSize = size;
+            written = true;
+          }
+        }
+        if (file.IsOpen()) file.Close();
+      }
+      // Keep the file's date whenever this pass changed the file.
+      if (written && settings.keepDate && i < list.fileDates.size()) SetFileDate(path, list.fileDates[i]);
+    } catch (const Error& e) {
+      if (e.kind() == ErrorKind::PathFileAccess)
+        callbacks.ReportUpdateError(prefix, name);
+      else
+        callbacks.ReportError(e.description());
+      result.failed = true;
+      return result;
+    } catch (const std::exception&) {
+      callbacks.ReportError(ErrorDescription(ErrorKind::Io));
+      result.failed = true;
+      return result;
+    }
+    result.done = i + 1;
+    if (!callbacks.Progress(i + 1, count)) {
+      result.stopped = i + 1 < count;
+      return result;
+    }
+  }
+  return result;
+}
+
+}  // namespace vq

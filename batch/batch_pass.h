@@ -1,0 +1,58 @@
+// The automatic pass: for every listed file, artist, album and title from the folder
+// tree go into its ID3v1 and ID3v2 tags. No window: the batch window, the tests and the
+// benchmarks all drive it through BatchCallbacks.
+#pragma once
+
+#include <cstddef>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "formats/id3v2_writer.h"
+#include "formats/shared_state.h"
+
+namespace vq {
+
+struct BatchSettings {
+  bool v1 = true;              // "v1": write the ID3v1 tag
+  bool v2 = true;              // "v2": write the ID3v2 tag
+  bool createNewOnly = false;  // "新規作成のみ行う": leave existing tags alone
+  bool keepDate = false;       // "ファイルの更新で日付を変更しない"
+};
+
+// The rows of a folder-structure listing, as parallel sequences.
+struct BatchList {
+  std::u16string folderPath;                    // current folder, "/" at the root
+  std::vector<std::u16string> subfolderEntries;  // "" or "/" + name, one per row
+  std::vector<std::u16string> fileNames;         // bare names, one per row
+  std::vector<std::time_t> fileDates;            // one per row
+};
+
+class BatchCallbacks : public WriteReporter {
+ public:
+  // After each file: `done` of `count` finished. Return false to end the pass here
+  // (the window was closed); the file just done is complete.
+  virtual bool Progress(std::size_t done, std::size_t count) = 0;
+};
+
+struct BatchResult {
+  std::size_t done = 0;     // files completed
+  bool failed = false;      // a file failed and the pass stopped there (reported)
+  bool stopped = false;     // the callbacks ended the pass
+};
+
+// Runs the pass over every row. The first failing file stops the pass; its failure is
+// reported through the callbacks ("更新エラー" with the row's folder prefix, or the
+// description). Files before it keep their new tags, files after it are untouched.
+// `state`, when given, holds the last processed file's V2TagSize and V2FrameTable.
+BatchResult RunBatch(const BatchList& list, const BatchSettings& settings, BatchCallbacks& callbacks,
+                     SharedState* state = nullptr);
+
+// The frames one file's new tag gets: the existing frames (read from the tag at the
+// start of `src` with major version/size of `header`) with TPE1, TALB and TIT2 taking
+// the derived values once each, v2.2 ids converted, every other frame carried over
+// whole; then the unused non-empty derived values in the order TPE1, TALB, TIT2.
+struct DerivedNames;
+std::vector<OutFrame> BatchFrames(const V2FrameTable& existing, const DerivedNames& names);
+
+}  // namespace vq
