@@ -1,0 +1,42 @@
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "fuzz/targets.h"
+#include "platform/codepage.h"
+#include "platform/path_dat.h"
+#include "platform/text_file.h"
+
+namespace vqfuzz {
+namespace {
+void Check(bool ok) {
+  if (!ok) std::abort();
+}
+}  // namespace
+
+void PathDat(const std::uint8_t* data, std::size_t size) {
+  std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  std::vector<std::u16string> lines;
+  for (std::string_view line : vq::SplitLines(bytes)) lines.push_back(vq::cp932::Decode(line));
+  vq::PathDatRestore r = vq::InterpretPathDat(lines);
+  if (r.mode) Check(*r.mode == 0 || *r.mode == 1);
+  if (r.createNewOnly) Check(*r.createNewOnly == 0 || *r.createNewOnly == 1);
+  if (!lines.empty()) vq::LeadingNumber(lines[0]);
+
+  // What is written reads back as the same settings.
+  vq::PathDatValues v;
+  v.mode = r.mode.value_or(0);
+  v.drive = r.drive.value_or(u"/");
+  v.folder = r.folder.value_or(u"/music");
+  v.keepDate = r.keepDate.value_or(false) ? 1 : 0;
+  v.createNewOnly = r.createNewOnly.value_or(0);
+  std::string written = vq::EncodeTextLines(vq::PathDatLines(v));
+  std::vector<std::u16string> back;
+  for (std::string_view line : vq::SplitLines(written)) back.push_back(vq::cp932::Decode(line));
+  vq::PathDatRestore again = vq::InterpretPathDat(back);
+  Check(again.mode.value_or(-1) == v.mode);
+  Check(again.keepDate.value_or(false) == (v.keepDate != 0));
+  Check(again.createNewOnly.value_or(-1) == v.createNewOnly);
+}
+
+}  // namespace vqfuzz
