@@ -41,6 +41,27 @@ std::optional<Substitution> SubstitutionFor(std::string_view id, bool v22) {
   return std::nullopt;
 }
 
+// Puts a file back as it was before the pass touched it: the old tag bytes at the start
+// (when the ID3v2 step wrote in place), and the old end (an appended ID3v1 record cut
+// off, a replaced one given its old bytes). Best effort: the failure that made it
+// necessary is the one reported.
+void Restore(const std::string& path, const std::string& oldTag, const std::uint64_t* length,
+             const std::string* tail) {
+  if (oldTag.empty() && !length) return;
+  try {
+    RawFile file(path, RawFile::Mode::ReadWrite);
+    if (!oldTag.empty()) file.WriteAt(0, oldTag.data(), oldTag.size());
+    if (length) {
+      if (file.Length() > *length)
+        file.Truncate(*length);
+      else if (tail->size() == 128 && *length >= 128)
+        file.WriteAt(*length - 128, tail->data(), tail->size());
+    }
+    file.Close();
+  } catch (const std::exception&) {
+  }
+}
+
 }  // namespace
 
 std::vector<OutFrame> BatchFrames(const V2FrameTable& existing, const DerivedNames& names) {
@@ -84,11 +105,30 @@ BatchResult RunBatch(const BatchList& list, const BatchSettings& settings, Batch
       DerivedNames names = DeriveNames(list.folderPath, entry, name);
       std::string path = Utf16ToUtf8(FilePath(list.folderPath, entry, name));
       bool written = false;
-      {
+      // What this file looked like where the pass changes it, so that a failure puts
+      // it back and no file is left half-tagged: the old end (ID3v1 step) and the old
+      // tag (an ID3v2 tag rewritten in place).
+      struct V1Undo {
+        std::uint64_t length = 0;
+        std::string tail;  // the old last 128 bytes
+      };
+      std::optional<V1Undo> v1Undo;
+      std::string oldTag;
+      try {
         RawFile file(path, RawFile::Mode::ReadWrite);
-        if (settings.v1)
-          written |= WriteBatchID3v1(file, names.FileTitle, names.FolderName, names.SubfolderName,
-                                     settings.createNewOnly);
+        if (settings.v1) {
+          V1Undo undo;
+          undo.length = file.Length();
+          if (undo.length >= 128) {
+            undo.tail.resize(128);
+            file.ReadAt(undo.length - 128, undo.tail.data(), 128);
+          }
+          if (WriteBatchID3v1(file, names.FileTitle, names.FolderName, names.SubfolderName,
+                              settings.createNewOnly)) {
+            written = true;
+            v1Undo = std::move(undo);
+          }
+        }
         if (settings.v2) {
           FileSource src(file);
           V2Header header = ReadV2Header(src);
@@ -107,13 +147,25 @@ BatchResult RunBatch(const BatchList& list, const BatchSettings& settings, Batch
           }
           if (!skip) {
             std::vector<OutFrame> frames = BatchFrames(table, names);
+            if (existingSize > 0 && existingSize >= FramesSize(frames) &&
+                10 + static_cast<std::uint64_t>(existingSize) <= file.Length()) {
+              std::string bytes(10 + static_cast<std::size_t>(existingSize), '\0');
+              file.ReadAt(0, bytes.data(), bytes.size());
+              oldTag = std::move(bytes);
+            }
             file.Close();
             std::int32_t size = WriteBatchV2Tag(path, frames, existingSize, callbacks);
             if (state) state->V2TagSize = size;
             written = true;
+            v1Undo.reset();
+            oldTag.clear();
           }
         }
         if (file.IsOpen()) file.Close();
+        v1Undo.reset();
+      } catch (...) {
+        Restore(path, oldTag, v1Undo ? &v1Undo->length : nullptr, v1Undo ? &v1Undo->tail : nullptr);
+        throw;
       }
       // Keep the file's date whenever this pass changed the file.
       if (written && settings.keepDate && i < list.fileDates.size()) SetFileDate(path, list.fileDates[i]);

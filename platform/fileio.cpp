@@ -198,6 +198,11 @@ void RawFile::Sync() {
   if (::fsync(fd_) != 0) ThrowErrno(errno);
 }
 
+void RawFile::Truncate(std::uint64_t length) {
+  FaultInjection::CheckPoint(FileOp::Write);
+  if (::ftruncate(fd_, static_cast<off_t>(length)) != 0) ThrowErrno(errno);
+}
+
 void RawFile::Close() {
   if (fd_ < 0) return;
   FaultInjection::CheckPoint(FileOp::Close);  // a failure here leaves the destructor to close

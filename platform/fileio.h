@@ -88,6 +88,7 @@ class RawFile {
   std::size_t ReadSomeAt(std::uint64_t offset, void* buf, std::size_t n) const;
   void WriteAt(std::uint64_t offset, const void* buf, std::size_t n);
   void Sync();
+  void Truncate(std::uint64_t length);
   void Close();  // throws when the close reports an error
   int fd() const { return fd_; }
   const std::string& path() const { return path_; }

@@ -1,0 +1,147 @@
+// A batch pass over several files with the file layer failing at the k-th operation,
+// for every k and each kind of failure: every file ends either exactly as before or
+// completely tagged with its audio unchanged, no temporary file stays, and the failure
+// reaches the user once, as the message the program gives.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "batch/batch_pass.h"
+#include "formats/file_summary.h"
+#include "platform/fileio.h"
+#include "platform/text.h"
+#include "test_util.h"
+
+using namespace vq;
+namespace fs = std::filesystem;
+
+namespace {
+
+class Recorder : public BatchCallbacks {
+ public:
+  std::vector<std::u16string> updateErrors, errors;
+  bool Progress(std::size_t, std::size_t) override { return true; }
+  void ReportUpdateError(const std::u16string& prefix, const std::u16string& name) override {
+    updateErrors.push_back(prefix + name);
+  }
+  void ReportError(const std::u16string& d) override { errors.push_back(d); }
+};
+
+std::string AudioOf(const std::string& bytes) {
+  std::size_t start = 0;
+  if (bytes.size() >= 10 && bytes.compare(0, 3, "ID3") == 0) {
+    auto b = [&](int i) { return static_cast<std::size_t>(static_cast<unsigned char>(bytes[i])); };
+    start = 10 + (b(6) << 21) + (b(7) << 14) + (b(8) << 7) + b(9);
+  }
+  std::size_t end = bytes.size();
+  if (end >= start + 128 && bytes.compare(end - 128, 3, "TAG") == 0) end -= 128;
+  return bytes.substr(start, end - start);
+}
+
+struct Fixture {
+  vqtest::TempDir dir;
+  BatchList list;
+  std::vector<std::string> paths, originals;
+  std::vector<std::string> expectedTitles;
+
+  Fixture() {
+    list.folderPath = Utf8ToUtf16(dir.path() + "/Band");
+    // A file that is rebuilt, one written in place, one with both tags.
+    Add("Disc", "14_notag_lame_mpeg1_l3_128k.mp3", "one.mp3");
+    Add("Disc", "02_v23_latin1_mutagen_mpeg1_l3_32k.mp3", "two.mp3");
+    Add("", "11_v23_and_v1_differ_eyed3_mpeg1_l3_128k.mp3", "three.mp3");
+  }
+  void Add(const std::string& sub, const std::string& fixture, const std::string& name) {
+    std::string p = dir.CopyFixture(fixture, "Band" + (sub.empty() ? "" : "/" + sub) + "/" + name);
+    list.subfolderEntries.push_back(sub.empty() ? u"" : Utf8ToUtf16("/" + sub));
+    list.fileNames.push_back(Utf8ToUtf16(name));
+    list.fileDates.push_back(0);
+    paths.push_back(p);
+    originals.push_back(vqtest::ReadBytes(p));
+    expectedTitles.push_back(name.substr(0, name.size() - 4));
+  }
+  bool AnyTempFile() const {
+    for (auto& e : fs::recursive_directory_iterator(dir.path()))
+      if (e.path().filename() == "~tmpmp3.tmp") return true;
+    return false;
+  }
+};
+
+}  // namespace
+
+TEST(BatchFaults, EachFailingOperationLeavesEveryFileWholeAndIsReportedOnce) {
+  const int kinds[] = {EACCES, ENOSPC, EIO, EROFS};
+  for (int err : kinds) {
+    long k = 1;
+    for (;; ++k) {
+      SCOPED_TRACE("errno " + std::to_string(err) + ", operation " + std::to_string(k));
+      Fixture fx;
+      Recorder rec;
+      FaultInjection::FailAt(k, err);
+      BatchResult r = RunBatch(fx.list, BatchSettings{}, rec);
+      bool fired = FaultInjection::Fired();
+      FaultInjection::Reset();
+      if (!fired) {
+        EXPECT_FALSE(r.failed);
+        EXPECT_EQ(r.done, 3u);
+        break;
+      }
+      EXPECT_TRUE(r.failed);
+      // Reported once: the update error with the row's folder for access failures,
+      // else the description.
+      if (KindFromErrno(err) == ErrorKind::PathFileAccess) {
+        ASSERT_EQ(rec.updateErrors.size(), 1u);
+        EXPECT_TRUE(rec.errors.empty());
+        std::u16string failed = rec.updateErrors[0];
+        bool named = false;
+        for (std::size_t i = 0; i < fx.paths.size(); ++i)
+          named |= failed == fx.list.folderPath + fx.list.subfolderEntries[i] + u"/" + fx.list.fileNames[i];
+        EXPECT_TRUE(named) << Utf16ToUtf8(failed);
+      } else {
+        ASSERT_EQ(rec.errors.size(), 1u);
+        EXPECT_TRUE(rec.updateErrors.empty());
+        EXPECT_EQ(rec.errors[0], ErrorDescription(KindFromErrno(err)));
+      }
+      EXPECT_FALSE(fx.AnyTempFile());
+      for (std::size_t i = 0; i < fx.paths.size(); ++i) {
+        std::string now = vqtest::ReadBytes(fx.paths[i]);
+        if (i < r.done) {
+          // Done before the failure: completely tagged.
+          EXPECT_TRUE(AudioOf(now) == AudioOf(fx.originals[i])) << "audio of file " << i;
+          FileSummary s = ReadFileSummary(fx.paths[i], std::nullopt);
+          EXPECT_EQ(Utf16ToUtf8(s.v1->title), fx.expectedTitles[i]);
+        } else {
+          // The failing file and the ones after it: exactly as before.
+          EXPECT_TRUE(now == fx.originals[i]) << "file " << i << " changed";
+        }
+      }
+      // The program keeps working: a pass without failures now tags every file.
+      Recorder again;
+      BatchResult r2 = RunBatch(fx.list, BatchSettings{}, again);
+      EXPECT_EQ(r2.done, 3u);
+      EXPECT_TRUE(again.errors.empty() && again.updateErrors.empty())
+          << Utf16ToUtf8(again.errors.empty() ? (again.updateErrors.empty() ? u"" : again.updateErrors[0]) : again.errors[0]);
+      for (std::size_t i = 0; i < fx.paths.size(); ++i)
+        EXPECT_TRUE(AudioOf(vqtest::ReadBytes(fx.paths[i])) == AudioOf(fx.originals[i]));
+    }
+    EXPECT_GT(k, 10) << "the sweep should reach every file's operations";
+  }
+}
+
+// (A folder that cannot be written fails the temporary file's creation with EACCES or
+// EROFS: the sweep above makes every open fail that way in turn.)
+TEST(BatchFaults, AFileDeletedSinceTheListingStopsThePassThere) {
+  Fixture fx;
+  fs::remove(fx.paths[1]);
+  Recorder rec;
+  BatchResult r = RunBatch(fx.list, BatchSettings{}, rec);
+  EXPECT_EQ(r.done, 1u);
+  ASSERT_EQ(rec.errors.size(), 1u);
+  EXPECT_EQ(rec.errors[0], ErrorDescription(ErrorKind::FileNotFound));
+  EXPECT_EQ(vqtest::ReadBytes(fx.paths[2]), fx.originals[2]);
+
+}
