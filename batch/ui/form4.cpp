@@ -1,0 +1,179 @@
+#include "batch/ui/form4.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "batch/batch_pass.h"
+#include "formats/id3v2_writer.h"
+#include "mainwindow/form1.h"
+#include "platform/text.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/folder_list.h"
+#include "platform/ui/fonts.h"
+#include "platform/ui/qt_text.h"
+#include "platform/ui/twips.h"
+
+namespace vq {
+namespace {
+
+using ui::Q;
+using ui::U16;
+
+constexpr int kClientWidthTwips = 3330;
+constexpr int kClientHeightTwips = 2145;
+
+template <typename W>
+W* Place(W* w, const QString& name, int left, int top, int width, int height) {
+  w->setObjectName(name);
+  w->setGeometry(ui::TwipsRect(left, top, width, height));
+  return w;
+}
+
+// The pass reports to the user through the window: progress in Label1, failures in
+// message boxes, a yield after each file.
+class WindowCallbacks : public BatchCallbacks {
+ public:
+  WindowCallbacks(Form4& window, const bool& closeAsked) : window_(window), closeAsked_(closeAsked) {}
+
+  bool Progress(std::size_t done, std::size_t count) override {
+    window_.Label1->setText(Q(FormatThousands(static_cast<std::int64_t>(done))) + QStringLiteral(" / ") +
+                            Q(FormatThousands(static_cast<std::int64_t>(count))));
+    ui::Dialogs::Yield();
+    return !closeAsked_;
+  }
+  void ReportUpdateError(const std::u16string& prefix, const std::u16string& name) override {
+    ui::Dialogs::Message(&window_, Q(UpdateErrorText(prefix, name)), ui::MsgButtons::Ok, QStringLiteral("更新エラー"));
+  }
+  void ReportError(const std::u16string& description) override {
+    ui::Dialogs::Message(&window_, Q(description));
+  }
+  void Yield() override { ui::Dialogs::Yield(); }
+
+ private:
+  Form4& window_;
+  const bool& closeAsked_;
+};
+
+}  // namespace
+
+Form4::Form4(Form1& main) : QDialog(&main), main_(main) {
+  setObjectName(QStringLiteral("Form4"));
+  setWindowTitle(QStringLiteral("自動処理"));
+  setFont(ui::ProportionalFont());
+  setFixedSize(ui::Twips(kClientWidthTwips), ui::Twips(kClientHeightTwips));
+  setModal(true);
+
+  Check1[0] = Place(new QCheckBox(QStringLiteral("v1"), this), QStringLiteral("Check1(0)"), 240, 120, 615, 375);
+  Check1[1] = Place(new QCheckBox(QStringLiteral("v2"), this), QStringLiteral("Check1(1)"), 240, 600, 615, 375);
+  Label1 = Place(new QLabel(this), QStringLiteral("Label1"), 1200, 240, 1695, 495);
+  Line1 = new QFrame(this);
+  Line1->setObjectName(QStringLiteral("Line1"));
+  Line1->setGeometry(ui::Twips(120), ui::Twips(1000), ui::Twips(3240) - ui::Twips(120), 1);
+  Line1->setFrameShape(QFrame::HLine);
+  Check2 = Place(new QCheckBox(QStringLiteral("新規作成のみ行う"), this), QStringLiteral("Check2"), 240, 1080, 2295, 375);
+  Command1[0] = Place(new QPushButton(QStringLiteral("開 始"), this), QStringLiteral("Command1(0)"), 120, 1560, 1455, 495);
+  Command1[1] = Place(new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this), QStringLiteral("Command1(1)"), 1800, 1560, 1455, 495);
+
+  for (auto* c : Check1) c->setAccessibleName(c->text());
+  Check2->setAccessibleName(Check2->text());
+  for (auto* b : Command1) b->setAccessibleName(b->text());
+  Label1->setAccessibleName(QStringLiteral("ファイル数"));
+  Check1[0]->setChecked(true);
+  Check1[1]->setChecked(true);
+
+  // "開 始" is the default button (Enter); "ｷｬﾝｾﾙ" answers Esc through reject().
+  Command1[0]->setDefault(true);
+  Command1[0]->setAutoDefault(true);
+  Command1[1]->setAutoDefault(false);
+  setTabOrder(Command1[0], Command1[1]);
+  setTabOrder(Command1[1], Check1[0]);
+  setTabOrder(Check1[0], Check1[1]);
+  setTabOrder(Check1[1], Check2);
+
+  connect(Command1[0], &QPushButton::clicked, this, [this] { Command1_Click(0); });
+  connect(Command1[1], &QPushButton::clicked, this, [this] { Command1_Click(1); });
+
+  Form_Load();
+}
+
+void Form4::Form_Load() {
+  // Outer sizes: the window's bottom-right corner on the main window's.
+  const QRect mainFrame = main_.frameGeometry();
+  const QSize frameExtra = frameGeometry().size() - geometry().size();
+  const QSize outer = size() + frameExtra;
+  move(mainFrame.left() + mainFrame.width() - outer.width(), mainFrame.top() + mainFrame.height() - outer.height());
+
+  count_ = main_.List1->count();
+  Label1->setText(QString::number(count_));
+  Check2->setChecked(main_.state().CreateNewOnly != 0);
+  Command1[0]->setFocus();
+}
+
+void Form4::Command1_Click(int index) {
+  if (index == 1) {
+    if (!running_) close();
+    return;
+  }
+  if (running_) return;
+  running_ = true;
+  Command1[0]->setEnabled(false);
+  Command1[1]->setEnabled(false);
+
+  // The rows of the list as they are when the pass starts.
+  SharedState& state = main_.state();
+  BatchList list;
+  list.folderPath = U16(main_.Dir1->path());
+  list.fileNames.reserve(static_cast<std::size_t>(count_));
+  for (int i = 0; i < main_.List1->count(); ++i) list.fileNames.push_back(U16(main_.List1->item(i)->text()));
+  list.subfolderEntries = state.SubfolderEntries;
+  list.subfolderEntries.resize(list.fileNames.size());
+  list.fileDates = state.FileDates;
+  list.fileDates.resize(list.fileNames.size(), 0);
+
+  BatchSettings settings;
+  settings.v1 = Check1[0]->isChecked();
+  settings.v2 = Check1[1]->isChecked();
+  settings.createNewOnly = Check2->isChecked();
+  settings.keepDate = main_.Check1->isChecked();
+
+  WindowCallbacks callbacks(*this, closeAsked_);
+  RunBatch(list, settings, callbacks, &state);
+
+  running_ = false;
+  // The main window shows its selected file as it is now.
+  if (main_.List1->currentRow() >= 0) main_.SetListIndex(main_.List1->currentRow());
+  close();
+}
+
+void Form4::Form_QueryUnload() {
+  if (unloaded_) return;
+  unloaded_ = true;
+  main_.state().CreateNewOnly = Check2->isChecked() ? 1 : 0;
+}
+
+void Form4::done(int result) {
+  if (running_) {
+    // Closed during the pass: the pass ends after the current file, then the window
+    // closes as after a finished pass.
+    closeAsked_ = true;
+    return;
+  }
+  Form_QueryUnload();
+  QDialog::done(result);
+}
+
+void Form4::closeEvent(QCloseEvent* event) {
+  if (running_) {
+    closeAsked_ = true;
+    event->ignore();
+    return;
+  }
+  Form_QueryUnload();
+  QDialog::closeEvent(event);
+}
+
+}  // namespace vq

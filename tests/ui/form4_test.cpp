@@ -1,0 +1,169 @@
+// The automatic-processing window on a real tree: placement, the pass with its progress,
+// failures, and "新規作成のみ行う" kept between openings.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <sys/stat.h>
+
+#include "batch/ui/form4.h"
+#include "formats/bytesource.h"
+#include "formats/id3v1.h"
+#include "formats/id3v2_reader.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/folder_list.h"
+#include "support/ui/ui_test_util.h"
+
+using namespace vq;
+using namespace vqtest;
+
+namespace {
+
+std::u16string V2Title(const std::string& path) {
+  RawFile f(path, RawFile::Mode::Read);
+  FileSource src(f);
+  V2Header h = ReadV2Header(src);
+  V2FrameTable table;
+  ResetV2FrameTable(table);
+  std::u16string listing;
+  WalkV2Frames(src, h.major, h.size, table, listing);
+  for (const auto& e : table)
+    if (e.id == u"TIT2") return e.text;
+  return u"<none>";
+}
+
+struct Tree {
+  Form1Harness h;
+  std::string artist;
+  std::vector<std::string> files;
+  Tree() {
+    artist = h.music.MakeDir("歌手");
+    files.push_back(h.music.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "歌手/アルバム/01 朝.mp3"));
+    files.push_back(h.music.CopyFixture("02_v23_latin1_mutagen_mpeg1_l3_32k.mp3", "歌手/アルバム/02 Noon.mp3"));
+    files.push_back(h.music.CopyFixture("10_v23_v1_id3v2tool_mpeg2_l3_64k.mp3", "歌手/Live/03 Night.mp3"));
+    h.Start(h.music.path());
+    // Open the artist folder as a user does: its files and its subfolders' are listed.
+    h.form->Dir1->setPath(Utf8(artist));
+  }
+  Form1& form() { return *h.form; }
+};
+
+}  // namespace
+
+TEST(Form4Window, EnterOnStartTagsEveryFileAndTheMainWindowShowsTheNewValues) {
+  Tree t;
+  Form1& f = t.form();
+  ASSERT_EQ(f.List1->count(), 3);
+  f.SetListIndex(0);
+
+  Form4 w(f);
+  EXPECT_EQ(w.windowTitle(), QStringLiteral("自動処理"));
+  EXPECT_EQ(w.Label1->text(), QStringLiteral("3"));
+  EXPECT_TRUE(w.Check1[0]->isChecked());
+  EXPECT_TRUE(w.Check1[1]->isChecked());
+  EXPECT_EQ(w.Command1[0]->text(), QStringLiteral("開 始"));
+  EXPECT_EQ(w.Command1[1]->text(), QStringLiteral("ｷｬﾝｾﾙ"));
+  // Its bottom-right corner sits on the main window's.
+  EXPECT_EQ(w.frameGeometry().bottomRight(), f.frameGeometry().bottomRight());
+
+  QStringList progress;
+  bool buttonsDisabled = true;
+  ModalDriver driver([&](QDialog* d) {
+    ASSERT_EQ(d, &w);
+    QTest::keyClick(d, Qt::Key_Return);
+  });
+  // Watch the label and the buttons while the pass yields.
+  QTimer watcher;
+  watcher.setInterval(0);
+  QObject::connect(&watcher, &QTimer::timeout, [&] {
+    if (w.running()) {
+      buttonsDisabled &= !w.Command1[0]->isEnabled() && !w.Command1[1]->isEnabled();
+      if (progress.isEmpty() || progress.back() != w.Label1->text()) progress << w.Label1->text();
+    }
+  });
+  watcher.start();
+  ui::Dialogs::Exec(&w);
+  watcher.stop();
+
+  EXPECT_TRUE(buttonsDisabled);
+  EXPECT_EQ(w.Label1->text(), QStringLiteral("3 / 3"));
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_TRUE(t.h.messages.requests.empty());
+
+  EXPECT_EQ(V2Title(t.files[0]), u"01 朝");
+  EXPECT_EQ(V2Title(t.files[1]), u"02 Noon");
+  EXPECT_EQ(V2Title(t.files[2]), u"03 Night");
+  auto tl = ReadWithTagLib(t.files[2]);
+  EXPECT_EQ(tl.texts.find("TALB")->second, "Live");
+  EXPECT_EQ(tl.texts.find("TPE1")->second, "歌手");
+  EXPECT_EQ(tl.v1Album, "Live");
+
+  // The main window read the selected file again.
+  EXPECT_EQ(f.List1->currentRow(), 0);
+  QString name = f.List1->item(0)->text();
+  EXPECT_EQ(f.Text2[0]->text(), name.left(name.size() - 4));
+  EXPECT_EQ(f.Text2[1]->text(), QStringLiteral("歌手"));
+  EXPECT_EQ(f.Text2[2]->text(), name.startsWith(QStringLiteral("03")) ? QStringLiteral("Live") : QStringLiteral("アルバム"));
+}
+
+TEST(Form4Window, AReadOnlyFileStopsThePassWithTheUpdateError) {
+  Tree t;
+  Form1& f = t.form();
+  ::chmod(t.files[1].c_str(), 0444);
+  // Rows come in the folder's own order: find the read-only one.
+  int readOnlyRow = -1;
+  std::vector<std::string> rowFiles;
+  for (int i = 0; i < f.List1->count(); ++i) {
+    std::string name = Utf8(f.List1->item(i)->text());
+    for (const auto& p : t.files)
+      if (p.size() >= name.size() && p.compare(p.size() - name.size(), name.size(), name) == 0) rowFiles.push_back(p);
+    if (name == "02 Noon.mp3") readOnlyRow = i;
+  }
+  ASSERT_EQ(rowFiles.size(), 3u);
+  ASSERT_GE(readOnlyRow, 0);
+  std::vector<std::string> before;
+  for (const auto& p : rowFiles) before.push_back(ReadBytes(p));
+  t.h.messages.Clear();
+
+  Form4 w(f);
+  w.Command1_Click(0);
+  ASSERT_EQ(t.h.messages.requests.size(), 1u);
+  const auto& m = t.h.messages.requests[0];
+  EXPECT_EQ(m.caption, QStringLiteral("更新エラー"));
+  EXPECT_EQ(m.text, QStringLiteral("ファイルの属性が読み取り専用になっていませんか?\r\n") + Utf8(t.artist) +
+                        QStringLiteral("/アルバム/\r\n02 Noon.mp3"));
+  // Progress shows the files done before the failure (the count when none was).
+  EXPECT_EQ(w.Label1->text(), readOnlyRow == 0 ? QStringLiteral("3") : QString::number(readOnlyRow) + QStringLiteral(" / 3"));
+  for (int i = 0; i < 3; ++i) {
+    bool same = ReadBytes(rowFiles[static_cast<std::size_t>(i)]) == before[static_cast<std::size_t>(i)];
+    EXPECT_EQ(same, i >= readOnlyRow) << "row " << i;
+  }
+}
+
+TEST(Form4Window, CreateNewOnlyIsKeptAndCancelWritesNothing) {
+  Tree t;
+  Form1& f = t.form();
+  std::string before = ReadBytes(t.files[0]);
+  {
+    Form4 w(f);
+    EXPECT_FALSE(w.Check2->isChecked());
+    w.Check2->setChecked(true);
+    ModalDriver driver([&](QDialog* d) { QTest::keyClick(d, Qt::Key_Escape); });
+    ui::Dialogs::Exec(&w);
+  }
+  EXPECT_EQ(f.state().CreateNewOnly, 1);
+  EXPECT_EQ(ReadBytes(t.files[0]), before);
+  Form4 again(f);
+  EXPECT_TRUE(again.Check2->isChecked());
+  again.Check1[0]->setChecked(false);
+  again.Command1_Click(0);
+  // Only the missing ID3v2 tag was made; the file with both tags stays as it was.
+  EXPECT_EQ(V2Title(t.files[0]), u"01 朝");
+  RawFile fl(t.files[0], RawFile::Mode::Read);
+  FileSource src(fl);
+  EXPECT_FALSE(ReadID3v1(src).has_value());
+}
