@@ -48,9 +48,9 @@ void Form2::Form_Load(QWidget* mainWindow) {
     QRect work = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
     QRect outer = mainWindow->frameGeometry();
     QSize decoration = outer.size() - mainWindow->geometry().size();
-    int width = std::max(work.width() - outer.width() - decoration.width(), 100);
-    int height = std::max(outer.height() - decoration.height(), 100);
-    resize(width, height);
+    // Outer sizes; a screen too narrow for both windows still leaves a usable sliver.
+    int outerWidth = std::max(work.width() - outer.width(), 100);
+    resize(outerWidth - decoration.width(), outer.height() - decoration.height());
     move(work.left() + outer.width(), work.top());
   }
 

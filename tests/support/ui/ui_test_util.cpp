@@ -64,6 +64,7 @@ vq::Form1& Form1Harness::Start(const std::string& startFolder) {
   setup.startFolder = Utf8(startFolder.empty() ? music.path() : startFolder);
   form = std::make_unique<vq::Form1>(state, setup);
   QObject::connect(form.get(), &vq::Form1::programEnded, [this] { ended = true; });
+  if (beforeLoad) beforeLoad();
   form->Form_Load();
   EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
   form->activateWindow();

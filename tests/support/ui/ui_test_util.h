@@ -69,6 +69,8 @@ class Form1Harness {
   MessageLog messages;
   std::unique_ptr<vq::Form1> form;
   bool ended = false;
+  // Runs after the window is created, right before Form_Load.
+  std::function<void()> beforeLoad;
 
   std::string PathDat() const { return programDir / "Path.dat"; }
   // Writes "Path.dat" in code page 932 from UTF-8 text, lines joined with CR LF.

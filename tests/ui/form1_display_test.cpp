@@ -1,0 +1,302 @@
+// Selecting a file in the main window: the ID3v1 fields, the tag marks, the seven lines
+// of file information, the list position and the frame listing in the reference viewer,
+// each compared with what the format core computes for the same file.
+#include <gtest/gtest.h>
+
+#include <utime.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <ctime>
+#include <filesystem>
+
+#include "formats/bytesource.h"
+#include "formats/id3v1.h"
+#include "formats/id3v2_reader.h"
+#include "formats/mpeg.h"
+#include "platform/fileio.h"
+#include "platform/text.h"
+#include "support/ui/ui_test_util.h"
+#include "viewer/form2.h"
+
+using vqtest::Form1Harness;
+using vqtest::Rows;
+using vqtest::Utf8;
+
+namespace {
+
+const char* kFixtures[] = {
+    "01_v1only_eyed3_mpeg1_l3_128k.mp3",           "02_v23_latin1_mutagen_mpeg1_l3_32k.mp3",
+    "03_v23_utf16_japanese_mutagen_mpeg1_l3_128k.mp3", "04_v24_utf8_japanese_mutagen_mpeg2_l3_64k.mp3",
+    "06_v23_apic_40k_eyed3_mpeg1_l3_32k.mp3",       "10_v23_v1_id3v2tool_mpeg2_l3_64k.mp3",
+    "11_v23_and_v1_differ_eyed3_mpeg1_l3_128k.mp3",  "12_v23_sjis_enc0_handmade_mpeg1_l3_32k.mp3",
+    "13_v22_handmade_mpeg1_l2_64k.mp3",             "14_notag_lame_mpeg1_l3_128k.mp3",
+};
+
+std::time_t LocalTime(int y, int mo, int d, int h, int mi, int s) {
+  std::tm tm{};
+  tm.tm_year = y - 1900;
+  tm.tm_mon = mo - 1;
+  tm.tm_mday = d;
+  tm.tm_hour = h;
+  tm.tm_min = mi;
+  tm.tm_sec = s;
+  tm.tm_isdst = -1;
+  return std::mktime(&tm);
+}
+
+void SetMtime(const std::string& path, std::time_t t) {
+  struct utimbuf b {t, t};
+  ASSERT_EQ(::utime(path.c_str(), &b), 0);
+}
+
+QString Q(const std::u16string& s) { return QString::fromStdU16String(s); }
+QString CutAtNul(const std::u16string& s) { return Q(s.substr(0, s.find(u'\0'))); }
+
+// What the format core says about a file, read here step by step.
+struct Expected {
+  vq::V2Header v2;
+  vq::V2FrameTable table;
+  std::u16string listing;
+  std::optional<vq::ID3v1Values> v1;
+  QStringList info;
+};
+
+Expected Compute(const std::string& path, std::time_t modified) {
+  vq::RawFile file(path, vq::RawFile::Mode::Read);
+  vq::FileSource src(file);
+  Expected e;
+  vq::ResetV2FrameTable(e.table);
+  e.v2 = vq::ReadV2Header(src);
+  vq::MpegHeader mpeg;
+  if (e.v2.present) {
+    mpeg = vq::FindMpegHeader(src, static_cast<std::uint64_t>(e.v2.size) + 10);
+    vq::WalkV2Frames(src, e.v2.major, e.v2.size, e.table, e.listing);
+  } else {
+    mpeg = vq::FindMpegHeader(src, 0);
+  }
+  if (auto rec = vq::ReadID3v1(src)) e.v1 = vq::DecodeID3v1(*rec);
+  std::uint64_t length = src.Length();
+  e.info << Q(u"File Size : " + vq::SizeText(length)) << ""
+         << Q(u"Play Tine : " + vq::PlayTimeText(vq::PlayTimeSeconds(length, mpeg))) << "";
+  if (e.v2.present) {
+    // Tag length in kilobytes with one decimal.
+    double kb = (e.v2.size + 10) / 1024.0;
+    e.info << QString::fromUtf16(u"v2ﾍｯﾀﾞ長 : ") + QLocale::c().toString(kb, 'f', 1) + " Kb";
+  } else {
+    e.info << "";
+  }
+  e.info << "" << QString::fromUtf16(u"最終更新日 : ") + Q(vq::FormatGeneralDate(modified));
+  return e;
+}
+
+void ExpectShows(vq::Form1& f, const vq::SharedState& state, const std::string& path, const QString& name,
+                 std::time_t modified) {
+  SCOPED_TRACE(name.toStdString());
+  Expected e = Compute(path, modified);
+  EXPECT_EQ(f.text1(2), name);
+  if (e.v1) {
+    const std::u16string* stored[] = {&e.v1->title, &e.v1->artist, &e.v1->album};
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_EQ(f.Label2[i]->text(), CutAtNul(*stored[i]));
+      EXPECT_EQ(f.Text2[i]->text(), CutAtNul(*stored[i]));
+    }
+    EXPECT_EQ(f.Text2[3]->text(), CutAtNul(e.v1->comment));
+    EXPECT_EQ(f.Text2[4]->text(), CutAtNul(e.v1->year));
+    EXPECT_EQ(f.Text2[5]->text(), QString::number(e.v1->genre));
+    EXPECT_EQ(f.Label6->text(), "v1");
+    EXPECT_EQ(f.Label6->palette().color(QPalette::WindowText), QColor(0, 0, 0));
+  } else {
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(f.Label2[i]->text(), "");
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(f.Text2[i]->text(), "");
+    EXPECT_EQ(f.Text2[5]->text(), "0");
+    EXPECT_EQ(f.Label6->text(), "");
+  }
+  if (e.v2.present) {
+    EXPECT_EQ(f.Label3->text(), "v2");
+    EXPECT_EQ(f.Label5->text(), QString("%1.%2").arg(e.v2.major).arg(e.v2.revision));
+    EXPECT_EQ(f.Label3->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    EXPECT_EQ(f.Label5->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    EXPECT_EQ(state.V2TagSize, e.v2.size);
+  } else {
+    EXPECT_EQ(f.Label3->text(), "");
+    EXPECT_EQ(f.Label5->text(), "");
+    EXPECT_EQ(state.V2TagSize, 0);
+  }
+  ASSERT_EQ(state.V2FrameTable.size(), e.table.size());
+  for (std::size_t i = 0; i < e.table.size(); ++i) {
+    EXPECT_EQ(state.V2FrameTable[i].id, e.table[i].id);
+    EXPECT_EQ(state.V2FrameTable[i].text, e.table[i].text);
+  }
+  EXPECT_EQ(f.form2().text1(), Q(e.listing));
+  EXPECT_EQ(f.Label4->text().split('\n'), e.info);
+  EXPECT_TRUE(f.Command1[0]->isEnabled());
+  EXPECT_TRUE(f.Command1[3]->isEnabled());
+}
+
+}  // namespace
+
+TEST(Form1Display, EveryFixtureShowsWhatTheFormatCoreReads) {
+  Form1Harness h;
+  std::time_t when = LocalTime(2023, 4, 5, 6, 7, 8);
+  for (auto* fixture : kFixtures) SetMtime(h.music.CopyFixture(fixture, std::string("Album/") + fixture), when);
+  h.WritePathDat({"0", "/", h.music.path()});
+  auto& f = h.Start();
+  ASSERT_EQ(f.List1->count(), static_cast<int>(std::size(kFixtures)));
+
+  // Walk the list with the keyboard, from the first row to the last.
+  f.List1->setFocus();
+  QTest::keyClick(f.List1, Qt::Key_Home);
+  for (int row = 0; row < f.List1->count(); ++row) {
+    if (row > 0) {
+      f.List1->setFocus();
+      QTest::keyClick(f.List1, Qt::Key_Down);
+    }
+    ASSERT_EQ(f.List1->currentRow(), row);
+    QString name = f.List1->item(row)->text();
+    ExpectShows(f, h.state, h.music / ("Album/" + Utf8(name)), name, when);
+    EXPECT_EQ(f.Label7->text(), QString("%1/%2 ").arg(row + 1).arg(f.List1->count()) + QString::fromUtf16(u"曲"));
+    EXPECT_EQ(f.text1(0), Utf8(std::filesystem::path(h.music.path()).filename().string()));
+    EXPECT_EQ(f.text1(1), "Album");
+    // The selection gives the title field the focus.
+    if (row > 0) EXPECT_EQ(QApplication::focusWidget(), f.Text2[0]);
+  }
+  EXPECT_TRUE(h.messages.requests.empty());
+}
+
+TEST(Form1Display, KnownValuesOfTheFileWithBothTags) {
+  Form1Harness h;
+  std::string path = h.music.CopyFixture("11_v23_and_v1_differ_eyed3_mpeg1_l3_128k.mp3", "both.mp3");
+  SetMtime(path, LocalTime(2024, 1, 2, 3, 4, 5));
+  h.WritePathDat({"1"});
+  auto& f = h.Start();
+  ASSERT_EQ(f.List1->currentRow(), 0);
+  EXPECT_EQ(f.Text2[0]->text(), "V1 Title");
+  EXPECT_EQ(f.Label2[0]->text(), "V1 Title");
+  EXPECT_EQ(f.Text2[1]->text(), "V1 Artist");
+  EXPECT_EQ(f.Text2[2]->text(), "V1 Album");
+  EXPECT_EQ(f.Text2[3]->text(), "v1 comment");
+  EXPECT_EQ(f.Text2[4]->text(), "1998");
+  EXPECT_EQ(f.Text2[5]->text(), "17");
+  EXPECT_EQ(f.Label3->text(), "v2");
+  EXPECT_EQ(f.Label5->text(), "3.0");
+  EXPECT_EQ(f.Label6->text(), "v1");
+  // 25,553 bytes; 128 kbit/s; tag 339 + 10 bytes.
+  EXPECT_EQ(f.Label4->text(), QString::fromUtf16(u"File Size : 25 kb\n\nPlay Tine : 0:02\n\nv2ﾍｯﾀﾞ長 : 0.3 Kb\n\n"
+                                                  u"最終更新日 : 2024/01/02 3:04:05"));
+  EXPECT_TRUE(f.form2().text1().startsWith("COMM(0) "));
+  EXPECT_TRUE(f.form2().text1().contains("\r\nTIT2(0) V2 Title\r\nTPE1(0) V2 Artist\r\n"));
+  EXPECT_EQ(f.Label7->text(), QString::fromUtf16(u"1/1 曲"));
+  // File-name mode leaves the folder and subfolder names as they were.
+  EXPECT_EQ(f.text1(0), "");
+  EXPECT_EQ(f.text1(1), "");
+}
+
+TEST(Form1Display, WithoutTagsFourLineBreaksAndGenreZero) {
+  Form1Harness h;
+  std::string path = h.music.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "plain.mp3");
+  SetMtime(path, LocalTime(2020, 2, 29, 0, 0, 0));
+  h.WritePathDat({"1"});
+  auto& f = h.Start();
+  EXPECT_EQ(f.Label4->text(),
+            QString::fromUtf16(u"File Size : 24 kb\n\nPlay Tine : 0:02\n\n\n\n最終更新日 : 2020/02/29"));
+  EXPECT_EQ(f.Text2[5]->text(), "0");
+  EXPECT_EQ(f.Label3->text() + f.Label5->text() + f.Label6->text(), "");
+  EXPECT_EQ(f.form2().text1(), "");
+}
+
+TEST(Form1Display, NulPaddedId3v1FieldsEndAtTheFirstNul) {
+  Form1Harness h;
+  h.music.CopyFixture("01_v1only_eyed3_mpeg1_l3_128k.mp3", "v1.mp3");
+  h.WritePathDat({"1"});
+  auto& f = h.Start();
+  EXPECT_EQ(f.Text2[0]->text(), "v1 Only Title");
+  EXPECT_EQ(f.Label2[0]->text(), "v1 Only Title");
+  EXPECT_EQ(f.Text2[3]->text(), "v1 only comment");  // the track byte is not shown
+  EXPECT_EQ(f.Text2[5]->text(), "13");
+}
+
+TEST(Form1Display, A127ByteFileClearsOnlyMarksAndListingA128ByteFileIsRead) {
+  Form1Harness h;
+  h.music.CopyFixture("11_v23_and_v1_differ_eyed3_mpeg1_l3_128k.mp3", "a-both.mp3");
+  vqtest::MakeFile(h.music / "sub/b-127.mp3", 127);
+  vqtest::MakeFile(h.music / "sub/c-128.mp3", 128);
+  h.WritePathDat({"0", "/", h.music.path()});
+  auto& f = h.Start();
+  ASSERT_EQ(Rows(f.List1).value(0), "a-both.mp3");
+  ASSERT_EQ(f.Label3->text(), "v2");
+  QString infoBefore = f.Label4->text();
+  int r127 = Rows(f.List1).indexOf("b-127.mp3");
+  int r128 = Rows(f.List1).indexOf("c-128.mp3");
+  f.Text1[1]->setProperty("dummy", 0);
+
+  f.List1->setCurrentRow(r127);
+  EXPECT_EQ(f.Label3->text(), "");
+  EXPECT_EQ(f.Label5->text(), "");
+  EXPECT_EQ(f.Label6->text(), "");
+  EXPECT_EQ(f.form2().text1(), "");
+  EXPECT_EQ(h.state.V2TagSize, 0);
+  ASSERT_EQ(h.state.V2FrameTable.size(), 1u);
+  EXPECT_TRUE(h.state.V2FrameTable[0].id.empty());
+  // The rest still shows the previous file.
+  EXPECT_EQ(f.text1(2), "a-both.mp3");
+  EXPECT_EQ(f.Text2[0]->text(), "V1 Title");
+  EXPECT_EQ(f.Label4->text(), infoBefore);
+  EXPECT_EQ(f.Label7->text(), QString::fromUtf16(u"1/3 曲"));
+  EXPECT_EQ(f.text1(1), "sub");  // the path step came first
+
+  f.List1->setCurrentRow(r128);
+  EXPECT_EQ(f.text1(2), "c-128.mp3");
+  EXPECT_EQ(f.Text2[0]->text(), "");
+  EXPECT_EQ(f.Text2[5]->text(), "0");
+  EXPECT_TRUE(f.Label4->text().startsWith(QString::fromUtf16(u"File Size : 0 kb\n\nPlay Tine : \n\n\n\n最終更新日 : ")));
+  EXPECT_EQ(f.Label7->text(), QString("%1/3 ").arg(r128 + 1) + QString::fromUtf16(u"曲"));
+}
+
+TEST(Form1Display, AFileDeletedSinceTheListingIsReportedAndTheDisplayStays) {
+  Form1Harness h;
+  h.music.CopyFixture("11_v23_and_v1_differ_eyed3_mpeg1_l3_128k.mp3", "a.mp3");
+  h.music.CopyFixture("02_v23_latin1_mutagen_mpeg1_l3_32k.mp3", "b.mp3");
+  h.WritePathDat({"1"});
+  auto& f = h.Start();
+  int shown = f.List1->currentRow();
+  QString name = f.List1->item(shown)->text();
+  QString other = f.List1->item(1 - shown)->text();
+  QString listing = f.form2().text1();
+  QString info = f.Label4->text();
+  std::filesystem::remove(h.music / Utf8(other));
+
+  f.List1->setFocus();
+  QTest::keyClick(f.List1, shown == 0 ? Qt::Key_Down : Qt::Key_Up);
+  ASSERT_EQ(h.messages.requests.size(), 1u);
+  EXPECT_EQ(h.messages.requests[0].text, QString::fromUtf16(u"ファイルを開けません。\r\n") + Utf8(h.music.path()) + "/" +
+                                             other + QString::fromUtf16(u"\r\nファイルが見つかりません。"));
+  EXPECT_EQ(f.text1(2), name);
+  EXPECT_EQ(f.form2().text1(), listing);
+  EXPECT_EQ(f.Label4->text(), info);
+  EXPECT_EQ(f.Label7->text(), QString("%1/2 ").arg(shown + 1) + QString::fromUtf16(u"曲"));
+}
+
+TEST(Form1Display, MouseSelectionAndTheRowPaths) {
+  Form1Harness h;
+  h.music.CopyFixture("02_v23_latin1_mutagen_mpeg1_l3_32k.mp3", "Band/own.mp3");
+  h.music.CopyFixture("12_v23_sjis_enc0_handmade_mpeg1_l3_32k.mp3", "Band/Disc 1/曲.mp3");
+  h.WritePathDat({"0", "/", h.music / "Band"});
+  auto& f = h.Start();
+  int row = Rows(f.List1).indexOf(QString::fromUtf16(u"曲.mp3"));
+  ASSERT_GE(row, 0);
+  QRect r = f.List1->visualItemRect(f.List1->item(row));
+  QTest::mouseClick(f.List1->viewport(), Qt::LeftButton, {}, r.center());
+  EXPECT_EQ(f.List1->currentRow(), row);
+  EXPECT_EQ(f.text1(0), "Band");
+  EXPECT_EQ(f.text1(1), "Disc 1");
+  EXPECT_EQ(f.FolderPrefix(row), Utf8(h.music / "Band/Disc 1/"));
+  EXPECT_EQ(f.FilePath(row), Utf8(h.music / "Band/Disc 1/") + QString::fromUtf16(u"曲.mp3"));
+  EXPECT_EQ(f.Text2[0]->text(), "");  // no ID3v1
+  EXPECT_TRUE(f.form2().text1().contains(QString::fromUtf16(u"TPE1(0) 珈琲ｶﾌｪ\r\n")));
+  EXPECT_EQ(QApplication::focusWidget(), f.Text2[0]);
+}

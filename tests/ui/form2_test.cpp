@@ -1,0 +1,133 @@
+// The reference viewer: its place beside the main window, the reference text, the two
+// halves, and a frame listing that typing cannot change.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTest>
+
+#include "platform/codepage.h"
+#include "platform/text.h"
+#include "support/ui/ui_test_util.h"
+#include "viewer/form2.h"
+
+using vq::Form2;
+using vqtest::Utf8;
+
+namespace {
+
+void WriteReference(const vqtest::TempDir& dir, const std::string& bytes) {
+  vqtest::WriteBytes(dir / "id3 tag.txt", bytes);
+}
+
+}  // namespace
+
+TEST(Form2, ReferenceLinesInFileOrderWithEmptyLines) {
+  vqtest::TempDir dir;
+  WriteReference(dir, vq::cp932::Encode(u"【ID3】\r\n\r\n 曲名 ﾀｲﾄﾙ\r\nlast"));
+  Form2 w(Utf8(dir.path()));
+  w.Form_Load(nullptr);
+  EXPECT_EQ(vqtest::Rows(w.List1), (QStringList{QString::fromUtf16(u"【ID3】"), "", QString::fromUtf16(u" 曲名 ﾀｲﾄﾙ"),
+                                                "last"}));
+  EXPECT_EQ(w.windowTitle(), "ID3 Tag v2");
+}
+
+TEST(Form2, MissingOrEmptyReferenceFileGivesAnEmptyList) {
+  vqtest::TempDir dir;
+  Form2 missing(Utf8(dir.path()));
+  missing.Form_Load(nullptr);
+  EXPECT_EQ(missing.List1->count(), 0);
+  WriteReference(dir, "");
+  Form2 empty(Utf8(dir.path()));
+  empty.Form_Load(nullptr);
+  EXPECT_EQ(empty.List1->count(), 0);
+}
+
+TEST(Form2, TheShippedReferenceTextIsBesideTheProgram) {
+  std::string path = Utf8(QCoreApplication::applicationDirPath()) + "/id3 tag.txt";
+  std::string bytes = vqtest::ReadBytes(path);
+  ASSERT_FALSE(bytes.empty());
+  Form2 w(QCoreApplication::applicationDirPath());
+  w.Form_Load(nullptr);
+  // One entry per CR LF line.
+  std::size_t lines = 0;
+  for (std::size_t p = bytes.find("\r\n"); p != std::string::npos; p = bytes.find("\r\n", p + 2)) ++lines;
+  if (bytes.size() >= 2 && bytes.compare(bytes.size() - 2, 2, "\r\n") != 0) ++lines;
+  EXPECT_EQ(static_cast<std::size_t>(w.List1->count()), lines);
+  EXPECT_EQ(w.List1->item(0)->text(), QString::fromStdU16String(vq::cp932::Decode(bytes.substr(0, bytes.find("\r\n")))));
+}
+
+TEST(Form2, PlacedRightOfTheMainWindowOnTheWorkArea) {
+  vqtest::Form1Harness h;
+  auto& f = h.Start();
+  Form2& w = f.form2();
+  QRect work = f.screen()->availableGeometry();
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_EQ(w.frameGeometry().left(), work.left() + f.frameGeometry().width());
+  EXPECT_EQ(w.frameGeometry().top(), work.top());
+  EXPECT_EQ(w.frameGeometry().height(), f.frameGeometry().height());
+  // The rest of the work area's width (at least a usable sliver on a narrow screen).
+  EXPECT_EQ(w.frameGeometry().width(), std::max(work.width() - f.frameGeometry().width(), 100));
+  EXPECT_EQ(w.Text1->font().families().value(0), QString::fromUtf16(u"ＭＳ ゴシック"));
+  EXPECT_EQ(w.List1->font().families().value(0), QString::fromUtf16(u"ＭＳ ゴシック"));
+}
+
+TEST(Form2, ResizeSplitsIntoTwoEqualHalves) {
+  vqtest::TempDir dir;
+  Form2 w(Utf8(dir.path()));
+  w.Form_Load(nullptr);
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  for (QSize size : {QSize(500, 301), QSize(640, 480), QSize(321, 77)}) {
+    w.resize(size);
+    QApplication::processEvents();
+    SCOPED_TRACE(size.height());
+    EXPECT_EQ(w.Text1->geometry(), QRect(0, 0, size.width(), size.height() / 2));
+    EXPECT_EQ(w.List1->geometry(), QRect(0, size.height() / 2, size.width(), size.height() / 2));
+  }
+}
+
+TEST(Form2, TypingIntoTheListingChangesNothingSelectingAndCopyingWork) {
+  vqtest::TempDir dir;
+  Form2 w(Utf8(dir.path()));
+  w.Form_Load(nullptr);
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  const QString listing = "TIT2(0) Title\r\nTPE1(0) Artist\r\n";
+  w.setText1(listing);
+  QString shown = w.Text1->toPlainText();
+  EXPECT_EQ(shown, "TIT2(0) Title\nTPE1(0) Artist\n");
+
+  QApplication::clipboard()->setText("pasted");
+  w.Text1->setFocus();
+  QTest::keyClicks(w.Text1, "abc");
+  QTest::keyClick(w.Text1, Qt::Key_Backspace);
+  QTest::keyClick(w.Text1, Qt::Key_Delete);
+  QTest::keyClick(w.Text1, Qt::Key_Return);
+  QTest::keyClick(w.Text1, Qt::Key_V, Qt::ControlModifier);
+  QTest::keyClick(w.Text1, Qt::Key_X, Qt::ControlModifier);
+  EXPECT_EQ(w.text1(), listing);
+  EXPECT_EQ(w.Text1->toPlainText(), shown);
+
+  QTest::keyClick(w.Text1, Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(w.Text1->textCursor().selectedText().size(), shown.size());
+  QTest::keyClick(w.Text1, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_TRUE(QApplication::clipboard()->text().startsWith("TIT2(0) Title"));
+
+  w.appendText1("COMM(0) x\r\n");
+  EXPECT_EQ(w.text1(), listing + "COMM(0) x\r\n");
+}
+
+TEST(Form2, ClosedViewerIsLoadedAgainWithoutBeingShown) {
+  vqtest::Form1Harness h;
+  h.music.CopyFixture("02_v23_latin1_mutagen_mpeg1_l3_32k.mp3", "a.mp3");
+  auto& f = h.Start();
+  f.form2().close();
+  EXPECT_FALSE(f.form2().isVisible());
+  QTest::mouseClick(f.Option1[1], Qt::LeftButton);
+  EXPECT_FALSE(f.form2().isVisible());
+  EXPECT_TRUE(f.form2().text1().startsWith("TIT2(0) Latin-1 Title\r\n"));
+  EXPECT_TRUE(f.isVisible());
+}
