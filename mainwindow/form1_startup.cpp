@@ -22,6 +22,7 @@
 #include "platform/ui/drive_list.h"
 #include "platform/ui/folder_list.h"
 #include "platform/ui/fonts.h"
+#include "platform/ui/line_label.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/twips.h"
 #include "viewer/form2.h"
@@ -105,10 +106,8 @@ void Form1::BuildLayout() {
     Line1->setPalette(p);
   }
 
-  Label4 = Place(new QLabel(this), QStringLiteral("Label4"), 2760, 720, 2655, 1815);
-  Label4->setTextFormat(Qt::PlainText);
-  Label4->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  Label4->setWordWrap(true);
+  // Seven lines and a wrapped date fit at one font height per line.
+  Label4 = Place(new ui::LineLabel(this), QStringLiteral("Label4"), 2760, 720, 2655, 1815);
 
   Command2 = Place(new QPushButton(QStringLiteral("次フォルダ"), this), QStringLiteral("Command2"), 2760, 2600, 2535,
                    375);

@@ -20,6 +20,7 @@
 #include "formats/mpeg.h"
 #include "platform/fileio.h"
 #include "platform/text.h"
+#include "platform/ui/line_label.h"
 #include "support/ui/ui_test_util.h"
 #include "viewer/form2.h"
 
@@ -191,6 +192,11 @@ TEST(Form1Display, KnownValuesOfTheFileWithBothTags) {
   EXPECT_TRUE(f.form2().text1().startsWith("COMM(0) "));
   EXPECT_TRUE(f.form2().text1().contains("\r\nTIT2(0) V2 Title\r\nTPE1(0) V2 Artist\r\n"));
   EXPECT_EQ(f.Label7->text(), QString::fromUtf16(u"1/1 曲"));
+  // All seven lines, the date included, fit in the label.
+  auto* info = qobject_cast<vq::ui::LineLabel*>(f.Label4);
+  ASSERT_TRUE(info);
+  EXPECT_GE(info->lineCount(), 7);
+  EXPECT_LE(info->lineCount() * info->lineHeight(), info->contentsRect().height());
   // File-name mode leaves the folder and subfolder names as they were.
   EXPECT_EQ(f.text1(0), "");
   EXPECT_EQ(f.text1(1), "");
