@@ -1,13 +1,279 @@
+// Form3: the window's arrangement and placement, Form_Load, the fields' texts and closing.
 #include "v2editor/form3.h"
 
+#include <QCloseEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextDocument>
+
 #include "mainwindow/form1.h"
+#include "platform/ui/fonts.h"
+#include "platform/ui/qt_text.h"
+#include "platform/ui/twips.h"
+#include "v2editor/editor_tag.h"
+#include "viewer/form2.h"
 
 namespace vq {
 
+namespace {
+
+// Client area 14,700 x 6,975 twips.
+constexpr int kClientWidthTwips = 14700;
+constexpr int kClientHeightTwips = 6975;
+
+const QColor kLightYellow(255, 255, 128);  // colour value &H0080FFFF
+
+template <typename W>
+W* Place(W* w, const QString& name, int left, int top, int width, int height) {
+  w->setObjectName(name);
+  w->setGeometry(ui::TwipsRect(left, top, width, height));
+  return w;
+}
+
+QString Indexed(const char* name, int index) { return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index); }
+
+// Focus that moves between the controls; a window losing or regaining activation, or a
+// context menu, runs no field handler.
+bool MovesFocus(const QFocusEvent* e) {
+  return e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason;
+}
+
+// A field of the editor: its focus and key events go to the window's Text2 handlers.
+template <class Base>
+class FieldBox : public Base {
+ public:
+  FieldBox(Form3& owner, int index, QWidget* parent) : Base(parent), owner_(owner), index_(index) {}
+
+ protected:
+  void focusInEvent(QFocusEvent* e) override {
+    Base::focusInEvent(e);
+    if (MovesFocus(e)) owner_.Text2_GotFocus(index_);
+  }
+  void focusOutEvent(QFocusEvent* e) override {
+    Base::focusOutEvent(e);
+    if (MovesFocus(e)) owner_.Text2_LostFocus(index_);
+  }
+  void keyPressEvent(QKeyEvent* e) override {
+    if (owner_.Text2_KeyDown(index_, e)) {
+      e->accept();
+      return;
+    }
+    Base::keyPressEvent(e);
+  }
+
+ private:
+  Form3& owner_;
+  int index_;
+};
+
+// Placement and caption of one field: Label1 caption, Label2 and Text2 rectangles.
+struct FieldSpec {
+  int labelIndex;
+  const char16_t* caption;
+  int captionLeft, captionTop, captionWidth;
+  int left, labelTop, labelHeight, fieldTop, width, fieldHeight;
+};
+
+constexpr FieldSpec kFields[kEditorFieldCount] = {
+    {3, u"曲  名", 120, 120, 855, 1200, 0, 735, 720, 6015, 855},
+    {0, u"ｱﾙﾊﾞﾑ名", 7440, 120, 1095, 8640, 0, 735, 720, 6015, 855},
+    {1, u"作者名", 120, 1920, 855, 1200, 1680, 735, 2400, 6015, 855},
+    {2, u"作曲者名", 7440, 1800, 1095, 8640, 1680, 735, 2400, 6015, 855},
+    {4, u"コメント", 120, 3480, 855, 1200, 3360, 735, 4080, 6015, 855},
+    {5, u"年", 120, 5160, 855, 1200, 5040, 495, 5520, 1935, 495},
+    {6, u"ジャンル", 3480, 5160, 975, 4560, 5040, 495, 5520, 1935, 495},
+};
+
+struct ButtonSpec {
+  int index;
+  const char16_t* caption;
+  int left;
+};
+
+constexpr int kButtonTop = 6360;
+constexpr int kButtonWidth = 1575;
+constexpr int kButtonHeight = 495;
+
+}  // namespace
+
 Form3::Form3(Form1& main) : QDialog(&main), main_(main) {
+  BuildLayout();
+  Form_Load();
+}
+
+Form3::~Form3() = default;
+
+void Form3::BuildLayout() {
   setObjectName(QStringLiteral("Form3"));
   setWindowTitle(QStringLiteral("v2 Edit"));
   setModal(true);
+  setFont(ui::ProportionalFont());
+  setFixedSize(ui::Twips(kClientWidthTwips), ui::Twips(kClientHeightTwips));
+
+  auto makeButton = [this](const ButtonSpec& b) {
+    QString caption = QString::fromUtf16(b.caption);
+    auto* button = Place(new QPushButton(caption, this), Indexed("Command1", b.index), b.left, kButtonTop, kButtonWidth,
+                         kButtonHeight);
+    button->setAccessibleName(caption);
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    // Reached with the mouse or the function keys, never with Tab.
+    button->setFocusPolicy(Qt::ClickFocus);
+    const int index = b.index;
+    connect(button, &QPushButton::clicked, this, [this, index] { Command1_Click(index); });
+    Command1[static_cast<std::size_t>(b.index)] = button;
+  };
+
+  // Created in tab order, so that overlapping edges stack as they do there.
+  for (int k = 0; k < kEditorFieldCount; ++k) {
+    const FieldSpec& f = kFields[k];
+    const auto idx = static_cast<std::size_t>(k);
+    QString caption = QString::fromUtf16(f.caption);
+    auto* label1 = Place(new QLabel(caption, this), Indexed("Label1", f.labelIndex), f.captionLeft, f.captionTop,
+                         f.captionWidth, 375);
+    label1->setAccessibleName(caption);
+    Label1[static_cast<std::size_t>(f.labelIndex)] = label1;
+
+    auto* label2 = Place(new QLabel(this), Indexed("Label2", k), f.left, f.labelTop, f.width, f.labelHeight);
+    label2->setTextFormat(Qt::PlainText);
+    label2->setWordWrap(true);
+    label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label2->setFrameShape(QFrame::Box);
+    label2->setFrameShadow(QFrame::Plain);
+    label2->setLineWidth(1);
+    label2->setAutoFillBackground(true);
+    QPalette p = label2->palette();
+    p.setColor(QPalette::Window, kLightYellow);
+    p.setColor(QPalette::WindowText, Qt::black);
+    label2->setPalette(p);
+    Label2[idx] = label2;
+
+    QWidget* field;
+    if (k < 5) {
+      auto* box = new FieldBox<QPlainTextEdit>(*this, k, this);
+      box->setTabChangesFocus(true);
+      box->setLineWrapMode(QPlainTextEdit::NoWrap);
+      box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+      box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+      connect(box, &QPlainTextEdit::textChanged, this, [this, idx] {
+        if (!settingText_) exactValid_[idx] = false;
+      });
+      field = box;
+    } else {
+      field = new FieldBox<QLineEdit>(*this, k, this);
+    }
+    Place(field, Indexed("Text2", k), f.left, f.fieldTop, f.width, f.fieldHeight);
+    field->setAccessibleName(caption);
+    Text2[idx] = field;
+
+    // The buttons take their places in the tab order after the title field.
+    if (k == 0) {
+      makeButton({0, u"v2更新(F9)", 3480});
+      makeButton({1, u"ﾌｧｲﾙ参照(F7)", 120});
+      makeButton({2, u"v1参照(F8)", 1800});
+      makeButton({3, u"終了(F12)", 8640});
+    }
+  }
+
+  List1 = Place(new QListWidget(this), QStringLiteral("List1"), 8640, 3360, 6015, 2760);
+  List1->setAccessibleName(QStringLiteral("フレーム"));
+  List1->setFont(ui::FixedFont());
+  List1->setSelectionMode(QAbstractItemView::SingleSelection);
+  List1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+  makeButton({4, u"やり直し(F4)", 5160});
+  makeButton({5, u"v2削除", 6840});
+  // "v2削除" has no function and is never enabled.
+  Command1[5]->setEnabled(false);
+
+  QWidget* order[] = {Text2[0], Text2[1], Text2[2], Text2[3], Text2[4], Text2[5], Text2[6], List1};
+  for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+}
+
+void Form3::Form_Load() {
+  EditorContent content = LoadEditorContent(main_.state().V2FrameTable);
+  for (int k = 0; k < kEditorFieldCount; ++k) {
+    const auto idx = static_cast<std::size_t>(k);
+    SetLabel2(k, ui::Q(content.fields[idx]));
+    setText2(k, ui::Q(content.fields[idx]));
+  }
+  fieldFrames_ = std::move(content.fieldFrames);
+  List1->clear();
+  for (const auto& line : content.keptLines) List1->addItem(ui::Q(line));
+  keptFrames_ = std::move(content.keptFrames);
+
+  PlaceWindow();
+
+  Text2[0]->setFocus(Qt::OtherFocusReason);
+  Text2_GotFocus(0);
+}
+
+void Form3::PlaceWindow() {
+  // Outer sizes: left = main window width + reference viewer width - own width, top =
+  // main window height - own height. Before the window is first shown its frame is not
+  // known yet: it is taken to be the main window's.
+  const QSize mainOuter = main_.frameGeometry().size();
+  const QSize viewerOuter = main_.form2().frameGeometry().size();
+  QSize decoration = frameGeometry().size() - geometry().size();
+  if (decoration == QSize(0, 0)) decoration = mainOuter - main_.geometry().size();
+  const QSize outer = size() + decoration;
+  move(mainOuter.width() + viewerOuter.width() - outer.width(), mainOuter.height() - outer.height());
+}
+
+void Form3::SetLabel2(int index, const QString& text) {
+  loaded_[static_cast<std::size_t>(index)] = text;
+  QString shown = text;
+  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  Label2[static_cast<std::size_t>(index)]->setText(shown);
+}
+
+QString Form3::text2(int index) const {
+  const auto idx = static_cast<std::size_t>(index);
+  if (auto* line = qobject_cast<QLineEdit*>(Text2[idx])) return line->text();
+  if (exactValid_[idx]) return exact_[idx];
+  // Every line break of an edited text is CR LF.
+  QString text = static_cast<QPlainTextEdit*>(Text2[idx])->document()->toRawText();
+  text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+  return text;
+}
+
+void Form3::setText2(int index, const QString& text) {
+  const auto idx = static_cast<std::size_t>(index);
+  settingText_ = true;
+  if (auto* line = qobject_cast<QLineEdit*>(Text2[idx])) {
+    line->setText(text);
+  } else {
+    // CR LF, and a lone CR or LF, each show as a line break.
+    static_cast<QPlainTextEdit*>(Text2[idx])->setPlainText(text);
+    exact_[idx] = text;
+    exactValid_[idx] = true;
+  }
+  settingText_ = false;
+}
+
+void Form3::keyPressEvent(QKeyEvent* event) {
+  // Esc does not close the window: only "終了(F12)" and the close box do.
+  if (event->key() == Qt::Key_Escape) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void Form3::closeEvent(QCloseEvent* event) {
+  // The close box writes nothing; it waits while a command runs.
+  if (running_) {
+    event->ignore();
+    return;
+  }
+  finished_ = true;
+  QDialog::closeEvent(event);
 }
 
 }  // namespace vq

@@ -1,0 +1,78 @@
+// Form3: focus and key handling of the seven fields (Text2).
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+
+#include "platform/ui/dialogs.h"
+#include "v2editor/editor_tag.h"
+#include "v2editor/form3.h"
+
+namespace vq {
+
+void Form3::Text2_GotFocus(int index) {
+  QWidget* field = Text2[static_cast<std::size_t>(index)];
+  if (field->isHidden()) return;
+  // The caret after the last character, nothing selected.
+  if (auto* line = qobject_cast<QLineEdit*>(field)) {
+    line->deselect();
+    line->end(false);
+  } else {
+    auto* box = static_cast<QPlainTextEdit*>(field);
+    QTextCursor c = box->textCursor();
+    c.movePosition(QTextCursor::End);
+    box->setTextCursor(c);
+    box->ensureCursorVisible();
+  }
+}
+
+void Form3::Text2_LostFocus(int index) {
+  const QString before = text2(index);
+  QString s = before;
+  const QString crlf = QStringLiteral("\r\n");
+  while (s.startsWith(crlf)) s.remove(0, 2);
+  while (s.endsWith(crlf)) s.chop(2);
+  // Untouched when there is nothing to remove, so the caret and the view stay.
+  if (s != before) setText2(index, s);
+}
+
+bool Form3::Text2_KeyDown(int index, QKeyEvent* event) {
+  const Qt::KeyboardModifiers shift =
+      event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+      ui::Dialogs::Yield();
+      if (finished_) return true;
+      if (shift == Qt::NoModifier) {
+        Text2[static_cast<std::size_t>((index + 1) % kEditorFieldCount)]->setFocus(Qt::OtherFocusReason);
+      } else if (shift == Qt::ShiftModifier) {
+        // A line break in the multi-line fields; the year and genre fields take none.
+        if (auto* box = qobject_cast<QPlainTextEdit*>(Text2[static_cast<std::size_t>(index)])) {
+          QTextCursor c = box->textCursor();
+          c.insertText(QStringLiteral("\n"));  // replaces a selection; reads as CR LF
+          box->setTextCursor(c);
+          box->ensureCursorVisible();
+        }
+      }
+      return true;
+    }
+    case Qt::Key_F7:
+      Command1_Click(1);
+      return false;
+    case Qt::Key_F8:
+      Command1_Click(2);
+      return false;
+    case Qt::Key_F9:
+      Text2_LostFocus(index);
+      Command1_Click(0);
+      return false;
+    case Qt::Key_F12:
+      Command1_Click(3);
+      return false;
+    default:
+      return false;
+  }
+}
+
+}  // namespace vq
