@@ -93,6 +93,9 @@ class Form1 : public QWidget {
 
   // ---------------------------------------------------------------- commands, fields
   void Command1_Click(int index);
+  // Cuts a tag field's text to the byte limit held in its "Tag" property (code page 932
+  // bytes; a double-byte character is never split) and beeps when it cut something.
+  static void LimitFieldBytes(QLineEdit* box);
   void Text2_GotFocus(int index);
   void Text2_LostFocus(int index);
   // True when the key is consumed.
@@ -139,6 +142,17 @@ class Form1 : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // form1_commands.cpp: the commands of Command1_Click, which reports their failures.
+  void WriteV1Tag();          // 0 "v1更新(F9)"
+  void RestoreStoredValues(); // 2 "やり直し(F4)"
+  void PlayFile();            // 3 "演奏(F6)"
+  void FillFromNames();       // 4 "ﾌｧｲﾙ参照(F7)"
+  void FillFromV2Listing();   // 5 "v2参照(F8)"
+  void OpenV2Editor();        // 6 "v2入力(F11)"
+  void OpenBatch();           // 7 "自動処理(F10)"
+  // form1_fields.cpp: Up, Down, Page Up and Page Down move the file list.
+  void MoveListSelection(int key);
+
   // form1_startup.cpp
   void BuildLayout();
   void RestoreSettings();

@@ -1,23 +1,221 @@
-// Form1: the function-key commands of the Command1 buttons.
+// Form1: the function-key commands of the Command1 buttons. Every command acts on the
+// file selected in List1; a command whose button is disabled does nothing.
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
+#include <cmath>
 
+#include "batch/ui/form4.h"
+#include "formats/id3v1.h"
+#include "formats/module0.h"
 #include "mainwindow/form1.h"
+#include "platform/fileio.h"
+#include "platform/path_dat.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/folder_list.h"
+#include "platform/ui/qt_text.h"
+#include "platform/ui/shell.h"
+#include "v2editor/form3.h"
+#include "viewer/form2.h"
 
 namespace vq {
+
+namespace {
+
+// A read-only file (or any path/file-access error) is reported as an update error with
+// the folder and the file name; every other error by its own description.
+void ReportCommandError(QWidget* parent, const Error& e, const QString& folder, const QString& name) {
+  if (e.kind() == ErrorKind::PathFileAccess) {
+    ui::Dialogs::Message(parent,
+                         QStringLiteral("ファイルの属性が読み取り専用になっていませんか?\r\n") + folder +
+                             QStringLiteral("\r\n") + name,
+                         ui::MsgButtons::Ok, QStringLiteral("更新エラー"));
+  } else {
+    ui::Dialogs::Message(parent, ui::Q(e.description()), ui::MsgButtons::Ok, QString::fromUtf16(ui::kDefaultCaption));
+  }
+}
+
+// A number as plain decimal text: whole numbers without a point ("13"), others in the
+// shortest form that keeps their value ("12.5").
+QString PlainNumber(double v) {
+  if (std::isfinite(v) && v == std::floor(v) && std::fabs(v) < 1e15) return QString::number(static_cast<long long>(v));
+  return QString::number(v, 'g', 15);
+}
+
+// The field a frame of the listing goes to: title, artist, album, comment, year, genre.
+int FieldOfFrame(const QString& id) {
+  static const struct {
+    const char* v23;
+    const char* v22;
+    int field;
+  } kMap[] = {{"TIT2", "TT2", 0}, {"TPE1", "TP1", 1}, {"TALB", "TAL", 2},
+              {"COMM", "COM", 3}, {"TYER", "TYE", 4}, {"TCON", "TCO", 5}};
+  for (const auto& m : kMap) {
+    if (id == QLatin1String(m.v23) || id == QLatin1String(m.v22)) return m.field;
+  }
+  return -1;
+}
+
+}  // namespace
 
 void Form1::Command1_Click(int index) {
   if (index < 0 || index >= static_cast<int>(Command1.size())) return;
   // A command does nothing while its button is disabled, whatever the source.
   if (!Command1[index]->isEnabled()) return;
-  switch (index) {
-    case 1:  // "終了(F12)": closing runs the quit question and the save.
-      close();
-      break;
-    default:
-      // Stub: the other commands (F9, F4, F6, F7, F8, F11, F10, F3) come with the
-      // main-window commands issue.
-      break;
+  try {
+    switch (index) {
+      case 0: WriteV1Tag(); break;
+      case 1:  // "終了(F12)": closing runs the quit question and the save.
+        close();
+        break;
+      case 2: RestoreStoredValues(); break;
+      case 3: PlayFile(); break;
+      case 4: FillFromNames(); break;
+      case 5: FillFromV2Listing(); break;
+      case 6: OpenV2Editor(); break;
+      case 7: OpenBatch(); break;
+      default:  // 8 "v1削除(F3)": no action (the button is never enabled).
+        break;
+    }
+  } catch (const Error& e) {
+    // The command ends at the failing step; a file it opened is closed by then.
+    const int row = List1->currentRow();
+    ReportCommandError(this, e, FolderPrefix(row), row >= 0 ? List1->item(row)->text() : QString());
   }
+}
+
+// ---------------------------------------------------------------- 0 "v1更新(F9)"
+
+void Form1::WriteV1Tag() {
+  const int row = List1->currentRow();
+  const QString path = FolderPrefix(row) + (row >= 0 ? List1->item(row)->text() : QString());
+  {
+    RawFile file(ui::PathUtf8(path), RawFile::Mode::ReadWrite);
+    // "v1" marks a file that has a tag: it is replaced, otherwise a new one is appended.
+    const bool replacing = Label6->text() == QLatin1String("v1");
+    ID3v1Fields fields;
+    fields.title = ui::U16(Text2[0]->text());
+    fields.artist = ui::U16(Text2[1]->text());
+    fields.album = ui::U16(Text2[2]->text());
+    fields.comment = ui::U16(Text2[3]->text());
+    fields.year = ui::U16(Text2[4]->text());
+    fields.genre = ui::U16(Text2[5]->text());
+    // The genre is converted first: one that is no number in 0-255 stops the command
+    // before the stored values change or a byte is written.
+    const ID3v1Record record = BuildID3v1FromFields(fields, replacing);
+    const bool appended = WriteID3v1(file, record, replacing);
+
+    // The record is in the file: the stored values are the new ones for "やり直し(F4)",
+    // and a file that got a tag now has one, so a further update replaces it.
+    for (int i = 0; i < 3; ++i) Label2[i]->setText(Text2[i]->text());
+    if (appended) {
+      QPalette p = Label6->palette();
+      p.setColor(QPalette::WindowText, QColor(0, 0, 0));
+      Label6->setPalette(p);
+      Label6->setText(QStringLiteral("v1"));
+    }
+    file.Close();
+  }
+
+  // The file is closed before its times are put back to the listed date.
+  if (Check1->isChecked() && row >= 0 && static_cast<std::size_t>(row) < state_.FileDates.size()) {
+    const std::time_t listed = state_.FileDates[static_cast<std::size_t>(row)];
+    // 0: the date could not be read when the list was built; there is nothing to restore.
+    if (listed != 0) SetFileDate(ui::PathUtf8(path), listed);
+  }
+  Text2[0]->setFocus();
+}
+
+// ---------------------------------------------------------------- 2 "やり直し(F4)"
+
+void Form1::RestoreStoredValues() {
+  QListWidgetItem* item = List1->currentItem();
+  setText1(2, item ? item->text() : QString());
+  // Title, artist and album go back to the stored values; comment, year and genre stay.
+  for (int i = 0; i < 3; ++i) Text2[i]->setText(Label2[i]->text());
+  Text2[lastField]->setFocus();
+}
+
+// ---------------------------------------------------------------- 3 "演奏(F6)"
+
+void Form1::PlayFile() {
+  const int row = List1->currentRow();
+  // The player starts in the current folder, also for a file in a subfolder; whether it
+  // starts is not looked at. Without a selected file there is nothing to play.
+  if (row >= 0) ui::Shell::OpenWithAssociated(FilePath(row), Dir1->path());
+  Text2[lastField]->setFocus();
+}
+
+// ---------------------------------------------------------------- 4 "ﾌｧｲﾙ参照(F7)"
+
+void Form1::FillFromNames() {
+  // The file name without its extension and dot (its last four characters).
+  auto stem = [this] {
+    const QString name = text1(2);
+    if (name.size() < 4) throw Error(ErrorKind::InvalidArgument);
+    return name.left(name.size() - 4);
+  };
+  const bool structure = !FileNameMode();
+  // Only empty fields are filled; a field holding a space is not empty.
+  if (Text2[0]->text().isEmpty()) Text2[0]->setText(stem());
+  if (Text2[1]->text().isEmpty()) Text2[1]->setText(structure ? text1(0) : stem());
+  if (Text2[2]->text().isEmpty()) Text2[2]->setText(structure ? text1(1) : stem());
+  Text2[lastField]->setFocus();
+}
+
+// ---------------------------------------------------------------- 5 "v2参照(F8)"
+
+void Form1::FillFromV2Listing() {
+  const QString listing = form2().text1();
+  if (listing.isEmpty()) return;
+  // Lines end in CR LF; text after the last CR LF is not used. A line reads
+  // id "(" encoding digit ") " value.
+  const QString lineEnd = QStringLiteral("\r\n");
+  for (qsizetype pos = 0;;) {
+    const qsizetype end = listing.indexOf(lineEnd, pos);
+    if (end < 0) break;
+    const QString line = listing.mid(pos, end - pos);
+    pos = end + lineEnd.size();
+
+    const qsizetype paren = line.indexOf(QLatin1Char(')'));
+    if (paren < 0) continue;
+    // A line of a multi-line value may hold ")" near its start: its id is then empty.
+    const QString id = line.left(std::max<qsizetype>(0, paren - 2));
+    const QString value = line.mid(paren + 2);
+    const int field = FieldOfFrame(id);
+    if (field < 0) continue;
+    if (field == 5) {
+      // The genre's leading number ("(13)" and "Pop" give 0).
+      Text2[5]->setText(PlainNumber(LeadingNumber(ui::U16(value))));
+    } else {
+      Text2[field]->setText(value);
+    }
+  }
+  Text2[0]->setFocus();
+}
+
+// ---------------------------------------------------------------- 6 "v2入力(F11)", 7 "自動処理(F10)"
+
+void Form1::OpenV2Editor() {
+  {
+    Form3 w(*this);
+    ui::Dialogs::Exec(&w);
+  }
+  // The window took the keyboard; it comes back here with the field.
+  activateWindow();
+  Text2[lastField]->setFocus();
+}
+
+void Form1::OpenBatch() {
+  if (List1->count() > 0) {
+    Form4 w(*this);
+    ui::Dialogs::Exec(&w);
+    // The window took the keyboard; it comes back here with the field.
+    activateWindow();
+  }
+  Text2[lastField]->setFocus();
 }
 
 }  // namespace vq

@@ -1,16 +1,133 @@
-// Form1: focus and key handling of the six tag fields (Text2).
+// Form1: focus and key handling of the six tag fields (Text2): the whole text selected
+// on entry, the ID3v1 byte limit on leaving, Enter to the next field, the list keys and
+// the function keys of the commands.
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
 
 #include "mainwindow/form1.h"
+#include "platform/codepage.h"
+#include "platform/ui/dialogs.h"
 
 namespace vq {
 
-// Stub: the fields' behaviour (select on focus, byte limits, Enter and list keys,
-// function keys) comes with the tag input fields issue.
-void Form1::Text2_GotFocus(int index) {}
+namespace {
 
-void Form1::Text2_LostFocus(int index) {}
+constexpr int kFieldCount = 6;
+// Rows that Page Up and Page Down move the file list by.
+constexpr int kPageRows = 18;
 
-bool Form1::Text2_KeyDown(int index, QKeyEvent* event) { return false; }
+// The row shown at the top of the list, 0 for an empty list.
+int TopIndex(const QListWidget* list) {
+  const QModelIndex top = list->indexAt(list->viewport()->rect().topLeft());
+  return top.isValid() ? top.row() : 0;
+}
+
+}  // namespace
+
+void Form1::LimitFieldBytes(QLineEdit* box) {
+  const QString s = box->text();
+  bool ok = false;
+  const int limit = box->property("Tag").toString().trimmed().toInt(&ok);
+  const int caret = box->hasSelectedText() ? box->selectionStart() : box->cursorPosition();
+  if (s.isEmpty() || !ok || limit <= 0) return;
+
+  auto cutTo = [&](qsizetype keep) {
+    // Never leave half of a surrogate pair behind.
+    if (keep > 0 && keep < s.size() && s[keep - 1].isHighSurrogate() && s[keep].isLowSurrogate()) --keep;
+    box->setText(s.left(keep));
+    box->setCursorPosition(std::min<int>(caret, static_cast<int>(keep)));
+  };
+  int count = 0;
+  for (qsizetype i = 0; i < s.size(); ++i) {
+    count += cp932::CharBytes(s[i].unicode());
+    if (count == limit) {
+      // Exactly at the limit: the rest, if any, is cut.
+      if (i + 1 < s.size()) {
+        cutTo(i + 1);
+        ui::Dialogs::Beep();
+      }
+      return;
+    }
+    if (count > limit) {
+      // A double-byte character crossing the limit goes whole.
+      cutTo(i);
+      ui::Dialogs::Beep();
+      return;
+    }
+  }
+}
+
+void Form1::Text2_GotFocus(int index) {
+  Text2[index]->selectAll();
+  lastField = index;
+}
+
+void Form1::Text2_LostFocus(int index) {
+  LimitFieldBytes(Text2[index]);
+  // The caret at the start, so that the beginning of a long text stays in view.
+  Text2[index]->setCursorPosition(0);
+}
+
+bool Form1::Text2_KeyDown(int index, QKeyEvent* event) {
+  // The shift state is not looked at.
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      Text2[(index + 1) % kFieldCount]->setFocus();
+      return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+      MoveListSelection(event->key());
+      return true;
+    case Qt::Key_F4: Command1_Click(2); return true;
+    case Qt::Key_F6: Command1_Click(3); return true;
+    case Qt::Key_F7: Command1_Click(4); return true;
+    case Qt::Key_F8: Command1_Click(5); return true;
+    case Qt::Key_F9:
+      // The field is held to its limit before the tag is written from it.
+      LimitFieldBytes(Text2[index]);
+      Command1_Click(0);
+      return true;
+    case Qt::Key_F10: Command1_Click(7); return true;
+    case Qt::Key_F11: Command1_Click(6); return true;
+    case Qt::Key_F12:
+      // The quit question; the key itself goes on to the field.
+      Command1_Click(1);
+      return false;
+    default:
+      return false;
+  }
+}
+
+void Form1::MoveListSelection(int key) {
+  const int count = List1->count();
+  if (count == 0) return;
+  const int row = List1->currentRow();
+  // A changed selection runs List1_Click, which shows the file and focuses the title.
+  switch (key) {
+    case Qt::Key_Up:
+      if (row > 0) List1->setCurrentRow(row - 1);
+      break;
+    case Qt::Key_Down:
+      if (count - row > 1) List1->setCurrentRow(row + 1);
+      break;
+    case Qt::Key_PageUp: {
+      const int target = std::max(row - kPageRows, 0);
+      List1->setCurrentRow(target);
+      if (TopIndex(List1) > target) List1->scrollToItem(List1->item(target), QAbstractItemView::PositionAtTop);
+      break;
+    }
+    case Qt::Key_PageDown: {
+      const int target = std::min(row + kPageRows, count - 1);
+      List1->setCurrentRow(target);
+      if (target < TopIndex(List1) + 21) List1->scrollToItem(List1->item(target), QAbstractItemView::PositionAtTop);
+      break;
+    }
+    default: break;
+  }
+}
 
 }  // namespace vq

@@ -1,0 +1,255 @@
+// The main window's six tag fields with real key and focus events: the whole text
+// selected on entry, the byte limits and the beep on leaving, Enter through the fields,
+// and Up, Down, Page Up and Page Down moving the file list.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <cstdio>
+
+#include "platform/ui/dialogs.h"
+#include "support/ui/ui_test_util.h"
+
+using vq::ui::Dialogs;
+using vqtest::Form1Harness;
+using vqtest::Rows;
+using vqtest::Utf8;
+
+namespace {
+
+QString Str(const char16_t* s) { return QString::fromUtf16(s); }
+
+// Puts text into a field as typed: the field gets the focus (its text selected), then
+// the characters arrive as key events.
+void Type(QLineEdit* field, const QString& text) {
+  field->setFocus();
+  ASSERT_EQ(QApplication::focusWidget(), field);
+  field->selectAll();
+  for (QChar c : text) {
+    if (c.unicode() < 0x80) {
+      QTest::keyClick(field, c.toLatin1());
+    } else {
+      QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+  }
+  ASSERT_EQ(field->text(), text);
+}
+
+// Moves on from a field with Enter, which runs its leaving behaviour.
+void Leave(QLineEdit* field) { QTest::keyClick(field, Qt::Key_Return); }
+
+// A folder of `count` small MP3 files, listed in file-name mode.
+struct ListOf {
+  Form1Harness h;
+  explicit ListOf(int count) {
+    for (int i = 0; i < count; ++i) {
+      char name[32];
+      std::snprintf(name, sizeof name, "f%03d.mp3", i);
+      h.music.CopyFixture("11_v23_and_v1_differ_eyed3_mpeg1_l3_128k.mp3", name);
+    }
+    h.WritePathDat({"1"});
+    h.Start();
+  }
+  vq::Form1& f() { return *h.form; }
+};
+
+int TopRow(const QListWidget* list) { return list->indexAt(list->viewport()->rect().topLeft()).row(); }
+
+}  // namespace
+
+// ---------------------------------------------------------------- focus
+
+TEST(Form1Fields, EnterWalksTheSixFieldsSelectingEachWholeText) {
+  Form1Harness h;
+  h.music.CopyFixture("11_v23_and_v1_differ_eyed3_mpeg1_l3_128k.mp3", "both.mp3");
+  h.WritePathDat({"1"});
+  auto& f = h.Start();
+  ASSERT_EQ(QApplication::focusWidget(), f.Text2[0]);
+  EXPECT_EQ(f.lastField, 0);
+  EXPECT_EQ(f.Text2[0]->selectedText(), "V1 Title");
+
+  const QString texts[] = {"V1 Title", "V1 Artist", "V1 Album", "v1 comment", "1998", "17"};
+  for (int i = 1; i <= 6; ++i) {
+    const int next = i % 6;
+    // Shift does not change what Enter does.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, i == 3 ? Qt::ShiftModifier : Qt::NoModifier);
+    ASSERT_EQ(QApplication::focusWidget(), f.Text2[next]) << "after field " << i - 1;
+    EXPECT_EQ(f.lastField, next);
+    EXPECT_EQ(f.Text2[next]->selectedText(), texts[next]);
+  }
+  // After the genre field came the title field; typing replaces the selected text.
+  QTest::keyClicks(f.Text2[0], "New");
+  EXPECT_EQ(f.Text2[0]->text(), "New");
+
+  // A field left shows its beginning: the caret is at the start, nothing selected.
+  Leave(f.Text2[0]);
+  EXPECT_EQ(f.Text2[0]->cursorPosition(), 0);
+  EXPECT_FALSE(f.Text2[0]->hasSelectedText());
+
+  // Tab (not handled by the fields) moves on too, and the field reached is the last one.
+  QTest::keyClick(f.Text2[1], Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), f.Text2[2]);
+  EXPECT_EQ(f.lastField, 2);
+}
+
+// ---------------------------------------------------------------- byte limits
+
+TEST(Form1Fields, LeavingAFieldCutsItToItsByteLimitWithABeep) {
+  Form1Harness h;
+  h.music.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "plain.mp3");
+  h.WritePathDat({"1"});
+  auto& f = h.Start();
+  const QString x29(29, QChar('x'));
+
+  const struct {
+    int field;
+    QString typed, kept;
+    bool beep;
+  } cases[] = {
+      {0, x29 + "yz", x29 + "y", true},                                       // 31 single-byte -> 30
+      {0, x29 + "y", x29 + "y", false},                                       // exactly 30: unchanged
+      {0, x29 + Str(u"曲"), x29, true},                                       // 29 + a double-byte: 29
+      {1, Str(u"一二三四五六七八九十壱弐参肆伍"), Str(u"一二三四五六七八九十壱弐参肆伍"), false},  // 15 x 2 bytes
+      {1, Str(u"一二三四五六七八九十壱弐参肆伍六"), Str(u"一二三四五六七八九十壱弐参肆伍"), true},
+      {2, QString(30, QChar(u'ｱ')) + Str(u"ｲ"), QString(30, QChar(u'ｱ')), true},  // half-width katakana: 1 byte
+      {3, QString(31, QChar('c')), QString(30, QChar('c')), true},
+      {4, "20245", "2024", true},
+      {4, "1999", "1999", false},
+      {5, "1234", "123", true},
+      {5, "12", "12", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(Utf8(c.typed));
+    Type(f.Text2[c.field], c.typed);
+    Dialogs::ResetBeepCount();
+    Leave(f.Text2[c.field]);
+    EXPECT_EQ(f.Text2[c.field]->text(), c.kept);
+    EXPECT_EQ(Dialogs::BeepCount(), c.beep ? 1 : 0);
+    EXPECT_EQ(f.Text2[c.field]->cursorPosition(), 0);
+  }
+}
+
+TEST(Form1Fields, TheLimitIsTheFieldsOwnTagProperty) {
+  Form1Harness h;
+  h.music.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "plain.mp3");
+  h.WritePathDat({"1"});
+  auto& f = h.Start();
+  const char* limits[] = {"30", "30", "30", "30", "4", "3"};
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(f.Text2[i]->property("Tag").toString(), limits[i]);
+
+  // A field whose limit is no number is not cut.
+  f.Text2[3]->setProperty("Tag", QString());
+  Type(f.Text2[3], QString(40, QChar('c')));
+  Dialogs::ResetBeepCount();
+  Leave(f.Text2[3]);
+  EXPECT_EQ(f.Text2[3]->text().size(), 40);
+  EXPECT_EQ(Dialogs::BeepCount(), 0);
+  f.Text2[3]->setProperty("Tag", QStringLiteral("5"));
+  Type(f.Text2[3], "abcdefg");
+  Leave(f.Text2[3]);
+  EXPECT_EQ(f.Text2[3]->text(), "abcde");
+}
+
+TEST(Form1Fields, ACutKeepsTheCaretWhereItWasWhenItStillFits) {
+  Form1Harness h;
+  h.music.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "plain.mp3");
+  h.WritePathDat({"1"});
+  auto& f = h.Start();
+  Type(f.Text2[4], "20245");
+  QTest::keyClick(f.Text2[4], Qt::Key_Home);
+  QTest::keyClick(f.Text2[4], Qt::Key_Right);
+  vq::Form1::LimitFieldBytes(f.Text2[4]);
+  EXPECT_EQ(f.Text2[4]->text(), "2024");
+  EXPECT_EQ(f.Text2[4]->cursorPosition(), 1);
+  Type(f.Text2[4], "20245");  // caret at the end: clamped to the new length
+  vq::Form1::LimitFieldBytes(f.Text2[4]);
+  EXPECT_EQ(f.Text2[4]->cursorPosition(), 4);
+}
+
+// ---------------------------------------------------------------- list keys
+
+TEST(Form1Fields, PageKeysMoveTheListBy18Rows) {
+  ListOf t(10);
+  auto& f = t.f();
+  ASSERT_EQ(f.List1->count(), 10);
+  ASSERT_EQ(f.List1->currentRow(), 0);
+  QTest::keyClick(f.Text2[2], Qt::Key_PageDown);
+  EXPECT_EQ(f.List1->currentRow(), 9);
+  EXPECT_EQ(f.text1(2), f.List1->item(9)->text());  // the new row's file is shown
+  EXPECT_EQ(QApplication::focusWidget(), f.Text2[0]);
+
+  f.List1->setCurrentRow(5);
+  QTest::keyClick(f.Text2[0], Qt::Key_PageUp);
+  EXPECT_EQ(f.List1->currentRow(), 0);
+  EXPECT_EQ(f.Label7->text(), Str(u"1/10 曲"));
+}
+
+TEST(Form1Fields, PageDownIn100RowsPutsTheSelectionAtTheTop) {
+  ListOf t(100);
+  auto& f = t.f();
+  ASSERT_EQ(f.List1->count(), 100);
+  f.List1->setCurrentRow(2);
+  QTest::keyClick(f.Text2[0], Qt::Key_PageDown);
+  EXPECT_EQ(f.List1->currentRow(), 20);
+  EXPECT_EQ(TopRow(f.List1), 20);
+  QTest::keyClick(f.Text2[0], Qt::Key_PageDown);
+  EXPECT_EQ(f.List1->currentRow(), 38);
+  EXPECT_EQ(TopRow(f.List1), 38);
+
+  // Page Up: 38 -> 20 -> 2 -> 0; the selection stays visible.
+  for (int expected : {20, 2, 0}) {
+    QTest::keyClick(f.Text2[0], Qt::Key_PageUp);
+    EXPECT_EQ(f.List1->currentRow(), expected);
+    EXPECT_LE(TopRow(f.List1), expected);
+  }
+  // From near the end Page Down stops at the last row.
+  f.List1->setCurrentRow(95);
+  QTest::keyClick(f.Text2[0], Qt::Key_PageDown);
+  EXPECT_EQ(f.List1->currentRow(), 99);
+}
+
+TEST(Form1Fields, UpAndDownStopAtTheEndsWithoutRereadingTheFile) {
+  ListOf t(3);
+  auto& f = t.f();
+  ASSERT_EQ(f.List1->currentRow(), 0);
+  // An edit shows whether the file was read again.
+  Type(f.Text2[1], "edited");
+  QTest::keyClick(f.Text2[1], Qt::Key_Up);
+  EXPECT_EQ(f.List1->currentRow(), 0);
+  EXPECT_EQ(f.Text2[1]->text(), "edited");
+  EXPECT_EQ(QApplication::focusWidget(), f.Text2[1]);
+  QTest::keyClick(f.Text2[1], Qt::Key_PageUp);  // already at the first row
+  EXPECT_EQ(f.Text2[1]->text(), "edited");
+
+  QTest::keyClick(f.Text2[1], Qt::Key_Down);
+  EXPECT_EQ(f.List1->currentRow(), 1);
+  EXPECT_EQ(f.text1(2), f.List1->item(1)->text());
+  EXPECT_EQ(f.Text2[1]->text(), "V1 Artist");
+  EXPECT_EQ(QApplication::focusWidget(), f.Text2[0]);
+  QTest::keyClick(f.Text2[0], Qt::Key_Down);
+  ASSERT_EQ(f.List1->currentRow(), 2);
+
+  Type(f.Text2[2], "edited");
+  QTest::keyClick(f.Text2[2], Qt::Key_Down, Qt::ShiftModifier);
+  EXPECT_EQ(f.List1->currentRow(), 2);
+  EXPECT_EQ(f.Text2[2]->text(), "edited");
+  QTest::keyClick(f.Text2[2], Qt::Key_Up);
+  EXPECT_EQ(f.List1->currentRow(), 1);
+}
+
+TEST(Form1Fields, ListKeysOnAnEmptyListChangeNothing) {
+  Form1Harness h;
+  h.WritePathDat({"1"});
+  auto& f = h.Start();
+  ASSERT_EQ(f.List1->count(), 0);
+  Type(f.Text2[0], "kept");
+  for (Qt::Key key : {Qt::Key_Up, Qt::Key_Down, Qt::Key_PageUp, Qt::Key_PageDown}) {
+    QTest::keyClick(f.Text2[0], key);
+    EXPECT_EQ(f.List1->currentRow(), -1);
+    EXPECT_EQ(f.Text2[0]->text(), "kept");
+  }
+  EXPECT_TRUE(h.messages.requests.empty());
+}
