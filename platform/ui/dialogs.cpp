@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QTimer>
 
 namespace vq::ui {
@@ -44,6 +45,10 @@ MsgAnswer Dialogs::Message(QWidget* parent, const QString& text, MsgButtons butt
   QMessageBox box(ToQt(icon), caption, shown,
                   buttons == MsgButtons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, parent);
   box.setTextFormat(Qt::PlainText);
+  // The buttons of a Japanese system's message boxes.
+  if (auto* b = box.button(QMessageBox::Yes)) b->setText(QStringLiteral("はい(&Y)"));
+  if (auto* b = box.button(QMessageBox::No)) b->setText(QStringLiteral("いいえ(&N)"));
+  if (auto* b = box.button(QMessageBox::Ok)) b->setText(QStringLiteral("OK"));
   if (buttons == MsgButtons::YesNo) {
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);

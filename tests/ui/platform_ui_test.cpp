@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QFontInfo>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -216,6 +217,10 @@ TEST(Dialogs, RealMessageBoxAnswersWithItsButtons) {
     QWidget* box = QApplication::activeModalWidget();
     ASSERT_TRUE(box);
     EXPECT_EQ(box->windowTitle(), QString::fromUtf16(u"終了確認"));
+    QStringList buttons;
+    for (auto* b : box->findChildren<QPushButton*>()) buttons << b->text();
+    buttons.sort();
+    EXPECT_EQ(buttons, (QStringList{QString::fromUtf16(u"いいえ(&N)"), QString::fromUtf16(u"はい(&Y)")}));
     QTest::keyClick(box, Qt::Key_Escape);
   });
   auto a = vq::ui::Dialogs::Message(nullptr, QString::fromUtf16(u"終了しますか?"), vq::ui::MsgButtons::YesNo,
