@@ -17,6 +17,7 @@
 #include "test_util.h"
 
 using namespace vq;
+using vqtest::AudioOf;
 using vqtest::ReadBytes;
 using vqtest::TempDir;
 
@@ -37,19 +38,6 @@ class Recorder : public BatchCallbacks {
   }
   void ReportError(const std::u16string& description) override { errors.push_back(description); }
 };
-
-// The audio of an MP3 file: its bytes without the ID3v2 tag at the start and the
-// ID3v1 record at the end.
-std::string AudioOf(const std::string& bytes) {
-  std::size_t start = 0;
-  if (bytes.size() >= 10 && bytes.compare(0, 3, "ID3") == 0) {
-    auto b = [&](int i) { return static_cast<std::size_t>(static_cast<unsigned char>(bytes[i])); };
-    start = 10 + (b(6) << 21) + (b(7) << 14) + (b(8) << 7) + b(9);
-  }
-  std::size_t end = bytes.size();
-  if (end >= start + 128 && bytes.compare(end - 128, 3, "TAG") == 0) end -= 128;
-  return bytes.substr(start, end - start);
-}
 
 struct Frames {
   V2Header header;

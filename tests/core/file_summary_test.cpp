@@ -10,21 +10,6 @@
 
 using vq::ReadFileSummary;
 
-namespace {
-
-std::time_t LocalTime(int y, int mo, int d, int h, int mi, int s) {
-  std::tm tm{};
-  tm.tm_year = y - 1900;
-  tm.tm_mon = mo - 1;
-  tm.tm_mday = d;
-  tm.tm_hour = h;
-  tm.tm_min = mi;
-  tm.tm_sec = s;
-  tm.tm_isdst = -1;
-  return std::mktime(&tm);
-}
-
-}  // namespace
 
 TEST(TagKilobytesText, OneDecimalHalvesToEvenWithThousands) {
   EXPECT_EQ(vq::TagKilobytesText(1024), u"1.0");
@@ -51,13 +36,13 @@ TEST(BuildInfoText, SevenLinesWithEmptyLinesBetween) {
   vq::V2Header v2;
   v2.present = true;
   v2.size = 1014;  // tag length 1024
-  std::time_t t = LocalTime(2024, 3, 5, 14, 7, 9);
+  std::time_t t = vqtest::LocalTime(2024, 3, 5, 14, 7, 9);
   EXPECT_EQ(vq::BuildInfoText(3000000, v2, 221, t),
             u"File Size : 2,930 kb\r\n\r\nPlay Tine : 3:41\r\n\r\nv2ﾍｯﾀﾞ長 : 1.0 Kb\r\n\r\n最終更新日 : 2024/03/05 14:07:09");
 }
 
 TEST(BuildInfoText, WithoutTagsFourLineBreaksBetweenPlayTimeAndDate) {
-  std::time_t midnight = LocalTime(2001, 12, 31, 0, 0, 0);
+  std::time_t midnight = vqtest::LocalTime(2001, 12, 31, 0, 0, 0);
   EXPECT_EQ(vq::BuildInfoText(100, vq::V2Header{}, 0, midnight),
             u"File Size : 0 kb\r\n\r\nPlay Tine : \r\n\r\n\r\n\r\n最終更新日 : 2001/12/31");
   EXPECT_EQ(vq::BuildInfoText(100, vq::V2Header{}, 0, std::nullopt),

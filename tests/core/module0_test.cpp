@@ -11,18 +11,6 @@ using namespace vq;
 
 namespace {
 
-std::time_t LocalTime(int y, int mo, int d, int h, int mi, int s) {
-  std::tm tm{};
-  tm.tm_year = y - 1900;
-  tm.tm_mon = mo - 1;
-  tm.tm_mday = d;
-  tm.tm_hour = h;
-  tm.tm_min = mi;
-  tm.tm_sec = s;
-  tm.tm_isdst = -1;
-  return std::mktime(&tm);
-}
-
 struct Times {
   std::time_t access, modified;
 };
@@ -95,7 +83,7 @@ TEST(SetFileDate, PutsLastAccessAndLastModifiedToTheLocalTime) {
   vqtest::TempDir dir;
   std::string path = dir / "a.mp3";
   vqtest::WriteBytes(path, "data");
-  const std::time_t t = LocalTime(2001, 2, 3, 4, 5, 6);
+  const std::time_t t = vqtest::LocalTime(2001, 2, 3, 4, 5, 6);
   SetFileDate(path, t);
   Times times = StatTimes(path);
   EXPECT_EQ(times.modified, t);
@@ -116,20 +104,20 @@ TEST(SetFileDate, WorksOnReadOnlyFilesAndNamesWithJapaneseCharacters) {
   std::string path = dir / "フォルダ/曲 1.mp3";
   vqtest::WriteBytes(path, "data");
   ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
-  const std::time_t t = LocalTime(1999, 12, 31, 23, 59, 59);
+  const std::time_t t = vqtest::LocalTime(1999, 12, 31, 23, 59, 59);
   SetFileDate(path, t);
   EXPECT_EQ(StatTimes(path).modified, t);
 }
 
 TEST(SetFileDate, IsSilentWhenTheTimesCannotBeSet) {
   vqtest::TempDir dir;
-  EXPECT_NO_THROW(SetFileDate(dir / "missing.mp3", LocalTime(2001, 2, 3, 4, 5, 6)));
+  EXPECT_NO_THROW(SetFileDate(dir / "missing.mp3", vqtest::LocalTime(2001, 2, 3, 4, 5, 6)));
 
   std::string path = dir / "a.mp3";
   vqtest::WriteBytes(path, "data");
   const std::time_t before = StatTimes(path).modified;
   FaultInjection::FailAt(1, EACCES, FileOp::SetTimes);
-  EXPECT_NO_THROW(SetFileDate(path, LocalTime(2001, 2, 3, 4, 5, 6)));
+  EXPECT_NO_THROW(SetFileDate(path, vqtest::LocalTime(2001, 2, 3, 4, 5, 6)));
   EXPECT_TRUE(FaultInjection::Fired());
   FaultInjection::Reset();
   EXPECT_EQ(StatTimes(path).modified, before);

@@ -38,6 +38,29 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+std::time_t LocalTime(int year, int month, int day, int hour, int minute, int second) {
+  std::tm tm{};
+  tm.tm_year = year - 1900;
+  tm.tm_mon = month - 1;
+  tm.tm_mday = day;
+  tm.tm_hour = hour;
+  tm.tm_min = minute;
+  tm.tm_sec = second;
+  tm.tm_isdst = -1;
+  return std::mktime(&tm);
+}
+
+std::string AudioOf(const std::string& bytes) {
+  std::size_t start = 0;
+  if (bytes.size() >= 10 && bytes.compare(0, 3, "ID3") == 0) {
+    auto b = [&](int i) { return static_cast<std::size_t>(static_cast<unsigned char>(bytes[i])); };
+    start = 10 + (b(6) << 21) + (b(7) << 14) + (b(8) << 7) + b(9);
+  }
+  std::size_t end = bytes.size();
+  if (end >= start + 128 && bytes.compare(end - 128, 3, "TAG") == 0) end -= 128;
+  return start >= end ? std::string() : bytes.substr(start, end - start);
+}
+
 TempDir::TempDir() {
   std::string tmpl = (fs::temp_directory_path() / "vqtest-XXXXXX").string();
   if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");

@@ -2,6 +2,7 @@
 // independent read-back through TagLib.
 #pragma once
 
+#include <ctime>
 #include <map>
 #include <string>
 #include <vector>
@@ -32,6 +33,13 @@ class TempDir {
  private:
   std::string path_;
 };
+
+// A local date and time as the file layer stores it.
+std::time_t LocalTime(int year, int month, int day, int hour, int minute, int second);
+
+// The audio of an MP3 file's bytes: without the ID3v2 tag at the start (its header's
+// size) and the ID3v1 record at the end.
+std::string AudioOf(const std::string& bytes);
 
 // What an independent reader (TagLib) sees in a file's ID3v2 tag.
 struct TagLibView {

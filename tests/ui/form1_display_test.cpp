@@ -38,18 +38,6 @@ const char* kFixtures[] = {
     "13_v22_handmade_mpeg1_l2_64k.mp3",             "14_notag_lame_mpeg1_l3_128k.mp3",
 };
 
-std::time_t LocalTime(int y, int mo, int d, int h, int mi, int s) {
-  std::tm tm{};
-  tm.tm_year = y - 1900;
-  tm.tm_mon = mo - 1;
-  tm.tm_mday = d;
-  tm.tm_hour = h;
-  tm.tm_min = mi;
-  tm.tm_sec = s;
-  tm.tm_isdst = -1;
-  return std::mktime(&tm);
-}
-
 void SetMtime(const std::string& path, std::time_t t) {
   struct utimbuf b {t, t};
   ASSERT_EQ(::utime(path.c_str(), &b), 0);
@@ -143,7 +131,7 @@ void ExpectShows(vq::Form1& f, const vq::SharedState& state, const std::string& 
 
 TEST(Form1Display, EveryFixtureShowsWhatTheFormatCoreReads) {
   Form1Harness h;
-  std::time_t when = LocalTime(2023, 4, 5, 6, 7, 8);
+  std::time_t when = vqtest::LocalTime(2023, 4, 5, 6, 7, 8);
   for (auto* fixture : kFixtures) SetMtime(h.music.CopyFixture(fixture, std::string("Album/") + fixture), when);
   h.WritePathDat({"0", "/", h.music.path()});
   auto& f = h.Start();
@@ -172,7 +160,7 @@ TEST(Form1Display, EveryFixtureShowsWhatTheFormatCoreReads) {
 TEST(Form1Display, KnownValuesOfTheFileWithBothTags) {
   Form1Harness h;
   std::string path = h.music.CopyFixture("11_v23_and_v1_differ_eyed3_mpeg1_l3_128k.mp3", "both.mp3");
-  SetMtime(path, LocalTime(2024, 1, 2, 3, 4, 5));
+  SetMtime(path, vqtest::LocalTime(2024, 1, 2, 3, 4, 5));
   h.WritePathDat({"1"});
   auto& f = h.Start();
   ASSERT_EQ(f.List1->currentRow(), 0);
@@ -205,7 +193,7 @@ TEST(Form1Display, KnownValuesOfTheFileWithBothTags) {
 TEST(Form1Display, WithoutTagsFourLineBreaksAndGenreZero) {
   Form1Harness h;
   std::string path = h.music.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "plain.mp3");
-  SetMtime(path, LocalTime(2020, 2, 29, 0, 0, 0));
+  SetMtime(path, vqtest::LocalTime(2020, 2, 29, 0, 0, 0));
   h.WritePathDat({"1"});
   auto& f = h.Start();
   EXPECT_EQ(f.Label4->text(),
