@@ -333,8 +333,14 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
   for (int i = 0; i < 6; ++i) {
     if (watched != Text2[i]) continue;
     switch (event->type()) {
-      case QEvent::FocusIn: Text2_GotFocus(i); break;
-      case QEvent::FocusOut: Text2_LostFocus(i); break;
+      // A context menu opening and closing over the field is no change of field: the
+      // selection stays for its Copy and Cut.
+      case QEvent::FocusIn:
+        if (static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) Text2_GotFocus(i);
+        break;
+      case QEvent::FocusOut:
+        if (static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) Text2_LostFocus(i);
+        break;
       case QEvent::KeyPress:
         if (Text2_KeyDown(i, static_cast<QKeyEvent*>(event))) return true;
         break;

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QContextMenuEvent>
 #include <QTest>
 #include <cstdio>
 
@@ -167,6 +168,37 @@ TEST(Form1Fields, ACutKeepsTheCaretWhereItWasWhenItStillFits) {
   Type(f.Text2[4], "20245");  // caret at the end: clamped to the new length
   vq::Form1::LimitFieldBytes(f.Text2[4]);
   EXPECT_EQ(f.Text2[4]->cursorPosition(), 4);
+}
+
+TEST(Form1Fields, AContextMenuOverAFieldIsNoChangeOfField) {
+  Form1Harness h;
+  h.music.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "plain.mp3");
+  h.WritePathDat({"1"});
+  auto& f = h.Start();
+  Type(f.Text2[4], "20245");
+  QTest::keyClick(f.Text2[4], Qt::Key_Home);
+  QTest::keyClick(f.Text2[4], Qt::Key_Right);
+  for (int i = 0; i < 3; ++i) QTest::keyClick(f.Text2[4], Qt::Key_Right, Qt::ShiftModifier);
+  ASSERT_EQ(f.Text2[4]->selectedText(), "024");
+  f.lastField = 2;
+
+  Dialogs::ResetBeepCount();
+  QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, f.Text2[4]->rect().center());
+  QApplication::sendEvent(f.Text2[4], &menuKey);
+  QWidget* menu = QApplication::activePopupWidget();
+  ASSERT_NE(menu, nullptr);
+  // While the menu is open the field keeps its text and selection, for Copy and Cut.
+  EXPECT_EQ(f.Text2[4]->text(), "20245");
+  EXPECT_EQ(f.Text2[4]->selectedText(), "024");
+  QTest::keyClick(menu, Qt::Key_Escape);
+  EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+  EXPECT_EQ(QApplication::focusWidget(), f.Text2[4]);
+  EXPECT_EQ(f.Text2[4]->selectedText(), "024");
+  EXPECT_EQ(Dialogs::BeepCount(), 0);
+  EXPECT_EQ(f.lastField, 2);  // no focus gain was seen
+  // Leaving the field for real still holds it to its limit.
+  Leave(f.Text2[4]);
+  EXPECT_EQ(f.Text2[4]->text(), "2024");
 }
 
 // ---------------------------------------------------------------- list keys
