@@ -136,10 +136,22 @@ BatchResult RunBatch(const BatchList& list, const BatchSettings& settings, Batch
           ResetV2FrameTable(table);
           std::int32_t existingSize = 0;
           bool skip = header.present && settings.createNewOnly;
+          std::string tagBytes;  // the whole old tag, when the file holds all of it
           if (header.present && !skip) {
             existingSize = header.size;
             std::u16string listing;
-            WalkV2Frames(src, header.major, header.size, table, listing);
+            const std::uint64_t tagLength = 10 + static_cast<std::uint64_t>(header.size);
+            if (tagLength <= src.Length()) {
+              // One read instead of two per frame; the same bytes put the file back if
+              // an in-place write fails.
+              tagBytes.resize(static_cast<std::size_t>(tagLength));
+              file.ReadAt(0, tagBytes.data(), tagBytes.size());
+              WalkV2Frames(MemorySource(tagBytes), header.major, header.size, table, listing);
+            } else {
+              // A tag that claims more than the file holds is walked where it lies,
+              // never read whole (the write then refuses it).
+              WalkV2Frames(src, header.major, header.size, table, listing);
+            }
           }
           if (state) {
             state->V2TagSize = existingSize;
@@ -147,12 +159,8 @@ BatchResult RunBatch(const BatchList& list, const BatchSettings& settings, Batch
           }
           if (!skip) {
             std::vector<OutFrame> frames = BatchFrames(table, names);
-            if (existingSize > 0 && existingSize >= FramesSize(frames) &&
-                10 + static_cast<std::uint64_t>(existingSize) <= file.Length()) {
-              std::string bytes(10 + static_cast<std::size_t>(existingSize), '\0');
-              file.ReadAt(0, bytes.data(), bytes.size());
-              oldTag = std::move(bytes);
-            }
+            if (existingSize > 0 && existingSize >= FramesSize(frames) && !tagBytes.empty())
+              oldTag = std::move(tagBytes);
             file.Close();
             std::int32_t size = WriteBatchV2Tag(path, frames, existingSize, callbacks);
             if (state) state->V2TagSize = size;
