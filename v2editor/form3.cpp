@@ -257,6 +257,12 @@ void Form3::setText2(int index, const QString& text) {
   settingText_ = false;
 }
 
+void Form3::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // The modal window takes the keyboard from the main window.
+  activateWindow();
+}
+
 void Form3::keyPressEvent(QKeyEvent* event) {
   // Esc does not close the window: only "終了(F12)" and the close box do.
   if (event->key() == Qt::Key_Escape) {

@@ -64,6 +64,7 @@ class Form3 : public QDialog {
   QListWidget* List1 = nullptr;
 
  protected:
+  void showEvent(QShowEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 

@@ -1,0 +1,193 @@
+// The ID3v2 editor's other commands: filling empty fields from the names (F7) or from
+// the main window's ID3v1 fields (F8), redo, and closing without a write (F12, the
+// close box).
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "form3_test_support.h"
+
+using namespace vq;
+using namespace form3test;
+using vqtest::ReadBytes;
+
+namespace {
+
+QStringList Fields(const Form3& w) {
+  QStringList out;
+  for (int k = 0; k < 7; ++k) out << w.text2(k);
+  return out;
+}
+
+void GoToField(Form3& w, int k) {
+  w.Text2[0]->setFocus();
+  for (int i = 0; i < k; ++i) Key(Qt::Key_Return);
+  ASSERT_EQ(QApplication::focusWidget(), w.Text2[k]);
+}
+
+bool FourButtonsEnabled(const Form3& w) {
+  for (int i = 0; i < 4; ++i)
+    if (!w.Command1[i]->isEnabled()) return false;
+  return true;
+}
+
+}  // namespace
+
+TEST(Form3Commands, F8FillsEmptyFieldsFromTheID3v1FieldsWithoutTrailingSpaces) {
+  Editing e("14_notag_lame_mpeg1_l3_128k.mp3");
+  Form1& main = e.form();
+  main.Text2[0]->setText(QStringLiteral("abcd") + QString(26, QLatin1Char(' ')));
+  main.Text2[1]->setText(QStringLiteral("v1 artist  "));
+  main.Text2[2]->setText(QStringLiteral("v1 album"));
+  main.Text2[3]->setText(QStringLiteral(" v1 comment "));
+  main.Text2[4]->setText(QStringLiteral("1999"));
+  main.Text2[5]->setText(QStringLiteral("13"));
+  RunEditor(main, [&](Form3& w) {
+    GoToField(w, 1);
+    Type(QStringLiteral("Kept album"));
+    GoToField(w, 4);
+    Key(Qt::Key_F8);
+    EXPECT_EQ(Fields(w), (QStringList{"abcd", "Kept album", "v1 artist", "", " v1 comment", "1999", "13"}));
+    EXPECT_EQ(QApplication::focusWidget(), w.Text2[0]);
+    EXPECT_TRUE(FourButtonsEnabled(w));
+    EXPECT_FALSE(w.Command1[5]->isEnabled());
+    Key(Qt::Key_F12);
+  });
+}
+
+TEST(Form3Commands, F8LeavesAFieldThatHoldsTextAlone) {
+  Editing e("11_v23_and_v1_differ_eyed3_mpeg1_l3_128k.mp3");
+  // The main window shows the ID3v1 tag: "V1 Title", 1998, genre 17.
+  ASSERT_EQ(e.form().Text2[0]->text(), QStringLiteral("V1 Title"));
+  RunEditor(e.form(), [&](Form3& w) {
+    Key(Qt::Key_F8);
+    EXPECT_EQ(Fields(w), (QStringList{"V2 Title", "V2 Album", "V2 Artist", "", "v2 comment", "1998", "17"}));
+    Key(Qt::Key_F12);
+  });
+}
+
+TEST(Form3Commands, F7InFolderStructureModeTakesFileSubfolderAndFolderNames) {
+  Editing e("14_notag_lame_mpeg1_l3_128k.mp3");
+  Form1& main = e.form();
+  ASSERT_FALSE(main.FileNameMode());
+  ASSERT_EQ(main.text1(0), QStringLiteral("歌手"));
+  ASSERT_EQ(main.text1(1), QStringLiteral("アルバム"));
+  main.Text2[3]->setText(QStringLiteral("main comment"));
+  main.Text2[4]->setText(QStringLiteral("2001"));
+  RunEditor(main, [&](Form3& w) {
+    GoToField(w, 3);
+    Key(Qt::Key_F7);
+    // The composer is never filled; genre "0" is the main window's genre field.
+    EXPECT_EQ(Fields(w), (QStringList{"01 曲", "アルバム", "歌手", "", "main comment", "2001", "0"}));
+    EXPECT_EQ(QApplication::focusWidget(), w.Text2[0]);
+    EXPECT_TRUE(FourButtonsEnabled(w));
+    Key(Qt::Key_F12);
+  });
+}
+
+TEST(Form3Commands, F7InFileNameModePutsTheFileNameIntoTitleAlbumAndArtist) {
+  Editing e("14_notag_lame_mpeg1_l3_128k.mp3");
+  Form1& main = e.form();
+  main.Option1[1]->click();
+  ASSERT_TRUE(main.FileNameMode());
+  main.Dir1->setPath(Utf8(e.h.music / "歌手/アルバム"));
+  main.SetListIndex(0);
+  ASSERT_EQ(main.text1(2), QStringLiteral("01 曲.mp3"));
+  RunEditor(main, [&](Form3& w) {
+    GoToField(w, 2);
+    Type(QStringLiteral("Someone"));
+    Key(Qt::Key_F7);
+    EXPECT_EQ(Fields(w), (QStringList{"01 曲", "01 曲", "Someone", "", "", "", "0"}));
+    Key(Qt::Key_F12);
+  });
+}
+
+TEST(Form3Commands, F7WithoutAFileNameFillsOnlyTheOtherFields) {
+  Editing e("14_notag_lame_mpeg1_l3_128k.mp3");
+  Form1& main = e.form();
+  main.setText1(2, QStringLiteral("abc"));
+  main.Text2[3]->setText(QStringLiteral("c"));
+  RunEditor(main, [&](Form3& w) {
+    Key(Qt::Key_F7);
+    EXPECT_EQ(Fields(w), (QStringList{"", "アルバム", "歌手", "", "c", "", "0"}));
+    Key(Qt::Key_F12);
+  });
+}
+
+TEST(Form3Commands, RedoPutsBackEveryLoadedValueIncludingEmptyOnesAndF4InAFieldDoesNothing) {
+  Editing e("11_v23_and_v1_differ_eyed3_mpeg1_l3_128k.mp3");
+  RunEditor(e.form(), [&](Form3& w) {
+    const QStringList loaded = Fields(w);
+    EXPECT_EQ(loaded, (QStringList{"V2 Title", "V2 Album", "V2 Artist", "", "v2 comment", "", ""}));
+    ClearFocused();
+    Type(QStringLiteral("changed"));
+    GoToField(w, 3);
+    Type(QStringLiteral("new composer"));
+    GoToField(w, 5);
+    Type(QStringLiteral("2000"));
+    Key(Qt::Key_F8);  // fills the empty genre
+    const QStringList edited = Fields(w);
+    EXPECT_EQ(edited, (QStringList{"changed", "V2 Album", "V2 Artist", "new composer", "v2 comment", "2000", "17"}));
+
+    // F4 belongs to the button only.
+    GoToField(w, 3);
+    Key(Qt::Key_F4);
+    EXPECT_EQ(Fields(w), edited);
+
+    QTest::mouseClick(w.Command1[4], Qt::LeftButton);
+    EXPECT_EQ(Fields(w), loaded);
+    EXPECT_EQ(QApplication::focusWidget(), w.Text2[0]);
+    EXPECT_TRUE(FourButtonsEnabled(w));
+    EXPECT_FALSE(w.Command1[5]->isEnabled());
+    // The never-enabled "v2削除" does nothing when called.
+    w.Command1_Click(5);
+    EXPECT_EQ(Fields(w), loaded);
+    EXPECT_TRUE(FourButtonsEnabled(w));
+    EXPECT_TRUE(w.isVisible());
+    Key(Qt::Key_F12);
+  });
+}
+
+TEST(Form3Commands, F12TheCloseBoxAndEscWriteNothing) {
+  Editing e("13_v22_handmade_mpeg1_l2_64k.mp3");
+  const auto table = Pairs(e.state().V2FrameTable);
+  const QString listing = e.listing();
+  const QString version = e.form().Label5->text();
+  ASSERT_FALSE(listing.isEmpty());
+
+  auto edit = [](Form3& w) {
+    ClearFocused();
+    Type(QStringLiteral("not written"));
+    GoToField(w, 6);
+    ClearFocused();
+  };
+  // F12 from the genre field.
+  int result = RunEditor(e.form(), [&](Form3& w) {
+    edit(w);
+    Key(Qt::Key_F12);
+    EXPECT_FALSE(w.isVisible());
+  });
+  EXPECT_EQ(result, QDialog::Rejected);
+  // The close box, after Esc, which leaves the window open.
+  result = RunEditor(e.form(), [&](Form3& w) {
+    edit(w);
+    Key(Qt::Key_Escape);
+    EXPECT_TRUE(w.isVisible());
+    w.close();
+    EXPECT_FALSE(w.isVisible());
+  });
+  EXPECT_EQ(result, QDialog::Rejected);
+  // The button.
+  result = RunEditor(e.form(), [&](Form3& w) {
+    edit(w);
+    QTest::mouseClick(w.Command1[3], Qt::LeftButton);
+  });
+  EXPECT_EQ(result, QDialog::Rejected);
+
+  EXPECT_TRUE(ReadBytes(e.path) == e.before);
+  EXPECT_EQ(Pairs(e.state().V2FrameTable), table);
+  EXPECT_EQ(e.listing(), listing);
+  EXPECT_EQ(e.state().V2TagSize, 326);
+  EXPECT_EQ(e.form().Label5->text(), version);
+  EXPECT_TRUE(e.h.messages.requests.empty());
+}

@@ -1,0 +1,231 @@
+// The ID3v2 editor's window: controls, fonts, tab order and placement, and what it
+// loads from the frame table of the file selected in the main window.
+#include <QFontInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+
+#include "form3_test_support.h"
+#include "platform/ui/fonts.h"
+#include "platform/ui/twips.h"
+
+using namespace vq;
+using namespace form3test;
+
+namespace {
+
+struct ControlSpec {
+  const char* name;
+  const char16_t* caption;  // nullptr: no fixed caption
+  int left, top, width, height;
+};
+
+const ControlSpec kControls[] = {
+    {"Label1(3)", u"曲  名", 120, 120, 855, 375},      {"Label2(0)", nullptr, 1200, 0, 6015, 735},
+    {"Text2(0)", nullptr, 1200, 720, 6015, 855},        {"Command1(0)", u"v2更新(F9)", 3480, 6360, 1575, 495},
+    {"Command1(1)", u"ﾌｧｲﾙ参照(F7)", 120, 6360, 1575, 495}, {"Command1(2)", u"v1参照(F8)", 1800, 6360, 1575, 495},
+    {"Command1(3)", u"終了(F12)", 8640, 6360, 1575, 495}, {"Label1(0)", u"ｱﾙﾊﾞﾑ名", 7440, 120, 1095, 375},
+    {"Label2(1)", nullptr, 8640, 0, 6015, 735},         {"Text2(1)", nullptr, 8640, 720, 6015, 855},
+    {"Label1(1)", u"作者名", 120, 1920, 855, 375},      {"Label2(2)", nullptr, 1200, 1680, 6015, 735},
+    {"Text2(2)", nullptr, 1200, 2400, 6015, 855},       {"Label1(2)", u"作曲者名", 7440, 1800, 1095, 375},
+    {"Label2(3)", nullptr, 8640, 1680, 6015, 735},      {"Text2(3)", nullptr, 8640, 2400, 6015, 855},
+    {"Label1(4)", u"コメント", 120, 3480, 855, 375},    {"Label2(4)", nullptr, 1200, 3360, 6015, 735},
+    {"Text2(4)", nullptr, 1200, 4080, 6015, 855},       {"Label1(5)", u"年", 120, 5160, 855, 375},
+    {"Label2(5)", nullptr, 1200, 5040, 1935, 495},      {"Text2(5)", nullptr, 1200, 5520, 1935, 495},
+    {"Label1(6)", u"ジャンル", 3480, 5160, 975, 375},   {"Label2(6)", nullptr, 4560, 5040, 1935, 495},
+    {"Text2(6)", nullptr, 4560, 5520, 1935, 495},       {"List1", nullptr, 8640, 3360, 6015, 2760},
+    {"Command1(4)", u"やり直し(F4)", 5160, 6360, 1575, 495}, {"Command1(5)", u"v2削除", 6840, 6360, 1575, 495},
+};
+
+// The caption of each field's Label1, by field.
+const char16_t* const kFieldCaptions[7] = {u"曲  名", u"ｱﾙﾊﾞﾑ名", u"作者名", u"作曲者名", u"コメント", u"年", u"ジャンル"};
+
+}  // namespace
+
+TEST(Form3Layout, EveryControlAtItsTwipsWithItsCaptionFontAndKind) {
+  Editing e("14_notag_lame_mpeg1_l3_128k.mp3");
+  Form3 w(e.form());
+
+  EXPECT_EQ(w.windowTitle(), QStringLiteral("v2 Edit"));
+  EXPECT_TRUE(w.isModal());
+  EXPECT_EQ(w.size(), QSize(ui::Twips(14700), ui::Twips(6975)));
+
+  for (const auto& c : kControls) {
+    SCOPED_TRACE(c.name);
+    auto* widget = w.findChild<QWidget*>(QString::fromLatin1(c.name));
+    ASSERT_NE(widget, nullptr);
+    EXPECT_EQ(widget->geometry(), ui::TwipsRect(c.left, c.top, c.width, c.height));
+    if (!c.caption) continue;
+    const QString caption = QString::fromUtf16(c.caption);
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+      EXPECT_EQ(label->text(), caption);
+    } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
+      EXPECT_EQ(button->text(), caption);
+    } else {
+      ADD_FAILURE() << "a caption on neither a label nor a button";
+    }
+    EXPECT_EQ(widget->accessibleName(), caption);
+  }
+  // The arrays hold the named controls; the title's caption is Label1(3).
+  for (int k = 0; k < 7; ++k) {
+    EXPECT_EQ(w.Text2[k]->objectName(), QStringLiteral("Text2(%1)").arg(k));
+    EXPECT_EQ(w.Label2[k]->objectName(), QStringLiteral("Label2(%1)").arg(k));
+    EXPECT_EQ(w.Label1[k]->objectName(), QStringLiteral("Label1(%1)").arg(k));
+    EXPECT_EQ(w.Text2[k]->accessibleName(), QString::fromUtf16(kFieldCaptions[k]));
+  }
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(w.Command1[i]->objectName(), QStringLiteral("Command1(%1)").arg(i));
+
+  // Fonts: the proportional Japanese font at 11.25 pt, the fixed one for the list; a
+  // Japanese family is what renders.
+  EXPECT_EQ(w.font().families(), ui::ProportionalFamilies());
+  EXPECT_DOUBLE_EQ(w.font().pointSizeF(), 11.25);
+  for (int k = 0; k < 7; ++k) EXPECT_EQ(w.Text2[k]->font().families(), ui::ProportionalFamilies());
+  EXPECT_EQ(w.List1->font().families(), ui::FixedFamilies());
+  EXPECT_DOUBLE_EQ(w.List1->font().pointSizeF(), 11.25);
+  EXPECT_TRUE(ui::ProportionalFamilies().contains(QFontInfo(w.Text2[0]->font()).family()))
+      << QFontInfo(w.Text2[0]->font()).family().toStdString();
+  EXPECT_TRUE(ui::FixedFamilies().contains(QFontInfo(w.List1->font()).family()))
+      << QFontInfo(w.List1->font()).family().toStdString();
+
+  // Fields 0-4 are multi-line with both scroll bars, 5 and 6 single-line.
+  for (int k = 0; k < 5; ++k) {
+    auto* box = qobject_cast<QPlainTextEdit*>(w.Text2[k]);
+    ASSERT_NE(box, nullptr) << k;
+    EXPECT_EQ(box->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(box->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(box->lineWrapMode(), QPlainTextEdit::NoWrap);
+    EXPECT_FALSE(box->isReadOnly());
+  }
+  for (int k = 5; k < 7; ++k) EXPECT_NE(qobject_cast<QLineEdit*>(w.Text2[k]), nullptr) << k;
+
+  // The loaded values: bordered, light yellow (255, 255, 128).
+  for (int k = 0; k < 7; ++k) {
+    EXPECT_EQ(w.Label2[k]->frameShape(), QFrame::Box);
+    EXPECT_TRUE(w.Label2[k]->autoFillBackground());
+    EXPECT_EQ(w.Label2[k]->palette().color(QPalette::Window), QColor(255, 255, 128));
+  }
+
+  // Buttons are no tab stops; "v2削除" is disabled, the others enabled.
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_EQ(w.Command1[i]->focusPolicy(), Qt::ClickFocus) << i;
+    EXPECT_FALSE(w.Command1[i]->autoDefault()) << i;
+    EXPECT_EQ(w.Command1[i]->isEnabled(), i != 5) << i;
+  }
+}
+
+TEST(Form3Layout, TabRunsThroughTheSevenFieldsAndTheListAndEnterSkipsTheList) {
+  Editing e("11_v23_and_v1_differ_eyed3_mpeg1_l3_128k.mp3");
+  std::vector<QString> tabs, enters;
+  RunEditor(e.form(), [&](Form3& w) {
+    EXPECT_EQ(QApplication::focusWidget(), w.Text2[0]);
+    for (int i = 0; i < 9; ++i) {
+      Key(Qt::Key_Tab);
+      tabs.push_back(QApplication::focusWidget()->objectName());
+    }
+    w.Text2[0]->setFocus();
+    for (int i = 0; i < 8; ++i) {
+      Key(Qt::Key_Return);
+      enters.push_back(QApplication::focusWidget()->objectName());
+    }
+    // Shift+Tab goes back.
+    Key(Qt::Key_Backtab, Qt::ShiftModifier);
+    enters.push_back(QApplication::focusWidget()->objectName());
+    Key(Qt::Key_F12);
+  });
+  EXPECT_EQ(tabs, (std::vector<QString>{"Text2(1)", "Text2(2)", "Text2(3)", "Text2(4)", "Text2(5)", "Text2(6)", "List1",
+                                        "Text2(0)", "Text2(1)"}));
+  EXPECT_EQ(enters, (std::vector<QString>{"Text2(1)", "Text2(2)", "Text2(3)", "Text2(4)", "Text2(5)", "Text2(6)",
+                                          "Text2(0)", "Text2(1)", "Text2(0)"}));
+}
+
+TEST(Form3Layout, PlacedFromTheOuterSizesOfTheMainWindowAndTheViewer) {
+  Editing e("14_notag_lame_mpeg1_l3_128k.mp3");
+  Form1& main = e.form();
+  // Move the main window away: its position does not count, only its size.
+  main.move(200, 150);
+  QApplication::processEvents();
+  const QSize mainOuter = main.frameGeometry().size();
+  const QSize viewerOuter = main.form2().frameGeometry().size();
+  ASSERT_GT(viewerOuter.width(), 0);
+  QPoint shownAt;
+  QSize shownOuter;
+  RunEditor(main, [&](Form3& w) {
+    shownAt = w.frameGeometry().topLeft();
+    shownOuter = w.frameGeometry().size();
+    Key(Qt::Key_F12);
+  });
+  EXPECT_EQ(shownAt, QPoint(mainOuter.width() + viewerOuter.width() - shownOuter.width(),
+                            mainOuter.height() - shownOuter.height()));
+}
+
+TEST(Form3Load, AFileWithoutID3v2ShowsEverythingEmptyAndTheCaretInTheTitle) {
+  Editing e("14_notag_lame_mpeg1_l3_128k.mp3");
+  RunEditor(e.form(), [&](Form3& w) {
+    for (int k = 0; k < 7; ++k) {
+      EXPECT_EQ(w.text2(k), QString()) << k;
+      EXPECT_EQ(w.label2(k), QString()) << k;
+      EXPECT_EQ(w.Label2[k]->text(), QString()) << k;
+    }
+    EXPECT_EQ(w.List1->count(), 0);
+    EXPECT_EQ(QApplication::focusWidget(), w.Text2[0]);
+    Key(Qt::Key_F12);
+  });
+}
+
+TEST(Form3Load, AV22TagFillsTheFieldsFromItsIdsAndListsTheRestUnderThreeCharacterIds) {
+  Editing e("13_v22_handmade_mpeg1_l2_64k.mp3");
+  RunEditor(e.form(), [&](Form3& w) {
+    const QString expected[7] = {QStringLiteral("v2.2 曲名 珈琲"), QStringLiteral("v2.2 Album"),
+                                 QStringLiteral("歌手 v2.2"), QString(),
+                                 // Two COM frames: the later one is shown.
+                                 QStringLiteral("日本語のコメント"), QString(), QStringLiteral("(13)")};
+    for (int k = 0; k < 7; ++k) {
+      EXPECT_EQ(w.text2(k), expected[k]) << k;
+      EXPECT_EQ(w.label2(k), expected[k]) << k;
+      EXPECT_EQ(w.Label2[k]->text(), expected[k]) << k;
+    }
+    EXPECT_EQ(Lines(w.List1), (QStringList{"TRK:4/9", "TT1:コンテンツ", "PIC:"}));
+    // The caret is behind the title's last character, nothing selected.
+    auto* title = static_cast<QPlainTextEdit*>(w.Text2[0]);
+    EXPECT_EQ(QApplication::focusWidget(), title);
+    EXPECT_EQ(title->textCursor().position(), expected[0].size());
+    EXPECT_FALSE(title->textCursor().hasSelection());
+    Key(Qt::Key_F12);
+  });
+}
+
+TEST(Form3Load, APictureIsListedAsItsIdAndAColonAndUserFramesByTheirValues) {
+  {
+    Editing e("06_v23_apic_40k_eyed3_mpeg1_l3_32k.mp3");
+    Form3 w(e.form());
+    EXPECT_EQ(Lines(w.List1), QStringList{"APIC:"});
+    EXPECT_EQ(w.text2(0), QStringLiteral("Picture Title"));
+    EXPECT_EQ(w.text2(1), QStringLiteral("Picture Album"));
+    EXPECT_EQ(w.text2(2), QStringLiteral("Picture Artist"));
+  }
+  {
+    Editing e("07_v23_txxx_wxxx_wcom_mutagen_mpeg1_l3_32k.mp3");
+    Form3 w(e.form());
+    // The text behind the last zero; a URL frame's first byte is taken as its encoding.
+    EXPECT_EQ(Lines(w.List1), (QStringList{"TXXX:calm", "TXXX:値です", "WXXX:http://example.com/",
+                                           "WOAR:ttp://artist.example.com/", "WCOM:ttp://shop.example.com/buy"}));
+  }
+}
+
+TEST(Form3Load, ALaterFrameOfAFieldReplacesTheEarlierOneAndLineBreaksShowAsLines) {
+  const std::string audio = vqtest::ReadBytes(vqtest::DataPath("14_notag_lame_mpeg1_l3_128k.mp3"));
+  Editing e(V23File({{"TIT2", std::string("\0First", 6)},
+                     {"TPE1", std::string("\0Artist", 7)},
+                     {"TIT2", std::string("\0Second\r\nline", 13)},
+                     {"COMM", std::string("\0eng\0one\r\ntwo", 13)}},
+                    audio),
+            "replace.mp3", true);
+  Form3 w(e.form());
+  EXPECT_EQ(w.text2(0), QStringLiteral("Second\r\nline"));
+  EXPECT_EQ(w.label2(0), QStringLiteral("Second\r\nline"));
+  EXPECT_EQ(Shown(w, 0), QStringLiteral("Second\nline"));
+  EXPECT_EQ(w.Label2[0]->text(), QStringLiteral("Second\nline"));
+  EXPECT_EQ(w.text2(2), QStringLiteral("Artist"));
+  EXPECT_EQ(w.text2(4), QStringLiteral("one\r\ntwo"));
+  EXPECT_EQ(w.List1->count(), 0);
+}
