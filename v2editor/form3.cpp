@@ -169,6 +169,9 @@ void Form3::BuildLayout() {
     }
     Place(field, Indexed("Text2", k), f.left, f.fieldTop, f.width, f.fieldHeight);
     field->setAccessibleName(caption);
+    // The same "Tag" as the main window's fields carry, but an ID3v2 field has no byte
+    // limit: nothing here reads it.
+    field->setProperty("Tag", QStringLiteral("30"));
     Text2[idx] = field;
 
     // The buttons take their places in the tab order after the title field.
