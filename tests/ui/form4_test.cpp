@@ -167,3 +167,27 @@ TEST(Form4Window, CreateNewOnlyIsKeptAndCancelWritesNothing) {
   FileSource src(fl);
   EXPECT_FALSE(ReadID3v1(src).has_value());
 }
+
+TEST(Form4Window, F10InATagFieldOpensTheWindowAndEnterStartsThePass) {
+  Tree t;
+  Form1& f = t.form();
+  f.SetListIndex(0);
+  QString shown;
+  ModalDriver driver([&](QDialog* d) {
+    auto* w = qobject_cast<Form4*>(d);
+    ASSERT_NE(w, nullptr);
+    QTest::keyClick(d, Qt::Key_Return);
+    shown = w->Label1->text();
+  });
+  f.Text2[0]->setFocus();
+  QTest::keyClick(f.Text2[0], Qt::Key_F10);
+  EXPECT_EQ(shown, QStringLiteral("3 / 3"));
+  for (const auto& p : t.files) {
+    auto tl = ReadWithTagLib(p);
+    ASSERT_TRUE(tl.hasV2 && tl.hasV1) << p;
+    EXPECT_EQ(tl.texts.find("TPE1")->second, "歌手");
+    EXPECT_EQ(tl.v1Artist, "歌手");
+  }
+  QString name = f.List1->item(f.List1->currentRow())->text();
+  EXPECT_EQ(f.Text2[0]->text(), name.left(name.size() - 4));
+}
