@@ -1,0 +1,370 @@
+// Velquist benchmarks: builds its test trees in a temporary folder from real MPEG
+// frames, measures with a warm page cache, and prints one table with TagLib's figures
+// for the same work and the targets. Each figure is the median of several runs.
+//
+//   vq_bench [--rebuild-rounds N] [--only listing|window|read|inplace|rebuild]
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "batch/batch_pass.h"
+#include "batch/derive_names.h"
+#include "bench_table.h"
+#include "bench_taglib.h"
+#include "bench_tree.h"
+#include "bench_util.h"
+#include "bench_window.h"
+#include "formats/file_summary.h"
+#include "mainwindow/listing_engine.h"
+#include "platform/text.h"
+
+using namespace vqbench;
+
+namespace {
+
+constexpr int kListingSubfolders = 100, kListingFiles = 100;  // 10,000 rows
+constexpr int kSetSubfolders = 10, kSetFiles = 100;            // 1,000 files per set
+constexpr std::size_t kRebuildAudio = 1 << 20;                 // 1 MB files without tags
+const char kArtist[] = "Yamada Hanako";                         // the current folder's name
+constexpr int kListingRuns = 11, kWindowRuns = 7, kReadRounds = 9, kInPlaceRounds = 9;
+
+struct Options {
+  int rebuildRounds = 3;
+  std::string only;
+  bool Runs(const char* part) const { return only.empty() || only == part; }
+};
+
+// Progress on standard error, with the seconds since the start.
+void Note(const std::string& what) {
+  static const double start = NowMs();
+  std::fprintf(stderr, "[%6.1f s] %s\n", (NowMs() - start) / 1000, what.c_str());
+}
+
+std::string Fixed(double v, int decimals = 3) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
+  return buf;
+}
+
+// Wall-clock and processor milliseconds of one run, per file where it says so.
+struct Cost {
+  double wall = 0, cpu = 0;
+};
+
+template <typename F>
+Cost Measure(double perItems, F&& work) {
+  double wall = NowMs(), cpu = CpuMs();
+  work();
+  return {(NowMs() - wall) / perItems, (CpuMs() - cpu) / perItems};
+}
+
+struct Costs {
+  std::vector<double> wall, cpu;
+  void Add(const Cost& c) {
+    wall.push_back(c.wall);
+    cpu.push_back(c.cpu);
+  }
+  double Wall() const { return Median(wall); }
+  double Cpu() const { return Median(cpu); }
+  std::string Text() const { return Fixed(Wall()) + " ms (processor " + Fixed(Cpu()) + " ms)"; }
+};
+
+// Stops the pass on the first failure: a benchmark of failing writes measures nothing.
+class StrictCallbacks : public vq::BatchCallbacks {
+ public:
+  bool Progress(std::size_t, std::size_t) override { return true; }
+  void ReportUpdateError(const std::u16string& prefix, const std::u16string& name) override {
+    Fail("update error: " + vq::Utf16ToUtf8(prefix + name));
+  }
+  void ReportError(const std::u16string& description) override { Fail("batch error: " + vq::Utf16ToUtf8(description)); }
+};
+
+std::uint64_t FileSize(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) Fail("cannot examine " + path);
+  return static_cast<std::uint64_t>(st.st_size);
+}
+
+void PutBytes(const std::string& path, std::uint64_t offset, const std::string& bytes) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd < 0 || ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset)) != static_cast<ssize_t>(bytes.size()))
+    Fail("cannot restore " + path);
+  ::close(fd);
+}
+
+// ---------------------------------------------------------------- the measured work
+
+Costs TimeListingEngine(const Tree& tree) {
+  std::u16string folder = vq::Utf8ToUtf16(tree.folder);
+  Costs costs;
+  for (int r = 0; r <= kListingRuns; ++r) {
+    std::size_t rows = 0;
+    Cost c = Measure(1, [&] { rows = vq::ListFilesWithSubfolders(folder).size(); });
+    if (rows != tree.files.size()) Fail("the listing engine gave " + std::to_string(rows) + " rows");
+    if (r > 0) costs.Add(c);
+  }
+  return costs;
+}
+
+std::size_t VelquistSelectionRead(const std::string& path, std::time_t date) {
+  vq::FileSummary s = vq::ReadFileSummary(path, date);
+  if (!s.v2.present || !s.v1 || s.playSeconds <= 0 || s.frameListing.empty()) Fail("selection read: " + path);
+  return s.frameListing.size() + s.infoText.size();
+}
+
+// Ours and TagLib's selection read over the same files, per file.
+std::pair<Costs, Costs> TimeSelectionRead(const Tree& tree) {
+  Costs ours, theirs;
+  const std::time_t date = std::time(nullptr);
+  for (int r = 0; r <= kReadRounds; ++r) {
+    for (int which = 0; which < 2; ++which) {
+      bool velquist = (which == 0) == (r % 2 == 0);  // who goes first alternates
+      std::size_t chars = 0;
+      Cost c = Measure(static_cast<double>(tree.files.size()), [&] {
+        for (std::size_t i = 0; i < tree.files.size(); ++i)
+          chars += velquist ? VelquistSelectionRead(tree.Path(i), date) : TagLibSelectionRead(tree.Path(i));
+      });
+      if (chars < tree.files.size()) Fail("selection read returned nothing");
+      if (r > 0) (velquist ? ours : theirs).Add(c);
+    }
+  }
+  return {ours, theirs};
+}
+
+Cost RunVelquistBatch(const Tree& tree) {
+  StrictCallbacks callbacks;
+  vq::BatchSettings settings;  // both tags on
+  vq::BatchList list = tree.Batch();
+  vq::BatchResult result;
+  Cost c = Measure(static_cast<double>(tree.files.size()), [&] { result = vq::RunBatch(list, settings, callbacks); });
+  if (result.done != tree.files.size() || result.failed) Fail("the batch pass did not complete");
+  return c;
+}
+
+Cost RunTagLibBatch(const Tree& tree, bool flush) {
+  vq::BatchList list = tree.Batch();
+  return Measure(static_cast<double>(tree.files.size()), [&] {
+    for (std::size_t i = 0; i < tree.files.size(); ++i) {
+      vq::DerivedNames names = vq::DeriveNames(list.folderPath, list.subfolderEntries[i], list.fileNames[i]);
+      if (!TagLibBatchFile(tree.Path(i), names, flush)) Fail("TagLib could not save " + tree.Path(i));
+    }
+  });
+}
+
+// The floor of a safe rebuild: the file's bytes copied into a new file beside it and
+// flushed to disk. With `replace`, the copy then takes the file's name, as a rebuild's
+// temporary file does, and the old file's blocks are given back.
+Cost RunCopyAndFlush(const Tree& tree, bool replace) {
+  std::string buffer;
+  Cost c = Measure(static_cast<double>(tree.files.size()), [&] {
+    for (std::size_t i = 0; i < tree.files.size(); ++i) {
+      std::string from = tree.Path(i), to = from + ".copy";
+      int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+      if (in < 0) Fail("cannot open " + from);
+      struct stat st {};
+      ::fstat(in, &st);
+      buffer.resize(static_cast<std::size_t>(st.st_size));
+      if (::pread(in, buffer.data(), buffer.size(), 0) != static_cast<ssize_t>(buffer.size())) Fail("cannot read " + from);
+      ::close(in);
+      int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+      if (out < 0 || ::write(out, buffer.data(), buffer.size()) != static_cast<ssize_t>(buffer.size()) ||
+          ::fsync(out) != 0 || ::close(out) != 0)
+        Fail("cannot copy to " + to);
+      if (replace && ::rename(to.c_str(), from.c_str()) != 0) Fail("cannot rename " + to);
+    }
+  });
+  if (!replace)
+    for (std::size_t i = 0; i < tree.files.size(); ++i) ::unlink((tree.Path(i) + ".copy").c_str());
+  return c;
+}
+
+// Every 97th file has both tags with the batch's names (read back by our reader), and a
+// rebuilt one its audio behind the tag.
+void CheckWritten(const Tree& tree, std::size_t audioBytes, bool grown) {
+  vq::BatchList list = tree.Batch();
+  for (std::size_t i = 0; i < tree.files.size(); i += 97) {
+    vq::FileSummary s = vq::ReadFileSummary(tree.Path(i), std::nullopt);
+    vq::DerivedNames names = vq::DeriveNames(list.folderPath, list.subfolderEntries[i], list.fileNames[i]);
+    // TagLib pads ID3v1 fields with zero bytes, which our reader shows as spaces.
+    auto trimmed = [](std::u16string text) {
+      while (!text.empty() && (text.back() == u' ' || text.back() == u'\0')) text.pop_back();
+      return text;
+    };
+    if (!s.v2.present || !s.v1 || trimmed(s.v1->title) != names.FileTitle || trimmed(s.v1->album) != names.SubfolderName)
+      Fail("not written as the batch should: " + tree.Path(i) + " (ID3v1 title \"" +
+           vq::Utf16ToUtf8(s.v1 ? s.v1->title : u"") + "\", album \"" + vq::Utf16ToUtf8(s.v1 ? s.v1->album : u"") +
+           "\")");
+    if (grown && FileSize(tree.Path(i)) < audioBytes + 128 + 10) Fail("rebuilt file too short: " + tree.Path(i));
+  }
+}
+
+// Written to disk and cached as read (see RecacheAsRead), for every file of the trees.
+void Settle(std::initializer_list<const Tree*> trees) {
+  SyncDisk();
+  for (const Tree* tree : trees)
+    for (std::size_t i = 0; i < tree->files.size(); ++i) RecacheAsRead(tree->Path(i));
+}
+
+std::string LoadAverage() {
+  std::string text = ReadFile("/proc/loadavg");
+  return text.substr(0, text.find(' ', text.find(' ', text.find(' ') + 1) + 1));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    if (a == "--rebuild-rounds" && i + 1 < argc) {
+      options.rebuildRounds = std::max(1, std::atoi(argv[++i]));
+    } else if (a == "--only" && i + 1 < argc) {
+      options.only = argv[++i];
+    } else {
+      std::cerr << "usage: vq_bench [--rebuild-rounds N] [--only listing|window|read|inplace|rebuild]\n";
+      return 2;
+    }
+  }
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+
+  BenchDir root;
+  Results results;
+  const std::string loadBefore = LoadAverage();
+  Note("test trees in " + root.path() + "; load average " + loadBefore);
+
+  const std::string audio = AudioFrames(kRebuildAudio);
+
+  if (options.Runs("listing") || options.Runs("window")) {
+    const std::string small = AudioFrames(16 << 10);
+    Tree listing = MakeTree(root / "listing/" + kArtist, kListingSubfolders, kListingFiles,
+                            [&small](int i) { return TypicalTag(i, false) + small + V1Record(i); });
+    Settle({&listing});
+    Note("listing tree built");
+    if (options.Runs("listing")) {
+      Costs c = TimeListingEngine(listing);
+      results.listingEngineMs = c.Wall();
+      Note("listing engine: " + c.Text());
+    }
+    if (options.Runs("window")) {
+      MakeDirs(root / "program");
+      WriteFile(root / "program/id3 tag.txt", ReadFile(VQ_BENCH_SOURCE "/resources/id3tag.txt"));
+      Costs c;
+      WindowTimes w = TimeFileListWindow(listing.folder, root / "program", kWindowRuns);
+      if (w.rows != static_cast<int>(listing.files.size())) Fail("the file list shows " + std::to_string(w.rows) + " rows");
+      if (w.messages != 0) Fail("the main window raised " + std::to_string(w.messages) + " message boxes");
+      for (std::size_t k = 0; k < w.ms.size(); ++k) c.Add({w.ms[k], w.cpuMs[k]});
+      results.listingWindowMs = c.Wall();
+      Note("listing with the file list: " + c.Text());
+    }
+    RemoveTree(root / "listing");
+    Note("listing tree removed");
+  }
+
+  if (options.Runs("read") || options.Runs("inplace")) {
+    // Typically tagged files, one set for us and an identical one for TagLib.
+    auto tagged = [&audio](int i) { return TypicalTag(i, true) + audio + V1Record(i); };
+    Tree ours = MakeTree(root / "inplace-velquist/" + kArtist, kSetSubfolders, kSetFiles, tagged);
+    Tree theirs = MakeTree(root / "inplace-taglib/" + kArtist, kSetSubfolders, kSetFiles, tagged);
+    Settle({&ours, &theirs});
+    Note("tagged sets built");
+    if (options.Runs("read")) {
+      auto [v, t] = TimeSelectionRead(ours);
+      results.readMs = v.Wall();
+      results.readTagLibMs = t.Wall();
+      Note("selection read per file: " + v.Text() + ", TagLib " + t.Text());
+    }
+    if (options.Runs("inplace")) {
+      const std::uint64_t length = FileSize(ours.Path(0));
+      Costs v, t;
+      for (int r = 0; r <= kInPlaceRounds; ++r) {
+        // Every round tags files as other programs left them, as a first pass would.
+        for (const Tree* tree : {&ours, &theirs}) {
+          for (std::size_t i = 0; i < tree->files.size(); ++i) {
+            PutBytes(tree->Path(i), 0, TypicalTag(static_cast<int>(i), true));
+            PutBytes(tree->Path(i), length - 128, V1Record(static_cast<int>(i)));
+          }
+        }
+        for (int which = 0; which < 2; ++which) {
+          bool velquist = (which == 0) == (r % 2 == 0);
+          SyncDisk();
+          Cost c = velquist ? RunVelquistBatch(ours) : RunTagLibBatch(theirs, false);
+          if (r > 0) (velquist ? v : t).Add(c);
+        }
+        if (FileSize(ours.Path(0)) != length || FileSize(theirs.Path(0)) != length)
+          Fail("a tag was not written in place");
+      }
+      CheckWritten(ours, audio.size(), false);
+      CheckWritten(theirs, audio.size(), false);
+      results.inPlaceMs = v.Wall();
+      results.inPlaceTagLibMs = t.Wall();
+      Note("batch in place per file: " + v.Text() + ", TagLib " + t.Text());
+    }
+    RemoveTree(root / "inplace-velquist");
+    RemoveTree(root / "inplace-taglib");
+    SyncDisk();
+  }
+
+  if (options.Runs("rebuild")) {
+    // The disk's speed drifts by several times within minutes on a shared machine, so
+    // the four kinds of work take turns in slices of 50 files and each sums its slices.
+    Costs v, t, c, cr;
+    auto plain = [&audio](int) { return audio; };
+    for (int r = 0; r < options.rebuildRounds; ++r) {
+      std::string round = root / ("rebuild-" + std::to_string(r));
+      Tree ours = MakeTree(round + "/velquist/" + kArtist, kSetSubfolders, kSetFiles, plain);
+      Tree theirs = MakeTree(round + "/taglib/" + kArtist, kSetSubfolders, kSetFiles, plain);
+      Settle({&ours, &theirs});
+      Note("rebuild round " + std::to_string(r + 1) + ": files built");
+      Cost sum[4];
+      const std::size_t slice = 50;
+      for (std::size_t from = 0; from < ours.files.size(); from += slice) {
+        std::size_t to = std::min(from + slice, ours.files.size());
+        Tree mine = ours.Slice(from, to), other = theirs.Slice(from, to);
+        for (int k = 0; k < 4; ++k) {
+          // A different order each slice. The copies may run after the rebuild and then
+          // copy the new tags too: 128 bytes and a few hundred more than 1 MB.
+          int which = (static_cast<int>(from / slice) + k) % 4;
+          SyncDisk();
+          Cost one = which == 0   ? RunCopyAndFlush(mine, false)
+                     : which == 1 ? RunVelquistBatch(mine)
+                     : which == 2 ? RunTagLibBatch(other, true)
+                                  : RunCopyAndFlush(mine, true);
+          sum[which].wall += one.wall * static_cast<double>(to - from);
+          sum[which].cpu += one.cpu * static_cast<double>(to - from);
+        }
+      }
+      const double n = static_cast<double>(ours.files.size());
+      for (Cost& one : sum) one = {one.wall / n, one.cpu / n};
+      c.Add(sum[0]);
+      v.Add(sum[1]);
+      t.Add(sum[2]);
+      cr.Add(sum[3]);
+      CheckWritten(ours, audio.size(), true);
+      CheckWritten(theirs, audio.size(), true);
+      RemoveTree(round);
+      SyncDisk();
+      Note("rebuild round " + std::to_string(r + 1) + ": " + Fixed(v.wall.back()) + " ms per file, TagLib " +
+           Fixed(t.wall.back()) + " ms, copy and flush " + Fixed(c.wall.back()) + " ms, and replace " +
+           Fixed(cr.wall.back()) + " ms");
+    }
+    results.rebuildMs = v.Wall();
+    results.rebuildTagLibMs = t.Wall();
+    results.copyFlushMs = c.Wall();
+    results.copyFlushReplaceMs = cr.Wall();
+  }
+
+  std::cout << "\nVelquist benchmarks, median wall-clock times, warm cache; load average " << loadBefore
+            << " before, " << LoadAverage() << " after\n\n"
+            << Table(results, TagLibVersion());
+  return 0;
+}

@@ -1,0 +1,101 @@
+#include "bench_table.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace vqbench {
+
+namespace {
+
+std::string Ms(const std::optional<double>& v) {
+  if (!v) return "–";
+  char buf[32];
+  if (*v < 1)
+    std::snprintf(buf, sizeof buf, "%.3f ms", *v);
+  else if (*v < 100)
+    std::snprintf(buf, sizeof buf, "%.1f ms", *v);
+  else
+    std::snprintf(buf, sizeof buf, "%.0f ms", *v);
+  return buf;
+}
+
+std::optional<double> Ratio(const std::optional<double>& a, const std::optional<double>& b) {
+  if (!a || !b || *b <= 0) return std::nullopt;
+  return *a / *b;
+}
+
+std::string Times(const std::optional<double>& ratio) {
+  if (!ratio) return "–";
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.2f", *ratio);
+  return buf;
+}
+
+// "yes", "NO", or "–" when a figure is missing.
+std::string Verdict(std::initializer_list<std::optional<bool>> checks) {
+  for (const auto& c : checks)
+    if (!c) return "–";
+  for (const auto& c : checks)
+    if (!*c) return "NO";
+  return "yes";
+}
+
+std::optional<bool> Below(const std::optional<double>& v, double limit) {
+  if (!v) return std::nullopt;
+  return *v < limit;
+}
+
+std::optional<bool> AtMost(const std::optional<double>& v, double limit) {
+  if (!v) return std::nullopt;
+  return *v <= limit;
+}
+
+}  // namespace
+
+std::string Table(const Results& r, const std::string& tagLibName) {
+  auto readRatio = Ratio(r.readMs, r.readTagLibMs);
+  auto inPlaceRatio = Ratio(r.inPlaceMs, r.inPlaceTagLibMs);
+  auto rebuildRatio = Ratio(r.rebuildMs, r.rebuildTagLibMs);
+  auto copyRatio = Ratio(r.rebuildMs, r.copyFlushMs);
+  auto replaceRatio = Ratio(r.rebuildMs, r.copyFlushReplaceMs);
+  std::vector<std::vector<std::string>> rows = {
+      {"Work", "Velquist", tagLibName, "Ratio", "Target", "Met"},
+      {"Listing engine, 100 folders x 100 files (10,000 rows)", Ms(r.listingEngineMs), "–", "–", "< 50 ms",
+       Verdict({Below(r.listingEngineMs, 50)})},
+      {"Listing with the file list filled (offscreen)", Ms(r.listingWindowMs), "–", "–", "< 250 ms",
+       Verdict({Below(r.listingWindowMs, 250)})},
+      {"Selection read, per file (tag with 50 KB picture)", Ms(r.readMs), Ms(r.readTagLibMs), Times(readRatio),
+       "< 0.1 ms; ratio <= 0.5", Verdict({Below(r.readMs, 0.1), AtMost(readRatio, 0.5)})},
+      {"Batch in place, per file (both tags)", Ms(r.inPlaceMs), Ms(r.inPlaceTagLibMs), Times(inPlaceRatio),
+       "< 0.5 ms; ratio <= 0.5", Verdict({Below(r.inPlaceMs, 0.5), AtMost(inPlaceRatio, 0.5)})},
+      {"Batch rebuild, per 1 MB file (both tags; TagLib: save + fsync)", Ms(r.rebuildMs), Ms(r.rebuildTagLibMs),
+       Times(rebuildRatio), "ratio <= 1.0", Verdict({AtMost(rebuildRatio, 1.0)})},
+      {"Copy and flush, per 1 MB file (ratio: rebuild / copy)", Ms(r.copyFlushMs), "–", Times(copyRatio),
+       "ratio <= 1.3", Verdict({AtMost(copyRatio, 1.3)})},
+      {"Copy, flush and rename over the file (ratio: rebuild / this)", Ms(r.copyFlushReplaceMs), "–",
+       Times(replaceRatio), "reference", "–"},
+  };
+  // Column widths in characters (the dash counts as one).
+  auto width = [](const std::string& s) {
+    std::size_t n = 0;
+    for (unsigned char c : s) n += (c & 0xC0) != 0x80;
+    return n;
+  };
+  std::vector<std::size_t> w(rows[0].size(), 0);
+  for (const auto& row : rows)
+    for (std::size_t i = 0; i < row.size(); ++i) w[i] = std::max(w[i], width(row[i]));
+  std::string out;
+  for (std::size_t k = 0; k < rows.size(); ++k) {
+    out += "|";
+    for (std::size_t i = 0; i < rows[k].size(); ++i) out += " " + rows[k][i] + std::string(w[i] - width(rows[k][i]), ' ') + " |";
+    out += "\n";
+    if (k == 0) {
+      out += "|";
+      for (std::size_t i = 0; i < w.size(); ++i) out += std::string(w[i] + 2, '-') + "|";
+      out += "\n";
+    }
+  }
+  return out;
+}
+
+}  // namespace vqbench

@@ -1,0 +1,22 @@
+// The benchmark's one table: our figures, TagLib's, the ratios and the targets.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace vqbench {
+
+// Milliseconds; per file where the name says so. Unset: not measured in this run.
+struct Results {
+  std::optional<double> listingEngineMs, listingWindowMs;
+  std::optional<double> readMs, readTagLibMs;            // per file
+  std::optional<double> inPlaceMs, inPlaceTagLibMs;      // per file
+  std::optional<double> rebuildMs, rebuildTagLibMs;      // per file, TagLib's with its flush
+  std::optional<double> copyFlushMs;                     // per file
+  std::optional<double> copyFlushReplaceMs;              // per file, the copy renamed over the file
+};
+
+// A Markdown table, ready for the README, with a verdict per row.
+std::string Table(const Results& r, const std::string& tagLibName);
+
+}  // namespace vqbench

@@ -1,0 +1,91 @@
+#include "bench_util.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <ctime>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <vector>
+
+namespace vqbench {
+
+double CpuMs() {
+  timespec ts{};
+  ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) * 1000 + static_cast<double>(ts.tv_nsec) / 1e6;
+}
+
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  std::size_t n = values.size();
+  return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+void Fail(const std::string& what) {
+  std::cerr << "vq_bench: " << what << "\n";
+  std::exit(1);
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) Fail("cannot read " + path);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) Fail("cannot create " + path + ": " + std::strerror(errno));
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) Fail("cannot write " + path + ": " + std::strerror(errno));
+    done += static_cast<std::size_t>(w);
+  }
+  if (::close(fd) != 0) Fail("cannot close " + path);
+}
+
+void MakeDirs(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::create_directories(path, ec);
+  if (ec) Fail("cannot create folder " + path + ": " + ec.message());
+}
+
+void RemoveTree(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::remove_all(path, ec);
+}
+
+void SyncDisk() { ::sync(); }
+
+void RecacheAsRead(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) Fail("cannot open " + path);
+  ::fdatasync(fd);
+  ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+  static std::vector<char> buffer(128 * 1024);
+  while (::read(fd, buffer.data(), buffer.size()) > 0) {
+  }
+  ::close(fd);
+}
+
+BenchDir::BenchDir() {
+  const char* base = std::getenv("TMPDIR");
+  std::string tmpl = std::string(base && *base ? base : "/tmp") + "/vq-bench-XXXXXX";
+  if (!::mkdtemp(tmpl.data())) Fail("cannot create a temporary folder: " + std::string(std::strerror(errno)));
+  path_ = tmpl;
+}
+
+BenchDir::~BenchDir() { RemoveTree(path_); }
+
+}  // namespace vqbench
