@@ -19,12 +19,6 @@ QStringList Fields(const Form3& w) {
   return out;
 }
 
-void GoToField(Form3& w, int k) {
-  w.Text2[0]->setFocus();
-  for (int i = 0; i < k; ++i) Key(Qt::Key_Return);
-  ASSERT_EQ(QApplication::focusWidget(), w.Text2[k]);
-}
-
 bool FourButtonsEnabled(const Form3& w) {
   for (int i = 0; i < 4; ++i)
     if (!w.Command1[i]->isEnabled()) return false;

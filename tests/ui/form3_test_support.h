@@ -96,6 +96,20 @@ inline void ClearFocused() {
   Key(Qt::Key_Delete);
 }
 
+// Moves the focus to field k with Enter from the title field.
+inline void GoToField(vq::Form3& w, int k) {
+  w.Text2[0]->setFocus();
+  for (int i = 0; i < k; ++i) Key(Qt::Key_Return);
+  ASSERT_EQ(QApplication::focusWidget(), w.Text2[k]);
+}
+
+// Replaces field k's text by typing.
+inline void Retype(vq::Form3& w, int k, const QString& text) {
+  GoToField(w, k);
+  ClearFocused();
+  Type(text);
+}
+
 // What a field shows, with its line breaks as "\n".
 inline QString Shown(const vq::Form3& w, int k) {
   if (auto* line = qobject_cast<QLineEdit*>(w.Text2[k])) return line->text();

@@ -48,19 +48,6 @@ void ExpectSameFrames(const std::vector<RawFrame>& a, const std::vector<RawFrame
   }
 }
 
-// Moves the focus to field k with Enter from the title field.
-void GoToField(Form3& w, int k) {
-  w.Text2[0]->setFocus();
-  for (int i = 0; i < k; ++i) Key(Qt::Key_Return);
-  ASSERT_EQ(QApplication::focusWidget(), w.Text2[k]);
-}
-
-void Retype(Form3& w, int k, const QString& text) {
-  GoToField(w, k);
-  ClearFocused();
-  Type(text);
-}
-
 const QColor kRed(255, 0, 0);
 
 }  // namespace
