@@ -110,11 +110,6 @@ RawFile::RawFile(const std::string& path, Mode mode) : path_(path) {
     case Mode::ReadWrite: flags |= O_RDWR; break;
     case Mode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
   }
-  if (mode == Mode::ReadWrite) {
-    // A read-only file (owner write bit clear) is never opened for writing, even by root.
-    struct stat st {};
-    if (stat(path.c_str(), &st) == 0 && !(st.st_mode & S_IWUSR)) throw Error(ErrorKind::PathFileAccess);
-  }
   int fd;
   do {
     fd = ::open(path.c_str(), flags, 0666);
@@ -131,6 +126,15 @@ RawFile::RawFile(const std::string& path, Mode mode) : path_(path) {
     }
     if (err == EISDIR) throw Error(ErrorKind::PathFileAccess);
     ThrowErrno(err);
+  }
+  if (mode == Mode::ReadWrite) {
+    // A read-only file (owner write bit clear) is never written, even by root. Checked
+    // on the open file: the path is looked up once.
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && !(st.st_mode & S_IWUSR)) {
+      ::close(fd);
+      throw Error(ErrorKind::PathFileAccess);
+    }
   }
   fd_ = fd;
 }
