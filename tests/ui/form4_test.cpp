@@ -191,3 +191,21 @@ TEST(Form4Window, F10InATagFieldOpensTheWindowAndEnterStartsThePass) {
   QString name = f.List1->item(f.List1->currentRow())->text();
   EXPECT_EQ(f.Text2[0]->text(), name.left(name.size() - 4));
 }
+
+TEST(Form4Window, ClosingTheWindowDuringThePassEndsItAfterTheCurrentFile) {
+  Tree t;
+  Form1& f = t.form();
+  std::vector<std::string> before;
+  for (int i = 0; i < f.List1->count(); ++i) before.push_back(ReadBytes(Utf8(f.FilePath(i))));
+  Form4 w(f);
+  w.show();
+  // The close box is used while the pass lets events run after its first file.
+  QTimer::singleShot(0, &w, [&] { w.close(); });
+  w.Command1_Click(0);
+  EXPECT_EQ(w.Label1->text(), QStringLiteral("1 / 3"));
+  EXPECT_FALSE(w.isVisible());
+  for (int i = 0; i < f.List1->count(); ++i) {
+    bool same = ReadBytes(Utf8(f.FilePath(i))) == before[static_cast<std::size_t>(i)];
+    EXPECT_EQ(same, i > 0) << "row " << i;
+  }
+}
