@@ -39,13 +39,6 @@ constexpr int kClientHeightTwips = 8115;
 
 const QColor kPaleYellow(0xFF, 0xFF, 0x80);  // colour value &H0080FFFF
 
-template <typename W>
-W* Place(W* w, const QString& name, int left, int top, int width, int height) {
-  w->setObjectName(name);
-  w->setGeometry(TwipsRect(left, top, width, height));
-  return w;
-}
-
 QString Indexed(const char* name, int index) { return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index); }
 
 struct ButtonSpec {
@@ -80,16 +73,16 @@ void Form1::BuildLayout() {
   setFont(ui::ProportionalFont());
   setFixedSize(ui::Twips(kClientWidthTwips), ui::Twips(kClientHeightTwips));
 
-  Drive1 = Place(new ui::DriveList(this), QStringLiteral("Drive1"), 0, 0, 2655, 345);
+  Drive1 = ui::PlaceTwips(new ui::DriveList(this), QStringLiteral("Drive1"), 0, 0, 2655, 345);
   Drive1->setAccessibleName(QStringLiteral("ドライブ"));
-  Dir1 = Place(new ui::FolderList(this), QStringLiteral("Dir1"), 0, 360, 2655, 2640);
+  Dir1 = ui::PlaceTwips(new ui::FolderList(this), QStringLiteral("Dir1"), 0, 360, 2655, 2640);
   Dir1->setAccessibleName(QStringLiteral("フォルダ"));
-  List1 = Place(new QListWidget(this), QStringLiteral("List1"), 0, 3000, 5415, 4110);
+  List1 = ui::PlaceTwips(new QListWidget(this), QStringLiteral("List1"), 0, 3000, 5415, 4110);
   List1->setAccessibleName(QStringLiteral("ファイル"));
   List1->setSortingEnabled(false);
   List1->setSelectionMode(QAbstractItemView::SingleSelection);
 
-  Check1 = Place(new ui::WrappingCheckBox(QStringLiteral("ファイルの更新で日付を変更しない"), this), QStringLiteral("Check1"), 2760,
+  Check1 = ui::PlaceTwips(new ui::WrappingCheckBox(QStringLiteral("ファイルの更新で日付を変更しない"), this), QStringLiteral("Check1"), 2760,
                  40, 2655, 495);
   Check1->setAccessibleName(Check1->text());
   Check1->setChecked(false);
@@ -107,36 +100,36 @@ void Form1::BuildLayout() {
   }
 
   // Seven lines and a wrapped date fit at one font height per line.
-  Label4 = Place(new ui::LineLabel(this), QStringLiteral("Label4"), 2760, 720, 2655, 1815);
+  Label4 = ui::PlaceTwips(new ui::LineLabel(this), QStringLiteral("Label4"), 2760, 720, 2655, 1815);
 
-  Command2 = Place(new QPushButton(QStringLiteral("次フォルダ"), this), QStringLiteral("Command2"), 2760, 2600, 2535,
+  Command2 = ui::PlaceTwips(new QPushButton(QStringLiteral("次フォルダ"), this), QStringLiteral("Command2"), 2760, 2600, 2535,
                    375);
   Command2->setAccessibleName(Command2->text());
   Command2->setAutoDefault(false);
 
-  Frame2 = Place(new QGroupBox(this), QStringLiteral("Frame2"), 5520, 0, 4335, 615);
-  Option1[0] = Place(new QRadioButton(QStringLiteral("階層フォルダ構造"), Frame2), Indexed("Option1", 0), 240, 240,
+  Frame2 = ui::PlaceTwips(new QGroupBox(this), QStringLiteral("Frame2"), 5520, 0, 4335, 615);
+  Option1[0] = ui::PlaceTwips(new QRadioButton(QStringLiteral("階層フォルダ構造"), Frame2), Indexed("Option1", 0), 240, 240,
                      2055, 255);
-  Option1[1] = Place(new QRadioButton(QStringLiteral("ファイル名"), Frame2), Indexed("Option1", 1), 2760, 240, 1455, 255);
+  Option1[1] = ui::PlaceTwips(new QRadioButton(QStringLiteral("ファイル名"), Frame2), Indexed("Option1", 1), 2760, 240, 1455, 255);
   for (auto* o : Option1) o->setAccessibleName(o->text());
   Option1[0]->setChecked(true);
 
-  Frame1 = Place(new QGroupBox(QStringLiteral("ファイル情報"), this), QStringLiteral("Frame1"), 5520, 720, 5415, 2415);
+  Frame1 = ui::PlaceTwips(new QGroupBox(QStringLiteral("ファイル情報"), this), QStringLiteral("Frame1"), 5520, 720, 5415, 2415);
   Frame1->setAccessibleName(Frame1->title());
   const char16_t* frame1Captions[] = {u"フォルダ名", u"ｻﾌﾞﾌｫﾙﾀﾞ名", u"ファイル名"};
   const int frame1Tops[] = {360, 960, 1560};
   for (int i = 0; i < 3; ++i) {
     QString caption = QString::fromUtf16(frame1Captions[i]);
-    Label1[i] = Place(new QLabel(caption, Frame1), Indexed("Label1", i), 120, frame1Tops[i], 1095, 375);
+    Label1[i] = ui::PlaceTwips(new QLabel(caption, Frame1), Indexed("Label1", i), 120, frame1Tops[i], 1095, 375);
     Label1[i]->setAccessibleName(caption);
   }
   for (int i = 0; i < 2; ++i) {
-    auto* box = Place(new QLineEdit(Frame1), Indexed("Text1", i), 1440, frame1Tops[i], 3855, 375);
+    auto* box = ui::PlaceTwips(new QLineEdit(Frame1), Indexed("Text1", i), 1440, frame1Tops[i], 3855, 375);
     box->setAccessibleName(Label1[i]->text());
     Text1[i] = box;
   }
   {
-    auto* box = Place(new QPlainTextEdit(Frame1), Indexed("Text1", 2), 1440, 1560, 3855, 735);
+    auto* box = ui::PlaceTwips(new QPlainTextEdit(Frame1), Indexed("Text1", 2), 1440, 1560, 3855, 735);
     box->setAccessibleName(Label1[2]->text());
     box->setTabChangesFocus(true);
     box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -146,9 +139,9 @@ void Form1::BuildLayout() {
     Text1[2] = box;
   }
 
-  Label6 = Place(new QLabel(this), QStringLiteral("Label6"), 9960, 45, 375, 375);
-  Label3 = Place(new QLabel(this), QStringLiteral("Label3"), 9960, 405, 375, 375);
-  Label5 = Place(new QLabel(this), QStringLiteral("Label5"), 10320, 400, 375, 375);
+  Label6 = ui::PlaceTwips(new QLabel(this), QStringLiteral("Label6"), 9960, 45, 375, 375);
+  Label3 = ui::PlaceTwips(new QLabel(this), QStringLiteral("Label3"), 9960, 405, 375, 375);
+  Label5 = ui::PlaceTwips(new QLabel(this), QStringLiteral("Label5"), 10320, 400, 375, 375);
 
   const char16_t* fieldCaptions[] = {u"曲名", u"作者名", u"ｱﾙﾊﾞﾑ名"};
   const int captionTops[] = {3360, 4320, 5400};
@@ -156,9 +149,9 @@ void Form1::BuildLayout() {
   const int fieldTops[] = {3720, 4800, 5880};
   for (int i = 0; i < 3; ++i) {
     QString caption = QString::fromUtf16(fieldCaptions[i]);
-    Label1[3 + i] = Place(new QLabel(caption, this), Indexed("Label1", 3 + i), 5640, captionTops[i], 1095, 375);
+    Label1[3 + i] = ui::PlaceTwips(new QLabel(caption, this), Indexed("Label1", 3 + i), 5640, captionTops[i], 1095, 375);
     Label1[3 + i]->setAccessibleName(caption);
-    Label2[i] = Place(new QLabel(this), Indexed("Label2", i), 6960, storedTops[i], 3855, 375);
+    Label2[i] = ui::PlaceTwips(new QLabel(this), Indexed("Label2", i), 6960, storedTops[i], 3855, 375);
     Label2[i]->setTextFormat(Qt::PlainText);
     Label2[i]->setAutoFillBackground(true);
     QPalette p = Label2[i]->palette();
@@ -166,16 +159,16 @@ void Form1::BuildLayout() {
     Label2[i]->setPalette(p);
   }
   for (int i = 0; i < 3; ++i) {
-    Text2[i] = Place(new QLineEdit(this), Indexed("Text2", i), 6960, fieldTops[i], 3855, 375);
+    Text2[i] = ui::PlaceTwips(new QLineEdit(this), Indexed("Text2", i), 6960, fieldTops[i], 3855, 375);
     Text2[i]->setAccessibleName(Label1[3 + i]->text());
   }
 
-  Frame3 = Place(new QGroupBox(QStringLiteral("コメント、年、ジャンル"), this), QStringLiteral("Frame3"), 6720, 6360, 4215,
+  Frame3 = ui::PlaceTwips(new QGroupBox(QStringLiteral("コメント、年、ジャンル"), this), QStringLiteral("Frame3"), 6720, 6360, 4215,
                  1215);
   Frame3->setAccessibleName(Frame3->title());
-  Text2[3] = Place(new QLineEdit(Frame3), Indexed("Text2", 3), 240, 240, 3855, 375);
-  Text2[4] = Place(new QLineEdit(Frame3), Indexed("Text2", 4), 240, 720, 1095, 375);
-  Text2[5] = Place(new QLineEdit(Frame3), Indexed("Text2", 5), 1560, 720, 495, 375);
+  Text2[3] = ui::PlaceTwips(new QLineEdit(Frame3), Indexed("Text2", 3), 240, 240, 3855, 375);
+  Text2[4] = ui::PlaceTwips(new QLineEdit(Frame3), Indexed("Text2", 4), 240, 720, 1095, 375);
+  Text2[5] = ui::PlaceTwips(new QLineEdit(Frame3), Indexed("Text2", 5), 1560, 720, 495, 375);
   Text2[3]->setAccessibleName(QStringLiteral("コメント"));
   Text2[4]->setAccessibleName(QStringLiteral("年"));
   Text2[5]->setAccessibleName(QStringLiteral("ジャンル"));
@@ -186,7 +179,7 @@ void Form1::BuildLayout() {
     Text2[i]->installEventFilter(this);
   }
 
-  Label7 = Place(new QLabel(this), QStringLiteral("Label7"), 0, 7240, 1335, 255);
+  Label7 = ui::PlaceTwips(new QLabel(this), QStringLiteral("Label7"), 0, 7240, 1335, 255);
 
   const ButtonSpec buttons[] = {
       {4, u"ﾌｧｲﾙ参照(F7)", 1680, 7200, true}, {0, u"v1更新(F9)", 3360, 7200, true},
@@ -197,7 +190,7 @@ void Form1::BuildLayout() {
   };
   for (const auto& b : buttons) {
     QString caption = QString::fromUtf16(b.caption);
-    auto* button = Place(new QPushButton(caption, this), Indexed("Command1", b.index), b.left, b.top, 1575, 375);
+    auto* button = ui::PlaceTwips(new QPushButton(caption, this), Indexed("Command1", b.index), b.left, b.top, 1575, 375);
     button->setAccessibleName(caption);
     button->setEnabled(b.enabled);
     button->setAutoDefault(false);

@@ -28,13 +28,6 @@ constexpr int kClientHeightTwips = 6975;
 
 const QColor kLightYellow(255, 255, 128);  // colour value &H0080FFFF
 
-template <typename W>
-W* Place(W* w, const QString& name, int left, int top, int width, int height) {
-  w->setObjectName(name);
-  w->setGeometry(ui::TwipsRect(left, top, width, height));
-  return w;
-}
-
 QString Indexed(const char* name, int index) { return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index); }
 
 // Focus that moves between the controls; a window losing or regaining activation, or a
@@ -117,7 +110,7 @@ void Form3::BuildLayout() {
 
   auto makeButton = [this](const ButtonSpec& b) {
     QString caption = QString::fromUtf16(b.caption);
-    auto* button = Place(new QPushButton(caption, this), Indexed("Command1", b.index), b.left, kButtonTop, kButtonWidth,
+    auto* button = ui::PlaceTwips(new QPushButton(caption, this), Indexed("Command1", b.index), b.left, kButtonTop, kButtonWidth,
                          kButtonHeight);
     button->setAccessibleName(caption);
     button->setAutoDefault(false);
@@ -134,12 +127,12 @@ void Form3::BuildLayout() {
     const FieldSpec& f = kFields[k];
     const auto idx = static_cast<std::size_t>(k);
     QString caption = QString::fromUtf16(f.caption);
-    auto* label1 = Place(new QLabel(caption, this), Indexed("Label1", f.labelIndex), f.captionLeft, f.captionTop,
+    auto* label1 = ui::PlaceTwips(new QLabel(caption, this), Indexed("Label1", f.labelIndex), f.captionLeft, f.captionTop,
                          f.captionWidth, 375);
     label1->setAccessibleName(caption);
     Label1[static_cast<std::size_t>(f.labelIndex)] = label1;
 
-    auto* label2 = Place(new QLabel(this), Indexed("Label2", k), f.left, f.labelTop, f.width, f.labelHeight);
+    auto* label2 = ui::PlaceTwips(new QLabel(this), Indexed("Label2", k), f.left, f.labelTop, f.width, f.labelHeight);
     label2->setTextFormat(Qt::PlainText);
     label2->setWordWrap(true);
     label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -167,7 +160,7 @@ void Form3::BuildLayout() {
     } else {
       field = new FieldBox<QLineEdit>(*this, k, this);
     }
-    Place(field, Indexed("Text2", k), f.left, f.fieldTop, f.width, f.fieldHeight);
+    ui::PlaceTwips(field, Indexed("Text2", k), f.left, f.fieldTop, f.width, f.fieldHeight);
     field->setAccessibleName(caption);
     // The same "Tag" as the main window's fields carry, but an ID3v2 field has no byte
     // limit: nothing here reads it.
@@ -183,7 +176,7 @@ void Form3::BuildLayout() {
     }
   }
 
-  List1 = Place(new QListWidget(this), QStringLiteral("List1"), 8640, 3360, 6015, 2760);
+  List1 = ui::PlaceTwips(new QListWidget(this), QStringLiteral("List1"), 8640, 3360, 6015, 2760);
   List1->setAccessibleName(QStringLiteral("フレーム"));
   List1->setFont(ui::FixedFont());
   List1->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -26,13 +26,6 @@ using ui::U16;
 constexpr int kClientWidthTwips = 3330;
 constexpr int kClientHeightTwips = 2145;
 
-template <typename W>
-W* Place(W* w, const QString& name, int left, int top, int width, int height) {
-  w->setObjectName(name);
-  w->setGeometry(ui::TwipsRect(left, top, width, height));
-  return w;
-}
-
 // The pass reports to the user through the window: progress in Label1, failures in
 // message boxes, a yield after each file.
 class WindowCallbacks : public BatchCallbacks {
@@ -67,16 +60,16 @@ Form4::Form4(Form1& main) : QDialog(&main), main_(main) {
   setFixedSize(ui::Twips(kClientWidthTwips), ui::Twips(kClientHeightTwips));
   setModal(true);
 
-  Check1[0] = Place(new QCheckBox(QStringLiteral("v1"), this), QStringLiteral("Check1(0)"), 240, 120, 615, 375);
-  Check1[1] = Place(new QCheckBox(QStringLiteral("v2"), this), QStringLiteral("Check1(1)"), 240, 600, 615, 375);
-  Label1 = Place(new QLabel(this), QStringLiteral("Label1"), 1200, 240, 1695, 495);
+  Check1[0] = ui::PlaceTwips(new QCheckBox(QStringLiteral("v1"), this), QStringLiteral("Check1(0)"), 240, 120, 615, 375);
+  Check1[1] = ui::PlaceTwips(new QCheckBox(QStringLiteral("v2"), this), QStringLiteral("Check1(1)"), 240, 600, 615, 375);
+  Label1 = ui::PlaceTwips(new QLabel(this), QStringLiteral("Label1"), 1200, 240, 1695, 495);
   Line1 = new QFrame(this);
   Line1->setObjectName(QStringLiteral("Line1"));
   Line1->setGeometry(ui::Twips(120), ui::Twips(1000), ui::Twips(3240) - ui::Twips(120), 1);
   Line1->setFrameShape(QFrame::HLine);
-  Check2 = Place(new QCheckBox(QStringLiteral("新規作成のみ行う"), this), QStringLiteral("Check2"), 240, 1080, 2295, 375);
-  Command1[0] = Place(new QPushButton(QStringLiteral("開 始"), this), QStringLiteral("Command1(0)"), 120, 1560, 1455, 495);
-  Command1[1] = Place(new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this), QStringLiteral("Command1(1)"), 1800, 1560, 1455, 495);
+  Check2 = ui::PlaceTwips(new QCheckBox(QStringLiteral("新規作成のみ行う"), this), QStringLiteral("Check2"), 240, 1080, 2295, 375);
+  Command1[0] = ui::PlaceTwips(new QPushButton(QStringLiteral("開 始"), this), QStringLiteral("Command1(0)"), 120, 1560, 1455, 495);
+  Command1[1] = ui::PlaceTwips(new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this), QStringLiteral("Command1(1)"), 1800, 1560, 1455, 495);
 
   for (auto* c : Check1) c->setAccessibleName(c->text());
   Check2->setAccessibleName(Check2->text());

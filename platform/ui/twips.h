@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QRect>
+#include <QString>
 
 namespace vq::ui {
 
@@ -17,6 +18,14 @@ constexpr int ToTwips(int pixels) { return pixels * kTwipsPerPixel; }
 // left, top, width, height in twips.
 inline QRect TwipsRect(int left, int top, int width, int height) {
   return QRect(Twips(left), Twips(top), Twips(width), Twips(height));
+}
+
+// Names a control and puts it at a twips rectangle of its parent.
+template <typename W>
+W* PlaceTwips(W* w, const QString& name, int left, int top, int width, int height) {
+  w->setObjectName(name);
+  w->setGeometry(TwipsRect(left, top, width, height));
+  return w;
 }
 
 }  // namespace vq::ui

@@ -40,18 +40,6 @@ namespace {
 const char kNoTag[] = "14_notag_lame_mpeg1_l3_128k.mp3";     // no tags, 25,076 bytes
 const char kBothTags[] = "11_v23_and_v1_differ_eyed3_mpeg1_l3_128k.mp3";
 
-std::time_t LocalTime(int y, int mo, int d, int h, int mi, int s) {
-  std::tm tm{};
-  tm.tm_year = y - 1900;
-  tm.tm_mon = mo - 1;
-  tm.tm_mday = d;
-  tm.tm_hour = h;
-  tm.tm_min = mi;
-  tm.tm_sec = s;
-  tm.tm_isdst = -1;
-  return std::mktime(&tm);
-}
-
 void SetMtime(const std::string& path, std::time_t t) {
   struct utimbuf b {t, t};
   ASSERT_EQ(::utime(path.c_str(), &b), 0);
@@ -233,11 +221,11 @@ TEST(Form1WriteV1, F9CutsTheFieldToItsByteLimitBeforeWriting) {
 }
 
 TEST(Form1WriteV1, KeepDateLeavesTheListedModificationTime) {
-  const std::time_t listed = LocalTime(2001, 2, 3, 4, 5, 6);
+  const std::time_t listed = vqtest::LocalTime(2001, 2, 3, 4, 5, 6);
   OneFile t(kNoTag, "dated.mp3", listed);
   auto& f = t.f();
   // Someone touches the file after the listing: the listed date is what comes back.
-  SetMtime(t.path, LocalTime(2010, 1, 1, 0, 0, 0));
+  SetMtime(t.path, vqtest::LocalTime(2010, 1, 1, 0, 0, 0));
 
   QTest::mouseClick(f.Check1, Qt::LeftButton);
   ASSERT_TRUE(f.Check1->isChecked());
@@ -261,8 +249,8 @@ TEST(Form1WriteV1, KeepDateLeavesTheListedModificationTime) {
 
 TEST(Form1WriteV1, KeepDateInASubfolderUsesTheRowsListedDate) {
   Form1Harness h;
-  const std::time_t first = LocalTime(1999, 12, 31, 23, 59, 58);
-  const std::time_t second = LocalTime(2005, 6, 7, 8, 9, 10);
+  const std::time_t first = vqtest::LocalTime(1999, 12, 31, 23, 59, 58);
+  const std::time_t second = vqtest::LocalTime(2005, 6, 7, 8, 9, 10);
   std::string a = h.music.CopyFixture(kNoTag, "Band/a.mp3");
   std::string b = h.music.CopyFixture(kBothTags, "Band/Disc 1/b.mp3");
   SetMtime(a, first);
