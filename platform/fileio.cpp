@@ -220,8 +220,12 @@ void CopyBytes(const RawFile& from, std::uint64_t fromOffset, RawFile& to, std::
   FaultInjection::CheckPoint(FileOp::Write);
   loff_t inOff = static_cast<loff_t>(fromOffset), outOff = static_cast<loff_t>(toOffset);
   std::uint64_t left = length;
-  bool fallback = false;
-  while (left > 0) {
+  // copy_file_range can share or move whole blocks only when both offsets sit at the
+  // same place in a block. Otherwise (a rebuild behind a new tag, almost always) it
+  // copies in small pieces, each ending inside a page, which made a 1 MB rebuild a
+  // fifth slower, its flush included, than the same bytes in one large write.
+  bool fallback = (toOffset - fromOffset) % 4096 != 0;
+  while (!fallback && left > 0) {
     ssize_t r = ::copy_file_range(from.fd(), &inOff, to.fd(), &outOff, left, 0);
     if (r < 0) {
       if (errno == EINTR) continue;
@@ -235,7 +239,7 @@ void CopyBytes(const RawFile& from, std::uint64_t fromOffset, RawFile& to, std::
     left -= static_cast<std::uint64_t>(r);
   }
   if (fallback) {
-    std::vector<char> buf(1 << 20);
+    static thread_local std::vector<char> buf(1 << 20);  // kept: a fresh buffer costs its page faults
     while (left > 0) {
       std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(left, buf.size()));
       std::size_t got = from.ReadSomeAt(static_cast<std::uint64_t>(inOff), buf.data(), chunk);

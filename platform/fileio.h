@@ -99,7 +99,8 @@ class RawFile {
 };
 
 // Copies `length` bytes from `from` at `fromOffset` to `to` at `toOffset`
-// (copy_file_range where it works, else large blocks).
+// (copy_file_range where both offsets sit at the same place in a 4 KB block and it
+// works, else 1 MB blocks).
 void CopyBytes(const RawFile& from, std::uint64_t fromOffset, RawFile& to, std::uint64_t toOffset,
                std::uint64_t length);
 
