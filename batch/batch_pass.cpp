@@ -161,8 +161,16 @@ BatchResult RunBatch(const BatchList& list, const BatchSettings& settings, Batch
             std::vector<OutFrame> frames = BatchFrames(table, names);
             if (existingSize > 0 && existingSize >= FramesSize(frames) && !tagBytes.empty())
               oldTag = std::move(tagBytes);
-            file.Close();
-            std::int32_t size = WriteBatchV2Tag(path, frames, existingSize, callbacks);
+            std::int32_t size;
+            if (!oldTag.empty()) {
+              // In place (E >= N): through the file already open, as WriteBatchV2Tag would.
+              WriteTagInPlace(file, frames, existingSize, callbacks);
+              file.Close();
+              size = existingSize;
+            } else {
+              file.Close();
+              size = WriteBatchV2Tag(path, frames, existingSize, callbacks);
+            }
             if (state) state->V2TagSize = size;
             written = true;
             v1Undo.reset();

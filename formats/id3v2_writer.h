@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "formats/id3v2_reader.h"
+#include "platform/fileio.h"
 
 namespace vq {
 
@@ -90,6 +91,13 @@ inline constexpr std::int32_t kMaxTagSize = 0x0FFFFFFF;
 // rebuild, reporter.Yield() once before the rename.
 void WriteTagFile(const std::string& path, const std::vector<OutFrame>& frames, std::int32_t tagSize,
                   std::int32_t oldTagSize, bool inPlace, WriteReporter& reporter);
+
+// The in-place write of WriteTagFile on a file the caller already holds open for
+// writing (tagSize is the file's current tag size), for a caller that has just read
+// the tag through it: the same checks and the same one write, without opening the file
+// again. The file stays open.
+void WriteTagInPlace(RawFile& file, const std::vector<OutFrame>& frames, std::int32_t tagSize,
+                     WriteReporter& reporter);
 
 // What the ID3v2 editor hands over.
 struct EditorWriteInput {

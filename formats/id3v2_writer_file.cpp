@@ -84,12 +84,17 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-void WriteInPlace(const std::string& path, const std::vector<OutFrame>& frames, std::int32_t tagSize,
-                  WriteReporter& reporter) {
-  RawFile file(path, RawFile::Mode::ReadWrite);
+void WriteInPlaceOpen(RawFile& file, const std::vector<OutFrame>& frames, std::int32_t tagSize,
+                      WriteReporter& reporter) {
   CheckOldTag(file, file.Length(), tagSize);
   reporter.ShowV2Marks();
   WriteTagRegion(file, frames, tagSize);
+}
+
+void WriteInPlace(const std::string& path, const std::vector<OutFrame>& frames, std::int32_t tagSize,
+                  WriteReporter& reporter) {
+  RawFile file(path, RawFile::Mode::ReadWrite);
+  WriteInPlaceOpen(file, frames, tagSize, reporter);
   file.Close();
 }
 
@@ -172,6 +177,15 @@ bool WriteV2Tag(EditorWriteInput& in, WriteReporter& reporter) {
     reporter.ReportError(ErrorDescription(ErrorKind::Io));
   }
   return false;
+}
+
+void WriteTagInPlace(RawFile& file, const std::vector<OutFrame>& frames, std::int32_t tagSize,
+                     WriteReporter& reporter) {
+  // The checks of WriteTagFile, in its order.
+  if (tagSize < 0 || tagSize > kMaxTagSize) throw Error(ErrorKind::Overflow);
+  if (FramesSize(frames) > tagSize) throw Error(ErrorKind::Overflow);
+  if (tagSize == 0) throw Error(ErrorKind::InvalidArgument);
+  WriteInPlaceOpen(file, frames, tagSize, reporter);
 }
 
 std::int32_t WriteBatchV2Tag(const std::string& path, const std::vector<OutFrame>& frames, std::int32_t E,
