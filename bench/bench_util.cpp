@@ -29,8 +29,13 @@ double Median(std::vector<double> values) {
   return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
+namespace {
+std::string liveBenchDir;  // removed by Fail too, which leaves without unwinding
+}  // namespace
+
 void Fail(const std::string& what) {
   std::cerr << "vq_bench: " << what << "\n";
+  if (!liveBenchDir.empty()) RemoveTree(liveBenchDir);
   std::exit(1);
 }
 
@@ -84,8 +89,12 @@ BenchDir::BenchDir() {
   std::string tmpl = std::string(base && *base ? base : "/tmp") + "/vq-bench-XXXXXX";
   if (!::mkdtemp(tmpl.data())) Fail("cannot create a temporary folder: " + std::string(std::strerror(errno)));
   path_ = tmpl;
+  liveBenchDir = path_;
 }
 
-BenchDir::~BenchDir() { RemoveTree(path_); }
+BenchDir::~BenchDir() {
+  RemoveTree(path_);
+  liveBenchDir.clear();
+}
 
 }  // namespace vqbench
