@@ -108,23 +108,14 @@ BatchResult RunBatch(const BatchList& list, const BatchSettings& settings, Batch
       // What this file looked like where the pass changes it, so that a failure puts
       // it back and no file is left half-tagged: the old end (ID3v1 step) and the old
       // tag (an ID3v2 tag rewritten in place).
-      struct V1Undo {
-        std::uint64_t length = 0;
-        std::string tail;  // the old last 128 bytes
-      };
-      std::optional<V1Undo> v1Undo;
+      std::optional<ID3v1Undo> v1Undo;
       std::string oldTag;
       try {
         RawFile file(path, RawFile::Mode::ReadWrite);
         if (settings.v1) {
-          V1Undo undo;
-          undo.length = file.Length();
-          if (undo.length >= 128) {
-            undo.tail.resize(128);
-            file.ReadAt(undo.length - 128, undo.tail.data(), 128);
-          }
+          ID3v1Undo undo;
           if (WriteBatchID3v1(file, names.FileTitle, names.FolderName, names.SubfolderName,
-                              settings.createNewOnly)) {
+                              settings.createNewOnly, &undo)) {
             written = true;
             v1Undo = std::move(undo);
           }

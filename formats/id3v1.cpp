@@ -153,11 +153,15 @@ bool WriteID3v1(RawFile& file, const ID3v1Record& rec, bool replace) {
 }
 
 bool WriteBatchID3v1(RawFile& file, std::u16string_view title, std::u16string_view artist,
-                     std::u16string_view album, bool createNewOnly) {
+                     std::u16string_view album, bool createNewOnly, ID3v1Undo* undo) {
   const std::uint64_t length = file.Length();
   if (length < kRecordSize) throw Error(ErrorKind::InvalidArgument);
   ID3v1Record rec;
   file.ReadAt(length - kRecordSize, &rec, sizeof rec);
+  if (undo) {
+    undo->length = length;
+    undo->tail.assign(reinterpret_cast<const char*>(&rec), sizeof rec);
+  }
   std::uint64_t offset = length - kRecordSize;
   if (!HasTagHeader(rec)) {
     rec = NewRecord();

@@ -64,7 +64,13 @@ bool WriteID3v1(RawFile& file, const ID3v1Record& rec, bool replace);
 // genre (and is left alone when createNewOnly); a missing one is appended with empty
 // year and comment and genre 0. A file shorter than 128 bytes throws
 // Error(InvalidArgument). Returns whether the file was written.
+// When `undo` is given it receives the file's length and last 128 bytes as they were
+// before the write (what puts the file back).
+struct ID3v1Undo {
+  std::uint64_t length = 0;
+  std::string tail;  // the old last 128 bytes; empty for a file shorter than that
+};
 bool WriteBatchID3v1(RawFile& file, std::u16string_view title, std::u16string_view artist,
-                     std::u16string_view album, bool createNewOnly);
+                     std::u16string_view album, bool createNewOnly, ID3v1Undo* undo = nullptr);
 
 }  // namespace vq
