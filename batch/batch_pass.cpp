@@ -64,7 +64,7 @@ void Restore(const std::string& path, const std::string& oldTag, const std::uint
 
 }  // namespace
 
-std::vector<OutFrame> BatchFrames(const V2FrameTable& existing, const DerivedNames& names) {
+std::vector<OutFrame> BatchFrames(V2FrameTable existing, const DerivedNames& names) {
   std::optional<std::u16string> folder = names.FolderName, subfolder = names.SubfolderName,
                                 title = names.FileTitle;
   auto take = [&](Derived which) -> std::u16string {
@@ -77,7 +77,7 @@ std::vector<OutFrame> BatchFrames(const V2FrameTable& existing, const DerivedNam
     return value;
   };
   std::vector<OutFrame> frames;
-  for (const V2FrameEntry& e : existing) {
+  for (V2FrameEntry& e : existing) {
     if (e.id.empty()) continue;
     std::string id = Ascii(e.id);
     bool v22 = id.size() == 3;
@@ -85,7 +85,7 @@ std::vector<OutFrame> BatchFrames(const V2FrameTable& existing, const DerivedNam
       frames.push_back(MakeTextFrame(sub->id, take(sub->which)));
       continue;
     }
-    if (auto carried = CarryOverFrame(e)) frames.push_back(std::move(*carried));
+    if (auto carried = CarryOverFrame(std::move(e))) frames.push_back(std::move(*carried));
   }
   if (folder && !folder->empty()) frames.push_back(MakeTextFrame("TPE1", *folder));
   if (subfolder && !subfolder->empty()) frames.push_back(MakeTextFrame("TALB", *subfolder));
@@ -149,7 +149,7 @@ BatchResult RunBatch(const BatchList& list, const BatchSettings& settings, Batch
             state->V2FrameTable = table;
           }
           if (!skip) {
-            std::vector<OutFrame> frames = BatchFrames(table, names);
+            std::vector<OutFrame> frames = BatchFrames(std::move(table), names);
             if (existingSize > 0 && existingSize >= FramesSize(frames) && !tagBytes.empty())
               oldTag = std::move(tagBytes);
             std::int32_t size;

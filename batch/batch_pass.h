@@ -53,6 +53,6 @@ BatchResult RunBatch(const BatchList& list, const BatchSettings& settings, Batch
 // the derived values once each, v2.2 ids converted, every other frame carried over
 // whole; then the unused non-empty derived values in the order TPE1, TALB, TIT2.
 struct DerivedNames;
-std::vector<OutFrame> BatchFrames(const V2FrameTable& existing, const DerivedNames& names);
+std::vector<OutFrame> BatchFrames(V2FrameTable existing, const DerivedNames& names);
 
 }  // namespace vq

@@ -68,6 +68,8 @@ std::string MapV22Id(std::string_view id3);
 // whose layout is known (text, TXXX, COMM, USLT, USER, WXXX, APIC, GEOB, SYLT, OWNE,
 // COMR). nullopt when the frame has no v2.3 form (CRM) or the entry holds no frame.
 std::optional<OutFrame> CarryOverFrame(const V2FrameEntry& entry);
+// The same, taking the entry's body instead of copying it (a picture is not copied).
+std::optional<OutFrame> CarryOverFrame(V2FrameEntry&& entry);
 
 // Bytes the frames take in a tag (headers included): the needed size N.
 std::int64_t FramesSize(const std::vector<OutFrame>& frames);

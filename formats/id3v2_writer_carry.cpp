@@ -214,10 +214,12 @@ void ReencodeAsUtf16(const std::string& id, std::string& body) {
 
 }  // namespace
 
-std::optional<OutFrame> CarryOverFrame(const V2FrameEntry& entry) {
+namespace {
+
+std::optional<OutFrame> CarryOver(const V2FrameEntry& entry, std::string body) {
   if (!entry.fromFile || entry.id.empty()) return std::nullopt;
   OutFrame f;
-  f.body = entry.body;
+  f.body = std::move(body);
   const std::string id = NarrowId(entry.id);
   if (entry.major <= 2) {
     f.id = MapV22Id(id);
@@ -242,6 +244,15 @@ std::optional<OutFrame> CarryOverFrame(const V2FrameEntry& entry) {
   // A compressed or encrypted body cannot be read here; it goes over as it is.
   if (!(f.flags[1] & 0xC0)) ReencodeAsUtf16(f.id, f.body);
   return f;
+}
+
+}  // namespace
+
+std::optional<OutFrame> CarryOverFrame(const V2FrameEntry& entry) { return CarryOver(entry, entry.body); }
+
+std::optional<OutFrame> CarryOverFrame(V2FrameEntry&& entry) {
+  std::string body = std::move(entry.body);
+  return CarryOver(entry, std::move(body));
 }
 
 }  // namespace vq
