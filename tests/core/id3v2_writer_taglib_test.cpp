@@ -68,17 +68,32 @@ void ExpectV1Same(const TagLibView& a, const TagLibView& b, const std::string& n
   EXPECT_EQ(a.v1Genre, b.v1Genre) << name;
 }
 
+// A fixture copied into a folder of its own, with what TagLib and the program's reader
+// see in it before the write.
+struct Copy {
+  TempDir dir;
+  std::string path, before;
+  TagLibView old;
+  ReadBack back;
+  explicit Copy(const char* fixture)
+      : path(dir.CopyFixture(fixture, "a.mp3")), before(ReadBytes(path)), old(ReadWithTagLib(path)),
+        back(ReadTag(path)) {}
+  EditorCall Editor() const {
+    return EditorCall(dir.path(), "a.mp3", back.header.present ? back.header.size : 0, back.listing.empty());
+  }
+};
+
 }  // namespace
 
 TEST(V2WriterTagLib, EditorKeepingEveryFrameGivesTheSameTagToTagLib) {
   int pictures = 0;
   for (const char* name : kFixtures) {
-    TempDir dir;
-    std::string path = dir.CopyFixture(name, "a.mp3");
-    const std::string before = ReadBytes(path);
-    const TagLibView old = ReadWithTagLib(path);
-    auto back = ReadTag(path);
-    EditorCall call(dir.path(), "a.mp3", back.header.present ? back.header.size : 0, back.listing.empty());
+    Copy c(name);
+    const std::string& path = c.path;
+    const std::string& before = c.before;
+    const TagLibView& old = c.old;
+    ReadBack& back = c.back;
+    EditorCall call = c.Editor();
     for (const auto& e : back.table) {
       if (e.id.empty()) continue;
       call.lines.push_back(e.id + u":" + e.text);
@@ -107,14 +122,14 @@ TEST(V2WriterTagLib, EditorKeepingEveryFrameGivesTheSameTagToTagLib) {
 
 TEST(V2WriterTagLib, EditorFieldsAndKeptFramesReadBackAsWritten) {
   for (const char* name : kFixtures) {
-    TempDir dir;
-    std::string path = dir.CopyFixture(name, "a.mp3");
-    const std::string before = ReadBytes(path);
-    const TagLibView old = ReadWithTagLib(path);
-    auto back = ReadTag(path);
+    Copy c(name);
+    const std::string& path = c.path;
+    const std::string& before = c.before;
+    const TagLibView& old = c.old;
+    ReadBack& back = c.back;
     // As the editor loads a tag: the frames of the seven fields into the fields (the
     // last one wins), the others into kept lines with their frames.
-    EditorCall call(dir.path(), "a.mp3", back.header.present ? back.header.size : 0, back.listing.empty());
+    EditorCall call = c.Editor();
     std::vector<std::string> keptIds;
     for (const auto& e : back.table) {
       if (e.id.empty()) continue;
@@ -166,11 +181,11 @@ TEST(V2WriterTagLib, EditorFieldsAndKeptFramesReadBackAsWritten) {
 
 TEST(V2WriterTagLib, BatchFramesReadBackAsWritten) {
   for (const char* name : kFixtures) {
-    TempDir dir;
-    std::string path = dir.CopyFixture(name, "a.mp3");
-    const std::string before = ReadBytes(path);
-    const TagLibView old = ReadWithTagLib(path);
-    auto back = ReadTag(path);
+    Copy c(name);
+    const std::string& path = c.path;
+    const std::string& before = c.before;
+    const TagLibView& old = c.old;
+    ReadBack& back = c.back;
     // As the pass builds its list: artist, album and title take the derived names, every
     // other frame goes over whole; derived frames without an existing one come last.
     const std::map<std::string, std::u16string> derived = {

@@ -42,6 +42,17 @@ void Type(QLineEdit* field, const QString& text) {
 // Moves on from a field with Enter, which runs its leaving behaviour.
 void Leave(QLineEdit* field) { QTest::keyClick(field, Qt::Key_Return); }
 
+// One file without tags, listed in file-name mode and selected.
+struct PlainFile {
+  Form1Harness h;
+  PlainFile() {
+    h.music.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "plain.mp3");
+    h.WritePathDat({"1"});
+    h.Start();
+  }
+  vq::Form1& form() { return *h.form; }
+};
+
 // A folder of `count` small MP3 files, listed in file-name mode.
 struct ListOf {
   Form1Harness h;
@@ -99,10 +110,8 @@ TEST(Form1Fields, EnterWalksTheSixFieldsSelectingEachWholeText) {
 // ---------------------------------------------------------------- byte limits
 
 TEST(Form1Fields, LeavingAFieldCutsItToItsByteLimitWithABeep) {
-  Form1Harness h;
-  h.music.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "plain.mp3");
-  h.WritePathDat({"1"});
-  auto& f = h.Start();
+  PlainFile p;
+  auto& f = p.form();
   const QString x29(29, QChar('x'));
 
   const struct {
@@ -134,10 +143,8 @@ TEST(Form1Fields, LeavingAFieldCutsItToItsByteLimitWithABeep) {
 }
 
 TEST(Form1Fields, TheLimitIsTheFieldsOwnTagProperty) {
-  Form1Harness h;
-  h.music.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "plain.mp3");
-  h.WritePathDat({"1"});
-  auto& f = h.Start();
+  PlainFile p;
+  auto& f = p.form();
   const char* limits[] = {"30", "30", "30", "30", "4", "3"};
   for (int i = 0; i < 6; ++i) EXPECT_EQ(f.Text2[i]->property("Tag").toString(), limits[i]);
 
@@ -155,10 +162,8 @@ TEST(Form1Fields, TheLimitIsTheFieldsOwnTagProperty) {
 }
 
 TEST(Form1Fields, ACutKeepsTheCaretWhereItWasWhenItStillFits) {
-  Form1Harness h;
-  h.music.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "plain.mp3");
-  h.WritePathDat({"1"});
-  auto& f = h.Start();
+  PlainFile p;
+  auto& f = p.form();
   Type(f.Text2[4], "20245");
   QTest::keyClick(f.Text2[4], Qt::Key_Home);
   QTest::keyClick(f.Text2[4], Qt::Key_Right);
@@ -171,10 +176,8 @@ TEST(Form1Fields, ACutKeepsTheCaretWhereItWasWhenItStillFits) {
 }
 
 TEST(Form1Fields, AContextMenuOverAFieldIsNoChangeOfField) {
-  Form1Harness h;
-  h.music.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "plain.mp3");
-  h.WritePathDat({"1"});
-  auto& f = h.Start();
+  PlainFile p;
+  auto& f = p.form();
   Type(f.Text2[4], "20245");
   QTest::keyClick(f.Text2[4], Qt::Key_Home);
   QTest::keyClick(f.Text2[4], Qt::Key_Right);
