@@ -1,7 +1,7 @@
 // Velquist: the main window starts the program; its closing ends it.
 #include <QApplication>
 
-#include "formats/shared_state.h"
+#include "session/session.h"
 #include "mainwindow/form1.h"
 
 int main(int argc, char** argv) {
@@ -10,7 +10,7 @@ int main(int argc, char** argv) {
   // Only the main window's confirmed closing ends the program.
   QApplication::setQuitOnLastWindowClosed(false);
 
-  vq::SharedState state;
+  vq::Session state;
   vq::Form1 form1(state);
   QObject::connect(&form1, &vq::Form1::programEnded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
   form1.Form_Load();

@@ -7,6 +7,7 @@
 #include "formats/id3v1.h"
 #include "formats/id3v2_reader.h"
 #include "formats/module0.h"
+#include "platform/file_names.h"
 #include "platform/fileio.h"
 #include "platform/text.h"
 
@@ -93,17 +94,18 @@ std::vector<OutFrame> BatchFrames(V2FrameTable existing, const DerivedNames& nam
   return frames;
 }
 
-BatchResult RunBatch(const BatchList& list, const BatchSettings& settings, BatchCallbacks& callbacks,
-                     SharedState* state) {
+BatchResult RunBatch(const std::string& folder, const std::vector<ListedFile>& rows, const BatchSettings& settings,
+                     BatchCallbacks& callbacks, Session* state) {
   BatchResult result;
-  const std::size_t count = list.fileNames.size();
+  const std::u16string shownFolder = DecodePath(folder);
+  const std::size_t count = rows.size();
   for (std::size_t i = 0; i < count; ++i) {
-    const std::u16string entry = i < list.subfolderEntries.size() ? list.subfolderEntries[i] : u"";
-    const std::u16string& name = list.fileNames[i];
-    std::u16string prefix = list.folderPath + entry + kSep;
+    const ListedFile& row = rows[i];
+    const std::string prefix = FolderPrefix(folder, row.subfolderEntry);
     try {
-      DerivedNames names = DeriveNames(list.folderPath, entry, name);
-      std::string path = Utf16ToUtf8(FilePath(list.folderPath, entry, name));
+      const std::u16string shownEntry = row.subfolderEntry.empty() ? std::u16string() : kSep + row.subfolderName;
+      DerivedNames names = DeriveNames(shownFolder, shownEntry, row.displayName);
+      const std::string path = prefix + row.name;
       bool written = false;
       // What this file looked like where the pass changes it, so that a failure puts
       // it back and no file is left half-tagged: the old end (ID3v1 step) and the old
@@ -112,6 +114,12 @@ BatchResult RunBatch(const BatchList& list, const BatchSettings& settings, Batch
       std::string oldTag;
       try {
         RawFile file(path, RawFile::Mode::ReadWrite);
+        FileSource src(file);
+        V2Header header = ReadV2Header(src);
+        const bool v2Step = settings.v2 && !(header.present && settings.createNewOnly);
+        // A tag that claims more than lies before the ID3v1 record is refused before
+        // the ID3v1 step can move the file's end.
+        if (v2Step) ClaimedTagLength(file);
         if (settings.v1) {
           ID3v1Undo undo;
           if (WriteBatchID3v1(file, names.FileTitle, names.FolderName, names.SubfolderName,
@@ -121,37 +129,26 @@ BatchResult RunBatch(const BatchList& list, const BatchSettings& settings, Batch
           }
         }
         if (settings.v2) {
-          FileSource src(file);
-          V2Header header = ReadV2Header(src);
           V2FrameTable table;
           ResetV2FrameTable(table);
           std::int32_t existingSize = 0;
-          bool skip = header.present && settings.createNewOnly;
-          std::string tagBytes;  // the whole old tag, when the file holds all of it
-          if (header.present && !skip) {
+          std::string tagBytes;  // the whole old tag
+          if (v2Step && header.present) {
             existingSize = header.size;
             std::u16string listing;
-            const std::uint64_t tagLength = 10 + static_cast<std::uint64_t>(header.size);
-            if (tagLength <= src.Length()) {
-              // One read instead of two per frame; the same bytes put the file back if
-              // an in-place write fails.
-              tagBytes.resize(static_cast<std::size_t>(tagLength));
-              file.ReadAt(0, tagBytes.data(), tagBytes.size());
-              WalkV2Frames(MemorySource(tagBytes), header.major, header.size, table, listing);
-            } else {
-              // A tag that claims more than the file holds is walked where it lies,
-              // never read whole (the write then refuses it).
-              WalkV2Frames(src, header.major, header.size, table, listing);
-            }
+            // One read instead of two per frame; the same bytes put the file back if
+            // an in-place write fails.
+            tagBytes.resize(10 + static_cast<std::size_t>(header.size));
+            file.ReadAt(0, tagBytes.data(), tagBytes.size());
+            WalkV2Frames(MemorySource(tagBytes), header.major, header.size, table, listing);
           }
           if (state) {
             state->V2TagSize = existingSize;
             state->V2FrameTable = table;
           }
-          if (!skip) {
+          if (v2Step) {
             std::vector<OutFrame> frames = BatchFrames(std::move(table), names);
-            if (existingSize > 0 && existingSize >= FramesSize(frames) && !tagBytes.empty())
-              oldTag = std::move(tagBytes);
+            if (existingSize > 0 && existingSize >= FramesSize(frames)) oldTag = std::move(tagBytes);
             std::int32_t size;
             if (!oldTag.empty()) {
               // In place (E >= N): through the file already open, as WriteBatchV2Tag would.
@@ -174,11 +171,12 @@ BatchResult RunBatch(const BatchList& list, const BatchSettings& settings, Batch
         Restore(path, oldTag, v1Undo ? &v1Undo->length : nullptr, v1Undo ? &v1Undo->tail : nullptr);
         throw;
       }
-      // Keep the file's date whenever this pass changed the file.
-      if (written && settings.keepDate && i < list.fileDates.size()) SetFileDate(path, list.fileDates[i]);
+      // Keep the file's date whenever this pass changed the file; a row whose date
+      // could not be read has none to put back.
+      if (written && settings.keepDate && row.modified != 0) SetFileDate(path, row.modified);
     } catch (const Error& e) {
       if (e.kind() == ErrorKind::PathFileAccess)
-        callbacks.ReportUpdateError(prefix, name);
+        callbacks.ReportUpdateError(DecodePath(prefix), row.displayName);
       else
         callbacks.ReportError(e.description());
       result.failed = true;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "formats/id3v2_writer.h"
-#include "formats/shared_state.h"
+#include "session/session.h"
 
 namespace vq {
 
@@ -20,12 +20,11 @@ struct BatchSettings {
   bool keepDate = false;       // "ファイルの更新で日付を変更しない"
 };
 
-// The rows of a folder-structure listing, as parallel sequences.
+// The rows of a folder-structure listing: the current folder's bytes ("/" at the root)
+// and one record per file.
 struct BatchList {
-  std::u16string folderPath;                    // current folder, "/" at the root
-  std::vector<std::u16string> subfolderEntries;  // "" or "/" + name, one per row
-  std::vector<std::u16string> fileNames;         // bare names, one per row
-  std::vector<std::time_t> fileDates;            // one per row
+  std::string folder;
+  std::vector<ListedFile> rows;
 };
 
 class BatchCallbacks : public WriteReporter {
@@ -41,12 +40,18 @@ struct BatchResult {
   bool stopped = false;     // the callbacks ended the pass
 };
 
-// Runs the pass over every row. The first failing file stops the pass; its failure is
-// reported through the callbacks ("更新エラー" with the row's folder prefix, or the
-// description). Files before it keep their new tags, files after it are untouched.
-// `state`, when given, holds the last processed file's V2TagSize and V2FrameTable.
-BatchResult RunBatch(const BatchList& list, const BatchSettings& settings, BatchCallbacks& callbacks,
-                     SharedState* state = nullptr);
+// Runs the pass over every row. The names come from the rows' shown texts, the paths
+// from their bytes. The first failing file stops the pass; its failure is reported
+// through the callbacks ("更新エラー" with the row's folder prefix, or the description).
+// Files before it keep their new tags; the failing file and the files after it are
+// left as they were. `state`, when given, holds the last processed file's V2TagSize
+// and V2FrameTable.
+BatchResult RunBatch(const std::string& folder, const std::vector<ListedFile>& rows, const BatchSettings& settings,
+                     BatchCallbacks& callbacks, Session* state = nullptr);
+inline BatchResult RunBatch(const BatchList& list, const BatchSettings& settings, BatchCallbacks& callbacks,
+                            Session* state = nullptr) {
+  return RunBatch(list.folder, list.rows, settings, callbacks, state);
+}
 
 // The frames one file's new tag gets: the existing frames (read from the tag at the
 // start of `src` with major version/size of `header`) with TPE1, TALB and TIT2 taking

@@ -24,7 +24,7 @@
 #include "bench_util.h"
 #include "bench_window.h"
 #include "formats/file_summary.h"
-#include "mainwindow/listing_engine.h"
+#include "session/listing.h"
 #include "platform/text.h"
 
 using namespace vqbench;

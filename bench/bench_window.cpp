@@ -4,7 +4,7 @@
 #include <QListWidget>
 
 #include "bench_util.h"
-#include "formats/shared_state.h"
+#include "session/session.h"
 #include "mainwindow/form1.h"
 #include "platform/ui/dialogs.h"
 
@@ -17,7 +17,7 @@ WindowTimes TimeFileListWindow(const std::string& folder, const std::string& pro
     return vq::ui::MsgAnswer::Ok;
   });
   {
-    vq::SharedState state;
+    vq::Session state;
     vq::Form1Setup setup;
     setup.programFolder = QString::fromStdString(programFolder);
     setup.startFolder = QString::fromStdString(folder);

@@ -81,13 +81,20 @@ std::int32_t RoundedTagSize(std::int64_t n);
 // Largest tag size the header's four 7-bit groups hold.
 inline constexpr std::int32_t kMaxTagSize = 0x0FFFFFFF;
 
+// The length (10 + size) of the ID3v2 tag the file begins with as it is now, 0 without
+// one. Throws Error(TagTooLong) when that tag claims more bytes than lie before the
+// file's ID3v1 record (or before its end, when it has none): written in place it would
+// overwrite audio or the record, and a rebuild would copy from inside them.
+std::uint64_t ClaimedTagLength(const RawFile& file);
+
 // Writes a v2.3 tag of size `tagSize` with the frames into the file at `path` whose
 // current tag size is `oldTagSize` (0 without a tag): in place over the old tag when
 // `inPlace` (then tagSize must equal oldTagSize), else through the temporary file.
 // Before anything is created or changed: the MP3 file is opened for writing (a
-// read-only file fails with PathFileAccess), a tag claiming more bytes than the file
-// has fails with TagTooLong, and a file whose header no longer shows a tag of
-// `oldTagSize` fails too. Throws vq::Error on failure; the file is then unchanged (in
+// read-only file fails with PathFileAccess); the header it has now is read: a tag that
+// claims more bytes than lie before its ID3v1 record (or its end) fails with
+// TagTooLong, and a header that is not the one that was read (a tag of `oldTagSize`,
+// or no tag for 0) fails too. Throws vq::Error on failure; the file is then unchanged (in
 // place, the failure happened at the one write of the tag region) and no temporary
 // file is left. Calls reporter.ShowV2Marks() before the tag is written, and, in a
 // rebuild, reporter.Yield() once before the rename.
@@ -109,8 +116,9 @@ struct EditorWriteInput {
   // so that it can be carried over whole. Used when the entry was read from a file and
   // its id is the line's id.
   std::vector<const V2FrameEntry*> keptSources;
-  std::u16string folderPrefix;  // ends in "/"
-  std::u16string fileName;
+  std::string path;              // the file's path (its bytes)
+  std::u16string folderPrefix;   // the folder as shown in messages, ends in "/"
+  std::u16string fileName;       // the file name as shown in messages
   std::int32_t* V2TagSize = nullptr;  // read, and updated after a rebuild
   bool frameListingEmpty = true;
   bool keepDate = false;

@@ -7,6 +7,7 @@
 
 #include "formats/id3v2_writer.h"
 #include "formats/module0.h"
+#include "formats/synchsafe.h"
 #include "platform/fileio.h"
 #include "platform/text.h"
 
@@ -17,12 +18,7 @@ namespace {
 // Padding up to this size goes out with the header and frames in one write.
 constexpr std::int64_t kOneWritePadding = 4 << 20;
 
-void PutSynchsafe(std::string& out, std::uint32_t v) {
-  out.push_back(static_cast<char>((v >> 21) & 0x7F));
-  out.push_back(static_cast<char>((v >> 14) & 0x7F));
-  out.push_back(static_cast<char>((v >> 7) & 0x7F));
-  out.push_back(static_cast<char>(v & 0x7F));
-}
+constexpr char16_t kChangedSinceRead[] = u"ファイルのID3v2タグが読み込んだときと違います。ファイルは変更されていません。";
 
 void PutBigEndian32(std::string& out, std::uint32_t v) {
   for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<char>((v >> shift) & 0xFF));
@@ -33,7 +29,7 @@ std::string TagHead(const std::vector<OutFrame>& frames, std::int32_t tagSize, s
   std::string out;
   out.reserve(static_cast<std::size_t>(10 + FramesSize(frames) + padding));
   out.append("ID3\x03\x00\x00", 6);
-  PutSynchsafe(out, static_cast<std::uint32_t>(tagSize));
+  AppendSynchsafe(out, static_cast<std::uint32_t>(tagSize));
   for (const auto& f : frames) {
     std::string id = f.id.substr(0, 4);
     id.resize(4, ' ');
@@ -67,16 +63,14 @@ void WriteTagRegion(RawFile& file, const std::vector<OutFrame>& frames, std::int
   }
 }
 
-// The file must still be what was read: a tag of oldTagSize that the file holds whole.
-void CheckOldTag(const RawFile& file, std::uint64_t length, std::int32_t oldTagSize) {
-  if (oldTagSize <= 0) return;
-  if (10 + static_cast<std::uint64_t>(oldTagSize) > length) throw Error(ErrorKind::TagTooLong);
-  unsigned char h[10];
-  file.ReadAt(0, h, sizeof h);
-  // Size bytes used whole, as the reader takes them.
-  std::int64_t size = (static_cast<std::int64_t>(h[6]) << 21) + (h[7] << 14) + (h[8] << 7) + h[9];
-  if (std::memcmp(h, "ID3", 3) != 0 || size != oldTagSize)
-    throw Error(ErrorKind::Io, u"ファイルのID3v2タグが読み込んだときと違います。ファイルは変更されていません。");
+// Where the file's audio starts as it is now, whatever was recorded when it was read.
+// The header must still be the one that was read: a tag of oldTagSize, or none when
+// oldTagSize is 0 (an empty tag, "ID3" with size 0, counts as none and is replaced).
+std::uint64_t CheckTagAsItIsNow(const RawFile& file, std::int32_t oldTagSize) {
+  const std::uint64_t tagLength = ClaimedTagLength(file);
+  const std::uint64_t expected = oldTagSize > 0 ? 10 + static_cast<std::uint64_t>(oldTagSize) : 0;
+  if (tagLength != expected && !(expected == 0 && tagLength == 10)) throw Error(ErrorKind::Io, kChangedSinceRead);
+  return tagLength;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -86,7 +80,7 @@ std::string FolderOf(const std::string& path) {
 
 void WriteInPlaceOpen(RawFile& file, const std::vector<OutFrame>& frames, std::int32_t tagSize,
                       WriteReporter& reporter) {
-  CheckOldTag(file, file.Length(), tagSize);
+  CheckTagAsItIsNow(file, tagSize);
   reporter.ShowV2Marks();
   WriteTagRegion(file, frames, tagSize);
 }
@@ -109,8 +103,7 @@ void Rebuild(const std::string& path, const std::vector<OutFrame>& frames, std::
   // (read-only, not ours to write) fails here, before anything is created.
   RawFile mp3(path, RawFile::Mode::ReadWrite);
   const std::uint64_t length = mp3.Length();
-  CheckOldTag(mp3, length, oldTagSize);
-  const std::uint64_t audioStart = oldTagSize > 0 ? 10 + static_cast<std::uint64_t>(oldTagSize) : 0;
+  const std::uint64_t audioStart = CheckTagAsItIsNow(mp3, oldTagSize);
 
   const std::string temp = FolderOf(path) + kTempFileName;
   try {
@@ -141,6 +134,22 @@ void Rebuild(const std::string& path, const std::vector<OutFrame>& frames, std::
 
 }  // namespace
 
+std::uint64_t ClaimedTagLength(const RawFile& file) {
+  const std::uint64_t length = file.Length();
+  std::uint8_t h[10];
+  file.ReadAt(0, h, sizeof h);
+  if (length < 3 || std::memcmp(h, "ID3", 3) != 0) return 0;
+  const std::uint64_t tagLength = 10 + static_cast<std::uint64_t>(ReadSynchsafe(h + 6));
+  std::uint64_t limit = length;
+  if (length >= 128) {
+    char tag[3];
+    file.ReadAt(length - 128, tag, sizeof tag);
+    if (std::memcmp(tag, "TAG", 3) == 0) limit = length - 128;
+  }
+  if (tagLength > limit) throw Error(ErrorKind::TagTooLong);
+  return tagLength;
+}
+
 void WriteTagFile(const std::string& path, const std::vector<OutFrame>& frames, std::int32_t tagSize,
                   std::int32_t oldTagSize, bool inPlace, WriteReporter& reporter) {
   if (tagSize < 0 || tagSize > kMaxTagSize) throw Error(ErrorKind::Overflow);
@@ -158,7 +167,7 @@ bool WriteV2Tag(EditorWriteInput& in, WriteReporter& reporter) {
     EditorFrames plan = BuildEditorFrames(in);
     const std::int64_t n = FramesSize(plan.frames);
     const std::int32_t old = in.V2TagSize ? *in.V2TagSize : 0;
-    const std::string path = Utf16ToUtf8(in.folderPrefix + in.fileName);
+    const std::string& path = in.path;
     const bool inPlace = !in.frameListingEmpty && old > 0 && old >= n;
     const std::int32_t size = inPlace ? old : std::max(RoundedTagSize(n), old);
     WriteTagFile(path, plan.frames, size, old, inPlace, reporter);

@@ -18,6 +18,9 @@ void PathDat(const std::uint8_t* data, std::size_t size);
 void WriterRoundTrip(const std::uint8_t* data, std::size_t size);
 // Names from a folder path, a subfolder entry and a file entry.
 void DeriveNames(const std::uint8_t* data, std::size_t size);
+// File and folder names in any bytes: decoding for display, clean paths, the settings
+// file's stored paths.
+void FileNames(const std::uint8_t* data, std::size_t size);
 
 struct Target {
   const char* name;
@@ -25,7 +28,7 @@ struct Target {
 };
 inline constexpr Target kTargets[] = {
     {"V2Reader", V2Reader}, {"MpegV1", MpegV1}, {"PathDat", PathDat},
-    {"WriterRoundTrip", WriterRoundTrip}, {"DeriveNames", DeriveNames},
+    {"WriterRoundTrip", WriterRoundTrip}, {"DeriveNames", DeriveNames}, {"FileNames", FileNames},
 };
 
 }  // namespace vqfuzz

@@ -16,27 +16,34 @@ void Check(bool ok) {
 
 void PathDat(const std::uint8_t* data, std::size_t size) {
   std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  std::vector<std::u16string> lines;
-  for (std::string_view line : vq::SplitLines(bytes)) lines.push_back(vq::cp932::Decode(line));
+  std::vector<std::string> lines;
+  for (std::string_view line : vq::SplitLines(bytes)) lines.emplace_back(line);
   vq::PathDatRestore r = vq::InterpretPathDat(lines);
   if (r.mode) Check(*r.mode == 0 || *r.mode == 1);
   if (r.createNewOnly) Check(*r.createNewOnly == 0 || *r.createNewOnly == 1);
-  if (!lines.empty()) vq::LeadingNumber(lines[0]);
+  if (!lines.empty()) vq::LeadingNumber(vq::cp932::Decode(lines[0]));
 
-  // What is written reads back as the same settings.
+  // A stored path reads back as one of its candidates, whatever its bytes.
+  const std::string folder = r.folder.value_or("/music");
   vq::PathDatValues v;
   v.mode = r.mode.value_or(0);
-  v.drive = r.drive.value_or(u"/");
-  v.folder = r.folder.value_or(u"/music");
+  v.drive = r.drive.value_or("/");
+  v.folder = folder;
   v.keepDate = r.keepDate.value_or(false) ? 1 : 0;
   v.createNewOnly = r.createNewOnly.value_or(0);
-  std::string written = vq::EncodeTextLines(vq::PathDatLines(v));
-  std::vector<std::u16string> back;
-  for (std::string_view line : vq::SplitLines(written)) back.push_back(vq::cp932::Decode(line));
+  std::string written = vq::PathDatBytes(v);
+  std::vector<std::string> back;
+  for (std::string_view line : vq::SplitLines(written)) back.emplace_back(line);
   vq::PathDatRestore again = vq::InterpretPathDat(back);
   Check(again.mode.value_or(-1) == v.mode);
   Check(again.keepDate.value_or(false) == (v.keepDate != 0));
   Check(again.createNewOnly.value_or(-1) == v.createNewOnly);
+  if (folder.find_first_of("\r\n") == std::string::npos) {
+    Check(again.folder.has_value());
+    bool found = false;
+    for (const auto& candidate : vq::StoredPathCandidates(*again.folder)) found = found || candidate == folder;
+    Check(found);
+  }
 }
 
 }  // namespace vqfuzz

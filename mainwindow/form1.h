@@ -15,9 +15,10 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
-#include "formats/shared_state.h"
+#include "session/session.h"
 
 class QCheckBox;
 class QFrame;
@@ -37,24 +38,25 @@ class FolderList;
 }  // namespace ui
 
 class Form2;
+struct FileSummary;
 
 struct Form1Setup {
   // The program's folder, where "Path.dat" and "id3 tag.txt" live; empty: the folder of
   // the executable.
-  QString programFolder;
+  std::string programFolder;
   // The folder shown while no "Path.dat" says otherwise; empty: the working folder.
-  QString startFolder;
+  std::string startFolder;
 };
 
 class Form1 : public QWidget {
   Q_OBJECT
 
  public:
-  explicit Form1(SharedState& state, Form1Setup setup = {}, QWidget* parent = nullptr);
+  explicit Form1(Session& state, Form1Setup setup = {}, QWidget* parent = nullptr);
   ~Form1() override;
 
-  SharedState& state() { return state_; }
-  const QString& programFolder() const { return programFolder_; }
+  Session& state() { return state_; }
+  const std::string& programFolder() const { return programFolder_; }
 
   // ---------------------------------------------------------------- start-up, shutdown
   // Places and shows the window and the reference viewer, then restores the previous
@@ -62,7 +64,7 @@ class Form1 : public QWidget {
   void Form_Load();
   // Asks "終了しますか?"; on Yes writes "Path.dat" and ends the program (programEnded()).
   void Form_QueryUnload(bool& cancel);
-  QString PathDatPath() const;
+  std::string PathDatPath() const;
   // The reference viewer; loaded (without being shown) on first use.
   Form2& form2();
   // True once the program has been ended.
@@ -83,11 +85,14 @@ class Form1 : public QWidget {
   void List1_Click();
   // Selects a row and shows its file, also when the row was selected already.
   void SetListIndex(int row);
-  // The folder part of a row's path, ending in "/": the current folder, the row's
-  // subfolder entry in folder-structure mode, then "/".
-  QString FolderPrefix(int row) const;
-  // FolderPrefix(row) followed by the row's file name.
-  QString FilePath(int row) const;
+  // The folder part of a row's path (bytes), ending in "/": the current folder, the
+  // row's subfolder entry in folder-structure mode, then "/".
+  std::string FolderPrefix(int row) const;
+  // FolderPrefix(row) followed by the row's file name; "" for a row the list lacks.
+  std::string FilePath(int row) const;
+  // The folder prefix and the file name as messages show them.
+  QString ShownFolderPrefix(int row) const;
+  QString ShownFileName(int row) const;
   // "v2" and the version text (e.g. "3.0") in red.
   void ShowV2Marks(const QString& version);
 
@@ -131,7 +136,7 @@ class Form1 : public QWidget {
   // ---------------------------------------------------------------- window state
   int lastField = 0;         // the Text2 field that last had the focus
   bool fillingList = false;  // set while the file list is being rebuilt
-  QString nextFolder;        // the sibling after the current folder, or ""
+  std::string nextFolder;    // the sibling after the current folder, or ""
 
  signals:
   // The user confirmed quitting: "Path.dat" is written and every window is closed.
@@ -158,8 +163,11 @@ class Form1 : public QWidget {
   void RestoreSettings();
   // form1_listing.cpp
   void ConnectListing();
-  bool OpenFolder(const QString& path);
-  void ChooseDrive(const QString& mountPoint);
+  bool OpenFolder(const std::string& path);
+  void ChooseDrive(const std::string& mountPoint);
+  // Shows a selected file that is too short for an ID3v1 record: its names, and empty
+  // fields, so that nothing of the previously shown file can be written into it.
+  void ShowTooShortFile(int row, const FileSummary& summary);
   void SelectMode(int index);
   void FinishList(int readOnlyRow);
   // Changes of folder, drive and mode asked for while ListFolderFiles lets events run
@@ -169,10 +177,10 @@ class Form1 : public QWidget {
   // Errors are reported to the user except during start-up and after the end.
   bool ReportErrors() const { return !restoring_ && !ended_; }
 
-  SharedState& state_;
-  QString programFolder_;
+  Session& state_;
+  std::string programFolder_;
   std::unique_ptr<Form2> form2_;
-  std::map<QString, QString> lastFolderOnVolume_;
+  std::map<std::string, std::string> lastFolderOnVolume_;
   std::vector<std::function<void()>> heldBack_;
   bool holding_ = false;
   bool restoring_ = false;

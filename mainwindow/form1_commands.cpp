@@ -82,7 +82,7 @@ void Form1::Command1_Click(int index) {
   } catch (const Error& e) {
     // The command ends at the failing step; a file it opened is closed by then.
     const int row = List1->currentRow();
-    ReportCommandError(this, e, FolderPrefix(row), row >= 0 ? List1->item(row)->text() : QString());
+    ReportCommandError(this, e, ShownFolderPrefix(row), ShownFileName(row));
   }
 }
 
@@ -90,9 +90,9 @@ void Form1::Command1_Click(int index) {
 
 void Form1::WriteV1Tag() {
   const int row = List1->currentRow();
-  const QString path = FolderPrefix(row) + (row >= 0 ? List1->item(row)->text() : QString());
+  const std::string path = FilePath(row);
   {
-    RawFile file(ui::PathUtf8(path), RawFile::Mode::ReadWrite);
+    RawFile file(path, RawFile::Mode::ReadWrite);
     // "v1" marks a file that has a tag: it is replaced, otherwise a new one is appended.
     const bool replacing = Label6->text() == QLatin1String("v1");
     ID3v1Fields fields;
@@ -120,10 +120,10 @@ void Form1::WriteV1Tag() {
   }
 
   // The file is closed before its times are put back to the listed date.
-  if (Check1->isChecked() && row >= 0 && static_cast<std::size_t>(row) < state_.FileDates.size()) {
-    const std::time_t listed = state_.FileDates[static_cast<std::size_t>(row)];
+  if (Check1->isChecked()) {
+    const ListedFile* listed = state_.Row(row);
     // 0: the date could not be read when the list was built; there is nothing to restore.
-    if (listed != 0) SetFileDate(ui::PathUtf8(path), listed);
+    if (listed && listed->modified != 0) SetFileDate(path, listed->modified);
   }
   Text2[0]->setFocus();
 }
@@ -131,8 +131,7 @@ void Form1::WriteV1Tag() {
 // ---------------------------------------------------------------- 2 "やり直し(F4)"
 
 void Form1::RestoreStoredValues() {
-  QListWidgetItem* item = List1->currentItem();
-  setText1(2, item ? item->text() : QString());
+  setText1(2, ShownFileName(List1->currentRow()));
   // Title, artist and album go back to the stored values; comment, year and genre stay.
   for (int i = 0; i < 3; ++i) Text2[i]->setText(Label2[i]->text());
   Text2[lastField]->setFocus();
@@ -144,7 +143,7 @@ void Form1::PlayFile() {
   const int row = List1->currentRow();
   // The player starts in the current folder, also for a file in a subfolder; whether it
   // starts is not looked at. Without a selected file there is nothing to play.
-  if (row >= 0) ui::Shell::OpenWithAssociated(FilePath(row), Dir1->path());
+  if (state_.Row(row)) ui::Shell::OpenWithAssociated(FilePath(row), Dir1->path());
   Text2[lastField]->setFocus();
 }
 

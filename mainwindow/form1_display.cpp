@@ -8,7 +8,8 @@
 
 #include "formats/file_summary.h"
 #include "mainwindow/form1.h"
-#include "mainwindow/listing_engine.h"
+#include "session/listing.h"
+#include "platform/file_names.h"
 #include "platform/fileio.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/folder_list.h"
@@ -35,17 +36,21 @@ QString CutAtNul(const std::u16string& s) {
 
 }  // namespace
 
-QString Form1::FolderPrefix(int row) const {
-  QString entry;
-  if (!FileNameMode() && row >= 0 && static_cast<std::size_t>(row) < state_.SubfolderEntries.size()) {
-    entry = ui::Q(state_.SubfolderEntries[static_cast<std::size_t>(row)]);
-  }
-  return ui::Q(vq::FolderPrefix(ui::U16(Dir1->path()), ui::U16(entry)));
+std::string Form1::FolderPrefix(int row) const {
+  const ListedFile* r = state_.Row(row);
+  return vq::FolderPrefix(Dir1->path(), r && !FileNameMode() ? std::string_view(r->subfolderEntry) : std::string_view());
 }
 
-QString Form1::FilePath(int row) const {
-  if (row < 0 || row >= List1->count()) return {};
-  return FolderPrefix(row) + List1->item(row)->text();
+std::string Form1::FilePath(int row) const {
+  const ListedFile* r = state_.Row(row);
+  return r ? FolderPrefix(row) + r->name : std::string();
+}
+
+QString Form1::ShownFolderPrefix(int row) const { return ui::Q(DecodePath(FolderPrefix(row))); }
+
+QString Form1::ShownFileName(int row) const {
+  const ListedFile* r = state_.Row(row);
+  return r ? ui::Q(r->displayName) : QString();
 }
 
 void Form1::ShowV2Marks(const QString& version) {
@@ -64,36 +69,32 @@ void Form1::SetListIndex(int row) {
 void Form1::List1_Click() {
   if (fillingList) return;
   int row = List1->currentRow();
-  if (row < 0 || row >= List1->count()) return;
+  const ListedFile* listed = state_.Row(row);
+  if (!listed || row >= List1->count()) return;
   bool structure = Option1[0]->isChecked();
   if (!structure && !FileNameMode()) return;
 
-  QString name = List1->item(row)->text();
-  QString path = FilePath(row);
+  const std::string path = FilePath(row);
   std::optional<std::time_t> modified;
-  if (static_cast<std::size_t>(row) < state_.FileDates.size() && state_.FileDates[static_cast<std::size_t>(row)] != 0)
-    modified = state_.FileDates[static_cast<std::size_t>(row)];
+  if (listed->modified != 0) modified = listed->modified;
 
   // Everything is read before anything is shown: a file that cannot be opened or read
   // leaves the display as it was.
   FileSummary summary;
   try {
-    summary = ReadFileSummary(ui::PathUtf8(path), modified);
+    summary = ReadFileSummary(path, modified);
   } catch (const Error& e) {
     if (ReportErrors()) {
-      ui::Dialogs::Message(this, QStringLiteral("ファイルを開けません。\r\n") + path + QStringLiteral("\r\n") +
-                                     ui::Q(e.description()),
+      ui::Dialogs::Message(this, QStringLiteral("ファイルを開けません。\r\n") + ui::Q(DecodePath(path)) +
+                                     QStringLiteral("\r\n") + ui::Q(e.description()),
                            ui::MsgButtons::Ok, QString::fromUtf16(ui::kDefaultCaption), ui::MsgIcon::Warning);
     }
     return;
   }
 
   if (structure) {
-    setText1(0, ui::Q(LastComponent(ui::U16(Dir1->path()))));
-    QString entry = static_cast<std::size_t>(row) < state_.SubfolderEntries.size()
-                        ? ui::Q(state_.SubfolderEntries[static_cast<std::size_t>(row)])
-                        : QString();
-    setText1(1, entry.mid(1));
+    setText1(0, ui::Q(DecodeName(LastComponent(Dir1->path()))));
+    setText1(1, ui::Q(listed->subfolderName));
   }
 
   Label3->clear();
@@ -103,10 +104,14 @@ void Form1::List1_Click() {
   state_.V2TagSize = 0;
   ResetV2FrameTable(state_.V2FrameTable);
 
-  // Too short for an ID3v1 record: the rest of the display keeps the previous file.
-  if (summary.tooShort) return;
+  // Too short for an ID3v1 record: the reading stops here, and the display shows this
+  // file with empty fields.
+  if (summary.tooShort) {
+    ShowTooShortFile(row, summary);
+    return;
+  }
 
-  setText1(2, name);
+  setText1(2, ui::Q(listed->displayName));
   if (summary.v2.present) {
     state_.V2TagSize = summary.v2TagSize;
     ShowV2Marks(ui::Q(V2VersionText(summary.v2)));
@@ -139,6 +144,19 @@ void Form1::List1_Click() {
 
   Text2[0]->setFocus();
 
+  Label7->setText(QStringLiteral("%1/%2 曲").arg(row + 1).arg(List1->count()));
+}
+
+void Form1::ShowTooShortFile(int row, const FileSummary& summary) {
+  setText1(2, ShownFileName(row));
+  for (int i = 0; i < 3; ++i) Label2[i]->clear();
+  for (auto* field : Text2) field->clear();
+  Command1[0]->setEnabled(true);
+  Command1[3]->setEnabled(true);
+  QString info = ui::Q(summary.infoText);
+  info.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  Label4->setText(info);
+  Text2[0]->setFocus();
   Label7->setText(QStringLiteral("%1/%2 曲").arg(row + 1).arg(List1->count()));
 }
 

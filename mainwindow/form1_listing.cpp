@@ -9,7 +9,8 @@
 #include <QSignalBlocker>
 
 #include "mainwindow/form1.h"
-#include "mainwindow/listing_engine.h"
+#include "session/listing.h"
+#include "platform/file_names.h"
 #include "platform/fileio.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/drive_list.h"
@@ -21,8 +22,8 @@ namespace vq {
 void Form1::ConnectListing() {
   connect(Drive1, &ui::DriveList::changed, this, &Form1::Drive1_Change);
   connect(Dir1, &ui::FolderList::changed, this, &Form1::Dir1_Change);
-  Dir1->openHandler = [this](const QString& path) { RunOrHold([this, path] { OpenFolder(path); }); };
-  Drive1->chooseHandler = [this](const QString& mountPoint) {
+  Dir1->openHandler = [this](const std::string& path) { RunOrHold([this, path] { OpenFolder(path); }); };
+  Drive1->chooseHandler = [this](const std::string& mountPoint) {
     RunOrHold([this, mountPoint] { ChooseDrive(mountPoint); });
   };
   connect(Command2, &QPushButton::clicked, this, [this] { RunOrHold([this] { Command2_Click(); }); });
@@ -65,13 +66,13 @@ void Form1::DrainHeldBack() {
 
 // ---------------------------------------------------------------- drive and folder
 
-bool Form1::OpenFolder(const QString& path) {
+bool Form1::OpenFolder(const std::string& path) {
   QString error;
   if (Dir1->setPath(path, &error)) return true;
   if (ReportErrors()) {
     ui::Dialogs::Message(this,
-                         QStringLiteral("フォルダを開けません。\r\n") + ui::CleanFolderPath(path) + QStringLiteral("\r\n") +
-                             error,
+                         QStringLiteral("フォルダを開けません。\r\n") + ui::Q(DecodePath(CleanFolderPath(path))) +
+                             QStringLiteral("\r\n") + error,
                          ui::MsgButtons::Ok, QString::fromUtf16(ui::kDefaultCaption), ui::MsgIcon::Warning);
   }
   // The previous folder stays, and so does its volume.
@@ -79,12 +80,13 @@ bool Form1::OpenFolder(const QString& path) {
   return false;
 }
 
-void Form1::ChooseDrive(const QString& mountPoint) {
+void Form1::ChooseDrive(const std::string& mountPoint) {
   if (mountPoint == Drive1->drive()) return;
   if (!Drive1->setDrive(mountPoint)) {
     // Not mounted (any more).
     if (ReportErrors()) {
-      ui::Dialogs::Message(this, QStringLiteral("ドライブを読み取れません。\r\n") + mountPoint, ui::MsgButtons::Ok,
+      ui::Dialogs::Message(this, QStringLiteral("ドライブを読み取れません。\r\n") + ui::Q(DecodePath(mountPoint)),
+                           ui::MsgButtons::Ok,
                            QString::fromUtf16(ui::kDefaultCaption), ui::MsgIcon::Warning);
     }
     Drive1->showVolumeOf(Dir1->path());
@@ -93,14 +95,15 @@ void Form1::ChooseDrive(const QString& mountPoint) {
 
 void Form1::Drive1_Change() {
   // The folder last used on the volume, else its mount point.
-  QString volume = Drive1->drive();
-  QString target = volume;
+  const std::string volume = Drive1->drive();
+  std::string target = volume;
   if (auto it = lastFolderOnVolume_.find(volume); it != lastFolderOnVolume_.end()) target = it->second;
   QString error;
   if (Dir1->setPath(target, &error)) return;
   if (target != volume && Dir1->setPath(volume, &error)) return;
   if (ReportErrors()) {
-    ui::Dialogs::Message(this, QStringLiteral("ドライブを読み取れません。\r\n") + volume + QStringLiteral("\r\n") + error,
+    ui::Dialogs::Message(this, QStringLiteral("ドライブを読み取れません。\r\n") + ui::Q(DecodePath(volume)) +
+                                   QStringLiteral("\r\n") + error,
                          ui::MsgButtons::Ok, QString::fromUtf16(ui::kDefaultCaption), ui::MsgIcon::Warning);
   }
   Drive1->showVolumeOf(Dir1->path());
@@ -108,13 +111,13 @@ void Form1::Drive1_Change() {
 
 void Form1::Dir1_Change() {
   ++listRuns_;
-  QString path = Dir1->path();
+  const std::string path = Dir1->path();
   Drive1->showVolumeOf(path);
   lastFolderOnVolume_[Drive1->drive()] = path;
 
   if (!FileNameMode()) {
-    NextFolderResult next = FindNextFolder(ui::U16(path));
-    nextFolder = ui::Q(next.next);
+    NextFolderResult next = FindNextFolder(path);
+    nextFolder = next.next;
     if (next.deepEnough && !next.next.empty()) {
       QString caption = ui::Q(NextFolderCaption(next.position, next.count));
       Command2->setText(caption);
@@ -133,7 +136,7 @@ void Form1::Dir1_Change() {
 }
 
 void Form1::Command2_Click() {
-  if (nextFolder.isEmpty()) return;
+  if (nextFolder.empty()) return;
   OpenFolder(nextFolder);
 }
 
@@ -163,26 +166,26 @@ void Form1::ListFolderFiles() {
   fillingList = true;
   holding_ = true;
   List1->clear();
-  state_.SubfolderEntries.assign(1, u"");
-  state_.FileDates.clear();
+  state_.rows.clear();
 
-  QString folder = Dir1->path();
+  const std::string folder = Dir1->path();
   std::vector<ListedFile> rows;
   try {
-    rows = ListOwnFiles(ui::U16(folder));
+    rows = ListOwnFiles(folder);
   } catch (const Error& e) {
     if (ReportErrors()) {
-      ui::Dialogs::Message(this, QStringLiteral("フォルダを開けません。\r\n") + folder + QStringLiteral("\r\n") +
-                                     ui::Q(e.description()),
+      ui::Dialogs::Message(this, QStringLiteral("フォルダを開けません。\r\n") + ui::Q(DecodePath(folder)) +
+                                     QStringLiteral("\r\n") + ui::Q(e.description()),
                            ui::MsgButtons::Ok, QString::fromUtf16(ui::kDefaultCaption), ui::MsgIcon::Warning);
     }
   }
 
   int readOnlyRow = -1;
+  state_.rows.reserve(rows.size());
   for (std::size_t i = 0; i < rows.size() && !ended_; ++i) {
-    List1->addItem(ui::Q(rows[i].name));
-    state_.FileDates.push_back(rows[i].modified);
+    List1->addItem(ui::Q(rows[i].displayName));
     if (rows[i].readOnly) readOnlyRow = static_cast<int>(i);
+    state_.rows.push_back(std::move(rows[i]));
     // Queued input runs after each file; selections are ignored while fillingList is set.
     ui::Dialogs::Yield();
   }
@@ -195,20 +198,13 @@ void Form1::ListFolderFiles() {
 void Form1::ListSubfolderFiles() {
   fillingList = true;
   List1->clear();
-  state_.SubfolderEntries.clear();
-  state_.FileDates.clear();
-
-  std::vector<ListedFile> rows = ListFilesWithSubfolders(ui::U16(Dir1->path()));
+  state_.rows = ListFilesWithSubfolders(Dir1->path());
   QStringList names;
-  names.reserve(static_cast<qsizetype>(rows.size()));
-  for (const auto& row : rows) {
-    state_.SubfolderEntries.push_back(row.subfolderEntry);
-    names << ui::Q(row.name);
-    state_.FileDates.push_back(row.modified);
-  }
+  names.reserve(static_cast<qsizetype>(state_.rows.size()));
+  for (const auto& row : state_.rows) names << ui::Q(row.displayName);
   List1->addItems(names);
   fillingList = false;
-  FinishList(LastReadOnlyRow(rows));
+  FinishList(LastReadOnlyRow(state_.rows));
 }
 
 void Form1::FinishList(int readOnlyRow) {

@@ -13,14 +13,17 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <algorithm>
 
 #include "mainwindow/form1.h"
+#include "platform/file_names.h"
 #include "platform/fileio.h"
 #include "platform/path_dat.h"
 #include "platform/ui/check_box.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/drive_list.h"
 #include "platform/ui/folder_list.h"
+#include "platform/ui/focus.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/line_label.h"
 #include "platform/ui/qt_text.h"
@@ -50,15 +53,15 @@ struct ButtonSpec {
 
 }  // namespace
 
-Form1::Form1(SharedState& state, Form1Setup setup, QWidget* parent)
+Form1::Form1(Session& state, Form1Setup setup, QWidget* parent)
     : QWidget(parent), state_(state) {
-  programFolder_ = setup.programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : setup.programFolder;
+  programFolder_ = setup.programFolder.empty() ? ProgramFolder() : setup.programFolder;
   form2_ = std::make_unique<Form2>(programFolder_);
   BuildLayout();
 
   // The lists show the working folder until the settings or the user move them.
-  QString start = setup.startFolder.isEmpty() ? QDir::currentPath() : setup.startFolder;
-  if (!Dir1->setPath(start)) Dir1->setPath(QStringLiteral("/"));
+  const std::string start = setup.startFolder.empty() ? WorkingFolder() : setup.startFolder;
+  if (!Dir1->setPath(start)) Dir1->setPath("/");
   Drive1->showVolumeOf(Dir1->path());
   lastFolderOnVolume_[Drive1->drive()] = Dir1->path();
 
@@ -223,7 +226,7 @@ void Form1::setText1(int index, const QString& text) {
   }
 }
 
-QString Form1::PathDatPath() const { return programFolder_ + QLatin1Char('/') + QLatin1String(kPathDatName); }
+std::string Form1::PathDatPath() const { return programFolder_ + kSepChar + kPathDatName; }
 
 Form2& Form1::form2() {
   if (!form2_->loaded()) form2_->Form_Load(this);
@@ -244,23 +247,38 @@ void Form1::Form_Load() {
   activateWindow();
   raise();
 
-  if (!FileExists(ui::PathUtf8(PathDatPath()))) return;
+  if (!FileExists(PathDatPath())) return;
   RestoreSettings();
 }
 
 void Form1::RestoreSettings() {
   PathDatRestore saved;
   try {
-    saved = ReadPathDat(ui::PathUtf8(PathDatPath()));
+    saved = ReadPathDat(PathDatPath());
   } catch (const std::exception&) {
     return;
   }
   // Each value runs the same handling as the user's change; nothing is reported.
   restoring_ = true;
   if (saved.mode) SelectMode(*saved.mode);
-  if (saved.drive) ChooseDrive(ui::Q(*saved.drive));
+  if (saved.drive) {
+    // A stored mount point names a volume in code page 932 or in its own bytes.
+    const std::vector<std::string> volumes = Drive1->volumes();
+    for (const auto& candidate : StoredPathCandidates(*saved.drive)) {
+      if (std::find(volumes.begin(), volumes.end(), candidate) == volumes.end()) continue;
+      ChooseDrive(candidate);
+      break;
+    }
+  }
   if (saved.folder) {
-    QString folder = ui::CleanFolderPath(ui::Q(*saved.folder));
+    // The first of the stored line's readings that names a folder.
+    const std::vector<std::string> candidates = StoredPathCandidates(*saved.folder);
+    std::string folder = CleanFolderPath(candidates.front());
+    for (const auto& candidate : candidates) {
+      if (!IsFolder(candidate)) continue;
+      folder = CleanFolderPath(candidate);
+      break;
+    }
     if (folder == Dir1->path()) {
       // Already there: list it unless a mode or drive change just did.
       if (listRuns_ == 0) Dir1_Change();
@@ -285,16 +303,16 @@ void Form1::Form_QueryUnload(bool& cancel) {
 
   PathDatValues values;
   values.mode = FileNameMode() ? 1 : 0;
-  values.drive = ui::U16(Drive1->drive());
-  values.folder = ui::U16(Dir1->path());
+  values.drive = Drive1->drive();
+  values.folder = Dir1->path();
   values.keepDate = Check1->isChecked() ? 1 : 0;
   values.createNewOnly = state_.CreateNewOnly;
   try {
-    WritePathDat(ui::PathUtf8(PathDatPath()), values);
+    WritePathDat(PathDatPath(), values);
   } catch (const Error& e) {
     ui::Dialogs::Message(this,
-                         QStringLiteral("設定を保存できませんでした。\r\n") + PathDatPath() + QStringLiteral("\r\n") +
-                             ui::Q(e.description()),
+                         QStringLiteral("設定を保存できませんでした。\r\n") + ui::Q(DecodePath(PathDatPath())) +
+                             QStringLiteral("\r\n") + ui::Q(e.description()),
                          ui::MsgButtons::Ok, QString::fromUtf16(ui::kDefaultCaption), ui::MsgIcon::Warning);
   }
 
@@ -326,13 +344,13 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
   for (int i = 0; i < 6; ++i) {
     if (watched != Text2[i]) continue;
     switch (event->type()) {
-      // A context menu opening and closing over the field is no change of field: the
-      // selection stays for its Copy and Cut.
+      // A change of active window or a context menu over the field is no change of
+      // field: the selection stays (for Copy and Cut), nothing is cut or beeped.
       case QEvent::FocusIn:
-        if (static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) Text2_GotFocus(i);
+        if (ui::MovesBetweenControls(static_cast<QFocusEvent*>(event))) Text2_GotFocus(i);
         break;
       case QEvent::FocusOut:
-        if (static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) Text2_LostFocus(i);
+        if (ui::MovesBetweenControls(static_cast<QFocusEvent*>(event))) Text2_LostFocus(i);
         break;
       case QEvent::KeyPress:
         if (Text2_KeyDown(i, static_cast<QKeyEvent*>(event))) return true;

@@ -260,6 +260,11 @@ bool FileExists(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool IsFolder(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 bool IsReadOnly(const std::string& path) {
   struct stat st {};
   return stat(path.c_str(), &st) == 0 && !(st.st_mode & S_IWUSR);

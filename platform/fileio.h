@@ -105,6 +105,7 @@ void CopyBytes(const RawFile& from, std::uint64_t fromOffset, RawFile& to, std::
                std::uint64_t length);
 
 bool FileExists(const std::string& path);          // regular file (or link to one)
+bool IsFolder(const std::string& path);            // folder (or link to one)
 bool IsReadOnly(const std::string& path);          // owner write bit clear
 void RemoveFile(const std::string& path);          // throws Error
 void RenameFile(const std::string& from, const std::string& to);  // throws Error; atomic replace

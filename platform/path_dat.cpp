@@ -3,6 +3,9 @@
 #include <charconv>
 #include <cmath>
 
+#include "platform/codepage.h"
+#include "platform/file_names.h"
+#include "platform/fileio.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
 
@@ -57,10 +60,11 @@ std::u16string NumberPrintForm(long long value) {
   return (value < 0 ? u"-" : u" ") + digits + u" ";
 }
 
-PathDatRestore InterpretPathDat(const std::vector<std::u16string>& lines) {
+PathDatRestore InterpretPathDat(const std::vector<std::string>& lines) {
   PathDatRestore r;
+  auto number = [&](std::size_t i) { return LeadingNumber(cp932::Decode(lines[i])); };
   if (lines.size() >= 1 && !lines[0].empty()) {
-    double v = LeadingNumber(lines[0]);
+    double v = number(0);
     // Rounded to a whole number; only 0 and 1 name an option.
     if (std::isfinite(v) && std::fabs(v) < 4.0) {
       std::int64_t n = RoundHalfEven(v);
@@ -69,20 +73,56 @@ PathDatRestore InterpretPathDat(const std::vector<std::u16string>& lines) {
   }
   if (lines.size() >= 2 && !lines[1].empty()) r.drive = lines[1];
   if (lines.size() >= 3 && !lines[2].empty()) r.folder = lines[2];
-  if (lines.size() >= 4) r.keepDate = LeadingNumber(lines[3]) != 0.0;
-  if (lines.size() >= 5) r.createNewOnly = LeadingNumber(lines[4]) != 0.0 ? 1 : 0;
+  if (lines.size() >= 4) r.keepDate = number(3) != 0.0;
+  if (lines.size() >= 5) r.createNewOnly = number(4) != 0.0 ? 1 : 0;
   return r;
 }
 
-PathDatRestore ReadPathDat(const std::string& path) { return InterpretPathDat(ReadTextLines(path, 5)); }
+std::vector<std::string> StoredPathCandidates(std::string_view line) {
+  std::vector<std::string> out;
+  if (Cp932DefinesAll(line)) out.push_back(Utf16ToUtf8(cp932::Decode(line)));
+  if (out.empty() || out[0] != line) out.emplace_back(line);
+  return out;
+}
 
-std::vector<std::u16string> PathDatLines(const PathDatValues& values) {
-  return {values.mode == 1 ? u"1" : u"0", values.drive, values.folder, NumberPrintForm(values.keepDate),
-          NumberPrintForm(values.createNewOnly)};
+PathDatRestore ReadPathDat(const std::string& path) {
+  std::string bytes = ReadFileBytes(path);
+  std::vector<std::string> lines;
+  for (std::string_view line : SplitLines(bytes)) {
+    if (lines.size() >= 5) break;
+    lines.emplace_back(line);
+  }
+  return InterpretPathDat(lines);
+}
+
+std::string StoredPathLine(std::string_view path) {
+  if (path.find_first_of("\r\n") != std::string_view::npos) return {};
+  if (IsValidUtf8(path)) {
+    std::u16string text = Utf8ToUtf16(path);
+    if (cp932::CanEncode(text)) return cp932::Encode(text);
+  }
+  return std::string(path);
+}
+
+std::string PathDatBytes(const PathDatValues& values) {
+  std::string bytes;
+  auto line = [&bytes](const std::string& b) {
+    bytes += b;
+    bytes += "\r\n";
+  };
+  line(values.mode == 1 ? "1" : "0");
+  line(StoredPathLine(values.drive));
+  line(StoredPathLine(values.folder));
+  line(cp932::Encode(NumberPrintForm(values.keepDate)));
+  line(cp932::Encode(NumberPrintForm(values.createNewOnly)));
+  return bytes;
 }
 
 void WritePathDat(const std::string& path, const PathDatValues& values) {
-  WriteTextLines(path, PathDatLines(values));
+  std::string bytes = PathDatBytes(values);
+  RawFile file(path, RawFile::Mode::Create);
+  file.WriteAt(0, bytes.data(), bytes.size());
+  file.Close();
 }
 
 }  // namespace vq

@@ -5,6 +5,11 @@
 //   3  folder: full path of the current folder
 //   4  keep-date check box in the numeric print form (" 0 " or " 1 ")
 //   5  CreateNewOnly in the same form
+//
+// Lines 2 and 3 hold paths. A path whose name converts exactly both ways is stored in
+// code page 932, as the file has always held it; any other path (a Shift-JIS or
+// Latin-1 folder name, "Beyoncé", which code page 932 cannot hold) is stored as its own
+// bytes, so that every folder the program can open is restored on the next start.
 #pragma once
 
 #include <optional>
@@ -28,29 +33,40 @@ std::u16string NumberPrintForm(long long value);
 // What a settings file restores. A line that the file does not have, and an empty
 // line 1, 2 or 3, restores nothing.
 struct PathDatRestore {
-  std::optional<int> mode;             // 0 or 1; absent for an empty line or another number
-  std::optional<std::u16string> drive;
-  std::optional<std::u16string> folder;
-  std::optional<bool> keepDate;        // line 4: number not 0
-  std::optional<int> createNewOnly;    // line 5: 1 when the number is not 0, else 0
+  std::optional<int> mode;           // 0 or 1; absent for an empty line or another number
+  std::optional<std::string> drive;  // the line's bytes; see StoredPathCandidates
+  std::optional<std::string> folder;
+  std::optional<bool> keepDate;      // line 4: number not 0
+  std::optional<int> createNewOnly;  // line 5: 1 when the number is not 0, else 0
 };
 
-// Interprets the lines read from the file (at most the first five are looked at).
-PathDatRestore InterpretPathDat(const std::vector<std::u16string>& lines);
+// Interprets the lines (their bytes) read from the file; at most the first five are
+// looked at.
+PathDatRestore InterpretPathDat(const std::vector<std::string>& lines);
+
+// The paths that a stored line 2 or 3 may name, in the order to try them: the line
+// read as code page 932 text (when code page 932 defines every byte of it), as a path
+// of this system; then the line's own bytes.
+std::vector<std::string> StoredPathCandidates(std::string_view line);
 
 // Reads the file; throws Error when it cannot be opened or read.
 PathDatRestore ReadPathDat(const std::string& path);
 
 struct PathDatValues {
   int mode = 0;
-  std::u16string drive;
-  std::u16string folder;
+  std::string drive;   // a path's bytes
+  std::string folder;  // a path's bytes
   int keepDate = 0;
   int createNewOnly = 0;
 };
 
-// The five lines as they are written.
-std::vector<std::u16string> PathDatLines(const PathDatValues& values);
+// The bytes of a stored path: code page 932 when the path is UTF-8 text that code page
+// 932 holds exactly, else the path's own bytes. A path holding a line end cannot be a
+// line: it is stored empty and restores nothing.
+std::string StoredPathLine(std::string_view path);
+
+// The file's bytes: every line followed by CR LF.
+std::string PathDatBytes(const PathDatValues& values);
 
 // Creates or overwrites the file. Throws Error when it cannot be written.
 void WritePathDat(const std::string& path, const PathDatValues& values);

@@ -23,7 +23,7 @@ std::vector<std::string_view> SplitLines(std::string_view bytes) {
   return lines;
 }
 
-std::vector<std::u16string> ReadTextLines(const std::string& path, std::size_t maxLines) {
+std::string ReadFileBytes(const std::string& path) {
   RawFile file(path, RawFile::Mode::Read);
   std::string bytes;
   // Read in blocks up to the end the file reports as it goes, so a file that changes
@@ -37,6 +37,11 @@ std::vector<std::u16string> ReadTextLines(const std::string& path, std::size_t m
     offset += got;
   }
   file.Close();
+  return bytes;
+}
+
+std::vector<std::u16string> ReadTextLines(const std::string& path, std::size_t maxLines) {
+  const std::string bytes = ReadFileBytes(path);
   std::vector<std::u16string> out;
   for (std::string_view line : SplitLines(bytes)) {
     if (out.size() >= maxLines) break;

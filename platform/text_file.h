@@ -14,6 +14,9 @@ namespace vq {
 // of the bytes does not start another (empty) line; "" gives no lines.
 std::vector<std::string_view> SplitLines(std::string_view bytes);
 
+// The whole file's bytes. Throws Error when it cannot be opened or read.
+std::string ReadFileBytes(const std::string& path);
+
 // Reads at most maxLines lines of a code page 932 text file, each decoded on its own
 // (a line end never joins a double-byte character). Throws Error when the file cannot
 // be opened or read.

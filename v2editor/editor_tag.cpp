@@ -145,6 +145,7 @@ EditorWriteResult WriteEditorTag(const EditorWriteState& state, const EditorTarg
   EditorWriteInput in;
   in.KeptFrameLines = &w.lines;
   in.keptSources = w.sources;
+  in.path = target.path;
   in.folderPrefix = target.folderPrefix;
   in.fileName = target.fileName;
   in.V2TagSize = target.V2TagSize;

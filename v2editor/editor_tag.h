@@ -40,8 +40,9 @@ EditorContent LoadEditorContent(const V2FrameTable& table);
 
 // The selected file and the shared state the write uses.
 struct EditorTarget {
-  std::u16string folderPrefix;  // ends in "/"
-  std::u16string fileName;
+  std::string path;             // the file's path (its bytes)
+  std::u16string folderPrefix;  // as messages show it, ends in "/"
+  std::u16string fileName;      // as messages show it
   std::int32_t* V2TagSize = nullptr;
   bool frameListingEmpty = true;
   bool keepDate = false;

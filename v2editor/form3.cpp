@@ -12,6 +12,7 @@
 #include <QTextDocument>
 
 #include "mainwindow/form1.h"
+#include "platform/ui/focus.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/twips.h"
@@ -30,12 +31,6 @@ const QColor kLightYellow(255, 255, 128);  // colour value &H0080FFFF
 
 QString Indexed(const char* name, int index) { return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index); }
 
-// Focus that moves between the controls; a window losing or regaining activation, or a
-// context menu, runs no field handler.
-bool MovesFocus(const QFocusEvent* e) {
-  return e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason;
-}
-
 // A field of the editor: its focus and key events go to the window's Text2 handlers.
 template <class Base>
 class FieldBox : public Base {
@@ -45,11 +40,11 @@ class FieldBox : public Base {
  protected:
   void focusInEvent(QFocusEvent* e) override {
     Base::focusInEvent(e);
-    if (MovesFocus(e)) owner_.Text2_GotFocus(index_);
+    if (ui::MovesBetweenControls(e)) owner_.Text2_GotFocus(index_);
   }
   void focusOutEvent(QFocusEvent* e) override {
     Base::focusOutEvent(e);
-    if (MovesFocus(e)) owner_.Text2_LostFocus(index_);
+    if (ui::MovesBetweenControls(e)) owner_.Text2_LostFocus(index_);
   }
   void keyPressEvent(QKeyEvent* e) override {
     if (owner_.Text2_KeyDown(index_, e)) {

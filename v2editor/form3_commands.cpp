@@ -87,7 +87,7 @@ void Form3::Command1_Click(int index) {
 }
 
 void Form3::WriteTag() {
-  SharedState& shared = main_.state();
+  Session& shared = main_.state();
 
   EditorWriteState state;
   for (int k = 0; k < kEditorFieldCount; ++k) {
@@ -102,12 +102,12 @@ void Form3::WriteTag() {
   // The file selected in the main window.
   const int row = main_.List1->currentRow();
   EditorTarget target;
-  target.folderPrefix = ui::U16(main_.FolderPrefix(row));
-  if (row >= 0 && row < main_.List1->count()) target.fileName = ui::U16(main_.List1->item(row)->text());
+  target.path = main_.FilePath(row);
+  target.folderPrefix = ui::U16(main_.ShownFolderPrefix(row));
+  target.fileName = ui::U16(main_.ShownFileName(row));
   target.V2TagSize = &shared.V2TagSize;
   target.frameListingEmpty = main_.form2().text1().isEmpty();
-  if (row >= 0 && static_cast<std::size_t>(row) < shared.FileDates.size())
-    target.recordedDate = shared.FileDates[static_cast<std::size_t>(row)];
+  if (const ListedFile* listed = shared.Row(row)) target.recordedDate = listed->modified;
   // A row whose date could not be read has none to put back.
   target.keepDate = main_.Check1->isChecked() && target.recordedDate != 0;
 

@@ -13,8 +13,8 @@ namespace {
 constexpr double kViewerPointSize = 9.0;
 }
 
-Form2::Form2(const QString& programFolder, QWidget* parent)
-    : QWidget(parent, Qt::Window), programFolder_(programFolder) {
+Form2::Form2(std::string programFolder, QWidget* parent)
+    : QWidget(parent, Qt::Window), programFolder_(std::move(programFolder)) {
   setObjectName(QStringLiteral("Form2"));
   setWindowTitle(QStringLiteral("ID3 Tag v2"));
   // A companion window: showing it leaves the keyboard with the main window.
@@ -57,7 +57,7 @@ void Form2::Form_Load(QWidget* mainWindow) {
   // The reference text, one list entry per line; a missing or unreadable file leaves
   // the list as far as it was read.
   try {
-    auto lines = ReadTextLines(ui::PathUtf8(programFolder_ + QStringLiteral("/id3 tag.txt")));
+    auto lines = ReadTextLines(programFolder_ + "/id3 tag.txt");
     List1->setUpdatesEnabled(false);
     for (const auto& line : lines) List1->addItem(ui::Q(line));
     List1->setUpdatesEnabled(true);

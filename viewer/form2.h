@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QWidget>
+#include <string>
 
 namespace vq {
 
@@ -14,7 +15,7 @@ class Form2 : public QWidget {
 
  public:
   // programFolder: where "id3 tag.txt" lies.
-  explicit Form2(const QString& programFolder, QWidget* parent = nullptr);
+  explicit Form2(std::string programFolder, QWidget* parent = nullptr);
 
   // Places the window right of the main window on the work area and reads the
   // reference text. Runs once; later calls do nothing. Never reports an error.
@@ -36,7 +37,7 @@ class Form2 : public QWidget {
   void Form_Resize();
   void showListing();
 
-  QString programFolder_;
+  std::string programFolder_;
   QString listing_;
   bool loaded_ = false;
 };

@@ -1,7 +1,9 @@
 #include "platform/ui/drive_list.h"
 
 #include <QSignalBlocker>
+#include <algorithm>
 
+#include "platform/file_names.h"
 #include "platform/ui/qt_text.h"
 #include "platform/volumes.h"
 
@@ -14,10 +16,9 @@ std::function<std::vector<std::string>()>& Source() {
   return source;
 }
 
-QStringList ReadVolumes() {
-  QStringList out;
-  for (const auto& v : Source()()) out << FromUtf8Path(v);
-  if (!out.contains(QStringLiteral("/"))) out.prepend(QStringLiteral("/"));
+std::vector<std::string> ReadVolumes() {
+  std::vector<std::string> out = Source()();
+  if (std::find(out.begin(), out.end(), "/") == out.end()) out.insert(out.begin(), "/");
   return out;
 }
 
@@ -30,54 +31,51 @@ void DriveList::SetVolumeSource(std::function<std::vector<std::string>()> source
 DriveList::DriveList(QWidget* parent) : QComboBox(parent) {
   setEditable(false);
   setInsertPolicy(QComboBox::NoInsert);
-  current_ = QStringLiteral("/");
+  current_ = "/";
   fill(ReadVolumes(), current_);
   connect(this, &QComboBox::activated, this, &DriveList::onActivated);
 }
 
-QString DriveList::drive() const { return current_; }
+std::string DriveList::itemPath(int index) const { return itemData(index).toByteArray().toStdString(); }
 
-QStringList DriveList::volumes() const {
-  QStringList out;
-  for (int i = 0; i < count(); ++i) out << itemText(i);
+std::vector<std::string> DriveList::volumes() const {
+  std::vector<std::string> out;
+  for (int i = 0; i < count(); ++i) out.push_back(itemPath(i));
   return out;
 }
 
-void DriveList::fill(const QStringList& volumes, const QString& current) {
+void DriveList::fill(const std::vector<std::string>& volumes, const std::string& current) {
   QSignalBlocker block(this);
   clear();
-  addItems(volumes);
-  int i = findText(current, Qt::MatchExactly | Qt::MatchCaseSensitive);
-  if (i < 0) {
-    addItem(current);
-    i = count() - 1;
+  int currentIndex = -1;
+  for (const auto& v : volumes) {
+    if (v == current) currentIndex = count();
+    addItem(Q(DecodePath(v)), QByteArray::fromStdString(v));
   }
-  setCurrentIndex(i);
+  if (currentIndex < 0) {
+    addItem(Q(DecodePath(current)), QByteArray::fromStdString(current));
+    currentIndex = count() - 1;
+  }
+  setCurrentIndex(currentIndex);
 }
 
 void DriveList::refresh() { fill(ReadVolumes(), current_); }
 
-bool DriveList::setDrive(const QString& mountPoint) {
-  QStringList vols = ReadVolumes();
-  if (!vols.contains(mountPoint)) return false;
-  bool differs = mountPoint != current_;
+bool DriveList::setDrive(const std::string& mountPoint) {
+  const std::vector<std::string> vols = ReadVolumes();
+  if (std::find(vols.begin(), vols.end(), mountPoint) == vols.end()) return false;
+  const bool differs = mountPoint != current_;
   current_ = mountPoint;
   fill(vols, current_);
   if (differs) emit changed();
   return true;
 }
 
-QString DriveList::volumeOf(const QString& folder) const {
-  std::vector<std::string> vols;
-  for (int i = 0; i < count(); ++i) vols.push_back(PathUtf8(itemText(i)));
-  return FromUtf8Path(VolumeOf(PathUtf8(folder), vols));
-}
+std::string DriveList::volumeOf(const std::string& folder) const { return VolumeOf(folder, volumes()); }
 
-void DriveList::showVolumeOf(const QString& folder) {
-  QStringList vols = ReadVolumes();
-  std::vector<std::string> paths;
-  for (const auto& v : vols) paths.push_back(PathUtf8(v));
-  current_ = FromUtf8Path(VolumeOf(PathUtf8(folder), paths));
+void DriveList::showVolumeOf(const std::string& folder) {
+  const std::vector<std::string> vols = ReadVolumes();
+  current_ = VolumeOf(folder, vols);
   fill(vols, current_);
 }
 
@@ -87,12 +85,12 @@ void DriveList::showPopup() {
 }
 
 void DriveList::onActivated(int index) {
-  QString picked = itemText(index);
+  const std::string picked = itemPath(index);
   if (chooseHandler) {
     // The owner decides; until then the list keeps showing the current volume.
     {
       QSignalBlocker block(this);
-      setCurrentIndex(findText(current_, Qt::MatchExactly | Qt::MatchCaseSensitive));
+      setCurrentIndex(findData(QByteArray::fromStdString(current_)));
     }
     chooseHandler(picked);
     return;

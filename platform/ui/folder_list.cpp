@@ -1,12 +1,12 @@
 #include "platform/ui/folder_list.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QKeyEvent>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QStyledItemDelegate>
 
+#include "platform/file_names.h"
 #include "platform/fileio.h"
 #include "platform/ui/qt_text.h"
 
@@ -34,14 +34,6 @@ class IndentDelegate : public QStyledItemDelegate {
 
 }  // namespace
 
-QString CleanFolderPath(const QString& path) {
-  QString p = path.isEmpty() ? QDir::currentPath() : path;
-  if (!p.startsWith(QLatin1Char('/'))) p = QDir::currentPath() + QLatin1Char('/') + p;
-  p = QDir::cleanPath(p);
-  while (p.size() > 1 && p.endsWith(QLatin1Char('/'))) p.chop(1);
-  return p;
-}
-
 FolderList::FolderList(QWidget* parent) : QListWidget(parent) {
   setItemDelegate(new IndentDelegate(this));
   setSelectionMode(QAbstractItemView::SingleSelection);
@@ -49,19 +41,18 @@ FolderList::FolderList(QWidget* parent) : QListWidget(parent) {
   connect(this, &QListWidget::itemDoubleClicked, this, &FolderList::open);
 }
 
-bool FolderList::setPath(const QString& path, QString* error) {
-  QString clean = CleanFolderPath(path);
+bool FolderList::setPath(const std::string& path, QString* error) {
+  std::string clean = CleanFolderPath(path);
   std::vector<std::string> subs;
   try {
-    subs = ListSubfoldersSorted(PathUtf8(clean));
+    subs = ListSubfoldersSorted(clean);
   } catch (const Error& e) {
     if (error) *error = Q(e.description());
     return false;
   }
-  bool differs = clean != path_;
-  path_ = clean;
-  subfolders_.clear();
-  for (const auto& s : subs) subfolders_ << FromUtf8Path(s);
+  const bool differs = clean != path_;
+  path_ = std::move(clean);
+  subfolders_ = std::move(subs);
   rebuild();
   if (differs) emit changed();
   return true;
@@ -73,30 +64,28 @@ void FolderList::rebuild() {
   QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
   QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
 
-  // Ancestors: "/", then each part of the path down to the current folder.
-  QStringList parts = path_.split(QLatin1Char('/'), Qt::SkipEmptyParts);
-  auto add = [&](const QString& text, const QString& full, int level, const QIcon& icon) {
-    auto* item = new QListWidgetItem(icon, text, this);
-    item->setData(kPathRole, full);
+  auto add = [&](const std::string& full, int level, const QIcon& icon) {
+    const std::string name = full == "/" ? full : LastComponent(full);
+    auto* item = new QListWidgetItem(icon, Q(DecodeName(name)), this);
+    item->setData(kPathRole, QByteArray::fromStdString(full));
     item->setData(kLevelRole, level);
     return item;
   };
-  QListWidgetItem* current = add(QStringLiteral("/"), QStringLiteral("/"), 0, openIcon);
-  QString full;
-  for (int i = 0; i < parts.size(); ++i) {
-    full += QLatin1Char('/') + parts[i];
-    current = add(parts[i], full, i + 1, openIcon);
+  // Ancestors: "/", then each part of the path down to the current folder.
+  QListWidgetItem* current = add("/", 0, openIcon);
+  int level = 0;
+  for (std::size_t pos = path_.find('/', 1); path_.size() > 1; pos = path_.find('/', pos + 1)) {
+    current = add(path_.substr(0, pos), ++level, openIcon);
+    if (pos == std::string::npos) break;
   }
-  for (const auto& sub : subfolders_) {
-    add(sub.mid(sub.lastIndexOf(QLatin1Char('/')) + 1), sub, parts.size() + 1, closedIcon);
-  }
+  for (const auto& sub : subfolders_) add(sub, level + 1, closedIcon);
   setCurrentItem(current);
   scrollToItem(current);
 }
 
 void FolderList::open(QListWidgetItem* item) {
   if (!item) return;
-  QString target = item->data(kPathRole).toString();
+  const std::string target = item->data(kPathRole).toByteArray().toStdString();
   if (openHandler) {
     openHandler(target);
   } else {

@@ -1,16 +1,14 @@
 // The folder list: the current folder's ancestors from "/" down, indented, then its
 // subfolders sorted by name (case-insensitive). Double-click or Enter opens an entry.
+// Paths are the file system's bytes; the entries show their names decoded.
 #pragma once
 
 #include <QListWidget>
-#include <QStringList>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace vq::ui {
-
-// An absolute, clean folder path: no "." or ".." parts, no doubled "/", no trailing "/"
-// except "/" itself. A relative path is taken from the process's working folder.
-QString CleanFolderPath(const QString& path);
 
 class FolderList : public QListWidget {
   Q_OBJECT
@@ -20,22 +18,25 @@ class FolderList : public QListWidget {
 
   // The current folder: full path, no trailing "/" except "/" itself ("" before the
   // first setPath).
-  QString path() const { return path_; }
+  const std::string& path() const { return path_; }
 
-  // Moves to a folder. False, with the reason in *error (a Japanese description), when
-  // it cannot be read; then nothing changes. Emits changed() once when the path differs;
-  // the same path only reads its subfolders again.
-  bool setPath(const QString& path, QString* error = nullptr);
+  // Moves to a folder (made absolute and clean first). False, with the reason in
+  // *error (a Japanese description), when it cannot be read; then nothing changes.
+  // Emits changed() once when the path differs; the same path only reads its
+  // subfolders again.
+  bool setPath(const std::string& path, QString* error = nullptr);
 
   // The current folder's subfolders: count and full path of entry i.
   int listCount() const { return static_cast<int>(subfolders_.size()); }
-  QString entry(int i) const { return subfolders_.value(i); }
+  std::string entry(int i) const {
+    return i >= 0 && i < listCount() ? subfolders_[static_cast<std::size_t>(i)] : std::string();
+  }
 
   // When set, an entry the user opens is handed to this function instead of being
   // opened; the owner calls setPath() when it accepts the change.
-  std::function<void(const QString&)> openHandler;
+  std::function<void(const std::string&)> openHandler;
 
-  static constexpr int kPathRole = Qt::UserRole;
+  static constexpr int kPathRole = Qt::UserRole;  // QByteArray: the entry's path bytes
   static constexpr int kLevelRole = Qt::UserRole + 1;
 
  signals:
@@ -48,8 +49,8 @@ class FolderList : public QListWidget {
   void open(QListWidgetItem* item);
   void rebuild();
 
-  QString path_;
-  QStringList subfolders_;
+  std::string path_;
+  std::vector<std::string> subfolders_;
 };
 
 }  // namespace vq::ui

@@ -1,6 +1,6 @@
 #include "platform/ui/shell.h"
 
-#include <QProcess>
+#include "platform/launch.h"
 
 namespace vq::ui {
 
@@ -13,11 +13,11 @@ Shell::Launcher& CurrentLauncher() {
 
 }  // namespace
 
-bool Shell::OpenWithAssociated(const QString& file, const QString& workingFolder) {
-  const QString program = QStringLiteral("xdg-open");
-  const QStringList arguments{file};
+bool Shell::OpenWithAssociated(const std::string& file, const std::string& workingFolder) {
+  const std::string program = "xdg-open";
+  const std::vector<std::string> arguments{file};
   if (const auto& launcher = CurrentLauncher()) return launcher(program, arguments, workingFolder);
-  return QProcess::startDetached(program, arguments, workingFolder);
+  return StartDetached(program, arguments, workingFolder);
 }
 
 Shell::Launcher Shell::SetLauncher(Launcher launcher) {

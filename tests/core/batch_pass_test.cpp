@@ -71,6 +71,8 @@ std::optional<ID3v1Values> ReadV1(const std::string& path) {
   return DecodeID3v1(*rec);
 }
 
+std::string Cp932(const std::u16string& text) { return cp932::Encode(text); }
+
 // A tree: <tmp>/<artist>/ with rows (subfolder entry, fixture, file name).
 struct Tree {
   TempDir dir;
@@ -80,15 +82,13 @@ struct Tree {
   std::vector<std::string> originals;
 
   explicit Tree(std::string artistName = "Artist") : artist(std::move(artistName)) {
-    list.folderPath = Utf8ToUtf16(dir.path() + "/" + artist);
+    list.folder = dir.path() + "/" + artist;
     dir.MakeDir(artist);
   }
   std::string Add(const std::string& subfolder, const std::string& fixture, const std::string& name) {
     std::string rel = artist + (subfolder.empty() ? "" : "/" + subfolder) + "/" + name;
     std::string p = dir.CopyFixture(fixture, rel);
-    list.subfolderEntries.push_back(subfolder.empty() ? u"" : Utf8ToUtf16("/" + subfolder));
-    list.fileNames.push_back(Utf8ToUtf16(name));
-    list.fileDates.push_back(*ModifiedTime(p));
+    list.rows.push_back(MakeRow(subfolder.empty() ? "" : "/" + subfolder, name, *ModifiedTime(p)));
     paths.push_back(p);
     originals.push_back(ReadBytes(p));
     return p;
@@ -232,9 +232,7 @@ TEST(BatchPass, PaddingOnlyTagGivesOnlyTheDerivedFrames) {
   std::string tag = std::string("ID3\x03\x00\x00\x00\x00\x03\x74", 10) + std::string(500, '\0');
   std::string p = t.dir.path() + "/Artist/Pads/pad.mp3";
   vqtest::WriteBytes(p, tag + audio);
-  t.list.subfolderEntries.push_back(u"/Pads");
-  t.list.fileNames.push_back(u"pad.mp3");
-  t.list.fileDates.push_back(0);
+  t.list.rows.push_back(MakeRow("/Pads", "pad.mp3"));
   Recorder rec;
   BatchSettings s;
   s.v1 = false;
@@ -284,7 +282,7 @@ TEST(BatchPass, AReadOnlyFileStopsThePassThere) {
   EXPECT_TRUE(r.failed);
   EXPECT_EQ(r.done, 1u);
   ASSERT_EQ(rec.updateErrors.size(), 1u);
-  EXPECT_EQ(rec.updateErrors[0], t.list.folderPath + u"/X/|b.mp3");
+  EXPECT_EQ(rec.updateErrors[0], Utf8ToUtf16(t.list.folder) + u"/X/|b.mp3");
   EXPECT_NE(ReadBytes(a), t.originals[0]);
   EXPECT_EQ(ReadBytes(b), t.originals[1]);
   EXPECT_EQ(ReadBytes(c), t.originals[2]);
@@ -293,7 +291,7 @@ TEST(BatchPass, AReadOnlyFileStopsThePassThere) {
 TEST(BatchPass, KeepDateAndShortFiles) {
   Tree t;
   std::string a = t.Add("X", "14_notag_lame_mpeg1_l3_128k.mp3", "a.mp3");
-  t.list.fileDates[0] = 981173106;  // 2001-02-03 04:05:06 UTC
+  t.list.rows[0].modified = 981173106;  // 2001-02-03 04:05:06 UTC
   BatchSettings s;
   s.keepDate = true;
   Recorder rec;
@@ -304,9 +302,7 @@ TEST(BatchPass, KeepDateAndShortFiles) {
   Tree u;
   std::string tiny = u.dir.path() + "/Artist/X/tiny.mp3";
   vqtest::WriteBytes(tiny, std::string(100, 'x'));
-  u.list.subfolderEntries = {u"/X"};
-  u.list.fileNames = {u"tiny.mp3"};
-  u.list.fileDates = {0};
+  u.list.rows = {MakeRow("/X", "tiny.mp3")};
   Recorder rec2;
   BatchResult r = RunBatch(u.list, BatchSettings{}, rec2);
   EXPECT_TRUE(r.failed);
@@ -325,4 +321,80 @@ TEST(BatchPass, StoppingAfterAFileLeavesTheRestUntouched) {
   EXPECT_TRUE(r.stopped);
   EXPECT_EQ(r.done, 1u);
   EXPECT_EQ(ReadBytes(b), t.originals[1]);
+}
+
+// A 4,024-byte file whose tag claims 4,088 bytes, with both boxes on: once its ID3v1
+// record is appended the claim would fit the grown file, and the in-place write would
+// zero the audio and the new record. The pass refuses the file before either step.
+TEST(BatchPass, ATagClaimingMoreThanItsFileIsRefusedBeforeTheID3v1Step) {
+  Tree t;
+  std::string bytes = std::string("ID3\x03\x00\x00\x00\x00\x1F\x6E", 10) + "TIT2" + std::string("\0\0\0\x02\0\0\0a", 8);
+  bytes.resize(4024, '\x55');
+  const std::string path = t.dir.path() + "/Artist/X/claims.mp3";
+  vqtest::WriteBytes(path, bytes);
+  t.list.rows.push_back(MakeRow("/X", "claims.mp3"));
+  std::string after = t.Add("X", "14_notag_lame_mpeg1_l3_128k.mp3", "after.mp3");
+  Recorder rec;
+  BatchResult r = RunBatch(t.list, BatchSettings{}, rec);
+  EXPECT_TRUE(r.failed);
+  EXPECT_EQ(r.done, 0u);
+  ASSERT_EQ(rec.errors.size(), 1u);
+  EXPECT_EQ(rec.errors[0], ErrorDescription(ErrorKind::TagTooLong));
+  EXPECT_EQ(ReadBytes(path), bytes);
+  EXPECT_EQ(ReadBytes(after), t.originals[0]);
+
+  // With "新規作成のみ行う" the tag is left alone anyway, and the ID3v1 step goes on.
+  BatchSettings s;
+  s.createNewOnly = true;
+  Recorder rec2;
+  EXPECT_FALSE(RunBatch(t.list, s, rec2).failed);
+  EXPECT_EQ(ReadBytes(path), bytes + ReadBytes(path).substr(bytes.size()));
+  EXPECT_EQ(ReadBytes(path).size(), bytes.size() + 128);
+}
+
+// Folder and file names in Shift-JIS, Latin-1 and UTF-8 bytes: the paths are the rows'
+// bytes, the names the decoded texts.
+TEST(BatchPass, NamesComeFromTheDecodedBytes) {
+  Tree t(Cp932(u"歌手"));
+  std::string sjis = t.Add(Cp932(u"アルバム"), "14_notag_lame_mpeg1_l3_128k.mp3", Cp932(u"テスト曲") + ".mp3");
+  std::string latin1 = t.Add("Beyonc\xC3\xA9", "14_notag_lame_mpeg1_l3_128k.mp3", "caf\xE9.mp3");
+  Recorder rec;
+  EXPECT_FALSE(RunBatch(t.list, BatchSettings{}, rec).failed);
+  Frames a = ReadFrames(sjis);
+  EXPECT_EQ(a.Text("TPE1"), u"歌手");
+  EXPECT_EQ(a.Text("TALB"), u"アルバム");
+  EXPECT_EQ(a.Text("TIT2"), u"テスト曲");
+  EXPECT_EQ(ReadV1(sjis)->title, u"テスト曲");
+  Frames b = ReadFrames(latin1);
+  EXPECT_EQ(b.Text("TALB"), u"Beyoncé");
+  EXPECT_EQ(b.Text("TIT2"), u"caf\uFFFD");
+}
+
+// A disk that fills up while the ID3v1 record is appended: the pass reports it, the
+// file keeps its length, and once there is room the next pass appends one record, not a
+// second one behind a fragment.
+TEST(BatchPass, AFullDiskLeavesNoFragmentAndTheNextPassAppendsOneRecord) {
+  vqtest::SmallTmpfs disk(64 * 1024);
+  if (!disk.mounted()) GTEST_SKIP() << "mounting a small tmpfs needs root";
+  std::string audio = ReadBytes(vqtest::DataPath("14_notag_lame_mpeg1_l3_128k.mp3"));
+  audio.resize(64 * 1024 - 64, '\x55');
+  vqtest::WriteBytes(disk / "Artist/X/a.mp3", audio);
+  BatchList list;
+  list.folder = disk / "Artist";
+  list.rows = {MakeRow("/X", "a.mp3")};
+  BatchSettings v1Only;
+  v1Only.v2 = false;
+  Recorder rec;
+  EXPECT_TRUE(RunBatch(list, v1Only, rec).failed);
+  ASSERT_EQ(rec.errors.size(), 1u);
+  EXPECT_EQ(rec.errors[0], ErrorDescription(ErrorKind::DiskFull));
+  EXPECT_EQ(ReadBytes(disk / "Artist/X/a.mp3"), audio);
+
+  ASSERT_TRUE(disk.Resize(128 * 1024));
+  Recorder again;
+  EXPECT_FALSE(RunBatch(list, v1Only, again).failed);
+  const std::string after = ReadBytes(disk / "Artist/X/a.mp3");
+  ASSERT_EQ(after.size(), audio.size() + 128);
+  EXPECT_EQ(after.substr(0, audio.size()), audio);
+  EXPECT_EQ(ReadV1(disk / "Artist/X/a.mp3")->title, u"a");
 }

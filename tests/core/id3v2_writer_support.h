@@ -113,6 +113,7 @@ struct EditorCall {
       : size(tagSize) {
     in.folderPrefix = vq::Utf8ToUtf16(folder + "/");
     in.fileName = vq::Utf8ToUtf16(name);
+    in.path = folder + "/" + name;
     in.V2TagSize = &size;
     in.KeptFrameLines = &lines;
     in.frameListingEmpty = listingEmpty;

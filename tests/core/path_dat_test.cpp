@@ -2,6 +2,7 @@
 // file restores, and the bytes that are written.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "platform/codepage.h"
@@ -44,17 +45,17 @@ TEST(NumberPrintForm, BlankDigitsBlank) {
 }
 
 TEST(InterpretPathDat, CompleteFileRestoresEverything) {
-  auto r = InterpretPathDat({u"1", u"/", u"/music/B", u" 1 ", u" 1 "});
+  auto r = InterpretPathDat({"1", "/", "/music/B", " 1 ", " 1 "});
   ASSERT_TRUE(r.mode);
   EXPECT_EQ(*r.mode, 1);
-  EXPECT_EQ(r.drive.value(), u"/");
-  EXPECT_EQ(r.folder.value(), u"/music/B");
+  EXPECT_EQ(r.drive.value(), "/");
+  EXPECT_EQ(r.folder.value(), "/music/B");
   EXPECT_EQ(r.keepDate.value(), true);
   EXPECT_EQ(r.createNewOnly.value(), 1);
 }
 
 TEST(InterpretPathDat, ShortFilesRestoreTheirFirstLinesOnly) {
-  auto three = InterpretPathDat({u"0", u"/", u"/music"});
+  auto three = InterpretPathDat({"0", "/", "/music"});
   EXPECT_EQ(three.mode.value(), 0);
   EXPECT_TRUE(three.folder);
   EXPECT_FALSE(three.keepDate);
@@ -65,7 +66,7 @@ TEST(InterpretPathDat, ShortFilesRestoreTheirFirstLinesOnly) {
 }
 
 TEST(InterpretPathDat, EmptyLinesLeaveModeDriveAndFolder) {
-  auto r = InterpretPathDat({u"", u"", u"", u"", u""});
+  auto r = InterpretPathDat({"", "", "", "", ""});
   EXPECT_FALSE(r.mode);
   EXPECT_FALSE(r.drive);
   EXPECT_FALSE(r.folder);
@@ -75,29 +76,27 @@ TEST(InterpretPathDat, EmptyLinesLeaveModeDriveAndFolder) {
 }
 
 TEST(InterpretPathDat, ModeLineIsRoundedAndOnlyZeroOrOneSelects) {
-  EXPECT_EQ(InterpretPathDat({u" 1 "}).mode.value(), 1);
-  EXPECT_EQ(InterpretPathDat({u"0.5"}).mode.value(), 0);   // half to even
-  EXPECT_EQ(InterpretPathDat({u"0.6"}).mode.value(), 1);
-  EXPECT_EQ(InterpretPathDat({u"abc"}).mode.value(), 0);   // not empty, not a number: 0
-  EXPECT_FALSE(InterpretPathDat({u"1.5"}).mode);           // rounds to 2
-  EXPECT_FALSE(InterpretPathDat({u"2"}).mode);
-  EXPECT_FALSE(InterpretPathDat({u"-1"}).mode);
-  EXPECT_FALSE(InterpretPathDat({u"1e300"}).mode);
+  EXPECT_EQ(InterpretPathDat({" 1 "}).mode.value(), 1);
+  EXPECT_EQ(InterpretPathDat({"0.5"}).mode.value(), 0);   // half to even
+  EXPECT_EQ(InterpretPathDat({"0.6"}).mode.value(), 1);
+  EXPECT_EQ(InterpretPathDat({"abc"}).mode.value(), 0);   // not empty, not a number: 0
+  EXPECT_FALSE(InterpretPathDat({"1.5"}).mode);           // rounds to 2
+  EXPECT_FALSE(InterpretPathDat({"2"}).mode);
+  EXPECT_FALSE(InterpretPathDat({"-1"}).mode);
+  EXPECT_FALSE(InterpretPathDat({"1e300"}).mode);
 }
 
 TEST(InterpretPathDat, CheckBoxLineIsAnyNumberNotZero) {
-  auto keep = [](std::u16string line) {
-    return InterpretPathDat({u"0", u"", u"", line}).keepDate.value();
-  };
-  EXPECT_TRUE(keep(u"1"));
-  EXPECT_TRUE(keep(u" 1 "));
-  EXPECT_TRUE(keep(u"2"));
-  EXPECT_TRUE(keep(u"-1"));
-  EXPECT_FALSE(keep(u"0"));
-  EXPECT_FALSE(keep(u" 0 "));
-  EXPECT_FALSE(keep(u"letters"));
-  EXPECT_FALSE(keep(u""));
-  EXPECT_EQ(InterpretPathDat({u"0", u"", u"", u"", u"5"}).createNewOnly.value(), 1);
+  auto keep = [](std::string line) { return InterpretPathDat({"0", "", "", line}).keepDate.value(); };
+  EXPECT_TRUE(keep("1"));
+  EXPECT_TRUE(keep(" 1 "));
+  EXPECT_TRUE(keep("2"));
+  EXPECT_TRUE(keep("-1"));
+  EXPECT_FALSE(keep("0"));
+  EXPECT_FALSE(keep(" 0 "));
+  EXPECT_FALSE(keep("letters"));
+  EXPECT_FALSE(keep(""));
+  EXPECT_EQ(InterpretPathDat({"0", "", "", "", "5"}).createNewOnly.value(), 1);
 }
 
 TEST(SplitLines, CrLfLoneCrAndLoneLfEndLines) {
@@ -116,8 +115,8 @@ TEST(PathDatFile, WritesFiveShiftJisLinesWithCrLf) {
   std::string path = dir / "Path.dat";
   vq::PathDatValues v;
   v.mode = 0;
-  v.drive = u"/";
-  v.folder = u"/音楽/アルバム";
+  v.drive = "/";
+  v.folder = "/音楽/アルバム";
   v.keepDate = 1;
   v.createNewOnly = 0;
   vq::WritePathDat(path, v);
@@ -128,7 +127,7 @@ TEST(PathDatFile, WritesFiveShiftJisLinesWithCrLf) {
 
   auto back = vq::ReadPathDat(path);
   EXPECT_EQ(back.mode.value(), 0);
-  EXPECT_EQ(back.folder.value(), u"/音楽/アルバム");
+  EXPECT_EQ(vq::StoredPathCandidates(back.folder.value()).front(), "/音楽/アルバム");
   EXPECT_TRUE(back.keepDate.value());
   EXPECT_EQ(back.createNewOnly.value(), 0);
 }
@@ -137,16 +136,37 @@ TEST(PathDatFile, OverwritesALongerFile) {
   vqtest::TempDir dir;
   std::string path = dir / "Path.dat";
   vqtest::WriteBytes(path, std::string(500, 'x'));
-  vq::WritePathDat(path, {1, u"/", u"/a", 0, 1});
+  vq::WritePathDat(path, {1, "/", "/a", 0, 1});
   EXPECT_EQ(vqtest::ReadBytes(path), "1\r\n/\r\n/a\r\n 0 \r\n 1 \r\n");
 }
 
-TEST(PathDatFile, ACharacterOutsideTheCodePageIsWrittenAsQuestionMark) {
-  vqtest::TempDir dir;
-  std::string path = dir / "Path.dat";
-  vq::WritePathDat(path, {0, u"/", u"/a\U0001F3B5b", 0, 0});
-  // One "?" per UTF-16 unit the code page cannot hold.
-  EXPECT_EQ(vqtest::ReadBytes(path), "0\r\n/\r\n/a??b\r\n 0 \r\n 0 \r\n");
+// A path that code page 932 cannot carry both ways is stored as its own bytes, and
+// every stored path is found again among the line's readings, the code page's first.
+TEST(PathDatFile, StoredPathsComeBackWhateverTheirBytes) {
+  const struct {
+    const char* what;
+    std::string path;
+    std::string line;  // what the file holds
+  } cases[] = {
+      {"ASCII", "/music/Band", "/music/Band"},
+      {"Japanese UTF-8, in code page 932", "/音楽/曲", vq::cp932::Encode(u"/音楽/曲")},
+      {"UTF-8 outside code page 932", "/music/Beyonc\xC3\xA9", "/music/Beyonc\xC3\xA9"},
+      {"emoji", "/a\xF0\x9F\x8E\xB5b", "/a\xF0\x9F\x8E\xB5b"},
+      {"Shift-JIS bytes", "/music/\x83\x65\x83\x58\x83\x67", "/music/\x83\x65\x83\x58\x83\x67"},
+      {"Latin-1 bytes", "/music/caf\xE9", "/music/caf\xE9"},
+      {"a character code page 932 reads back as another", "/a\xE3\x80\x9C", "/a\xE3\x80\x9C"},  // U+301C
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(vq::StoredPathLine(c.path), c.line);
+    auto candidates = vq::StoredPathCandidates(c.line);
+    ASSERT_FALSE(candidates.empty());
+    EXPECT_NE(std::find(candidates.begin(), candidates.end(), c.path), candidates.end());
+    // The code page's reading comes first, so every file written before keeps working.
+    if (c.line != c.path) EXPECT_EQ(candidates.front(), c.path);
+  }
+  // A line end cannot be part of a line: such a folder is not stored.
+  EXPECT_EQ(vq::StoredPathLine("/a\nb"), "");
 }
 
 TEST(PathDatFile, UnwritableFileThrows) {

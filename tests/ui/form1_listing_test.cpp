@@ -28,21 +28,21 @@ namespace {
 const QString kReadOnly = QString::fromUtf16(u"選択されているファイルが読取専用になっています");
 
 // Opens a folder of the folder list the way a user does: highlight it, press Enter.
-void OpenInDir1(vq::Form1& f, const QString& path) {
+void OpenInDir1(vq::Form1& f, const std::string& path) {
   for (int i = 0; i < f.Dir1->count(); ++i) {
-    if (f.Dir1->item(i)->data(FolderList::kPathRole).toString() == path) {
+    if (f.Dir1->item(i)->data(FolderList::kPathRole).toByteArray().toStdString() == path) {
       f.Dir1->setFocus();
       f.Dir1->setCurrentRow(i);
       QTest::keyClick(f.Dir1, Qt::Key_Return);
       return;
     }
   }
-  ADD_FAILURE() << "not in the folder list: " << path.toStdString();
+  ADD_FAILURE() << "not in the folder list: " << path;
 }
 
-QStringList Entries(const vq::SharedState& s) {
+QStringList Entries(const vq::Session& s) {
   QStringList out;
-  for (const auto& e : s.SubfolderEntries) out << QString::fromStdU16String(e);
+  for (const auto& row : s.rows) out << QString::fromStdString(row.subfolderEntry);
   return out;
 }
 
@@ -64,7 +64,6 @@ TEST(Form1Modes, SwitchingShowsHidesAndRelists) {
   EXPECT_FALSE(f.Command1[7]->isEnabled());
   EXPECT_EQ(Rows(f.List1), QStringList{"own.mp3"});
   EXPECT_EQ(Entries(h.state), QStringList{""});
-  EXPECT_EQ(h.state.FileDates.size(), 1u);
   EXPECT_EQ(QApplication::focusWidget(), f.Text2[f.lastField]);
 
   QTest::mouseClick(f.Option1[0], Qt::LeftButton);
@@ -75,7 +74,6 @@ TEST(Form1Modes, SwitchingShowsHidesAndRelists) {
   EXPECT_TRUE(f.Command1[7]->isEnabled());
   EXPECT_EQ(Rows(f.List1), (QStringList{"own.mp3", "sub.mp3"}));
   EXPECT_EQ(Entries(h.state), (QStringList{"", "/Disc 1"}));
-  EXPECT_EQ(h.state.FileDates.size(), 2u);
 }
 
 TEST(Form1Listing, Mp3NamesInAnyCaseAreListedHiddenFilesAreNot) {
@@ -98,11 +96,11 @@ TEST(Form1Listing, FilesOnlyInSubfolders) {
   vqtest::MakeFile(h.music / "Artist/Album A/2.mp3", 200);
   vqtest::MakeFile(h.music / "Artist/Album B/3.mp3", 200);
   auto& f = h.Start();
-  OpenInDir1(f, Utf8(h.music / "Artist"));
-  ASSERT_EQ(f.Dir1->path(), Utf8(h.music / "Artist"));
+  OpenInDir1(f, h.music / "Artist");
+  ASSERT_EQ(f.Dir1->path(), h.music / "Artist");
   ASSERT_EQ(f.List1->count(), 3);
   for (int i = 0; i < 3; ++i) {
-    QString entry = QString::fromStdU16String(h.state.SubfolderEntries[static_cast<std::size_t>(i)]);
+    QString entry = QString::fromStdString(h.state.rows[static_cast<std::size_t>(i)].subfolderEntry);
     EXPECT_EQ(entry, f.List1->item(i)->text() == "3.mp3" ? "/Album B" : "/Album A");
   }
   EXPECT_EQ(f.List1->currentRow(), 0);
@@ -119,21 +117,21 @@ TEST(Form1NextFolder, CaptionWalkAndDisabledEnd) {
   Form1Harness h;
   for (auto* n : {"A", "b", "C"}) vqtest::MakeFile(h.music / (std::string("Music/") + n + "/x.mp3"), 200);
   auto& f = h.Start();
-  OpenInDir1(f, Utf8(h.music / "Music"));
-  OpenInDir1(f, Utf8(h.music / "Music/b"));
+  OpenInDir1(f, h.music / "Music");
+  OpenInDir1(f, h.music / "Music/b");
   EXPECT_EQ(f.Command2->text(), QString::fromUtf16(u"次ﾌｫﾙﾀﾞへ(2/3)"));
   EXPECT_EQ(f.Command2->accessibleName(), f.Command2->text());
   EXPECT_TRUE(f.Command2->isEnabled());
-  EXPECT_EQ(f.nextFolder, Utf8(h.music / "Music/C"));
+  EXPECT_EQ(f.nextFolder, h.music / "Music/C");
 
   QTest::mouseClick(f.Command2, Qt::LeftButton);
-  EXPECT_EQ(f.Dir1->path(), Utf8(h.music / "Music/C"));
+  EXPECT_EQ(f.Dir1->path(), h.music / "Music/C");
   EXPECT_FALSE(f.Command2->isEnabled());
   EXPECT_EQ(f.Command2->text(), QString::fromUtf16(u"次ﾌｫﾙﾀﾞへ(2/3)"));  // kept from b
   EXPECT_EQ(Rows(f.List1), QStringList{"x.mp3"});
 
-  OpenInDir1(f, Utf8(h.music / "Music"));
-  OpenInDir1(f, Utf8(h.music / "Music/A"));
+  OpenInDir1(f, h.music / "Music");
+  OpenInDir1(f, h.music / "Music/A");
   EXPECT_EQ(f.Command2->text(), QString::fromUtf16(u"次ﾌｫﾙﾀﾞへ(1/3)"));
   EXPECT_TRUE(f.Command2->isEnabled());
 
@@ -149,10 +147,10 @@ TEST(Form1NextFolder, DirectlyBelowTheRootTheButtonIsDisabled) {
   Form1Harness h;
   auto& f = h.Start();
   // The temporary folder lies directly below the root here.
-  QString tmp = Utf8("/" + (++std::filesystem::path(h.music.path()).begin())->string());
+  std::string tmp = "/" + (++std::filesystem::path(h.music.path()).begin())->string();
   ASSERT_TRUE(f.Dir1->setPath(tmp));
   EXPECT_FALSE(f.Command2->isEnabled());
-  EXPECT_TRUE(f.nextFolder.isEmpty());
+  EXPECT_TRUE(f.nextFolder.empty());
 }
 
 TEST(Form1Listing, TwoReadOnlyFilesSelectTheLaterOneAndWarnOnce) {
@@ -185,11 +183,11 @@ TEST(Form1Folders, AFolderThatCannotBeOpenedIsReportedAndThePreviousStays) {
   auto& f = h.Start();
   ASSERT_EQ(Rows(f.List1), QStringList{"here.mp3"});
   std::filesystem::remove(h.music / "gone");
-  OpenInDir1(f, Utf8(h.music / "gone"));
+  OpenInDir1(f, h.music / "gone");
   ASSERT_EQ(h.messages.requests.size(), 1u);
   EXPECT_EQ(h.messages.requests[0].text, QString::fromUtf16(u"フォルダを開けません。\r\n") + Utf8(h.music / "gone") +
                                              QString::fromUtf16(u"\r\nファイルが見つかりません。"));
-  EXPECT_EQ(f.Dir1->path(), Utf8(h.music.path()));
+  EXPECT_EQ(f.Dir1->path(), h.music.path());
   EXPECT_EQ(Rows(f.List1), QStringList{"here.mp3"});
 }
 
@@ -201,9 +199,9 @@ class Form1Drives : public ::testing::Test {
     vq::ui::DriveList::SetVolumeSource([this] { return std::vector<std::string>{"/", volume, missing}; });
   }
   void TearDown() override { vq::ui::DriveList::SetVolumeSource(nullptr); }
-  void Choose(vq::Form1& f, const QString& v) {
+  void Choose(vq::Form1& f, const std::string& v) {
     f.Drive1->setFocus();
-    int target = f.Drive1->findText(v);
+    int target = f.Drive1->findData(QByteArray::fromStdString(v));
     ASSERT_GE(target, 0);
     while (f.Drive1->currentIndex() != target) {
       int before = f.Drive1->currentIndex();
@@ -220,17 +218,17 @@ TEST_F(Form1Drives, ADriveChangeMovesToTheFolderLastUsedThere) {
   h.music.MakeDir("start");
   auto& f = h.Start(h.music / "start");
   EXPECT_EQ(f.Drive1->drive(), "/");
-  Choose(f, Utf8(volume));
-  EXPECT_EQ(f.Drive1->drive(), Utf8(volume));
-  EXPECT_EQ(f.Dir1->path(), Utf8(volume));
+  Choose(f, volume);
+  EXPECT_EQ(f.Drive1->drive(), volume);
+  EXPECT_EQ(f.Dir1->path(), volume);
   EXPECT_EQ(Rows(f.List1), QStringList{"v.mp3"});
-  OpenInDir1(f, Utf8(volume + "/Album"));
-  EXPECT_EQ(f.Drive1->drive(), Utf8(volume));
+  OpenInDir1(f, volume + "/Album");
+  EXPECT_EQ(f.Drive1->drive(), volume);
 
   Choose(f, "/");
-  EXPECT_EQ(f.Dir1->path(), Utf8(h.music / "start"));
-  Choose(f, Utf8(volume));
-  EXPECT_EQ(f.Dir1->path(), Utf8(volume + "/Album"));
+  EXPECT_EQ(f.Dir1->path(), h.music / "start");
+  Choose(f, volume);
+  EXPECT_EQ(f.Dir1->path(), volume + "/Album");
   EXPECT_TRUE(h.messages.requests.empty());
 }
 
@@ -238,10 +236,10 @@ TEST_F(Form1Drives, ADriveThatCannotBeReadIsReportedAndThePreviousFolderStays) {
   h.music.MakeDir("start");
   auto& f = h.Start(h.music / "start");
   f.Drive1->setFocus();
-  f.Drive1->chooseHandler(Utf8(missing));
+  f.Drive1->chooseHandler(missing);
   ASSERT_EQ(h.messages.requests.size(), 1u);
   EXPECT_TRUE(h.messages.requests[0].text.startsWith(QString::fromUtf16(u"ドライブを読み取れません。\r\n") + Utf8(missing)));
-  EXPECT_EQ(f.Dir1->path(), Utf8(h.music / "start"));
+  EXPECT_EQ(f.Dir1->path(), h.music / "start");
   EXPECT_EQ(f.Drive1->drive(), "/");
   EXPECT_EQ(f.Drive1->currentText(), "/");
 }
@@ -253,11 +251,11 @@ TEST(Form1HeldBack, AFolderChangeDuringTheListingWaitsUntilTheListIsComplete) {
   auto& f = h.Start();
 
   // Highlight "next" without opening it; while the file-name listing runs, Enter opens it.
-  QString next = Utf8(h.music / "next");
+  std::string next = h.music / "next";
   for (int i = 0; i < f.Dir1->count(); ++i)
-    if (f.Dir1->item(i)->data(FolderList::kPathRole).toString() == next) f.Dir1->setCurrentRow(i);
+    if (f.Dir1->item(i)->data(FolderList::kPathRole).toByteArray().toStdString() == next) f.Dir1->setCurrentRow(i);
   bool sawFilling = false;
-  QString pathDuring;
+  std::string pathDuring;
   int rowsDuring = -1;
   bool modeDuring = false;
   QTimer::singleShot(0, [&] {
@@ -275,7 +273,7 @@ TEST(Form1HeldBack, AFolderChangeDuringTheListingWaitsUntilTheListIsComplete) {
 
   EXPECT_TRUE(sawFilling);
   EXPECT_LT(rowsDuring, 6);
-  EXPECT_EQ(pathDuring, Utf8(h.music.path()));
+  EXPECT_EQ(pathDuring, h.music.path());
   EXPECT_TRUE(modeDuring);
   // Both changes ran afterwards, in order.
   EXPECT_EQ(f.Dir1->path(), next);

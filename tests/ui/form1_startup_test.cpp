@@ -171,7 +171,7 @@ TEST(Form1Startup, WithoutPathDatTheWorkingFolderAndDefaults) {
   Form1Harness h;
   vqtest::MakeFile(h.music / "a.mp3", 200);
   auto& f = h.Start();
-  EXPECT_EQ(f.Dir1->path(), Utf8(h.music.path()));
+  EXPECT_EQ(f.Dir1->path(), h.music.path());
   EXPECT_EQ(f.Drive1->drive(), f.Drive1->volumeOf(f.Dir1->path()));
   EXPECT_TRUE(f.Option1[0]->isChecked());
   EXPECT_FALSE(f.Check1->isChecked());
@@ -191,7 +191,7 @@ TEST(Form1Startup, CompletePathDatRestoresEverythingThroughTheHandlers) {
   h.WritePathDat({"1", "/", h.music / "Band", " 1 ", " 1 "});
   auto& f = h.Start(h.music / "start");
   EXPECT_TRUE(f.Option1[1]->isChecked());
-  EXPECT_EQ(f.Dir1->path(), Utf8(h.music / "Band"));
+  EXPECT_EQ(f.Dir1->path(), h.music / "Band");
   EXPECT_EQ(f.Drive1->drive(), "/");
   EXPECT_TRUE(f.Check1->isChecked());
   EXPECT_EQ(h.state.CreateNewOnly, 1);
@@ -212,7 +212,7 @@ TEST(Form1Startup, ThreeLinesRestoreModeDriveFolderOnly) {
   h.WritePathDat({"0", "/", h.music / "Band"});
   auto& f = h.Start(h.music.path());
   EXPECT_TRUE(f.Option1[0]->isChecked());
-  EXPECT_EQ(f.Dir1->path(), Utf8(h.music / "Band"));
+  EXPECT_EQ(f.Dir1->path(), h.music / "Band");
   EXPECT_EQ(vqtest::Rows(f.List1), (QStringList{"own.mp3", "sub.mp3"}));
   EXPECT_FALSE(f.Check1->isChecked());
   EXPECT_EQ(h.state.CreateNewOnly, 0);
@@ -260,8 +260,8 @@ TEST_F(Form1StartupVolumes, EmptyThirdLineKeepsTheFolderTheDriveChangeProduced) 
   h.music.MakeDir("start");
   h.WritePathDat({"0", volume, "", " 1 "});
   auto& f = h.Start(h.music / "start");
-  EXPECT_EQ(f.Drive1->drive(), Utf8(volume));
-  EXPECT_EQ(f.Dir1->path(), Utf8(volume));
+  EXPECT_EQ(f.Drive1->drive(), volume);
+  EXPECT_EQ(f.Dir1->path(), volume);
   EXPECT_EQ(vqtest::Rows(f.List1), QStringList{"on-volume.mp3"});
   EXPECT_TRUE(f.Check1->isChecked());
 }
@@ -271,7 +271,7 @@ TEST_F(Form1StartupVolumes, AVolumeThatIsNotMountedIsIgnored) {
   h.WritePathDat({"0", "/media/not-mounted-here", "", " 0 "});
   auto& f = h.Start(h.music / "start");
   EXPECT_EQ(f.Drive1->drive(), "/");
-  EXPECT_EQ(f.Dir1->path(), Utf8(h.music / "start"));
+  EXPECT_EQ(f.Dir1->path(), h.music / "start");
   EXPECT_TRUE(h.messages.requests.empty());
 }
 
@@ -305,7 +305,7 @@ TEST(Form1Startup, AFolderThatCannotBeReadIsIgnoredSilently) {
     auto& f = h.Start(h.music / "start");
     if (variant == 2) EXPECT_TRUE(vq::FaultInjection::Fired());
     vq::FaultInjection::Reset();
-    EXPECT_EQ(f.Dir1->path(), Utf8(h.music / "start"));
+    EXPECT_EQ(f.Dir1->path(), h.music / "start");
     EXPECT_EQ(f.List1->count(), 0);
     EXPECT_TRUE(f.Check1->isChecked());  // the lines after it still count
     EXPECT_TRUE(h.messages.requests.empty());
@@ -321,7 +321,7 @@ TEST(Form1Shutdown, YesWritesPathDatBesideTheProgramAndEnds) {
   for (int i = 0; i < f.Dir1->count(); ++i)
     if (f.Dir1->item(i)->text() == QString::fromUtf16(u"曲")) f.Dir1->setCurrentRow(i);
   QTest::keyClick(f.Dir1, Qt::Key_Return);
-  ASSERT_EQ(f.Dir1->path(), Utf8(h.music / "曲"));
+  ASSERT_EQ(f.Dir1->path(), h.music / "曲");
   QTest::mouseClick(f.Check1, Qt::LeftButton);
   ASSERT_TRUE(f.Check1->isChecked());
   h.messages.Clear();

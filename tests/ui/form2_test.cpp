@@ -27,7 +27,7 @@ void WriteReference(const vqtest::TempDir& dir, const std::string& bytes) {
 TEST(Form2, ReferenceLinesInFileOrderWithEmptyLines) {
   vqtest::TempDir dir;
   WriteReference(dir, vq::cp932::Encode(u"【ID3】\r\n\r\n 曲名 ﾀｲﾄﾙ\r\nlast"));
-  Form2 w(Utf8(dir.path()));
+  Form2 w(dir.path());
   w.Form_Load(nullptr);
   EXPECT_EQ(vqtest::Rows(w.List1), (QStringList{QString::fromUtf16(u"【ID3】"), "", QString::fromUtf16(u" 曲名 ﾀｲﾄﾙ"),
                                                 "last"}));
@@ -36,11 +36,11 @@ TEST(Form2, ReferenceLinesInFileOrderWithEmptyLines) {
 
 TEST(Form2, MissingOrEmptyReferenceFileGivesAnEmptyList) {
   vqtest::TempDir dir;
-  Form2 missing(Utf8(dir.path()));
+  Form2 missing(dir.path());
   missing.Form_Load(nullptr);
   EXPECT_EQ(missing.List1->count(), 0);
   WriteReference(dir, "");
-  Form2 empty(Utf8(dir.path()));
+  Form2 empty(dir.path());
   empty.Form_Load(nullptr);
   EXPECT_EQ(empty.List1->count(), 0);
 }
@@ -49,7 +49,7 @@ TEST(Form2, TheShippedReferenceTextIsBesideTheProgram) {
   std::string path = Utf8(QCoreApplication::applicationDirPath()) + "/id3 tag.txt";
   std::string bytes = vqtest::ReadBytes(path);
   ASSERT_FALSE(bytes.empty());
-  Form2 w(QCoreApplication::applicationDirPath());
+  Form2 w(Utf8(QCoreApplication::applicationDirPath()));
   w.Form_Load(nullptr);
   // One entry per CR LF line.
   std::size_t lines = 0;
@@ -76,7 +76,7 @@ TEST(Form2, PlacedRightOfTheMainWindowOnTheWorkArea) {
 
 TEST(Form2, ResizeSplitsIntoTwoEqualHalves) {
   vqtest::TempDir dir;
-  Form2 w(Utf8(dir.path()));
+  Form2 w(dir.path());
   w.Form_Load(nullptr);
   w.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
@@ -91,7 +91,7 @@ TEST(Form2, ResizeSplitsIntoTwoEqualHalves) {
 
 TEST(Form2, TypingIntoTheListingChangesNothingSelectingAndCopyingWork) {
   vqtest::TempDir dir;
-  Form2 w(Utf8(dir.path()));
+  Form2 w(dir.path());
   w.Form_Load(nullptr);
   w.show();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&w));

@@ -84,7 +84,7 @@ TEST(Form3Commands, F7InFileNameModePutsTheFileNameIntoTitleAlbumAndArtist) {
   Form1& main = e.form();
   main.Option1[1]->click();
   ASSERT_TRUE(main.FileNameMode());
-  main.Dir1->setPath(Utf8(e.h.music / "歌手/アルバム"));
+  main.Dir1->setPath(e.h.music / "歌手/アルバム");
   main.SetListIndex(0);
   ASSERT_EQ(main.text1(2), QStringLiteral("01 曲.mp3"));
   RunEditor(main, [&](Form3& w) {

@@ -49,14 +49,14 @@ struct Editing {
   }
 
   vq::Form1& form() { return *h.form; }
-  vq::SharedState& state() { return h.state; }
+  vq::Session& state() { return h.state; }
   QString listing() { return form().form2().text1(); }
 
  private:
   void Init() {
     before = vqtest::ReadBytes(path);
     h.Start(h.music.path());
-    form().Dir1->setPath(Utf8(h.music / "歌手"));
+    form().Dir1->setPath(h.music / "歌手");
     const QString name = Utf8(path.substr(path.rfind('/') + 1));
     for (int i = 0; i < form().List1->count(); ++i)
       if (form().List1->item(i)->text() == name) form().SetListIndex(i);

@@ -27,21 +27,13 @@ namespace {
 
 QStringList ItemTexts(const QListWidget& list) { return vqtest::Rows(&list); }
 
-QListWidgetItem* ItemForPath(const QListWidget& list, const QString& path) {
+QListWidgetItem* ItemForPath(const QListWidget& list, const std::string& path) {
   for (int i = 0; i < list.count(); ++i)
-    if (list.item(i)->data(FolderList::kPathRole).toString() == path) return list.item(i);
+    if (list.item(i)->data(FolderList::kPathRole).toByteArray().toStdString() == path) return list.item(i);
   return nullptr;
 }
 
 }  // namespace
-
-TEST(CleanFolderPath, NoTrailingSeparatorExceptAtTheRoot) {
-  EXPECT_EQ(vq::ui::CleanFolderPath("/"), "/");
-  EXPECT_EQ(vq::ui::CleanFolderPath("//"), "/");
-  EXPECT_EQ(vq::ui::CleanFolderPath("/a/b/"), "/a/b");
-  EXPECT_EQ(vq::ui::CleanFolderPath("/a//b/./c/../"), "/a/b");
-  EXPECT_TRUE(vq::ui::CleanFolderPath("rel").startsWith('/'));
-}
 
 TEST(FolderList, AncestorsThenSubfoldersSortedIgnoringCase) {
   vqtest::TempDir dir;
@@ -49,12 +41,12 @@ TEST(FolderList, AncestorsThenSubfoldersSortedIgnoringCase) {
   vqtest::MakeFile(dir / "top/file.mp3", 10);
   FolderList list;
   QSignalSpy changed(&list, &FolderList::changed);
-  QString top = Utf8(dir / "top");
+  const std::string top = dir / "top";
   ASSERT_TRUE(list.setPath(top + "/"));
   EXPECT_EQ(list.path(), top);
   EXPECT_EQ(changed.count(), 1);
 
-  QStringList parts = top.split('/', Qt::SkipEmptyParts);
+  QStringList parts = Utf8(top).split('/', Qt::SkipEmptyParts);
   QStringList expected{"/"};
   expected += parts;
   expected += QStringList{"a", "b", "C", "Ä"};
@@ -63,12 +55,12 @@ TEST(FolderList, AncestorsThenSubfoldersSortedIgnoringCase) {
   EXPECT_EQ(list.item(0)->data(FolderList::kLevelRole).toInt(), 0);
   EXPECT_EQ(list.item(parts.size())->data(FolderList::kLevelRole).toInt(), parts.size());
   EXPECT_EQ(list.item(parts.size() + 1)->data(FolderList::kLevelRole).toInt(), parts.size() + 1);
-  EXPECT_EQ(list.currentItem()->data(FolderList::kPathRole).toString(), top);
+  EXPECT_EQ(list.currentItem()->data(FolderList::kPathRole).toByteArray().toStdString(), top);
 
   EXPECT_EQ(list.listCount(), 4);
   EXPECT_EQ(list.entry(0), top + "/a");
   EXPECT_EQ(list.entry(2), top + "/C");
-  EXPECT_EQ(list.entry(4), QString());
+  EXPECT_EQ(list.entry(4), "");
 
   // The same path again: no change.
   ASSERT_TRUE(list.setPath(top));
@@ -80,7 +72,31 @@ TEST(FolderList, RootHasNoTrailingDoubleSeparator) {
   ASSERT_TRUE(list.setPath("/"));
   EXPECT_EQ(list.path(), "/");
   EXPECT_EQ(list.item(0)->text(), "/");
-  for (int i = 0; i < list.listCount(); ++i) EXPECT_FALSE(list.entry(i).startsWith("//"));
+  for (int i = 0; i < list.listCount(); ++i) EXPECT_FALSE(list.entry(i).starts_with("//"));
+}
+
+// Folders named in Shift-JIS or Latin-1 bytes are shown readably and opened by their
+// own bytes.
+TEST(FolderList, NamesInAnyBytesAreShownDecodedAndOpenedByTheirBytes) {
+  vqtest::TempDir dir;
+  const std::string sjis = "\x83\x65\x83\x58\x83\x67";  // テスト
+  const std::string latin1 = "caf\xE9";
+  dir.MakeDir("top/" + sjis + "/" + sjis);
+  dir.MakeDir("top/" + latin1);
+  FolderList list;
+  ASSERT_TRUE(list.setPath(dir / "top"));
+  QListWidgetItem* shown = ItemForPath(list, dir / ("top/" + sjis));
+  ASSERT_TRUE(shown);
+  EXPECT_EQ(shown->text(), QString::fromUtf16(u"テスト"));
+  ASSERT_TRUE(ItemForPath(list, dir / ("top/" + latin1)));
+  EXPECT_EQ(ItemForPath(list, dir / ("top/" + latin1))->text(), QString::fromUtf16(u"caf\uFFFD"));
+
+  list.setCurrentItem(shown);
+  QTest::keyClick(&list, Qt::Key_Return);
+  EXPECT_EQ(list.path(), dir / ("top/" + sjis));
+  EXPECT_EQ(list.listCount(), 1);
+  EXPECT_EQ(list.entry(0), dir / ("top/" + sjis + "/" + sjis));
+  EXPECT_EQ(list.currentItem()->text(), QString::fromUtf16(u"テスト"));
 }
 
 TEST(FolderList, UnreadableFolderIsRefusedAndNothingChanges) {
@@ -88,17 +104,17 @@ TEST(FolderList, UnreadableFolderIsRefusedAndNothingChanges) {
   dir.MakeDir("ok");
   vqtest::MakeFile(dir / "plain", 1);
   FolderList list;
-  ASSERT_TRUE(list.setPath(Utf8(dir / "ok")));
+  ASSERT_TRUE(list.setPath(dir / "ok"));
   QSignalSpy changed(&list, &FolderList::changed);
   QString error;
-  EXPECT_FALSE(list.setPath(Utf8(dir / "missing"), &error));
+  EXPECT_FALSE(list.setPath(dir / "missing", &error));
   EXPECT_EQ(error, QString::fromUtf16(u"ファイルが見つかりません。"));
-  EXPECT_FALSE(list.setPath(Utf8(dir / "plain"), &error));
+  EXPECT_FALSE(list.setPath(dir / "plain", &error));
   EXPECT_EQ(error, QString::fromUtf16(u"パスが見つかりません。"));
   vq::FaultInjection::FailAt(1, EACCES, vq::FileOp::List);
-  EXPECT_FALSE(list.setPath(Utf8(dir.path()), &error));
+  EXPECT_FALSE(list.setPath(dir.path(), &error));
   vq::FaultInjection::Reset();
-  EXPECT_EQ(list.path(), Utf8(dir / "ok"));
+  EXPECT_EQ(list.path(), dir / "ok");
   EXPECT_EQ(changed.count(), 0);
 }
 
@@ -106,7 +122,7 @@ TEST(FolderList, EnterAndDoubleClickOpenAnEntryArrowsOnlyMove) {
   vqtest::TempDir dir;
   dir.MakeDir("top/one/deeper");
   dir.MakeDir("top/two");
-  QString top = Utf8(dir / "top");
+  const std::string top = dir / "top";
   FolderList list;
   list.resize(300, 400);
   ASSERT_TRUE(list.setPath(top));
@@ -134,12 +150,12 @@ TEST(FolderList, EnterAndDoubleClickOpenAnEntryArrowsOnlyMove) {
   EXPECT_EQ(changed.count(), 2);
 
   // With an open handler the owner decides.
-  QStringList asked;
-  list.openHandler = [&](const QString& p) { asked << p; };
+  std::vector<std::string> asked;
+  list.openHandler = [&](const std::string& p) { asked.push_back(p); };
   QListWidgetItem* two = ItemForPath(list, top + "/two");
   list.setCurrentItem(two);
   QTest::keyClick(&list, Qt::Key_Enter);
-  EXPECT_EQ(asked, QStringList{top + "/two"});
+  EXPECT_EQ(asked, std::vector<std::string>{top + "/two"});
   EXPECT_EQ(list.path(), top);
 }
 
@@ -149,13 +165,15 @@ class DriveListTest : public ::testing::Test {
     vq::ui::DriveList::SetVolumeSource([this] { return volumes; });
   }
   void TearDown() override { vq::ui::DriveList::SetVolumeSource(nullptr); }
-  std::vector<std::string> volumes{"/", "/media/usb"};
+  std::vector<std::string> volumes{"/", "/media/usb", "/media/\x83\x65"};
 };
 
 TEST_F(DriveListTest, ListsVolumesAndFollowsTheFolder) {
+  using Paths = std::vector<std::string>;
   vq::ui::DriveList drives;
   QSignalSpy changed(&drives, &vq::ui::DriveList::changed);
-  EXPECT_EQ(drives.volumes(), (QStringList{"/", "/media/usb"}));
+  EXPECT_EQ(drives.volumes(), (Paths{"/", "/media/usb", "/media/\x83\x65"}));
+  EXPECT_EQ(drives.itemText(2), QString::fromUtf16(u"/media/テ"));
   drives.showVolumeOf("/media/usb/Music/A");
   EXPECT_EQ(drives.drive(), "/media/usb");
   EXPECT_EQ(drives.currentText(), "/media/usb");
@@ -173,17 +191,17 @@ TEST_F(DriveListTest, ListsVolumesAndFollowsTheFolder) {
   // A volume that goes away leaves the list when it is read again.
   volumes = {"/"};
   drives.showVolumeOf("/home");
-  EXPECT_EQ(drives.volumes(), QStringList{"/"});
+  EXPECT_EQ(drives.volumes(), Paths{"/"});
 }
 
 TEST_F(DriveListTest, UserChoiceGoesToTheHandler) {
   vq::ui::DriveList drives;
   drives.show();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&drives));
-  QStringList chosen;
-  drives.chooseHandler = [&](const QString& v) { chosen << v; };
+  std::vector<std::string> chosen;
+  drives.chooseHandler = [&](const std::string& v) { chosen.push_back(v); };
   QTest::keyClick(&drives, Qt::Key_Down);
-  EXPECT_EQ(chosen, QStringList{"/media/usb"});
+  EXPECT_EQ(chosen, std::vector<std::string>{"/media/usb"});
   // Until the owner accepts, the list shows the current volume.
   EXPECT_EQ(drives.currentText(), "/");
   EXPECT_EQ(drives.drive(), "/");

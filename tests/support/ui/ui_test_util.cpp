@@ -60,8 +60,8 @@ void Form1Harness::WritePathDat(const std::vector<std::string>& lines, bool fina
 
 vq::Form1& Form1Harness::Start(const std::string& startFolder) {
   vq::Form1Setup setup;
-  setup.programFolder = Utf8(programDir.path());
-  setup.startFolder = Utf8(startFolder.empty() ? music.path() : startFolder);
+  setup.programFolder = programDir.path();
+  setup.startFolder = startFolder.empty() ? music.path() : startFolder;
   form = std::make_unique<vq::Form1>(state, setup);
   QObject::connect(form.get(), &vq::Form1::programEnded, [this] { ended = true; });
   if (beforeLoad) beforeLoad();
@@ -84,9 +84,31 @@ QStringList Rows(const QListWidget* list) {
   return out;
 }
 
+QLineEdit* Focus(QLineEdit* field) {
+  field->setFocus();
+  EXPECT_EQ(QApplication::focusWidget(), field);
+  return field;
+}
+
+void Press(QLineEdit* field, Qt::Key key) { QTest::keyClick(Focus(field), key); }
+
+void Type(QLineEdit* field, const QString& text) {
+  const bool entering = QApplication::focusWidget() != field;
+  QLineEdit* w = Focus(field);
+  if (!entering) QTest::keyClick(w, Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(w->selectedText(), w->text());
+  for (QChar c : text) {
+    if (c.unicode() < 0x80) {
+      QTest::keyClick(w, c.toLatin1());
+    } else {
+      QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+  }
+  EXPECT_EQ(field->text(), text);
+}
+
 QString Utf8(const std::string& s) { return QString::fromStdString(s); }
 std::string Utf8(const QString& s) { return s.toStdString(); }
 
-void MakeFile(const std::string& path, std::size_t size) { WriteBytes(path, std::string(size, '\0')); }
 
 }  // namespace vqtest

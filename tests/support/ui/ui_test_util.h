@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QString>
 #include <QStringList>
@@ -15,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "formats/shared_state.h"
+#include "session/session.h"
 #include "mainwindow/form1.h"
 #include "platform/ui/dialogs.h"
 #include "test_util.h"
@@ -65,7 +66,7 @@ class Form1Harness {
 
   TempDir programDir;  // the program's folder
   TempDir music;       // a place for test folders
-  vq::SharedState state;
+  vq::Session state;
   MessageLog messages;
   std::unique_ptr<vq::Form1> form;
   bool ended = false;
@@ -85,10 +86,16 @@ class Form1Harness {
 };
 
 QStringList Rows(const QListWidget* list);
+
+// Gives a main-window tag field the focus, and checks that it has it.
+QLineEdit* Focus(QLineEdit* field);
+// Presses a key in a field, which gets the focus first.
+void Press(QLineEdit* field, Qt::Key key);
+// Types text into a field the way a user does: entering a field selects its whole text
+// (a field that has the focus already gets Ctrl+A), so the typed characters replace it.
+// Characters outside ASCII arrive as key events with text.
+void Type(QLineEdit* field, const QString& text);
 QString Utf8(const std::string& s);
 std::string Utf8(const QString& s);
-
-// Builds an MP3-named file of `size` bytes (content: zeros) or copies a fixture.
-void MakeFile(const std::string& path, std::size_t size);
 
 }  // namespace vqtest

@@ -1,6 +1,7 @@
 // The main window's folder work without a window: the MP3 files of a folder in both
-// naming modes, and the next sibling folder. Paths are program strings ("/" separated,
-// no trailing "/" except the root itself).
+// naming modes, and the next sibling folder. Paths are the file system's bytes ("/"
+// separated, no trailing "/" except the root itself); each row also carries the text
+// its names are shown with.
 #pragma once
 
 #include <ctime>
@@ -11,36 +12,35 @@
 namespace vq {
 
 struct ListedFile {
-  std::u16string name;            // the file name, no folder
-  std::u16string subfolderEntry;  // "" or "/" + the subfolder's name
-  std::time_t modified = 0;       // local last-modified time, 0 when it could not be read
+  std::string name;             // the file name's bytes, no folder
+  std::string subfolderEntry;   // "" or "/" + the subfolder name's bytes
+  std::time_t modified = 0;     // local last-modified time, 0 when it could not be read
   bool readOnly = false;
+  std::u16string displayName;   // the file name as shown
+  std::u16string subfolderName;  // the subfolder's name as shown, "" for the folder itself
 };
+
+// A row for a file name in a subfolder entry, with the texts they are shown with.
+ListedFile MakeRow(std::string subfolderEntry, std::string name, std::time_t modified = 0, bool readOnly = false);
 
 // File-name mode: the folder's own MP3 files in the directory's order. Throws Error when
 // the folder cannot be read.
-std::vector<ListedFile> ListOwnFiles(std::u16string_view folder);
+std::vector<ListedFile> ListOwnFiles(const std::string& folder);
 
 // Folder-structure mode: the folder's own MP3 files, then those of each direct subfolder
 // in the order the file system gives the subfolders. A folder or subfolder that cannot
 // be read contributes no rows; the listing goes on.
-std::vector<ListedFile> ListFilesWithSubfolders(std::u16string_view folder);
+std::vector<ListedFile> ListFilesWithSubfolders(const std::string& folder);
 
 // Index of the last read-only row, -1 when there is none.
 int LastReadOnlyRow(const std::vector<ListedFile>& rows);
 
 // The folder part of a row's path, ending in "/": folder + entry + "/" ("//" at the root).
-std::u16string FolderPrefix(std::u16string_view folder, std::u16string_view subfolderEntry);
-
-// The text of a path before its last "/" ("" for "/x" and "/").
-std::u16string ParentPath(std::u16string_view path);
-
-// The characters of a path after its last "/" ("" for "/").
-std::u16string LastComponent(std::u16string_view path);
+std::string FolderPrefix(std::string_view folder, std::string_view subfolderEntry);
 
 struct NextFolderResult {
   bool deepEnough = false;  // the folder lies at least two levels below the root
-  std::u16string next;      // the following sibling's full path, "" when there is none
+  std::string next;         // the following sibling's full path, "" when there is none
   int position = 0;         // k: 1-based position of the folder among its siblings
   int count = 0;            // n: number of siblings
 };
@@ -48,7 +48,7 @@ struct NextFolderResult {
 // Looks the folder up among its parent's subfolders (sorted by name, case-insensitive):
 // the next sibling, and k and n for the caption "次ﾌｫﾙﾀﾞへ(k/n)". A parent that cannot
 // be read gives no next folder.
-NextFolderResult FindNextFolder(std::u16string_view folder);
+NextFolderResult FindNextFolder(const std::string& folder);
 
 // "次ﾌｫﾙﾀﾞへ(2/5)"
 std::u16string NextFolderCaption(int position, int count);

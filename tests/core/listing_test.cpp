@@ -8,25 +8,24 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "mainwindow/listing_engine.h"
+#include "platform/file_names.h"
+#include "session/listing.h"
 #include "platform/fileio.h"
 #include "platform/text.h"
-#include "support/ui/ui_test_util.h"
+#include "test_util.h"
 
 using vq::ListedFile;
 using vqtest::TempDir;
 
 namespace {
 
-std::u16string U(const std::string& s) { return vq::Utf8ToUtf16(s); }
-
-std::vector<std::u16string> Names(const std::vector<ListedFile>& rows) {
-  std::vector<std::u16string> out;
+std::vector<std::string> Names(const std::vector<ListedFile>& rows) {
+  std::vector<std::string> out;
   for (const auto& r : rows) out.push_back(r.name);
   return out;
 }
 
-std::vector<std::u16string> Sorted(std::vector<std::u16string> v) {
+std::vector<std::string> Sorted(std::vector<std::string> v) {
   std::sort(v.begin(), v.end());
   return v;
 }
@@ -44,9 +43,9 @@ TEST(ListOwnFiles, Mp3InAnyCaseNoHiddenNoFoldersNoOtherFiles) {
   d.MakeDir("folder.mp3");
   d.MakeDir("sub");
   vqtest::MakeFile(d / "sub/inner.mp3", 5);
-  auto rows = vq::ListOwnFiles(U(d.path()));
-  EXPECT_EQ(Sorted(Names(rows)), (std::vector<std::u16string>{u"X.MP3", u"y.Mp3", u"z.mp3"}));
-  for (const auto& r : rows) EXPECT_EQ(r.subfolderEntry, u"");
+  auto rows = vq::ListOwnFiles(d.path());
+  EXPECT_EQ(Sorted(Names(rows)), (std::vector<std::string>{"X.MP3", "y.Mp3", "z.mp3"}));
+  for (const auto& r : rows) EXPECT_EQ(r.subfolderEntry, "");
 }
 
 TEST(ListOwnFiles, DatesAndReadOnlyRows) {
@@ -55,23 +54,23 @@ TEST(ListOwnFiles, DatesAndReadOnlyRows) {
   vqtest::MakeFile(d / "b.mp3", 5);
   SetMtime(d / "a.mp3", 1000000000);
   ::chmod((d / "b.mp3").c_str(), 0444);
-  auto rows = vq::ListOwnFiles(U(d.path()));
+  auto rows = vq::ListOwnFiles(d.path());
   ASSERT_EQ(rows.size(), 2u);
   for (const auto& r : rows) {
-    if (r.name == u"a.mp3") {
+    if (r.name == "a.mp3") {
       EXPECT_EQ(r.modified, 1000000000);
       EXPECT_FALSE(r.readOnly);
     } else {
       EXPECT_TRUE(r.readOnly);
     }
   }
-  int expectedRow = rows[0].name == u"b.mp3" ? 0 : 1;
+  int expectedRow = rows[0].name == "b.mp3" ? 0 : 1;
   EXPECT_EQ(vq::LastReadOnlyRow(rows), expectedRow);
 }
 
 TEST(ListOwnFiles, UnreadableFolderThrows) {
   TempDir d;
-  EXPECT_THROW(vq::ListOwnFiles(U(d / "missing")), vq::Error);
+  EXPECT_THROW(vq::ListOwnFiles(d / "missing"), vq::Error);
 }
 
 TEST(ListFilesWithSubfolders, OwnFilesFirstThenEachSubfolderWithItsEntry) {
@@ -83,30 +82,30 @@ TEST(ListFilesWithSubfolders, OwnFilesFirstThenEachSubfolderWithItsEntry) {
   vqtest::MakeFile(d / "Disc 1/deeper/not-listed.mp3", 5);
   vqtest::MakeFile(d / ".hidden/not-listed.mp3", 5);
   d.MakeDir("empty");
-  auto rows = vq::ListFilesWithSubfolders(U(d.path()));
+  auto rows = vq::ListFilesWithSubfolders(d.path());
   ASSERT_EQ(rows.size(), 4u);
-  EXPECT_EQ(rows[0].name, u"own.mp3");
-  EXPECT_EQ(rows[0].subfolderEntry, u"");
+  EXPECT_EQ(rows[0].name, "own.mp3");
+  EXPECT_EQ(rows[0].subfolderEntry, "");
   for (std::size_t i = 1; i < rows.size(); ++i) {
-    if (rows[i].name == u"三.mp3") {
-      EXPECT_EQ(rows[i].subfolderEntry, u"/曲");
+    if (rows[i].name == "三.mp3") {
+      EXPECT_EQ(rows[i].subfolderEntry, "/曲");
     } else {
-      EXPECT_EQ(rows[i].subfolderEntry, u"/Disc 1");
+      EXPECT_EQ(rows[i].subfolderEntry, "/Disc 1");
     }
   }
   // The rows of one subfolder stay together.
-  auto firstDisc = std::find_if(rows.begin(), rows.end(), [](auto& r) { return r.subfolderEntry == u"/Disc 1"; });
+  auto firstDisc = std::find_if(rows.begin(), rows.end(), [](auto& r) { return r.subfolderEntry == "/Disc 1"; });
   ASSERT_NE(firstDisc, rows.end());
-  EXPECT_EQ((firstDisc + 1)->subfolderEntry, u"/Disc 1");
+  EXPECT_EQ((firstDisc + 1)->subfolderEntry, "/Disc 1");
 }
 
 TEST(ListFilesWithSubfolders, FilesOnlyInSubfolders) {
   TempDir d;
   vqtest::MakeFile(d / "A/a.mp3", 5);
   vqtest::MakeFile(d / "B/b.mp3", 5);
-  EXPECT_TRUE(vq::ListOwnFiles(U(d.path())).empty());
-  auto rows = vq::ListFilesWithSubfolders(U(d.path()));
-  EXPECT_EQ(Sorted(Names(rows)), (std::vector<std::u16string>{u"a.mp3", u"b.mp3"}));
+  EXPECT_TRUE(vq::ListOwnFiles(d.path()).empty());
+  auto rows = vq::ListFilesWithSubfolders(d.path());
+  EXPECT_EQ(Sorted(Names(rows)), (std::vector<std::string>{"a.mp3", "b.mp3"}));
 }
 
 TEST(ListFilesWithSubfolders, ASubfolderThatCannotBeReadIsSkipped) {
@@ -115,49 +114,41 @@ TEST(ListFilesWithSubfolders, ASubfolderThatCannotBeReadIsSkipped) {
   vqtest::MakeFile(d / "A/a.mp3", 5);
   // List operations: 1 the subfolder names, 2 the folder's own files, 3 subfolder A.
   vq::FaultInjection::FailAt(3, EACCES, vq::FileOp::List);
-  auto rows = vq::ListFilesWithSubfolders(U(d.path()));
+  auto rows = vq::ListFilesWithSubfolders(d.path());
   vq::FaultInjection::Reset();
-  EXPECT_EQ(Names(rows), std::vector<std::u16string>{u"own.mp3"});
-  EXPECT_TRUE(vq::ListFilesWithSubfolders(U(d / "missing")).empty());
+  EXPECT_EQ(Names(rows), std::vector<std::string>{"own.mp3"});
+  EXPECT_TRUE(vq::ListFilesWithSubfolders(d / "missing").empty());
 }
 
 TEST(FolderPrefix, EntryThenSeparatorWithTheRootsDoubleSeparator) {
-  EXPECT_EQ(vq::FolderPrefix(u"/music/Band", u""), u"/music/Band/");
-  EXPECT_EQ(vq::FolderPrefix(u"/music/Band", u"/Disc 1"), u"/music/Band/Disc 1/");
-  EXPECT_EQ(vq::FolderPrefix(u"/", u""), u"//");
-  EXPECT_EQ(vq::FolderPrefix(u"/", u"/a"), u"//a/");
-}
-
-TEST(PathParts, ParentAndLastComponent) {
-  EXPECT_EQ(vq::ParentPath(u"/music/B"), u"/music");
-  EXPECT_EQ(vq::ParentPath(u"/music"), u"");
-  EXPECT_EQ(vq::ParentPath(u"/"), u"");
-  EXPECT_EQ(vq::LastComponent(u"/music/Band"), u"Band");
-  EXPECT_EQ(vq::LastComponent(u"/"), u"");
+  EXPECT_EQ(vq::FolderPrefix("/music/Band", ""), "/music/Band/");
+  EXPECT_EQ(vq::FolderPrefix("/music/Band", "/Disc 1"), "/music/Band/Disc 1/");
+  EXPECT_EQ(vq::FolderPrefix("/", ""), "//");
+  EXPECT_EQ(vq::FolderPrefix("/", "/a"), "//a/");
 }
 
 TEST(FindNextFolder, SiblingsSortedIgnoringCase) {
   TempDir d;
   for (auto* n : {"c", "A", "b"}) d.MakeDir(std::string("music/") + n);
-  std::u16string music = U(d / "music");
-  auto a = vq::FindNextFolder(music + u"/A");
+  std::string music = d / "music";
+  auto a = vq::FindNextFolder(music + "/A");
   EXPECT_TRUE(a.deepEnough);
-  EXPECT_EQ(a.next, music + u"/b");
+  EXPECT_EQ(a.next, music + "/b");
   EXPECT_EQ(a.position, 1);
   EXPECT_EQ(a.count, 3);
-  auto b = vq::FindNextFolder(music + u"/b");
-  EXPECT_EQ(b.next, music + u"/c");
+  auto b = vq::FindNextFolder(music + "/b");
+  EXPECT_EQ(b.next, music + "/c");
   EXPECT_EQ(b.position, 2);
   EXPECT_EQ(vq::NextFolderCaption(b.position, b.count), u"次ﾌｫﾙﾀﾞへ(2/3)");
-  auto c = vq::FindNextFolder(music + u"/c");
+  auto c = vq::FindNextFolder(music + "/c");
   EXPECT_TRUE(c.deepEnough);
   EXPECT_TRUE(c.next.empty());
 }
 
 TEST(FindNextFolder, NoneDirectlyBelowTheRootOrAtIt) {
-  EXPECT_FALSE(vq::FindNextFolder(u"/tmp").deepEnough);
-  EXPECT_FALSE(vq::FindNextFolder(u"/").deepEnough);
-  EXPECT_TRUE(vq::FindNextFolder(u"/tmp").next.empty());
+  EXPECT_FALSE(vq::FindNextFolder("/tmp").deepEnough);
+  EXPECT_FALSE(vq::FindNextFolder("/").deepEnough);
+  EXPECT_TRUE(vq::FindNextFolder("/tmp").next.empty());
 }
 
 TEST(FindNextFolder, AParentThatCannotBeReadGivesNoNextFolder) {
@@ -165,7 +156,7 @@ TEST(FindNextFolder, AParentThatCannotBeReadGivesNoNextFolder) {
   d.MakeDir("p/a");
   d.MakeDir("p/b");
   vq::FaultInjection::FailAt(1, EACCES, vq::FileOp::List);
-  auto r = vq::FindNextFolder(U(d / "p/a"));
+  auto r = vq::FindNextFolder(d / "p/a");
   vq::FaultInjection::Reset();
   EXPECT_TRUE(r.next.empty());
 }
