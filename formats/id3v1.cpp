@@ -27,10 +27,10 @@ std::u16string DecodeField(const char* field, std::size_t width) {
   return TrimSpaces(cp932::Decode(std::string_view(field, width)));
 }
 
-// Full-width digits, point and signs as typed through a Japanese input method count as
+// Full-width digits and point as typed through a Japanese input method count as
 // their ASCII forms.
 char16_t NarrowDigitChar(char16_t c) {
-  if ((c >= u'\uFF10' && c <= u'\uFF19') || c == u'\uFF0E' || c == u'\uFF0B' || c == u'\uFF0D')
+  if ((c >= u'\uFF10' && c <= u'\uFF19') || c == u'\uFF0E')
     return static_cast<char16_t>(c - 0xFEE0);
   return c;
 }
@@ -45,6 +45,22 @@ ID3v1Record NewRecord() {
   std::memset(rec.Comment, ' ', sizeof rec.Comment);
   rec.Genre = 0;
   return rec;
+}
+
+// Appends the record at the file's end. An append that fails part-way (disk full, a
+// file-size limit) leaves no fragment: the file is put back to its old length, so a
+// later append does not land behind a broken record.
+void AppendRecord(RawFile& file, std::uint64_t length, const ID3v1Record& rec) {
+  try {
+    file.WriteAt(length, &rec, sizeof rec);
+  } catch (...) {
+    try {
+      if (file.Length() > length) file.Truncate(length);
+    } catch (const std::exception&) {
+      // The failure that made it necessary is the one reported.
+    }
+    throw;
+  }
 }
 
 }  // namespace
@@ -87,18 +103,14 @@ void EncodeID3v1Field(std::u16string_view text, char* field, std::size_t width) 
 }
 
 std::uint8_t ConvertGenreField(std::u16string_view field) {
-  // An empty field is 0, as the "0" the field is read with in front of it gives.
-  std::u16string s = TrimSpaces(std::u16string(field));
+  // A "0" goes in front: an empty field is 0, and a sign after it is no number.
+  std::u16string s = u"0" + TrimSpaces(std::u16string(field));
   for (char16_t& c : s) c = NarrowDigitChar(c);
-  if (s.empty()) return 0;
 
   std::size_t i = 0;
-  bool negative = false;
-  if (s[i] == u'+' || s[i] == u'-') negative = s[i++] == u'-';
   std::uint32_t whole = 0;
   bool tooLarge = false;
-  std::size_t digits = 0;
-  for (; i < s.size() && s[i] >= u'0' && s[i] <= u'9'; ++i, ++digits) {
+  for (; i < s.size() && s[i] >= u'0' && s[i] <= u'9'; ++i) {
     whole = whole * 10 + (s[i] - u'0');
     if (whole > 100000) { tooLarge = true; whole = 100000; }
   }
@@ -107,17 +119,17 @@ std::uint8_t ConvertGenreField(std::u16string_view field) {
   bool moreFraction = false;
   if (i < s.size() && s[i] == u'.') {
     ++i;
-    for (std::size_t k = 0; i < s.size() && s[i] >= u'0' && s[i] <= u'9'; ++i, ++k, ++digits) {
+    for (std::size_t k = 0; i < s.size() && s[i] >= u'0' && s[i] <= u'9'; ++i, ++k) {
       if (k == 0) firstFraction = s[i] - u'0';
       else if (s[i] != u'0') moreFraction = true;
     }
   }
-  if (digits == 0 || i != s.size()) throw Error(ErrorKind::TypeMismatch);
+  if (i != s.size()) throw Error(ErrorKind::TypeMismatch);
   if (tooLarge) throw Error(ErrorKind::Overflow);
 
   std::uint32_t rounded = whole;
   if (firstFraction > 5 || (firstFraction == 5 && (moreFraction || whole % 2 == 1))) ++rounded;
-  if (rounded > 255 || (negative && rounded != 0)) throw Error(ErrorKind::Overflow);
+  if (rounded > 255) throw Error(ErrorKind::Overflow);
   return static_cast<std::uint8_t>(rounded);
 }
 
@@ -148,7 +160,7 @@ bool WriteID3v1(RawFile& file, const ID3v1Record& rec, bool replace) {
       return false;
     }
   }
-  file.WriteAt(length, &rec, sizeof rec);
+  AppendRecord(file, length, rec);
   return true;
 }
 
@@ -173,7 +185,10 @@ bool WriteBatchID3v1(RawFile& file, std::u16string_view title, std::u16string_vi
   EncodeID3v1Field(title, rec.Title, sizeof rec.Title);
   EncodeID3v1Field(artist, rec.Artist, sizeof rec.Artist);
   EncodeID3v1Field(album, rec.Album, sizeof rec.Album);
-  file.WriteAt(offset, &rec, sizeof rec);
+  if (offset == length)
+    AppendRecord(file, length, rec);
+  else
+    file.WriteAt(offset, &rec, sizeof rec);
   return true;
 }
 

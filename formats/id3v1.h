@@ -39,10 +39,10 @@ ID3v1Values DecodeID3v1(const ID3v1Record& rec);
 void EncodeID3v1Field(std::u16string_view text, char* field, std::size_t width);
 
 // The genre field as the main window converts it: spaces removed at both ends, "0" put
-// in front (an empty field is 0), converted to a number with an optional sign and
-// fraction (halves to even: "12.5" -> 12, "13.5" -> 14); full-width digits count as
-// digits. Throws Error(TypeMismatch) for text that is not a number and Error(Overflow)
-// for a number that does not round into 0-255.
+// in front (an empty field is 0, and "+5", "-0" or "-1" are no numbers), converted to a
+// number with an optional fraction (halves to even: "12.5" -> 12, "13.5" -> 14);
+// full-width digits count as digits. Throws Error(TypeMismatch) for text that is not a
+// number and Error(Overflow) for a number that does not round into 0-255.
 std::uint8_t ConvertGenreField(std::u16string_view field);
 
 // The main window's six values in field order: title, artist, album, comment, year, genre.
@@ -54,7 +54,8 @@ struct ID3v1Fields {
 // five texts only when an existing tag is replaced. Throws like ConvertGenreField.
 ID3v1Record BuildID3v1FromFields(const ID3v1Fields& fields, bool replacing);
 
-// Writes a record over the last 128 bytes (replace) or appends it. A replace finds the
+// Writes a record over the last 128 bytes (replace) or appends it; an append that fails
+// part-way puts the file back to its old length. A replace finds the
 // record still there first: when the last 128 bytes no longer begin with "TAG" (the file
 // changed since it was read), the record is appended instead of overwriting audio.
 // Returns true when the record was appended (the file grew by 128 bytes).

@@ -8,16 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "formats/synchsafe.h"
 #include "platform/codepage.h"
 
 namespace vq {
 namespace {
-
-// The 4-byte size of the tag header and of version-4 frames: 7 bits per byte in the
-// well-formed case; each byte is used whole, as written.
-std::uint32_t SynchsafeSize(const std::uint8_t* b) {
-  return (std::uint32_t{b[0]} << 21) + (std::uint32_t{b[1]} << 14) + (std::uint32_t{b[2]} << 7) + b[3];
-}
 
 std::uint32_t PlainSize(const std::uint8_t* b, int bytes) {
   std::uint32_t s = 0;
@@ -88,7 +83,7 @@ V2Header ReadV2Header(const ByteSource& src) {
   h.major = b[3];
   h.revision = b[4];
   h.flags = b[5];
-  h.size = static_cast<std::int32_t>(SynchsafeSize(b + 6));  // at most 535,773,503
+  h.size = static_cast<std::int32_t>(ReadSynchsafe(b + 6));  // at most 535,773,503
   return h;
 }
 
@@ -114,7 +109,7 @@ void WalkV2Frames(const ByteSource& src, std::uint8_t major, std::int32_t size, 
     if (v22) {
       s = PlainSize(h + 3, 3);
     } else if (major == 4) {
-      std::uint32_t synchsafe = SynchsafeSize(h + 4);
+      std::uint32_t synchsafe = ReadSynchsafe(h + 4);
       std::uint32_t plain = PlainSize(h + 4, 4);
       s = synchsafe;
       if (plain != synchsafe && !landing.Lands(o + headerLength + synchsafe) && landing.Lands(o + headerLength + plain))

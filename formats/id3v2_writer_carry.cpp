@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "formats/id3v2_writer.h"
+#include "formats/synchsafe.h"
 #include "platform/text.h"
 
 namespace vq {
@@ -24,7 +25,10 @@ std::string PicToApic(std::string body) {
   for (char c : format)
     if (c != '\0') upper.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
   std::string mime;
-  if (upper == "JPG") {
+  if (format == "-->") {
+    // A linked picture: the URL follows, and v2.3 marks it with the same "-->".
+    mime = "-->";
+  } else if (upper == "JPG") {
     mime = "image/jpeg";
   } else if (upper == "PNG") {
     mime = "image/png";
@@ -40,17 +44,6 @@ std::string PicToApic(std::string body) {
 }
 
 // ---------------------------------------------------------------- v2.4 frame flags
-
-// Frame unsynchronisation undone: every FF 00 becomes FF.
-std::string Resynchronise(const std::string& in) {
-  std::string out;
-  out.reserve(in.size());
-  for (std::size_t i = 0; i < in.size(); ++i) {
-    out.push_back(in[i]);
-    if (static_cast<unsigned char>(in[i]) == 0xFF && i + 1 < in.size() && in[i + 1] == '\0') ++i;
-  }
-  return out;
-}
 
 // v2.4 flags %0abc0000 %0h00kmnp to v2.3 flags %abc00000 %ijk00000, with the body's
 // extra bytes (v2.4: group, encryption method, data length; v2.3: decompressed size,

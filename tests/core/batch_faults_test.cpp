@@ -14,6 +14,7 @@
 #include "formats/file_summary.h"
 #include "platform/fileio.h"
 #include "platform/text.h"
+#include "id3v2_writer_support.h"
 #include "test_util.h"
 
 using namespace vq;
@@ -39,7 +40,7 @@ struct Fixture {
   std::vector<std::string> expectedTitles;
 
   Fixture() {
-    list.folderPath = Utf8ToUtf16(dir.path() + "/Band");
+    list.folder = dir.path() + "/Band";
     // A file that is rebuilt, one written in place, one with both tags.
     Add("Disc", "14_notag_lame_mpeg1_l3_128k.mp3", "one.mp3");
     Add("Disc", "02_v23_latin1_mutagen_mpeg1_l3_32k.mp3", "two.mp3");
@@ -47,9 +48,7 @@ struct Fixture {
   }
   void Add(const std::string& sub, const std::string& fixture, const std::string& name) {
     std::string p = dir.CopyFixture(fixture, "Band" + (sub.empty() ? "" : "/" + sub) + "/" + name);
-    list.subfolderEntries.push_back(sub.empty() ? u"" : Utf8ToUtf16("/" + sub));
-    list.fileNames.push_back(Utf8ToUtf16(name));
-    list.fileDates.push_back(0);
+    list.rows.push_back(MakeRow(sub.empty() ? "" : "/" + sub, name));
     paths.push_back(p);
     originals.push_back(vqtest::ReadBytes(p));
     expectedTitles.push_back(name.substr(0, name.size() - 4));
@@ -89,7 +88,7 @@ TEST(BatchFaults, EachFailingOperationLeavesEveryFileWholeAndIsReportedOnce) {
         std::u16string failed = rec.updateErrors[0];
         bool named = false;
         for (std::size_t i = 0; i < fx.paths.size(); ++i)
-          named |= failed == fx.list.folderPath + fx.list.subfolderEntries[i] + u"/" + fx.list.fileNames[i];
+          named |= failed == Utf8ToUtf16(FolderPrefix(fx.list.folder, fx.list.rows[i].subfolderEntry) + fx.list.rows[i].name);
         EXPECT_TRUE(named) << Utf16ToUtf8(failed);
       } else {
         ASSERT_EQ(rec.errors.size(), 1u);
@@ -134,4 +133,37 @@ TEST(BatchFaults, AFileDeletedSinceTheListingStopsThePassThere) {
   EXPECT_EQ(rec.errors[0], ErrorDescription(ErrorKind::FileNotFound));
   EXPECT_EQ(vqtest::ReadBytes(fx.paths[2]), fx.originals[2]);
 
+}
+
+// A tag that claims more than its file (here 64 bytes more) passes a check against the
+// file's length once the ID3v1 step has appended 128 bytes. The pass refuses it before
+// either step, so the file keeps every byte, whichever operation fails meanwhile.
+TEST(BatchFaults, ATagClaimingMoreThanItsFileIsNeverWrittenWhateverFails) {
+  std::string claims = std::string("ID3\x03\x00\x00", 6) + h3test::Synchsafe(4078) + "TIT2" + std::string("\0\0\0\x02\0\0\0a", 8);
+  claims.resize(4024, '\xAA');
+  for (int err : {EACCES, ENOSPC, EIO}) {
+    for (long k = 1;; ++k) {
+      SCOPED_TRACE("errno " + std::to_string(err) + ", operation " + std::to_string(k));
+      vqtest::TempDir dir;
+      BatchList list;
+      list.folder = dir.path() + "/Band";
+      dir.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "Band/Disc/one.mp3");
+      vqtest::WriteBytes(dir / "Band/Disc/claims.mp3", claims);
+      list.rows = {MakeRow("/Disc", "one.mp3"), MakeRow("/Disc", "claims.mp3")};
+      Recorder rec;
+      FaultInjection::FailAt(k, err);
+      BatchResult r = RunBatch(list, BatchSettings{}, rec);
+      const bool fired = FaultInjection::Fired();
+      FaultInjection::Reset();
+      EXPECT_EQ(vqtest::ReadBytes(dir / "Band/Disc/claims.mp3"), claims);
+      EXPECT_TRUE(r.failed);
+      EXPECT_EQ(rec.errors.size() + rec.updateErrors.size(), 1u);
+      if (!fired) {
+        EXPECT_EQ(r.done, 1u);
+        ASSERT_EQ(rec.errors.size(), 1u);
+        EXPECT_EQ(rec.errors[0], ErrorDescription(ErrorKind::TagTooLong));
+        break;
+      }
+    }
+  }
 }

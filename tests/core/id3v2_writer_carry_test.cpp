@@ -106,6 +106,9 @@ TEST(V2WriterCarry, W3_V22FramesGoUnderTheirV23IdsAndThePictureBecomesAnApic) {
             std::string("\x01image/jpeg\0\x00\xFF\xFE\0\0data", 21));
   EXPECT_EQ(CarryOverFrame(Entry(u"PIC", std::string("\0BMP\x03\0x", 7), 2))->body,
             std::string("\0image/bmp\0\x03\0x", 14));
+  // A linked picture: "-->" is the same mark in both versions, followed by the URL.
+  EXPECT_EQ(CarryOverFrame(Entry(u"PIC", std::string("\0-->\x03\0http://a/b.jpg", 20), 2))->body,
+            std::string("\0-->\0\x03\0http://a/b.jpg", 21));
   auto com = CarryOverFrame(Entry(u"COM", std::string("\0eng\0Nice", 9), 2));
   EXPECT_EQ(com->id, "COMM");
   EXPECT_EQ(com->body, std::string("\0eng\0Nice", 9));

@@ -136,7 +136,7 @@ TEST(V2WriterSafety, W4_InPlaceFailingAtEachFileOperationLeavesTheFileAsItWas) {
 
 TEST(V2WriterSafety, W4_TheMp3FileIsUntouchedUntilTheRenameAndKeepsItsPermissions) {
   TempDir dir;
-  std::string path = dir.CopyFixture("15_v23_v1_lame_mpeg2_l3_64k.mp3", "a.mp3");
+  std::string path = dir.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "a.mp3");
   const std::string before = ReadBytes(path);
   ASSERT_EQ(chmod(path.c_str(), 0640), 0);
   // A stale temporary file from an earlier failure, not writable, is replaced.
@@ -165,7 +165,7 @@ TEST(V2WriterSafety, W4_TheMp3FileIsUntouchedUntilTheRenameAndKeepsItsPermission
 
 TEST(V2WriterSafety, W4_TemporaryFileLinkIsRemovedNotFollowed) {
   TempDir dir;
-  std::string path = dir.CopyFixture("11_v23_and_v1_differ_eyed3_mpeg1_l3_128k.mp3", "a.mp3");
+  std::string path = dir.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "a.mp3");
   WriteBytes(dir / "victim.txt", "keep me");
   ASSERT_EQ(symlink((dir / "victim.txt").c_str(), (dir / kTempFileName).c_str()), 0);
   RecordingReporter rep;
@@ -259,4 +259,69 @@ TEST(V2WriterSafety, AFileThatChangedSinceItWasReadIsLeftAlone) {
       EXPECT_FALSE(TempLeft(dir.path()));
     }
   }
+}
+
+// The claimed tag must end at or before the ID3v1 record: otherwise an in-place write
+// would zero the record's first bytes, and a rebuild would copy from inside it. This is
+// what a file looks like after an ID3v1 record was appended to a tag that claims up to
+// 128 bytes more than its file.
+TEST(V2WriterSafety, W6_ATagReachingIntoTheID3v1RecordIsRefused) {
+  TempDir dir;
+  const std::string audio = Audio(2000, false);
+  const std::string v1 = "TAG" + std::string(124, 'v') + "\x05";
+  for (std::uint32_t size : {1100u, 1000u + 10u + 64u}) {
+    // The tag's bytes, then the rest of the file that it claims too.
+    std::string tag = Tag(3, Frame("TIT2", std::string("\0a", 2)), 1000);
+    std::string bytes = tag + audio.substr(0, 64) + v1;
+    bytes.replace(6, 4, Synchsafe(size));
+    SCOPED_TRACE(size);
+    WriteBytes(dir / "a.mp3", bytes);
+    for (bool listingEmpty : {false, true}) {
+      EditorCall call(dir.path(), "a.mp3", static_cast<std::int32_t>(size), listingEmpty);
+      call.in.EditorFields[0] = u"x";
+      RecordingReporter rep;
+      EXPECT_FALSE(call.Write(rep));
+      ASSERT_EQ(rep.errors.size(), 1u);
+      EXPECT_EQ(rep.errors[0], ErrorDescription(ErrorKind::TagTooLong));
+    }
+    RecordingReporter rep;
+    EXPECT_THROW(WriteBatchV2Tag(dir / "a.mp3", {MakeTextFrame("TIT2", u"b")}, static_cast<std::int32_t>(size), rep),
+                 Error);
+    EXPECT_EQ(ReadBytes(dir / "a.mp3"), bytes);
+    EXPECT_FALSE(TempLeft(dir.path()));
+  }
+  // Ending right before the record is fine, and the record stays behind the tag.
+  std::string fits = Tag(3, Frame("TIT2", std::string("\0a", 2)), 1000) + v1;
+  WriteBytes(dir / "b.mp3", fits);
+  RecordingReporter rep;
+  EXPECT_EQ(WriteBatchV2Tag(dir / "b.mp3", {MakeTextFrame("TIT2", u"b")}, 1000, rep), 1000);
+  EXPECT_EQ(ReadBytes(dir / "b.mp3").substr(1010), v1);
+}
+
+// Whatever was recorded when the file was read, the write goes by the header the file
+// has now: a tag nobody read is neither overwritten nor pushed behind a new one.
+TEST(V2WriterSafety, TheHeaderAsItIsNowDecides) {
+  TempDir dir;
+  const std::string audio = Audio(3000);
+  RecordingReporter rep;
+  // Recorded "no tag", but the file begins with one: refused, file untouched.
+  const std::string tagged = Tag(3, Frame("TIT2", std::string("\0a", 2)), 500) + audio;
+  WriteBytes(dir / "a.mp3", tagged);
+  EXPECT_THROW(WriteBatchV2Tag(dir / "a.mp3", {MakeTextFrame("TIT2", u"b")}, 0, rep), Error);
+  EXPECT_EQ(ReadBytes(dir / "a.mp3"), tagged);
+  // A header that claims more than the file, on a file too short to be read at all.
+  const std::string broken = std::string("ID3\x03\x00\x00\x00\x00\x09\x2D", 10) + std::string(117, '\xAA');
+  WriteBytes(dir / "short.mp3", broken);
+  EditorCall call(dir.path(), "short.mp3", 0, true);
+  call.in.EditorFields[0] = u"x";
+  EXPECT_FALSE(call.Write(rep));
+  ASSERT_FALSE(rep.errors.empty());
+  EXPECT_EQ(rep.errors.back(), ErrorDescription(ErrorKind::TagTooLong));
+  EXPECT_EQ(ReadBytes(dir / "short.mp3"), broken);
+  // An empty tag ("ID3" with size 0) counts as none and is replaced, not kept in front
+  // of the audio as a second header.
+  WriteBytes(dir / "empty.mp3", std::string("ID3\x03\x00\x00\x00\x00\x00\x00", 10) + audio);
+  EXPECT_EQ(WriteBatchV2Tag(dir / "empty.mp3", {MakeTextFrame("TIT2", u"b")}, 0, rep), 502);
+  EXPECT_EQ(ReadBytes(dir / "empty.mp3").substr(512), audio);
+  EXPECT_FALSE(TempLeft(dir.path()));
 }

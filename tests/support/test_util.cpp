@@ -1,5 +1,6 @@
 #include "test_util.h"
 
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,6 +37,22 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   if (!out) throw std::runtime_error("cannot write " + path);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void MakeFile(const std::string& path, std::size_t size) { WriteBytes(path, std::string(size, '\0')); }
+
+SmallTmpfs::SmallTmpfs(std::size_t bytes) {
+  const std::string options = "size=" + std::to_string(bytes);
+  mounted_ = ::mount("tmpfs", dir_.path().c_str(), "tmpfs", 0, options.c_str()) == 0;
+}
+
+bool SmallTmpfs::Resize(std::size_t bytes) {
+  const std::string options = "size=" + std::to_string(bytes);
+  return mounted_ && ::mount("tmpfs", dir_.path().c_str(), "tmpfs", MS_REMOUNT, options.c_str()) == 0;
+}
+
+SmallTmpfs::~SmallTmpfs() {
+  if (mounted_) ::umount2(dir_.path().c_str(), MNT_DETACH);
 }
 
 std::time_t LocalTime(int year, int month, int day, int hour, int minute, int second) {

@@ -13,7 +13,9 @@ namespace vqtest {
 std::string DataPath(const std::string& name);
 
 std::string ReadBytes(const std::string& path);
-void WriteBytes(const std::string& path, const std::string& bytes);
+void WriteBytes(const std::string& path, const std::string& bytes);  // folders created
+// An MP3-named file of `size` zero bytes (folders created).
+void MakeFile(const std::string& path, std::size_t size);
 
 // A fresh folder under the system's temporary folder, removed with its contents.
 class TempDir {
@@ -32,6 +34,26 @@ class TempDir {
 
  private:
   std::string path_;
+};
+
+// A tmpfs of `bytes` (whole 4 KB pages) mounted on a fresh temporary folder, to make a
+// disk really fill up. Mounting needs root; elsewhere mounted() is false and the caller
+// skips with a message.
+class SmallTmpfs {
+ public:
+  explicit SmallTmpfs(std::size_t bytes);
+  ~SmallTmpfs();
+  SmallTmpfs(const SmallTmpfs&) = delete;
+  SmallTmpfs& operator=(const SmallTmpfs&) = delete;
+  bool mounted() const { return mounted_; }
+  // Gives the disk a new size (free space after a failure).
+  bool Resize(std::size_t bytes);
+  const std::string& path() const { return dir_.path(); }
+  std::string operator/(const std::string& rel) const { return dir_ / rel; }
+
+ private:
+  TempDir dir_;
+  bool mounted_ = false;
 };
 
 // A local date and time as the file layer stores it.
