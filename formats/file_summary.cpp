@@ -48,7 +48,9 @@ FileSummary ReadFileSummary(const std::string& path, std::optional<std::time_t> 
   s.length = src.Length();
   ResetV2FrameTable(s.frameTable);
   if (s.length < 128) {
+    // Nothing is read: the information is the size and the date.
     s.tooShort = true;
+    s.infoText = BuildInfoText(s.length, s.v2, 0, modified);
     file.Close();
     return s;
   }

@@ -16,7 +16,8 @@ namespace vq {
 struct FileSummary {
   std::uint64_t length = 0;
   // Shorter than the 128 bytes of an ID3v1 record: nothing past the length is read,
-  // the tag state below describes a file without an ID3v2 tag.
+  // the tag state below describes a file without an ID3v2 tag, and the information
+  // text holds the size and the date.
   bool tooShort = false;
 
   V2Header v2;                       // v2.present: the file starts with "ID3"

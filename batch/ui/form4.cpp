@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -117,15 +118,9 @@ void Form4::Command1_Click(int index) {
   Command1[1]->setEnabled(false);
 
   // The rows of the list as they are when the pass starts.
-  SharedState& state = main_.state();
-  BatchList list;
-  list.folderPath = U16(main_.Dir1->path());
-  list.fileNames.reserve(static_cast<std::size_t>(count_));
-  for (int i = 0; i < main_.List1->count(); ++i) list.fileNames.push_back(U16(main_.List1->item(i)->text()));
-  list.subfolderEntries = state.SubfolderEntries;
-  list.subfolderEntries.resize(list.fileNames.size());
-  list.fileDates = state.FileDates;
-  list.fileDates.resize(list.fileNames.size(), 0);
+  Session& state = main_.state();
+  const std::string folder = main_.Dir1->path();
+  const std::vector<ListedFile> rows = state.rows;
 
   BatchSettings settings;
   settings.v1 = Check1[0]->isChecked();
@@ -134,9 +129,16 @@ void Form4::Command1_Click(int index) {
   settings.keepDate = main_.Check1->isChecked();
 
   WindowCallbacks callbacks(*this, closeAsked_);
-  RunBatch(list, settings, callbacks, &state);
+  const BatchResult result = RunBatch(folder, rows, settings, callbacks, &state);
 
   running_ = false;
+  if (result.stopped) {
+    // Closed during the pass: it ended after the file it was writing.
+    ui::Dialogs::Message(this, QStringLiteral("自動処理を中断しました。\r\n") +
+                                   Q(FormatThousands(static_cast<std::int64_t>(result.done))) + QStringLiteral(" / ") +
+                                   Q(FormatThousands(static_cast<std::int64_t>(rows.size()))) +
+                                   QStringLiteral(" 曲を処理しました。"));
+  }
   // The main window shows its selected file as it is now.
   if (main_.List1->currentRow() >= 0) main_.SetListIndex(main_.List1->currentRow());
   close();
@@ -149,14 +151,19 @@ void Form4::Form_QueryUnload() {
 }
 
 void Form4::done(int result) {
-  if (running_) {
-    // Closed during the pass: the pass ends after the current file, then the window
-    // closes as after a finished pass.
-    closeAsked_ = true;
-    return;
-  }
+  // A pass once started runs on; only the close box ends it early (closeEvent).
+  if (running_) return;
   Form_QueryUnload();
   QDialog::done(result);
+}
+
+void Form4::keyPressEvent(QKeyEvent* event) {
+  // Esc is "ｷｬﾝｾﾙ", which is disabled while the pass runs.
+  if (running_ && event->key() == Qt::Key_Escape) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }
 
 void Form4::closeEvent(QCloseEvent* event) {

@@ -39,6 +39,8 @@ class Form4 : public QDialog {
 
  protected:
   void done(int result) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  // The close box during the pass ends it after the current file, then says so.
   void closeEvent(QCloseEvent* event) override;
 
  private:

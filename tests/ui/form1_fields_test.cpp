@@ -13,6 +13,7 @@
 
 #include "platform/ui/dialogs.h"
 #include "support/ui/ui_test_util.h"
+#include "viewer/form2.h"
 
 using vq::ui::Dialogs;
 using vqtest::Form1Harness;
@@ -202,6 +203,35 @@ TEST(Form1Fields, AContextMenuOverAFieldIsNoChangeOfField) {
   // Leaving the field for real still holds it to its limit.
   Leave(f.Text2[4]);
   EXPECT_EQ(f.Text2[4]->text(), "2024");
+}
+
+// Switching to the reference viewer and back is no change of field: the field is not
+// cut (no beep) when the window loses the activation, and coming back keeps the user's
+// own selection instead of selecting the whole text.
+TEST(Form1Fields, AChangeOfActiveWindowIsNoChangeOfField) {
+  PlainFile p;
+  auto& f = p.form();
+  Type(f.Text2[4], "20245");
+  QTest::keyClick(f.Text2[4], Qt::Key_Home);
+  QTest::keyClick(f.Text2[4], Qt::Key_Right);
+  for (int i = 0; i < 3; ++i) QTest::keyClick(f.Text2[4], Qt::Key_Right, Qt::ShiftModifier);
+  ASSERT_EQ(f.Text2[4]->selectedText(), "024");
+  f.lastField = 2;
+  Dialogs::ResetBeepCount();
+
+  f.form2().activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&f.form2()));
+  EXPECT_EQ(f.Text2[4]->text(), "20245");
+  EXPECT_EQ(Dialogs::BeepCount(), 0);
+
+  f.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+  EXPECT_EQ(QApplication::focusWidget(), f.Text2[4]);
+  EXPECT_EQ(f.Text2[4]->selectedText(), "024");
+  EXPECT_EQ(f.lastField, 2);  // no focus gain was seen
+  Leave(f.Text2[4]);
+  EXPECT_EQ(f.Text2[4]->text(), "2024");
+  EXPECT_EQ(Dialogs::BeepCount(), 1);
 }
 
 // ---------------------------------------------------------------- list keys

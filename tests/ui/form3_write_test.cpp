@@ -437,3 +437,79 @@ TEST(Form3Write, TheButtonWritesLikeF9AndTheMainWindowsF11OpensTheEditor) {
   EXPECT_EQ(TagLibTexts(ReadWithTagLib(e.path), "TDRC"), std::vector<std::string>{"2024"});
   EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == main.Text2[1]; }));
 }
+
+// A tag whose size claims 64 bytes more than the file: the main window's F9 appends an
+// ID3v1 record (the file grows by 128), after which the claim would fit the file's
+// length. The editor's F9 still refuses it, since the tag would end inside the record:
+// the file keeps every byte of the F9 before, and the user is told why.
+TEST(Form3Write, ATagReachingIntoTheRecordTheMainWindowAppendedIsRefused) {
+  std::string bytes = std::string("ID3\x03\x00\x00\x00\x00\x1F\x6E", 10) + "TIT2" + std::string("\0\0\0\x02\0\0\0a", 8);
+  bytes.resize(4024, '\x55');  // the tag claims 4,088 bytes
+  Editing e(bytes, "claims.mp3", true);
+  Form1& main = e.form();
+  ASSERT_EQ(main.Label3->text(), "v2");
+  vqtest::Type(main.Text2[0], QStringLiteral("v1 title"));
+  vqtest::Press(main.Text2[0], Qt::Key_F9);
+  ASSERT_TRUE(e.h.messages.requests.empty());
+  const std::string afterF9 = ReadBytes(e.path);
+  ASSERT_EQ(afterF9.size(), 4024u + 128u);
+
+  for (bool fitsInPlace : {true, false}) {
+    SCOPED_TRACE(fitsInPlace);
+    e.h.messages.Clear();
+    RunEditor(main, [&](Form3& w) {
+      if (fitsInPlace) {
+        Retype(w, 0, QStringLiteral("short"));
+      } else {
+        w.setText2(0, QString(5000, QLatin1Char('x')));  // outgrows the tag: a rebuild
+        GoToField(w, 0);
+      }
+      Key(Qt::Key_F9);
+    });
+    ASSERT_EQ(e.h.messages.requests.size(), 1u);
+    EXPECT_EQ(e.h.messages.requests[0].text, ui::Q(ErrorDescription(ErrorKind::TagTooLong)));
+    EXPECT_EQ(ReadBytes(e.path), afterF9);
+    EXPECT_FALSE(vq::FileExists(e.h.music / "歌手/アルバム/~tmpmp3.tmp"));
+  }
+}
+
+// A file too short for an ID3v1 record shows itself with empty fields: F9 appends what
+// the user typed, and nothing of the file shown before.
+TEST(Form3Write, A127ByteFileGetsWhatWasTypedAndTheEditorRefusesItsBrokenHeader) {
+  // 127 bytes beginning with an "ID3" header that claims 1,207 bytes.
+  std::string bytes = std::string("ID3\x03\x00\x00\x00\x00\x09\x2D", 10) + std::string(117, '\xAA');
+  Editing e("11_v23_and_v1_differ_eyed3_mpeg1_l3_128k.mp3", "01 both.mp3");
+  vqtest::WriteBytes(e.h.music / "歌手/アルバム/02 short.mp3", bytes);
+  Form1& main = e.form();
+  main.Dir1_Change();  // lists the new file too
+  int shortRow = -1;
+  for (int i = 0; i < main.List1->count(); ++i) {
+    main.SetListIndex(i);
+    if (main.text1(2) == QStringLiteral("02 short.mp3")) shortRow = i;
+    else ASSERT_EQ(main.Text2[0]->text(), QStringLiteral("V1 Title"));
+  }
+  main.SetListIndex(shortRow);
+  ASSERT_EQ(main.text1(2), QStringLiteral("02 short.mp3"));
+  EXPECT_EQ(main.Text2[0]->text(), "");
+  EXPECT_EQ(main.Label2[0]->text(), "");
+
+  // The editor goes by the header the file has now, although the selection stopped
+  // before reading it: it claims more than the file and is refused.
+  RunEditor(main, [&](Form3&) {
+    Type(QStringLiteral("v2 title"));
+    Key(Qt::Key_F9);
+  });
+  ASSERT_EQ(e.h.messages.requests.size(), 1u);
+  EXPECT_EQ(e.h.messages.requests[0].text, ui::Q(ErrorDescription(ErrorKind::TagTooLong)));
+  EXPECT_EQ(ReadBytes(e.h.music / "歌手/アルバム/02 short.mp3"), bytes);
+
+  main.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+  vqtest::Type(main.Text2[0], QStringLiteral("typed"));
+  vqtest::Press(main.Text2[0], Qt::Key_F9);
+  const std::string after = ReadBytes(e.h.music / "歌手/アルバム/02 short.mp3");
+  ASSERT_EQ(after.size(), 255u);
+  EXPECT_EQ(after.substr(0, 127), bytes);
+  EXPECT_EQ(after.substr(127, 3 + 30), "TAGtyped" + std::string(25, ' '));
+  EXPECT_EQ(after.substr(127 + 33, 60), std::string(60, ' '));  // artist and album empty
+}

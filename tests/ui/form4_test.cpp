@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <sys/stat.h>
 
 #include "batch/ui/form4.h"
@@ -47,7 +48,7 @@ struct Tree {
     files.push_back(h.music.CopyFixture("10_v23_v1_id3v2tool_mpeg2_l3_64k.mp3", "歌手/Live/03 Night.mp3"));
     h.Start(h.music.path());
     // Open the artist folder as a user does: its files and its subfolders' are listed.
-    h.form->Dir1->setPath(Utf8(artist));
+    h.form->Dir1->setPath(artist);
   }
   Form1& form() { return *h.form; }
 };
@@ -192,11 +193,20 @@ TEST(Form4Window, F10InATagFieldOpensTheWindowAndEnterStartsThePass) {
   EXPECT_EQ(f.Text2[0]->text(), name.left(name.size() - 4));
 }
 
-TEST(Form4Window, ClosingTheWindowDuringThePassEndsItAfterTheCurrentFile) {
+// The close box during the pass ends it after the current file and says so, before
+// the main window shows its file again.
+TEST(Form4Window, ClosingTheWindowDuringThePassEndsItAfterTheCurrentFileAndSaysSo) {
   Tree t;
   Form1& f = t.form();
+  // Row 0 is the file the pass does before it ends.
+  f.SetListIndex(0);
+  const QString titleBefore = f.Text2[0]->text();
+  const QString stem = f.text1(2).chopped(4);
+  ASSERT_NE(titleBefore, stem);
   std::vector<std::string> before;
-  for (int i = 0; i < f.List1->count(); ++i) before.push_back(ReadBytes(Utf8(f.FilePath(i))));
+  for (int i = 0; i < f.List1->count(); ++i) before.push_back(ReadBytes(f.FilePath(i)));
+  QString titleAtTheMessage = QStringLiteral("<no message>");
+  t.h.messages.onMessage = [&](const ui::MessageRequest&) { titleAtTheMessage = f.Text2[0]->text(); };
   Form4 w(f);
   w.show();
   // The close box is used while the pass lets events run after its first file.
@@ -204,8 +214,37 @@ TEST(Form4Window, ClosingTheWindowDuringThePassEndsItAfterTheCurrentFile) {
   w.Command1_Click(0);
   EXPECT_EQ(w.Label1->text(), QStringLiteral("1 / 3"));
   EXPECT_FALSE(w.isVisible());
-  for (int i = 0; i < f.List1->count(); ++i) {
-    bool same = ReadBytes(Utf8(f.FilePath(i))) == before[static_cast<std::size_t>(i)];
-    EXPECT_EQ(same, i > 0) << "row " << i;
-  }
+  ASSERT_EQ(t.h.messages.requests.size(), 1u);
+  EXPECT_EQ(t.h.messages.requests[0].text, QString::fromUtf16(u"自動処理を中断しました。\r\n1 / 3 曲を処理しました。"));
+  EXPECT_EQ(t.h.messages.requests[0].caption, "Velquist");
+  EXPECT_EQ(titleAtTheMessage, titleBefore);
+  EXPECT_EQ(f.Text2[0]->text(), stem);
+  int changed = 0;
+  for (int i = 0; i < f.List1->count(); ++i) changed += ReadBytes(f.FilePath(i)) != before[static_cast<std::size_t>(i)];
+  EXPECT_EQ(changed, 1);
+  EXPECT_NE(ReadBytes(f.FilePath(0)), before[0]);
+}
+
+// "ｷｬﾝｾﾙ" is disabled while the pass runs, and so is its key: Esc stops nothing.
+TEST(Form4Window, EscDuringThePassDoesNothing) {
+  Tree t;
+  Form1& f = t.form();
+  Form4 w(f);
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  int escapes = 0;
+  std::function<void()> pressEsc = [&] {
+    if (!w.running()) return;
+    QTest::keyClick(&w, Qt::Key_Escape);
+    ++escapes;
+    QTimer::singleShot(0, &w, pressEsc);
+  };
+  QTimer::singleShot(0, &w, pressEsc);
+  w.Command1_Click(0);
+  EXPECT_GE(escapes, 1);
+  EXPECT_EQ(w.Label1->text(), QStringLiteral("3 / 3"));
+  EXPECT_TRUE(t.h.messages.requests.empty());
+  EXPECT_EQ(V2Title(t.files[0]), u"01 朝");
+  EXPECT_EQ(V2Title(t.files[1]), u"02 Noon");
+  EXPECT_EQ(V2Title(t.files[2]), u"03 Night");
 }
