@@ -4,6 +4,7 @@
 
 #include "batch/derive_names.h"
 #include "formats/bytesource.h"
+#include "formats/frame_ids.h"
 #include "formats/id3v1.h"
 #include "formats/id3v2_reader.h"
 #include "formats/module0.h"
@@ -13,34 +14,6 @@
 
 namespace vq {
 namespace {
-
-std::string Ascii(std::u16string_view s) {
-  std::string out;
-  out.reserve(s.size());
-  for (char16_t c : s) out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
-  return out;
-}
-
-// Which derived value a frame id takes, and the v2.3 id it is written under.
-enum class Derived { None, Folder, Subfolder, Title };
-
-struct Substitution {
-  Derived which;
-  const char* id;
-};
-
-std::optional<Substitution> SubstitutionFor(std::string_view id, bool v22) {
-  if (v22) {
-    if (id == "TT2") return Substitution{Derived::Title, "TIT2"};
-    if (id == "TP1") return Substitution{Derived::Folder, "TPE1"};
-    if (id == "TAL") return Substitution{Derived::Subfolder, "TALB"};
-    return std::nullopt;
-  }
-  if (id == "TIT2") return Substitution{Derived::Title, "TIT2"};
-  if (id == "TPE1") return Substitution{Derived::Folder, "TPE1"};
-  if (id == "TALB") return Substitution{Derived::Subfolder, "TALB"};
-  return std::nullopt;
-}
 
 // Puts a file back as it was before the pass touched it: the old tag bytes at the start
 // (when the ID3v2 step wrote in place), and the old end (an appended ID3v1 record cut
@@ -66,31 +39,34 @@ void Restore(const std::string& path, const std::string& oldTag, const std::uint
 }  // namespace
 
 std::vector<OutFrame> BatchFrames(V2FrameTable existing, const DerivedNames& names) {
-  std::optional<std::u16string> folder = names.FolderName, subfolder = names.SubfolderName,
-                                title = names.FileTitle;
-  auto take = [&](Derived which) -> std::u16string {
-    std::optional<std::u16string>* slot = which == Derived::Folder      ? &folder
-                                          : which == Derived::Subfolder ? &subfolder
-                                                                        : &title;
-    std::u16string value = slot->value_or(u"");
-    // A derived value is used once; a second frame of the same id gets an empty text.
-    *slot = u"";
+  // The derived value of each role; a value is used once, so a second frame of the
+  // same id gets an empty text.
+  constexpr BatchRole kRoles[] = {BatchRole::Artist, BatchRole::Album, BatchRole::Title};
+  std::optional<std::u16string> values[4];
+  values[static_cast<int>(BatchRole::Artist)] = names.FolderName;
+  values[static_cast<int>(BatchRole::Album)] = names.SubfolderName;
+  values[static_cast<int>(BatchRole::Title)] = names.FileTitle;
+  auto take = [&values](BatchRole role) {
+    std::optional<std::u16string>& slot = values[static_cast<int>(role)];
+    std::u16string value = slot.value_or(u"");
+    slot = u"";
     return value;
   };
   std::vector<OutFrame> frames;
   for (V2FrameEntry& e : existing) {
     if (e.id.empty()) continue;
-    std::string id = Ascii(e.id);
-    bool v22 = id.size() == 3;
-    if (auto sub = SubstitutionFor(id, v22)) {
-      frames.push_back(MakeTextFrame(sub->id, take(sub->which)));
+    const FrameIdInfo* info = FrameIdOf(e.id);
+    if (info && info->batchRole != BatchRole::None) {
+      frames.push_back(MakeTextFrame(info->v23, take(info->batchRole)));
       continue;
     }
     if (auto carried = CarryOverFrame(std::move(e))) frames.push_back(std::move(*carried));
   }
-  if (folder && !folder->empty()) frames.push_back(MakeTextFrame("TPE1", *folder));
-  if (subfolder && !subfolder->empty()) frames.push_back(MakeTextFrame("TALB", *subfolder));
-  if (title && !title->empty()) frames.push_back(MakeTextFrame("TIT2", *title));
+  // The derived values no frame took, in the order artist, album, title.
+  for (BatchRole role : kRoles) {
+    const auto& value = values[static_cast<int>(role)];
+    if (value && !value->empty()) frames.push_back(MakeTextFrame(BatchRoleId(role), *value));
+  }
   return frames;
 }
 

@@ -42,34 +42,6 @@ std::u16string WidenId(std::string_view id) {
   return out;
 }
 
-struct IdPair {
-  const char* v22;
-  const char* v23;
-};
-
-// Every v2.2 frame with a v2.3 form. CRM (encrypted meta frame) has none.
-constexpr IdPair kV22ToV23[] = {
-    // text
-    {"TT1", "TIT1"}, {"TT2", "TIT2"}, {"TT3", "TIT3"}, {"TP1", "TPE1"}, {"TP2", "TPE2"},
-    {"TP3", "TPE3"}, {"TP4", "TPE4"}, {"TCM", "TCOM"}, {"TXT", "TEXT"}, {"TLA", "TLAN"},
-    {"TCO", "TCON"}, {"TAL", "TALB"}, {"TPA", "TPOS"}, {"TRK", "TRCK"}, {"TRC", "TSRC"},
-    {"TYE", "TYER"}, {"TDA", "TDAT"}, {"TIM", "TIME"}, {"TRD", "TRDA"}, {"TMT", "TMED"},
-    {"TFT", "TFLT"}, {"TBP", "TBPM"}, {"TCR", "TCOP"}, {"TPB", "TPUB"}, {"TEN", "TENC"},
-    {"TSS", "TSSE"}, {"TOF", "TOFN"}, {"TLE", "TLEN"}, {"TSI", "TSIZ"}, {"TDY", "TDLY"},
-    {"TKE", "TKEY"}, {"TOT", "TOAL"}, {"TOA", "TOPE"}, {"TOL", "TOLY"}, {"TOR", "TORY"},
-    {"TXX", "TXXX"},
-    // URL
-    {"WAF", "WOAF"}, {"WAR", "WOAR"}, {"WAS", "WOAS"}, {"WCM", "WCOM"}, {"WCP", "WCOP"},
-    {"WPB", "WPUB"}, {"WXX", "WXXX"},
-    // other
-    {"COM", "COMM"}, {"ULT", "USLT"}, {"SLT", "SYLT"}, {"IPL", "IPLS"}, {"UFI", "UFID"},
-    {"CNT", "PCNT"}, {"POP", "POPM"}, {"GEO", "GEOB"}, {"CRA", "AENC"}, {"MCI", "MCDI"},
-    {"ETC", "ETCO"}, {"MLL", "MLLT"}, {"STC", "SYTC"}, {"RVA", "RVAD"}, {"EQU", "EQUA"},
-    {"REV", "RVRB"}, {"BUF", "RBUF"}, {"LNK", "LINK"}, {"PIC", "APIC"},
-};
-
-constexpr const char* kFieldIds[7] = {"TIT2", "TALB", "TPE1", "TCOM", "COMM", "TYER", "TCON"};
-
 void CheckValueBytes(std::u16string_view text) {
   if (ByteLength(text) > kMaxValueBytes) throw Error(ErrorKind::Overflow);
 }
@@ -128,12 +100,6 @@ OutFrame MakeTextFrame(std::string_view id, std::u16string_view text) {
   return f;
 }
 
-std::string MapV22Id(std::string_view id3) {
-  for (const auto& p : kV22ToV23)
-    if (id3 == p.v22) return p.v23;
-  return {};
-}
-
 std::int64_t FramesSize(const std::vector<OutFrame>& frames) {
   std::int64_t n = 0;
   for (const auto& f : frames) n += static_cast<std::int64_t>(f.Size());
@@ -159,7 +125,7 @@ EditorFrames BuildEditorFrames(const EditorWriteInput& in) {
 
   EditorFrames out;
   for (std::size_t i = 0; i < in.EditorFields.size(); ++i)
-    if (!in.EditorFields[i].empty()) out.frames.push_back(MakeTextFrame(kFieldIds[i], in.EditorFields[i]));
+    if (!in.EditorFields[i].empty()) out.frames.push_back(MakeTextFrame(EditorFieldId(static_cast<int>(i)), in.EditorFields[i]));
 
   out.lines = lines;
   for (std::size_t i = 0; i < lines.size(); ++i) {

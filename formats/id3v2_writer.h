@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/frame_ids.h"
 #include "formats/id3v2_reader.h"
 #include "platform/fileio.h"
 
@@ -54,10 +55,6 @@ std::string CommentFrameBody(std::u16string_view text);
 // and WXXX an empty description before the value (so that the value is what readers
 // find behind the last zero), every other id a text frame.
 OutFrame MakeTextFrame(std::string_view id, std::u16string_view text);
-
-// The v2.3 id of a v2.2 id by the full mapping of the two versions; empty when it has
-// no v2.3 form (CRM).
-std::string MapV22Id(std::string_view id3);
 
 // A frame read from an old tag, as it is carried over whole: its original body bytes
 // and, for a v2.3 frame, its original flags. v2.2 frames go under their v2.3 ids (PIC

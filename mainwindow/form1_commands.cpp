@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "batch/ui/form4.h"
+#include "formats/frame_ids.h"
 #include "formats/id3v1.h"
 #include "formats/module0.h"
 #include "mainwindow/form1.h"
@@ -44,18 +45,10 @@ QString PlainNumber(double v) {
   return QString::number(v, 'g', 15);
 }
 
-// The field a frame of the listing goes to: title, artist, album, comment, year, genre.
+// The main window's field a frame of the listing goes to, or -1.
 int FieldOfFrame(const QString& id) {
-  static const struct {
-    const char* v23;
-    const char* v22;
-    int field;
-  } kMap[] = {{"TIT2", "TT2", 0}, {"TPE1", "TP1", 1}, {"TALB", "TAL", 2},
-              {"COMM", "COM", 3}, {"TYER", "TYE", 4}, {"TCON", "TCO", 5}};
-  for (const auto& m : kMap) {
-    if (id == QLatin1String(m.v23) || id == QLatin1String(m.v22)) return m.field;
-  }
-  return -1;
+  const FrameIdInfo* info = FrameIdOf(ui::U16(id));
+  return info ? info->mainField : -1;
 }
 
 }  // namespace

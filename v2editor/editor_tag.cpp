@@ -6,16 +6,6 @@ namespace vq {
 
 namespace {
 
-struct FieldIds {
-  const char16_t* v23;
-  const char16_t* v22;
-};
-
-constexpr FieldIds kFieldIds[kEditorFieldCount] = {
-    {u"TIT2", u"TT2"}, {u"TALB", u"TAL"}, {u"TPE1", u"TP1"}, {u"TCOM", u"TCM"},
-    {u"COMM", u"COM"}, {u"TYER", u"TYE"}, {u"TCON", u"TCO"},
-};
-
 std::u16string Line(std::u16string_view id, std::u16string_view text) {
   std::u16string line(id);
   line += u':';
@@ -53,7 +43,7 @@ WriterLines MakeWriterLines(const EditorWriteState& s) {
       w.lines.push_back(Line(frame->id, text));
       w.sources.push_back(&*frame);
     } else {
-      w.lines.push_back(Line(EditorFieldId(k), text));
+      w.lines.push_back(Line(WidenId(EditorFieldId(k)), text));
       w.sources.push_back(nullptr);
     }
   }
@@ -116,14 +106,6 @@ class TableBuilder {
 
 }  // namespace
 
-int EditorFieldOf(std::u16string_view id) {
-  for (int k = 0; k < kEditorFieldCount; ++k)
-    if (id == kFieldIds[k].v23 || id == kFieldIds[k].v22) return k;
-  return -1;
-}
-
-std::u16string EditorFieldId(int field) { return kFieldIds[field].v23; }
-
 EditorContent LoadEditorContent(const V2FrameTable& table) {
   EditorContent c;
   for (const auto& e : table) {
@@ -171,7 +153,7 @@ void RebuildFrameTable(const EditorWriteState& state, const EditorWriteResult& r
   for (int k = 0; k < kEditorFieldCount; ++k) {
     if (w.fieldLine[k] < 0) continue;
     V2FrameEntry e;
-    e.id = EditorFieldId(k);
+    e.id = WidenId(EditorFieldId(k));
     e.text = state.fields[k];
     const auto line = static_cast<std::size_t>(w.fieldLine[k]);
     if (auto f = FrameOfLine(w.lines[line], w.sources[line])) CarryFrame(e, *f);

@@ -11,18 +11,11 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/frame_ids.h"
 #include "formats/id3v2_reader.h"
 #include "formats/id3v2_writer.h"
 
 namespace vq {
-
-inline constexpr int kEditorFieldCount = 7;
-
-// The field (0 title, 1 album, 2 artist, 3 composer, 4 comment, 5 year, 6 genre) that a
-// frame id of version 2.3 or 2.2 fills, or -1.
-int EditorFieldOf(std::u16string_view id);
-// The v2.3 id a field is written under ("TIT2" ... "TCON").
-std::u16string EditorFieldId(int field);
 
 struct EditorContent {
   // Field texts; when loaded, also the values shown above the fields.
