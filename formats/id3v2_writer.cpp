@@ -48,10 +48,6 @@ void CheckValueBytes(std::u16string_view text) {
 
 }  // namespace
 
-std::u16string UpdateErrorText(const std::u16string& folderPrefix, const std::u16string& fileName) {
-  return u"ファイルの属性が読み取り専用になっていませんか?\r\n" + folderPrefix + u"\r\n" + fileName;
-}
-
 std::string TextFrameBody(std::u16string_view text) {
   std::string body;
   if (cp932::CanEncode(text)) {

@@ -34,9 +34,6 @@ class WriteReporter {
   virtual void Yield() {}
 };
 
-// The message text of "更新エラー".
-std::u16string UpdateErrorText(const std::u16string& folderPrefix, const std::u16string& fileName);
-
 // A frame as it is written: four-character id, flags, body (encoding byte included).
 struct OutFrame {
   std::string id;

@@ -18,6 +18,8 @@
 #include "platform/ui/folder_list.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/shell.h"
+#include "session/frame_listing.h"
+#include "session/messages.h"
 #include "v2editor/form3.h"
 #include "viewer/form2.h"
 
@@ -29,26 +31,11 @@ namespace {
 // the folder and the file name; every other error by its own description.
 void ReportCommandError(QWidget* parent, const Error& e, const QString& folder, const QString& name) {
   if (e.kind() == ErrorKind::PathFileAccess) {
-    ui::Dialogs::Message(parent,
-                         QStringLiteral("ファイルの属性が読み取り専用になっていませんか?\r\n") + folder +
-                             QStringLiteral("\r\n") + name,
-                         ui::MsgButtons::Ok, QStringLiteral("更新エラー"));
+    ui::Dialogs::Message(parent, ui::Q(UpdateErrorText(ui::U16(folder), ui::U16(name))), ui::MsgButtons::Ok,
+                         QString::fromUtf16(kUpdateErrorCaption));
   } else {
     ui::Dialogs::Message(parent, ui::Q(e.description()), ui::MsgButtons::Ok, QString::fromUtf16(ui::kDefaultCaption));
   }
-}
-
-// A number as plain decimal text: whole numbers without a point ("13"), others in the
-// shortest form that keeps their value ("12.5").
-QString PlainNumber(double v) {
-  if (std::isfinite(v) && v == std::floor(v) && std::fabs(v) < 1e15) return QString::number(static_cast<long long>(v));
-  return QString::number(v, 'g', 15);
-}
-
-// The main window's field a frame of the listing goes to, or -1.
-int FieldOfFrame(const QString& id) {
-  const FrameIdInfo* info = FrameIdOf(ui::U16(id));
-  return info ? info->mainField : -1;
 }
 
 }  // namespace
@@ -162,29 +149,10 @@ void Form1::FillFromNames() {
 void Form1::FillFromV2Listing() {
   const QString listing = form2().text1();
   if (listing.isEmpty()) return;
-  // Lines end in CR LF; text after the last CR LF is not used. A line reads
-  // id "(" encoding digit ") " value.
-  const QString lineEnd = QStringLiteral("\r\n");
-  for (qsizetype pos = 0;;) {
-    const qsizetype end = listing.indexOf(lineEnd, pos);
-    if (end < 0) break;
-    const QString line = listing.mid(pos, end - pos);
-    pos = end + lineEnd.size();
-
-    const qsizetype paren = line.indexOf(QLatin1Char(')'));
-    if (paren < 0) continue;
-    // A line of a multi-line value may hold ")" near its start: its id is then empty.
-    const QString id = line.left(std::max<qsizetype>(0, paren - 2));
-    const QString value = line.mid(paren + 2);
-    const int field = FieldOfFrame(id);
-    if (field < 0) continue;
-    if (field == 5) {
-      // The genre's leading number ("(13)" and "Pop" give 0).
-      Text2[5]->setText(PlainNumber(LeadingNumber(ui::U16(value))));
-    } else {
-      Text2[field]->setText(value);
-    }
-  }
+  // A later line of the same field overwrites an earlier one.
+  const auto values = FieldsFromFrameListing(ui::U16(listing));
+  for (std::size_t field = 0; field < values.size(); ++field)
+    if (values[field]) Text2[field]->setText(ui::Q(*values[field]));
   Text2[0]->setFocus();
 }
 

@@ -11,49 +11,6 @@
 
 namespace vq {
 
-double LeadingNumber(std::u16string_view text) {
-  std::size_t i = 0;
-  while (i < text.size() && (text[i] == u' ' || text[i] == u'\t')) ++i;
-  // Collect the longest prefix that looks like a number, in ASCII.
-  std::string s;
-  auto digit = [&](std::size_t k) { return k < text.size() && text[k] >= u'0' && text[k] <= u'9'; };
-  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-    if (text[i] == u'-') s.push_back('-');
-    ++i;
-  }
-  std::size_t digits = 0;
-  while (digit(i)) {
-    s.push_back(static_cast<char>(text[i++]));
-    ++digits;
-  }
-  if (i < text.size() && text[i] == u'.') {
-    std::string frac = ".";
-    std::size_t j = i + 1;
-    while (digit(j)) frac.push_back(static_cast<char>(text[j++]));
-    if (frac.size() > 1 || digits > 0) {
-      digits += frac.size() - 1;
-      s += frac;
-      i = j;
-    }
-  }
-  if (digits == 0) return 0.0;
-  if (i < text.size() && (text[i] == u'e' || text[i] == u'E')) {
-    std::size_t j = i + 1;
-    std::string exp = "e";
-    if (j < text.size() && (text[j] == u'+' || text[j] == u'-')) exp.push_back(static_cast<char>(text[j++]));
-    if (digit(j)) {
-      while (digit(j)) exp.push_back(static_cast<char>(text[j++]));
-      s += exp;
-    }
-  }
-  if (s == "-" || s.empty()) return 0.0;
-  double v = 0.0;
-  auto r = std::from_chars(s.data(), s.data() + s.size(), v);
-  if (r.ec == std::errc::result_out_of_range) return s[0] == '-' ? -HUGE_VAL : HUGE_VAL;
-  if (r.ec != std::errc()) return 0.0;
-  return v;
-}
-
 std::u16string NumberPrintForm(long long value) {
   std::u16string digits = Utf8ToUtf16(std::to_string(value < 0 ? -static_cast<unsigned long long>(value)
                                                                : static_cast<unsigned long long>(value)));

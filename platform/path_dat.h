@@ -13,6 +13,8 @@
 #pragma once
 
 #include <optional>
+
+#include "platform/text.h"
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,11 +22,6 @@
 namespace vq {
 
 inline constexpr char kPathDatName[] = "Path.dat";
-
-// The leading number of a text: blanks (spaces, tabs) skipped, then an optional sign,
-// digits, an optional fraction and exponent. Text that does not start with a number
-// gives 0.
-double LeadingNumber(std::u16string_view text);
 
 // A whole number as the program prints it into a file: a blank (or "-") before the
 // digits and a blank after them: " 1 ", " 0 ", "-1 ".

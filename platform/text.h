@@ -15,6 +15,15 @@ inline constexpr char kSepChar = '/';
 std::u16string Utf8ToUtf16(std::string_view s);  // invalid bytes become U+FFFD
 std::string Utf16ToUtf8(std::u16string_view s);  // lone surrogates become U+FFFD
 
+// The leading number of a text: blanks (spaces, tabs) skipped, then an optional sign,
+// digits, an optional fraction and exponent. Text that does not start with a number
+// gives 0.
+double LeadingNumber(std::u16string_view text);
+
+// A number as plain decimal text: whole numbers without a point ("13"), others in the
+// shortest form of 15 significant digits that keeps their value ("12.5").
+std::u16string PlainNumber(double v);
+
 // Whole number nearest to v, halves to the even number.
 std::int64_t RoundHalfEven(double v);
 

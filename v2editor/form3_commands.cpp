@@ -9,6 +9,7 @@
 #include "mainwindow/form1.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
+#include "session/messages.h"
 #include "v2editor/editor_tag.h"
 #include "v2editor/form3.h"
 #include "viewer/form2.h"
@@ -26,7 +27,7 @@ class EditorReporter : public WriteReporter {
   void ShowV2Marks() override { main_.ShowV2Marks(QStringLiteral("3.0")); }
   void ReportUpdateError(const std::u16string& folderPrefix, const std::u16string& fileName) override {
     ui::Dialogs::Message(&window_, ui::Q(UpdateErrorText(folderPrefix, fileName)), ui::MsgButtons::Ok,
-                         QStringLiteral("更新エラー"));
+                         QString::fromUtf16(kUpdateErrorCaption));
   }
   void ReportError(const std::u16string& description) override {
     ui::Dialogs::Message(&window_, ui::Q(description));

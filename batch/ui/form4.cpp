@@ -17,6 +17,7 @@
 #include "platform/ui/fonts.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/twips.h"
+#include "session/messages.h"
 
 namespace vq {
 namespace {
@@ -34,13 +35,13 @@ class WindowCallbacks : public BatchCallbacks {
   WindowCallbacks(Form4& window, const bool& closeAsked) : window_(window), closeAsked_(closeAsked) {}
 
   bool Progress(std::size_t done, std::size_t count) override {
-    window_.Label1->setText(Q(FormatThousands(static_cast<std::int64_t>(done))) + QStringLiteral(" / ") +
-                            Q(FormatThousands(static_cast<std::int64_t>(count))));
+    window_.Label1->setText(Q(ProgressText(done, count)));
     ui::Dialogs::Yield();
     return !closeAsked_;
   }
   void ReportUpdateError(const std::u16string& prefix, const std::u16string& name) override {
-    ui::Dialogs::Message(&window_, Q(UpdateErrorText(prefix, name)), ui::MsgButtons::Ok, QStringLiteral("更新エラー"));
+    ui::Dialogs::Message(&window_, Q(UpdateErrorText(prefix, name)), ui::MsgButtons::Ok,
+                         QString::fromUtf16(kUpdateErrorCaption));
   }
   void ReportError(const std::u16string& description) override {
     ui::Dialogs::Message(&window_, Q(description));
@@ -132,13 +133,8 @@ void Form4::Command1_Click(int index) {
   const BatchResult result = RunBatch(folder, rows, settings, callbacks, &state);
 
   running_ = false;
-  if (result.stopped) {
-    // Closed during the pass: it ended after the file it was writing.
-    ui::Dialogs::Message(this, QStringLiteral("自動処理を中断しました。\r\n") +
-                                   Q(FormatThousands(static_cast<std::int64_t>(result.done))) + QStringLiteral(" / ") +
-                                   Q(FormatThousands(static_cast<std::int64_t>(rows.size()))) +
-                                   QStringLiteral(" 曲を処理しました。"));
-  }
+  // Closed during the pass: it ended after the file it was writing.
+  if (result.stopped) ui::Dialogs::Message(this, Q(InterruptedPassText(result.done, rows.size())));
   // The main window shows its selected file as it is now.
   if (main_.List1->currentRow() >= 0) main_.SetListIndex(main_.List1->currentRow());
   close();

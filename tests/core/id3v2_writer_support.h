@@ -10,6 +10,7 @@
 #include "formats/bytesource.h"
 #include "formats/id3v2_reader.h"
 #include "formats/id3v2_writer.h"
+#include "session/messages.h"
 #include "platform/fileio.h"
 #include "platform/text.h"
 #include "test_util.h"

@@ -1,0 +1,19 @@
+#include "session/messages.h"
+
+#include "platform/text.h"
+
+namespace vq {
+
+std::u16string UpdateErrorText(const std::u16string& folderPrefix, const std::u16string& fileName) {
+  return u"ファイルの属性が読み取り専用になっていませんか?\r\n" + folderPrefix + u"\r\n" + fileName;
+}
+
+std::u16string ProgressText(std::size_t done, std::size_t count) {
+  return FormatThousands(static_cast<std::int64_t>(done)) + u" / " + FormatThousands(static_cast<std::int64_t>(count));
+}
+
+std::u16string InterruptedPassText(std::size_t done, std::size_t count) {
+  return u"自動処理を中断しました。\r\n" + ProgressText(done, count) + u" 曲を処理しました。";
+}
+
+}  // namespace vq
