@@ -95,6 +95,8 @@ class Form1 : public QWidget {
   QString ShownFileName(int row) const;
   // "v2" and the version text (e.g. "3.0") in red.
   void ShowV2Marks(const QString& version);
+  // The reference viewer shows the session's frame listing.
+  void ShowFrameListing();
 
   // ---------------------------------------------------------------- commands, fields
   void Command1_Click(int index);

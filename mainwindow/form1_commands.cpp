@@ -73,8 +73,8 @@ void Form1::WriteV1Tag() {
   const std::string path = FilePath(row);
   {
     RawFile file(path, RawFile::Mode::ReadWrite);
-    // "v1" marks a file that has a tag: it is replaced, otherwise a new one is appended.
-    const bool replacing = Label6->text() == QLatin1String("v1");
+    // A file that has a tag ("v1") has it replaced, otherwise a new one is appended.
+    const bool replacing = state_.hasV1;
     ID3v1Fields fields;
     fields.title = ui::U16(Text2[0]->text());
     fields.artist = ui::U16(Text2[1]->text());
@@ -91,6 +91,7 @@ void Form1::WriteV1Tag() {
     // and a file that got a tag now has one, so a further update replaces it.
     for (int i = 0; i < 3; ++i) Label2[i]->setText(Text2[i]->text());
     if (appended) {
+      state_.hasV1 = true;
       QPalette p = Label6->palette();
       p.setColor(QPalette::WindowText, QColor(0, 0, 0));
       Label6->setPalette(p);
@@ -100,11 +101,8 @@ void Form1::WriteV1Tag() {
   }
 
   // The file is closed before its times are put back to the listed date.
-  if (Check1->isChecked()) {
-    const ListedFile* listed = state_.Row(row);
-    // 0: the date could not be read when the list was built; there is nothing to restore.
-    if (listed && listed->modified != 0) SetFileDate(path, listed->modified);
-  }
+  // 0: the date could not be read when the list was built; there is nothing to restore.
+  if (const std::time_t date = state_.DateToKeep(row)) SetFileDate(path, date);
   Text2[0]->setFocus();
 }
 
@@ -123,7 +121,7 @@ void Form1::PlayFile() {
   const int row = List1->currentRow();
   // The player starts in the current folder, also for a file in a subfolder; whether it
   // starts is not looked at. Without a selected file there is nothing to play.
-  if (state_.Row(row)) ui::Shell::OpenWithAssociated(FilePath(row), Dir1->path());
+  if (state_.Row(row)) ui::Shell::OpenWithAssociated(state_.FilePath(row), state_.folder);
   Text2[lastField]->setFocus();
 }
 
@@ -147,10 +145,9 @@ void Form1::FillFromNames() {
 // ---------------------------------------------------------------- 5 "v2参照(F8)"
 
 void Form1::FillFromV2Listing() {
-  const QString listing = form2().text1();
-  if (listing.isEmpty()) return;
+  if (state_.FrameListing.empty()) return;
   // A later line of the same field overwrites an earlier one.
-  const auto values = FieldsFromFrameListing(ui::U16(listing));
+  const auto values = FieldsFromFrameListing(state_.FrameListing);
   for (std::size_t field = 0; field < values.size(); ++field)
     if (values[field]) Text2[field]->setText(ui::Q(*values[field]));
   Text2[0]->setFocus();

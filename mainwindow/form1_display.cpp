@@ -36,27 +36,17 @@ QString CutAtNul(const std::u16string& s) {
 
 }  // namespace
 
-std::string Form1::FolderPrefix(int row) const {
-  const ListedFile* r = state_.Row(row);
-  return vq::FolderPrefix(Dir1->path(), r && !FileNameMode() ? std::string_view(r->subfolderEntry) : std::string_view());
-}
-
-std::string Form1::FilePath(int row) const {
-  const ListedFile* r = state_.Row(row);
-  return r ? FolderPrefix(row) + r->name : std::string();
-}
-
-QString Form1::ShownFolderPrefix(int row) const { return ui::Q(DecodePath(FolderPrefix(row))); }
-
-QString Form1::ShownFileName(int row) const {
-  const ListedFile* r = state_.Row(row);
-  return r ? ui::Q(r->displayName) : QString();
-}
+std::string Form1::FolderPrefix(int row) const { return state_.FolderPrefix(row); }
+std::string Form1::FilePath(int row) const { return state_.FilePath(row); }
+QString Form1::ShownFolderPrefix(int row) const { return ui::Q(state_.ShownFolderPrefix(row)); }
+QString Form1::ShownFileName(int row) const { return ui::Q(state_.ShownFileName(row)); }
 
 void Form1::ShowV2Marks(const QString& version) {
   SetCaption(Label3, QStringLiteral("v2"), QColor(255, 0, 0));
   SetCaption(Label5, version, QColor(255, 0, 0));
 }
+
+void Form1::ShowFrameListing() { form2().setText1(ui::Q(state_.FrameListing)); }
 
 void Form1::SetListIndex(int row) {
   if (row == List1->currentRow()) {
@@ -74,7 +64,7 @@ void Form1::List1_Click() {
   bool structure = Option1[0]->isChecked();
   if (!structure && !FileNameMode()) return;
 
-  const std::string path = FilePath(row);
+  const std::string path = state_.FilePath(row);
   std::optional<std::time_t> modified;
   if (listed->modified != 0) modified = listed->modified;
 
@@ -93,16 +83,15 @@ void Form1::List1_Click() {
   }
 
   if (structure) {
-    setText1(0, ui::Q(DecodeName(LastComponent(Dir1->path()))));
+    setText1(0, ui::Q(state_.ShownFolderName()));
     setText1(1, ui::Q(listed->subfolderName));
   }
 
   Label3->clear();
   Label5->clear();
   Label6->clear();
-  form2().setText1(QString());
-  state_.V2TagSize = 0;
-  ResetV2FrameTable(state_.V2FrameTable);
+  state_.ClearSelectedTags();
+  ShowFrameListing();
 
   // Too short for an ID3v1 record: the reading stops here, and the display shows this
   // file with empty fields.
@@ -112,11 +101,12 @@ void Form1::List1_Click() {
   }
 
   setText1(2, ui::Q(listed->displayName));
-  if (summary.v2.present) {
-    state_.V2TagSize = summary.v2TagSize;
-    ShowV2Marks(ui::Q(V2VersionText(summary.v2)));
-    state_.V2FrameTable = std::move(summary.frameTable);
-    form2().appendText1(ui::Q(summary.frameListing));
+  const bool hasV2 = summary.v2.present;
+  const QString version = ui::Q(V2VersionText(summary.v2));
+  state_.TakeSummary(summary);
+  if (hasV2) {
+    ShowV2Marks(version);
+    ShowFrameListing();
   }
 
   if (summary.v1) {
@@ -148,7 +138,7 @@ void Form1::List1_Click() {
 }
 
 void Form1::ShowTooShortFile(int row, const FileSummary& summary) {
-  setText1(2, ShownFileName(row));
+  setText1(2, ui::Q(state_.ShownFileName(row)));
   for (int i = 0; i < 3; ++i) Label2[i]->clear();
   for (auto* field : Text2) field->clear();
   Command1[0]->setEnabled(true);

@@ -40,8 +40,15 @@ void Form1::ConnectListing() {
       Option1_Click(i);
     });
   }
-  connect(Check1, &QCheckBox::toggled, this, [this] { Check1_Click(); });
-  connect(List1, &QListWidget::currentRowChanged, this, [this] { List1_Click(); });
+  connect(Check1, &QCheckBox::toggled, this, [this](bool checked) {
+    state_.keepDate = checked;
+    Check1_Click();
+  });
+  connect(List1, &QListWidget::currentRowChanged, this, [this](int row) {
+    // The commands act on the highlighted row, also while its file is being read.
+    state_.selectedRow = row;
+    List1_Click();
+  });
 }
 
 bool Form1::FileNameMode() const { return Option1[1]->isChecked(); }
@@ -112,6 +119,7 @@ void Form1::Drive1_Change() {
 void Form1::Dir1_Change() {
   ++listRuns_;
   const std::string path = Dir1->path();
+  state_.folder = path;
   Drive1->showVolumeOf(path);
   lastFolderOnVolume_[Drive1->drive()] = path;
 
@@ -149,6 +157,7 @@ void Form1::SelectMode(int index) {
 
 void Form1::Option1_Click(int index) {
   bool structure = index == 0;
+  state_.fileNameMode = !structure;
   Text1[0]->setVisible(structure);
   Text1[1]->setVisible(structure);
   Command1[7]->setEnabled(structure);

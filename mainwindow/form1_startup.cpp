@@ -62,6 +62,7 @@ Form1::Form1(Session& state, Form1Setup setup, QWidget* parent)
   // The lists show the working folder until the settings or the user move them.
   const std::string start = setup.startFolder.empty() ? WorkingFolder() : setup.startFolder;
   if (!Dir1->setPath(start)) Dir1->setPath("/");
+  state_.folder = Dir1->path();
   Drive1->showVolumeOf(Dir1->path());
   lastFolderOnVolume_[Drive1->drive()] = Dir1->path();
 

@@ -1,6 +1,8 @@
-// Program-wide state that the windows share: the listed rows with their paths' bytes,
-// the last read ID3v2 tag and the batch window's setting. Qt-free, so that the batch,
-// the tests and the benchmarks can work on it without a window.
+// The program-wide state that the windows share and show: the current folder and
+// naming mode, the listed rows, the selected row with what was read from its file, the
+// keep-date box and the batch window's setting. Qt-free, so that the batch, the tests
+// and the benchmarks work on it without a window; the windows are views of it and read
+// each other's data from here, never from each other's controls.
 #pragma once
 
 #include <cstdint>
@@ -8,27 +10,62 @@
 #include <string>
 #include <vector>
 
+#include "formats/file_summary.h"
 #include "formats/id3v2_reader.h"
 #include "session/listing.h"
 
 namespace vq {
 
 struct Session {
+  // ---------------------------------------------------------------- the listing
+  std::string folder;         // the current folder's path (bytes)
+  bool fileNameMode = false;  // "ファイル名" mode; else folder-structure mode
   // One record per file list row, in the list's order: the file name's and the
   // subfolder entry's bytes, their shown text, the date recorded when the list was
   // built and the read-only bit.
   std::vector<ListedFile> rows;
-  // The batch window's "新規作成のみ行う", 0 or 1, saved in Path.dat.
-  int CreateNewOnly = 0;
+
+  // ---------------------------------------------------------------- the selected file
+  int selectedRow = -1;
   // The size field of the last read ID3v2 tag, 0 without a tag.
   std::int32_t V2TagSize = 0;
   // The frames of the last read ID3v2 tag.
   ::vq::V2FrameTable V2FrameTable{V2FrameEntry{}};
+  // One line per frame, as the reference viewer shows it ("TIT2(0) text" CR LF).
+  std::u16string FrameListing;
+  // Whether the file has an ID3v1 record (shown as "v1"): F9 replaces it, else appends.
+  bool hasV1 = false;
+
+  // ---------------------------------------------------------------- settings
+  bool keepDate = false;   // "ファイルの更新で日付を変更しない"
+  int CreateNewOnly = 0;   // the batch window's "新規作成のみ行う", 0 or 1, saved in Path.dat
 
   // The row's record, or nullptr for a row the list does not have.
   const ListedFile* Row(int row) const {
     return row >= 0 && static_cast<std::size_t>(row) < rows.size() ? &rows[static_cast<std::size_t>(row)] : nullptr;
   }
+  const ListedFile* Selected() const { return Row(selectedRow); }
+
+  // The folder part of a row's path, ending in "/": the current folder, the row's
+  // subfolder entry in folder-structure mode, then "/".
+  std::string FolderPrefix(int row) const;
+  // The folder prefix and the row's file name; "" for a row the list does not have.
+  std::string FilePath(int row) const;
+  // What the windows show: the folder prefix and file name as messages name them, and
+  // the current folder's name ("フォルダ名").
+  std::u16string ShownFolderPrefix(int row) const;
+  std::u16string ShownFileName(int row) const;
+  std::u16string ShownFolderName() const;
+
+  // The selected file's tag state before a read: no ID3v2 tag, no frames, no listing,
+  // no ID3v1 record.
+  void ClearSelectedTags();
+  // Takes what the read of the selected file found (its frame table and listing are
+  // moved here).
+  void TakeSummary(FileSummary& summary);
+  // The date F9, the editor and the batch put back for a row with keep-date on; 0 when
+  // the box is off or the row's date could not be read.
+  std::time_t DateToKeep(int row) const;
 };
 
 }  // namespace vq

@@ -107,7 +107,7 @@ void Form3::WriteTag() {
   target.folderPrefix = ui::U16(main_.ShownFolderPrefix(row));
   target.fileName = ui::U16(main_.ShownFileName(row));
   target.V2TagSize = &shared.V2TagSize;
-  target.frameListingEmpty = main_.form2().text1().isEmpty();
+  target.frameListingEmpty = shared.FrameListing.empty();
   if (const ListedFile* listed = shared.Row(row)) target.recordedDate = listed->modified;
   // A row whose date could not be read has none to put back.
   target.keepDate = main_.Check1->isChecked() && target.recordedDate != 0;
@@ -119,9 +119,8 @@ void Form3::WriteTag() {
   for (int i = 0; i < List1->count() && static_cast<std::size_t>(i) < result.keptLines.size(); ++i)
     List1->item(i)->setText(ui::Q(result.keptLines[static_cast<std::size_t>(i)]));
 
-  std::u16string listing;
-  RebuildFrameTable(state, result, shared.V2FrameTable, listing);
-  main_.form2().setText1(ui::Q(listing));
+  RebuildFrameTable(state, result, shared.V2FrameTable, shared.FrameListing);
+  main_.ShowFrameListing();
 }
 
 void Form3::FillIfEmpty(int index, const QString& text) {

@@ -498,17 +498,18 @@ TEST(Form1FillFromV2, F8TakesTheFramesOfTheFixtures) {
 TEST(Form1FillFromV2, TheListingIsReadLineByLine) {
   OneFile t(kNoTag, "plain.mp3");
   auto& f = t.f();
-  // The frame listing as the reference viewer holds it.
-  f.form2().setText1(
-      "TCON(0) 17 Rock\r\n"
-      "TIT2(0) First\r\n"
-      "a) line of a multi-line value\r\n"
-      ")\r\n"
-      "no parenthesis at all\r\n"
-      "TIT2(1) Second\r\n"
-      "TXXX(0) other frames are ignored\r\n"
-      "TYE(0) 1987\r\n"
-      "TPE1(0) after the last line end");
+  // The frame listing as the session holds it and the reference viewer shows it.
+  t.h.state.FrameListing =
+      u"TCON(0) 17 Rock\r\n"
+      u"TIT2(0) First\r\n"
+      u"a) line of a multi-line value\r\n"
+      u")\r\n"
+      u"no parenthesis at all\r\n"
+      u"TIT2(1) Second\r\n"
+      u"TXXX(0) other frames are ignored\r\n"
+      u"TYE(0) 1987\r\n"
+      u"TPE1(0) after the last line end";
+  f.ShowFrameListing();
   Type(f.Text2[1], "artist stays");
   Press(f.Text2[2], Qt::Key_F8);
   EXPECT_TRUE(t.h.messages.requests.empty());
