@@ -87,7 +87,8 @@ BatchResult RunBatch(const std::string& folder, const std::vector<ListedFile>& r
       // it back and no file is left half-tagged: the old end (ID3v1 step) and the old
       // tag (an ID3v2 tag rewritten in place).
       std::optional<ID3v1Undo> v1Undo;
-      std::string oldTag;
+      std::string tagBytes;  // the whole old tag, read once
+      bool inPlace = false;  // the ID3v2 step writes over the old tag
       try {
         RawFile file(path, RawFile::Mode::ReadWrite);
         FileSource src(file);
@@ -108,12 +109,11 @@ BatchResult RunBatch(const std::string& folder, const std::vector<ListedFile>& r
           V2FrameTable table;
           ResetV2FrameTable(table);
           std::int32_t existingSize = 0;
-          std::string tagBytes;  // the whole old tag
           if (v2Step && header.present) {
             existingSize = header.size;
             std::u16string listing;
             // One read instead of two per frame; the same bytes put the file back if
-            // an in-place write fails.
+            // the write over them fails.
             tagBytes.resize(10 + static_cast<std::size_t>(header.size));
             file.ReadAt(0, tagBytes.data(), tagBytes.size());
             WalkV2Frames(MemorySource(tagBytes), header.major, header.size, table, listing);
@@ -124,27 +124,19 @@ BatchResult RunBatch(const std::string& folder, const std::vector<ListedFile>& r
           }
           if (v2Step) {
             std::vector<OutFrame> frames = BatchFrames(std::move(table), names);
-            if (existingSize > 0 && existingSize >= FramesSize(frames)) oldTag = std::move(tagBytes);
-            std::int32_t size;
-            if (!oldTag.empty()) {
-              // In place (E >= N): through the file already open, as WriteBatchV2Tag would.
-              WriteTagInPlace(file, frames, existingSize, callbacks);
-              file.Close();
-              size = existingSize;
-            } else {
-              file.Close();
-              size = WriteBatchV2Tag(path, frames, existingSize, callbacks);
-            }
+            const std::int32_t size = WriteBatchV2Tag(file, frames, existingSize, callbacks, &inPlace);
+            if (file.IsOpen()) file.Close();
             if (state) state->V2TagSize = size;
             written = true;
             v1Undo.reset();
-            oldTag.clear();
+            inPlace = false;
           }
         }
         if (file.IsOpen()) file.Close();
         v1Undo.reset();
       } catch (...) {
-        Restore(path, oldTag, v1Undo ? &v1Undo->length : nullptr, v1Undo ? &v1Undo->tail : nullptr);
+        Restore(path, inPlace ? tagBytes : std::string(), v1Undo ? &v1Undo->length : nullptr,
+                v1Undo ? &v1Undo->tail : nullptr);
         throw;
       }
       // Keep the file's date whenever this pass changed the file; a row whose date

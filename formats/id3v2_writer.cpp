@@ -2,6 +2,7 @@
 // list and the v2.2 id mapping.
 #include <algorithm>
 
+#include "formats/frame_ids.h"
 #include "formats/id3v2_writer.h"
 #include "formats/module0.h"
 #include "platform/codepage.h"
@@ -109,53 +110,47 @@ std::int32_t RoundedTagSize(std::int64_t n) {
 }
 
 EditorFrames BuildEditorFrames(const EditorWriteInput& in) {
-  static const std::vector<std::u16string> kNoLines;
-  const std::vector<std::u16string>& lines = in.KeptFrameLines ? *in.KeptFrameLines : kNoLines;
-
   // Every byte count is checked before anything else happens.
   for (const auto& text : in.EditorFields) CheckValueBytes(text);
-  for (const auto& line : lines) {
-    auto colon = line.find(u':');
-    if (colon != std::u16string::npos) CheckValueBytes(std::u16string_view(line).substr(colon + 1));
-  }
+  for (const auto& line : in.KeptFrameLines) CheckValueBytes(line.text);
 
   EditorFrames out;
-  for (std::size_t i = 0; i < in.EditorFields.size(); ++i)
-    if (!in.EditorFields[i].empty()) out.frames.push_back(MakeTextFrame(EditorFieldId(static_cast<int>(i)), in.EditorFields[i]));
+  auto add = [&out](OutFrame f) {
+    out.frames.push_back(std::move(f));
+    return static_cast<int>(out.frames.size()) - 1;
+  };
+  // A loaded frame goes over whole, when it has a v2.3 form.
+  auto carried = [](const V2FrameEntry* src) { return src ? CarryOverFrame(*src) : std::nullopt; };
 
-  out.lines = lines;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const std::u16string& line = lines[i];
-    auto colon = line.find(u':');
-    if (line.empty() || colon == std::u16string::npos) continue;  // dropped before, or no frame
-    std::u16string_view idText = std::u16string_view(line).substr(0, colon);
-    std::u16string_view value = std::u16string_view(line).substr(colon + 1);
+  for (std::size_t k = 0; k < in.EditorFields.size(); ++k) {
+    const std::u16string& text = in.EditorFields[k];
+    if (text.empty()) continue;
+    std::optional<OutFrame> f = carried(in.fieldSources[k]);
+    out.fields[k] = add(f ? std::move(*f) : MakeTextFrame(EditorFieldId(static_cast<int>(k)), text));
+  }
 
-    const V2FrameEntry* src = i < in.keptSources.size() ? in.keptSources[i] : nullptr;
-    if (src && (!src->fromFile || src->id != idText)) src = nullptr;
+  out.kept.reserve(in.KeptFrameLines.size());
+  for (const EditorLine& line : in.KeptFrameLines) {
+    WrittenLine& w = out.kept.emplace_back(WrittenLine{line.id, -1});
+    if (line.id.empty()) continue;  // dropped by an earlier write
+    const V2FrameEntry* src = line.source && line.source->fromFile && line.source->id == line.id ? line.source : nullptr;
 
-    if (value.empty()) {
+    if (line.text.empty()) {
       // A frame without decoded text (a picture, a binary frame): the line stays as it
       // is and the frame goes over whole.
-      if (src)
-        if (auto f = CarryOverFrame(*src)) out.frames.push_back(std::move(*f));
+      if (auto f = carried(src)) w.frame = add(std::move(*f));
       continue;
     }
-
     std::string id;
-    if (idText.size() <= 3) {
-      id = MapV22Id(NarrowId(idText));
-      if (id.empty()) {
-        out.lines[i].clear();  // no v2.3 form: dropped
-        continue;
-      }
-      out.lines[i] = WidenId(id) + u":" + std::u16string(value);
+    if (line.id.size() <= 3) {
+      id = MapV22Id(NarrowId(line.id));
+      w.id = WidenId(id);  // empty: no v2.3 form, dropped
+      if (id.empty()) continue;
     } else {
-      id = NarrowId(idText.substr(0, 4));
+      id = NarrowId(std::u16string_view(line.id).substr(0, 4));
     }
-    std::optional<OutFrame> f;
-    if (src) f = CarryOverFrame(*src);
-    out.frames.push_back(f ? std::move(*f) : MakeTextFrame(id, value));
+    std::optional<OutFrame> f = carried(src);
+    w.frame = add(f ? std::move(*f) : MakeTextFrame(id, line.text));
   }
   return out;
 }

@@ -95,21 +95,24 @@ std::uint64_t ClaimedTagLength(const RawFile& file);
 void WriteTagFile(const std::string& path, const std::vector<OutFrame>& frames, std::int32_t tagSize,
                   std::int32_t oldTagSize, bool inPlace, WriteReporter& reporter);
 
-// The in-place write of WriteTagFile on a file the caller already holds open for
-// writing (tagSize is the file's current tag size), for a caller that has just read
-// the tag through it: the same checks and the same one write, without opening the file
-// again. The file stays open.
-void WriteTagInPlace(RawFile& file, const std::vector<OutFrame>& frames, std::int32_t tagSize,
-                     WriteReporter& reporter);
+// One frame the ID3v2 editor hands over from its list: the id as the list shows it
+// (four characters, or a v2.2 id of three), its text (empty for a frame without decoded
+// text, such as a picture) and the frame it was loaded from, which goes over whole.
+// An empty id stands for a line an earlier write dropped.
+struct EditorLine {
+  std::u16string id;
+  std::u16string text;
+  const V2FrameEntry* source = nullptr;  // used when it was read from a file under this id
+};
 
 // What the ID3v2 editor hands over.
 struct EditorWriteInput {
-  std::array<std::u16string, 7> EditorFields;   // title, album, artist, composer, comment, year, genre
-  std::vector<std::u16string>* KeptFrameLines = nullptr;  // "id:text", rewritten where converted or dropped
-  // Parallel to KeptFrameLines: the old frame each line came from (nullptr for none),
-  // so that it can be carried over whole. Used when the entry was read from a file and
-  // its id is the line's id.
-  std::vector<const V2FrameEntry*> keptSources;
+  std::array<std::u16string, 7> EditorFields;  // title, album, artist, composer, comment, year, genre
+  // The frame a field was loaded from while its text is still the loaded one: it goes
+  // over whole, so a comment keeps its language and description and another program's
+  // encoding stays.
+  std::array<const V2FrameEntry*, 7> fieldSources{};
+  std::vector<EditorLine> KeptFrameLines;  // the frames without a field, in list order
   std::string path;              // the file's path (its bytes)
   std::u16string folderPrefix;   // the folder as shown in messages, ends in "/"
   std::u16string fileName;       // the file name as shown in messages
@@ -119,25 +122,42 @@ struct EditorWriteInput {
   std::time_t recordedDate = 0;
 };
 
-// The frames the editor's write produces, and the kept lines as they become: a
-// v2.2 id converted ("TT1:x" becomes "TIT1:x"), a line without v2.3 form emptied.
-// Lines are only rewritten in the caller's list when the write succeeds.
+// What became of one kept line: the id it has now (a v2.2 id converted, "TT1" becomes
+// "TIT1"; empty when it has no v2.3 form and was dropped) and the frame written for it
+// (an index into the frames, -1 for none).
+struct WrittenLine {
+  std::u16string id;
+  int frame = -1;
+};
+
+// The frames the editor's write produces, in order (the fields in field order, then
+// the kept lines), and where each field and kept line went.
 struct EditorFrames {
   std::vector<OutFrame> frames;
-  std::vector<std::u16string> lines;
+  std::array<int, 7> fields{-1, -1, -1, -1, -1, -1, -1};  // frame of each field, -1 for an empty one
+  std::vector<WrittenLine> kept;                           // parallel to KeptFrameLines
 };
 // Throws Error(Overflow) when a field or kept value takes more than 32,767 bytes.
 EditorFrames BuildEditorFrames(const EditorWriteInput& in);
 
-// The editor's write. Failures are reported through the reporter; returns whether the
-// tag was written. On success V2TagSize holds the new size after a rebuild, the kept
-// lines are rewritten, and with keepDate the file gets recordedDate.
-bool WriteV2Tag(EditorWriteInput& in, WriteReporter& reporter);
+// The editor's write: the frames and where each field and line went, and whether the
+// tag was written. Failures are reported through the reporter. On success V2TagSize
+// holds the new size after a rebuild and, with keepDate, the file gets recordedDate.
+struct EditorWriteResult {
+  bool written = false;
+  EditorFrames plan;
+};
+EditorWriteResult WriteV2Tag(const EditorWriteInput& in, WriteReporter& reporter);
 
 // The batch's write for one file: frames in order, E the existing tag size (0 without a
-// tag). Rebuild with S = R when E = 0 or E < N, else in place with S = E. Throws
-// vq::Error on failure. Returns the tag size written.
+// tag), N the frames' size. Rebuild with S = R when E = 0 or E < N, else in place with
+// S = E. Throws vq::Error on failure. Returns the tag size written.
 std::int32_t WriteBatchV2Tag(const std::string& path, const std::vector<OutFrame>& frames, std::int32_t E,
                              WriteReporter& reporter);
+// The same on a file the caller holds open for writing, having just read its tag: in
+// place through that file (which stays open), or, for a rebuild, after closing it.
+// *inPlace, when given, is set before anything is written when the write goes in place.
+std::int32_t WriteBatchV2Tag(RawFile& file, const std::vector<OutFrame>& frames, std::int32_t E,
+                             WriteReporter& reporter, bool* inPlace = nullptr);
 
 }  // namespace vq

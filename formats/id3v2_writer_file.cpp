@@ -162,19 +162,20 @@ void WriteTagFile(const std::string& path, const std::vector<OutFrame>& frames, 
   }
 }
 
-bool WriteV2Tag(EditorWriteInput& in, WriteReporter& reporter) {
+EditorWriteResult WriteV2Tag(const EditorWriteInput& in, WriteReporter& reporter) {
+  EditorWriteResult result;
   try {
-    EditorFrames plan = BuildEditorFrames(in);
-    const std::int64_t n = FramesSize(plan.frames);
+    result.plan = BuildEditorFrames(in);
+    const std::vector<OutFrame>& frames = result.plan.frames;
+    const std::int64_t n = FramesSize(frames);
     const std::int32_t old = in.V2TagSize ? *in.V2TagSize : 0;
     const std::string& path = in.path;
     const bool inPlace = !in.frameListingEmpty && old > 0 && old >= n;
     const std::int32_t size = inPlace ? old : std::max(RoundedTagSize(n), old);
-    WriteTagFile(path, plan.frames, size, old, inPlace, reporter);
+    WriteTagFile(path, frames, size, old, inPlace, reporter);
     if (in.V2TagSize) *in.V2TagSize = size;
-    if (in.KeptFrameLines) *in.KeptFrameLines = std::move(plan.lines);
     if (in.keepDate) SetFileDate(path, in.recordedDate);
-    return true;
+    result.written = true;
   } catch (const Error& e) {
     if (e.kind() == ErrorKind::PathFileAccess)
       reporter.ReportUpdateError(in.folderPrefix, in.fileName);
@@ -185,28 +186,32 @@ bool WriteV2Tag(EditorWriteInput& in, WriteReporter& reporter) {
   } catch (const std::exception&) {
     reporter.ReportError(ErrorDescription(ErrorKind::Io));
   }
-  return false;
+  return result;
 }
 
-void WriteTagInPlace(RawFile& file, const std::vector<OutFrame>& frames, std::int32_t tagSize,
-                     WriteReporter& reporter) {
-  // The checks of WriteTagFile, in its order.
-  if (tagSize < 0 || tagSize > kMaxTagSize) throw Error(ErrorKind::Overflow);
-  if (FramesSize(frames) > tagSize) throw Error(ErrorKind::Overflow);
-  if (tagSize == 0) throw Error(ErrorKind::InvalidArgument);
-  WriteInPlaceOpen(file, frames, tagSize, reporter);
+std::int32_t WriteBatchV2Tag(RawFile& file, const std::vector<OutFrame>& frames, std::int32_t E,
+                             WriteReporter& reporter, bool* inPlace) {
+  const std::int64_t n = FramesSize(frames);
+  if (E <= 0 || E < n) {
+    const std::int32_t size = RoundedTagSize(n);
+    const std::string path = file.path();
+    file.Close();
+    WriteTagFile(path, frames, size, std::max(E, 0), false, reporter);
+    return size;
+  }
+  // In place: the checks of WriteTagFile, then its one write, through the open file.
+  if (E > kMaxTagSize) throw Error(ErrorKind::Overflow);
+  if (inPlace) *inPlace = true;
+  WriteInPlaceOpen(file, frames, E, reporter);
+  return E;
 }
 
 std::int32_t WriteBatchV2Tag(const std::string& path, const std::vector<OutFrame>& frames, std::int32_t E,
                              WriteReporter& reporter) {
-  const std::int64_t n = FramesSize(frames);
-  if (E <= 0 || E < n) {
-    const std::int32_t size = RoundedTagSize(n);
-    WriteTagFile(path, frames, size, std::max(E, 0), false, reporter);
-    return size;
-  }
-  WriteTagFile(path, frames, E, E, true, reporter);
-  return E;
+  RawFile file(path, RawFile::Mode::ReadWrite);
+  const std::int32_t size = WriteBatchV2Tag(file, frames, E, reporter);
+  if (file.IsOpen()) file.Close();
+  return size;
 }
 
 }  // namespace vq

@@ -18,7 +18,9 @@
 #include <string>
 #include <vector>
 
+#include "batch/ui/form4.h"
 #include "session/session.h"
+#include "v2editor/form3.h"
 
 class QCheckBox;
 class QFrame;
@@ -85,14 +87,6 @@ class Form1 : public QWidget {
   void List1_Click();
   // Selects a row and shows its file, also when the row was selected already.
   void SetListIndex(int row);
-  // The folder part of a row's path (bytes), ending in "/": the current folder, the
-  // row's subfolder entry in folder-structure mode, then "/".
-  std::string FolderPrefix(int row) const;
-  // FolderPrefix(row) followed by the row's file name; "" for a row the list lacks.
-  std::string FilePath(int row) const;
-  // The folder prefix and the file name as messages show them.
-  QString ShownFolderPrefix(int row) const;
-  QString ShownFileName(int row) const;
   // "v2" and the version text (e.g. "3.0") in red.
   void ShowV2Marks(const QString& version);
   // The reference viewer shows the session's frame listing.
@@ -100,6 +94,9 @@ class Form1 : public QWidget {
 
   // ---------------------------------------------------------------- commands, fields
   void Command1_Click(int index);
+  // What the ID3v2 editor and the batch window get from this window when they open.
+  Form3Link EditorLink();
+  Form4Link BatchLink();
   // Cuts a tag field's text to the byte limit held in its "Tag" property (code page 932
   // bytes; a double-byte character is never split) and beeps when it cut something.
   static void LimitFieldBytes(QLineEdit* box);

@@ -62,7 +62,7 @@ void Form1::Command1_Click(int index) {
   } catch (const Error& e) {
     // The command ends at the failing step; a file it opened is closed by then.
     const int row = List1->currentRow();
-    ReportCommandError(this, e, ShownFolderPrefix(row), ShownFileName(row));
+    ReportCommandError(this, e, ui::Q(state_.ShownFolderPrefix(row)), ui::Q(state_.ShownFileName(row)));
   }
 }
 
@@ -70,7 +70,7 @@ void Form1::Command1_Click(int index) {
 
 void Form1::WriteV1Tag() {
   const int row = List1->currentRow();
-  const std::string path = FilePath(row);
+  const std::string path = state_.FilePath(row);
   {
     RawFile file(path, RawFile::Mode::ReadWrite);
     // A file that has a tag ("v1") has it replaced, otherwise a new one is appended.
@@ -109,7 +109,7 @@ void Form1::WriteV1Tag() {
 // ---------------------------------------------------------------- 2 "やり直し(F4)"
 
 void Form1::RestoreStoredValues() {
-  setText1(2, ShownFileName(List1->currentRow()));
+  setText1(2, ui::Q(state_.ShownFileName(List1->currentRow())));
   // Title, artist and album go back to the stored values; comment, year and genre stay.
   for (int i = 0; i < 3; ++i) Text2[i]->setText(Label2[i]->text());
   Text2[lastField]->setFocus();
@@ -155,9 +155,31 @@ void Form1::FillFromV2Listing() {
 
 // ---------------------------------------------------------------- 6 "v2入力(F11)", 7 "自動処理(F10)"
 
+Form3Link Form1::EditorLink() {
+  Form3Link link;
+  for (int i = 0; i < 3; ++i) link.main.names[static_cast<std::size_t>(i)] = ui::U16(text1(i));
+  for (int i = 0; i < 6; ++i) link.main.v1Fields[static_cast<std::size_t>(i)] = ui::U16(Text2[i]->text());
+  link.main.fileNameMode = FileNameMode();
+  link.mainOuter = frameGeometry().size();
+  link.viewerOuter = form2().frameGeometry().size();
+  link.decoration = frameGeometry().size() - geometry().size();
+  link.showV2Marks = [this] { ShowV2Marks(QStringLiteral("3.0")); };
+  link.showFrameListing = [this] { ShowFrameListing(); };
+  return link;
+}
+
+Form4Link Form1::BatchLink() {
+  Form4Link link;
+  link.mainFrame = frameGeometry();
+  link.reselect = [this] {
+    if (List1->currentRow() >= 0) SetListIndex(List1->currentRow());
+  };
+  return link;
+}
+
 void Form1::OpenV2Editor() {
   {
-    Form3 w(*this);
+    Form3 w(state_, EditorLink(), this);
     ui::Dialogs::Exec(&w);
   }
   // The window took the keyboard; it comes back here with the field.
@@ -166,8 +188,8 @@ void Form1::OpenV2Editor() {
 }
 
 void Form1::OpenBatch() {
-  if (List1->count() > 0) {
-    Form4 w(*this);
+  if (!state_.rows.empty()) {
+    Form4 w(state_, BatchLink(), this);
     ui::Dialogs::Exec(&w);
     // The window took the keyboard; it comes back here with the field.
     activateWindow();

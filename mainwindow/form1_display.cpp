@@ -36,11 +36,6 @@ QString CutAtNul(const std::u16string& s) {
 
 }  // namespace
 
-std::string Form1::FolderPrefix(int row) const { return state_.FolderPrefix(row); }
-std::string Form1::FilePath(int row) const { return state_.FilePath(row); }
-QString Form1::ShownFolderPrefix(int row) const { return ui::Q(state_.ShownFolderPrefix(row)); }
-QString Form1::ShownFileName(int row) const { return ui::Q(state_.ShownFileName(row)); }
-
 void Form1::ShowV2Marks(const QString& version) {
   SetCaption(Label3, QStringLiteral("v2"), QColor(255, 0, 0));
   SetCaption(Label5, version, QColor(255, 0, 0));

@@ -11,13 +11,10 @@
 #include <QPushButton>
 #include <QTextDocument>
 
-#include "mainwindow/form1.h"
 #include "platform/ui/focus.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/twips.h"
-#include "v2editor/editor_tag.h"
-#include "viewer/form2.h"
 
 namespace vq {
 
@@ -77,19 +74,10 @@ constexpr FieldSpec kFields[kEditorFieldCount] = {
     {6, u"ジャンル", 3480, 5160, 975, 4560, 5040, 495, 5520, 1935, 495},
 };
 
-struct ButtonSpec {
-  int index;
-  const char16_t* caption;
-  int left;
-};
-
-constexpr int kButtonTop = 6360;
-constexpr int kButtonWidth = 1575;
-constexpr int kButtonHeight = 495;
-
 }  // namespace
 
-Form3::Form3(Form1& main) : QDialog(&main), main_(main) {
+Form3::Form3(Session& session, Form3Link link, QWidget* parent)
+    : QDialog(parent), session_(session), link_(std::move(link)) {
   BuildLayout();
   Form_Load();
 }
@@ -102,20 +90,6 @@ void Form3::BuildLayout() {
   setModal(true);
   setFont(ui::ProportionalFont());
   setFixedSize(ui::Twips(kClientWidthTwips), ui::Twips(kClientHeightTwips));
-
-  auto makeButton = [this](const ButtonSpec& b) {
-    QString caption = QString::fromUtf16(b.caption);
-    auto* button = ui::PlaceTwips(new QPushButton(caption, this), Indexed("Command1", b.index), b.left, kButtonTop, kButtonWidth,
-                         kButtonHeight);
-    button->setAccessibleName(caption);
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    // Reached with the mouse or the function keys, never with Tab.
-    button->setFocusPolicy(Qt::ClickFocus);
-    const int index = b.index;
-    connect(button, &QPushButton::clicked, this, [this, index] { Command1_Click(index); });
-    Command1[static_cast<std::size_t>(b.index)] = button;
-  };
 
   // Created in tab order, so that overlapping edges stack as they do there.
   for (int k = 0; k < kEditorFieldCount; ++k) {
@@ -163,12 +137,8 @@ void Form3::BuildLayout() {
     Text2[idx] = field;
 
     // The buttons take their places in the tab order after the title field.
-    if (k == 0) {
-      makeButton({0, u"v2更新(F9)", 3480});
-      makeButton({1, u"ﾌｧｲﾙ参照(F7)", 120});
-      makeButton({2, u"v1参照(F8)", 1800});
-      makeButton({3, u"終了(F12)", 8640});
-    }
+    if (k == 0)
+      for (int index : {0, 1, 2, 3}) MakeButton(index);
   }
 
   List1 = ui::PlaceTwips(new QListWidget(this), QStringLiteral("List1"), 8640, 3360, 6015, 2760);
@@ -177,8 +147,8 @@ void Form3::BuildLayout() {
   List1->setSelectionMode(QAbstractItemView::SingleSelection);
   List1->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
-  makeButton({4, u"やり直し(F4)", 5160});
-  makeButton({5, u"v2削除", 6840});
+  MakeButton(4);
+  MakeButton(5);
   // "v2削除" has no function and is never enabled.
   Command1[5]->setEnabled(false);
 
@@ -187,16 +157,13 @@ void Form3::BuildLayout() {
 }
 
 void Form3::Form_Load() {
-  EditorContent content = LoadEditorContent(main_.state().V2FrameTable);
+  model_ = LoadEditorModel(session_.V2FrameTable);
   for (int k = 0; k < kEditorFieldCount; ++k) {
-    const auto idx = static_cast<std::size_t>(k);
-    SetLabel2(k, ui::Q(content.fields[idx]));
-    setText2(k, ui::Q(content.fields[idx]));
+    SetLabel2(k, ui::Q(model_.loaded[static_cast<std::size_t>(k)]));
+    setText2(k, ui::Q(model_.loaded[static_cast<std::size_t>(k)]));
   }
-  fieldFrames_ = std::move(content.fieldFrames);
   List1->clear();
-  for (const auto& line : content.keptLines) List1->addItem(ui::Q(line));
-  keptFrames_ = std::move(content.keptFrames);
+  for (const auto& line : model_.kept) List1->addItem(ui::Q(line.ListText()));
 
   PlaceWindow();
 
@@ -208,16 +175,15 @@ void Form3::PlaceWindow() {
   // Outer sizes: left = main window width + reference viewer width - own width, top =
   // main window height - own height. Before the window is first shown its frame is not
   // known yet: it is taken to be the main window's.
-  const QSize mainOuter = main_.frameGeometry().size();
-  const QSize viewerOuter = main_.form2().frameGeometry().size();
   QSize decoration = frameGeometry().size() - geometry().size();
-  if (decoration == QSize(0, 0)) decoration = mainOuter - main_.geometry().size();
+  if (decoration == QSize(0, 0)) decoration = link_.decoration;
   const QSize outer = size() + decoration;
-  move(mainOuter.width() + viewerOuter.width() - outer.width(), mainOuter.height() - outer.height());
+  move(link_.mainOuter.width() + link_.viewerOuter.width() - outer.width(), link_.mainOuter.height() - outer.height());
 }
 
+QString Form3::label2(int index) const { return ui::Q(model_.loaded[static_cast<std::size_t>(index)]); }
+
 void Form3::SetLabel2(int index, const QString& text) {
-  loaded_[static_cast<std::size_t>(index)] = text;
   QString shown = text;
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));

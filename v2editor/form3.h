@@ -1,21 +1,22 @@
-// Form3, "v2 Edit": the modal ID3v2 editor of the file selected in the main window. It
-// shows the seven common frames as fields with their loaded values above them, every
-// other frame in a list, and writes an ID3v2.3 tag with "v2更新(F9)".
+// Form3, "v2 Edit": the modal ID3v2 editor of the session's selected file. It shows the
+// seven common frames as fields with their loaded values above them, every other frame
+// in a list, and writes an ID3v2.3 tag with "v2更新(F9)".
 //
 // The class is split by concern:
 //   form3.cpp           layout, placement, Form_Load, the fields' texts, closing
-//   form3_commands.cpp  Command1_Click: write, fill from names or ID3v1, redo, close
+//   form3_commands.cpp  the command table and Command1_Click: write, fills, redo, close
 //   form3_fields.cpp    the fields' focus and key handling
-//   editor_tag.cpp      the frames behind the window: load, write input, table rebuild
+// The fields' data, the fills and the write are the session's editor model
+// (session/editor_model.h).
 #pragma once
 
 #include <QDialog>
+#include <QRect>
 #include <QString>
 #include <array>
-#include <optional>
-#include <vector>
+#include <functional>
 
-#include "formats/id3v2_reader.h"
+#include "session/editor_model.h"
 
 class QKeyEvent;
 class QLabel;
@@ -24,14 +25,22 @@ class QPushButton;
 
 namespace vq {
 
-class Form1;
+// What the editor gets from the main window that opens it, and may change there.
+struct Form3Link {
+  MainWindowTexts main;     // the names and ID3v1 fields the main window showed
+  QSize mainOuter;          // outer sizes of the main window and the reference viewer
+  QSize viewerOuter;
+  QSize decoration;         // a window frame's extra size, until this window has its own
+  std::function<void()> showV2Marks;       // "v2" and "3.0" in red, before the header is written
+  std::function<void()> showFrameListing;  // the viewer shows the session's listing again
+};
 
 class Form3 : public QDialog {
   Q_OBJECT
 
  public:
-  // Builds and loads the window from the main window's shared state (Form_Load).
-  explicit Form3(Form1& main);
+  // Builds and loads the window from the session's frame table (Form_Load).
+  Form3(Session& session, Form3Link link, QWidget* parent = nullptr);
   ~Form3() override;
 
   // Fields and labels from V2FrameTable, the other frames into List1, placement, and the
@@ -54,7 +63,7 @@ class Form3 : public QDialog {
   QString text2(int index) const;
   void setText2(int index, const QString& text);
   // Label2(index)'s caption: the field's value as loaded, exactly (CR LF included).
-  QString label2(int index) const { return loaded_[static_cast<std::size_t>(index)]; }
+  QString label2(int index) const;
 
   // Controls. Text2 0-4 are QPlainTextEdit, 5 and 6 QLineEdit.
   std::array<QLabel*, 7> Label1{};  // captions; Label1(3) is the title's
@@ -73,23 +82,33 @@ class Form3 : public QDialog {
   void BuildLayout();
   void PlaceWindow();
   void SetLabel2(int index, const QString& text);
-  // form3_commands.cpp
+  // form3_commands.cpp: each command once, with its key, caption, place and action.
+  struct CommandSpec {
+    int index;
+    Qt::Key key;              // its function key in the fields; Qt::Key_unknown for none
+    bool cleansField;         // the field's leaving clean-up runs before it (F9)
+    const char16_t* caption;
+    int left;                 // twips; every button is at top 6360, 1575 x 495
+    void (Form3::*action)();  // nullptr: no action
+    bool closes;              // the window closes after it
+  };
+  static const CommandSpec kCommands[6];
+  QPushButton* MakeButton(int index);
   void EnableCommands(bool enabled);
   void WriteTag();
   void FillFromNames();
   void FillFromV1();
   void Redo();
-  void FillIfEmpty(int index, const QString& text);
+  EditorFields Fields() const;
+  void ShowFields(const EditorFields& fields);
 
-  Form1& main_;
-  std::array<QString, 7> loaded_;
+  Session& session_;
+  Form3Link link_;
+  EditorModel model_;
   // Fields 0-4 keep the exact text they were given while the user has not edited them.
   std::array<QString, 7> exact_;
   std::array<bool, 7> exactValid_{};
   bool settingText_ = false;
-  // The frames the fields and List1's lines came from.
-  std::array<std::optional<V2FrameEntry>, 7> fieldFrames_;
-  std::vector<V2FrameEntry> keptFrames_;
   bool running_ = false;   // a command runs
   bool finished_ = false;  // written or closed: no further command
 };

@@ -1,30 +1,32 @@
-// Form3: the commands of the Command1 buttons, reached by click or by the fields'
+// Form3: the command table and Command1_Click, reached by click or by the fields'
 // function keys.
-#include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 
-#include "formats/id3v2_writer.h"
-#include "mainwindow/form1.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
+#include "platform/ui/twips.h"
 #include "session/messages.h"
-#include "v2editor/editor_tag.h"
 #include "v2editor/form3.h"
-#include "viewer/form2.h"
 
 namespace vq {
 
 namespace {
 
+constexpr int kButtonTop = 6360;
+constexpr int kButtonWidth = 1575;
+constexpr int kButtonHeight = 495;
+
 // The write reaches the user through the editor: the main window's marks, message boxes
 // and the event-loop yield.
 class EditorReporter : public WriteReporter {
  public:
-  EditorReporter(Form3& window, Form1& main) : window_(window), main_(main) {}
+  EditorReporter(QWidget& window, const Form3Link& link) : window_(window), link_(link) {}
 
-  void ShowV2Marks() override { main_.ShowV2Marks(QStringLiteral("3.0")); }
+  void ShowV2Marks() override {
+    if (link_.showV2Marks) link_.showV2Marks();
+  }
   void ReportUpdateError(const std::u16string& folderPrefix, const std::u16string& fileName) override {
     ui::Dialogs::Message(&window_, ui::Q(UpdateErrorText(folderPrefix, fileName)), ui::MsgButtons::Ok,
                          QString::fromUtf16(kUpdateErrorCaption));
@@ -35,17 +37,35 @@ class EditorReporter : public WriteReporter {
   void Yield() override { ui::Dialogs::Yield(); }
 
  private:
-  Form3& window_;
-  Form1& main_;
+  QWidget& window_;
+  const Form3Link& link_;
 };
 
-QString WithoutTrailingSpaces(const QString& s) {
-  qsizetype n = s.size();
-  while (n > 0 && s[n - 1] == QLatin1Char(' ')) --n;
-  return s.left(n);
-}
-
 }  // namespace
+
+const Form3::CommandSpec Form3::kCommands[6] = {
+    {0, Qt::Key_F9, true, u"v2更新(F9)", 3480, &Form3::WriteTag, true},
+    {1, Qt::Key_F7, false, u"ﾌｧｲﾙ参照(F7)", 120, &Form3::FillFromNames, false},
+    {2, Qt::Key_F8, false, u"v1参照(F8)", 1800, &Form3::FillFromV1, false},
+    {3, Qt::Key_F12, false, u"終了(F12)", 8640, nullptr, true},  // nothing is written
+    {4, Qt::Key_unknown, false, u"やり直し(F4)", 5160, &Form3::Redo, false},
+    {5, Qt::Key_unknown, false, u"v2削除", 6840, nullptr, false},  // never enabled
+};
+
+QPushButton* Form3::MakeButton(int index) {
+  const CommandSpec& c = kCommands[index];
+  const QString caption = QString::fromUtf16(c.caption);
+  auto* button = ui::PlaceTwips(new QPushButton(caption, this), QStringLiteral("Command1(%1)").arg(index), c.left,
+                                kButtonTop, kButtonWidth, kButtonHeight);
+  button->setAccessibleName(caption);
+  button->setAutoDefault(false);
+  button->setDefault(false);
+  // Reached with the mouse or the function keys, never with Tab.
+  button->setFocusPolicy(Qt::ClickFocus);
+  connect(button, &QPushButton::clicked, this, [this, index] { Command1_Click(index); });
+  Command1[static_cast<std::size_t>(index)] = button;
+  return button;
+}
 
 void Form3::EnableCommands(bool enabled) {
   for (int i = 0; i < 4; ++i) Command1[static_cast<std::size_t>(i)]->setEnabled(enabled);
@@ -54,114 +74,59 @@ void Form3::EnableCommands(bool enabled) {
 void Form3::Command1_Click(int index) {
   // One command at a time: a function key pressed while the write lets events run, or
   // after the window was closed, starts nothing.
-  if (running_ || finished_ || index < 0 || index > 5) return;
+  if (running_ || finished_ || index < 0 || index >= static_cast<int>(std::size(kCommands))) return;
+  const CommandSpec& c = kCommands[index];
   running_ = true;
   EnableCommands(false);
-
-  switch (index) {
-    case 0:  // "v2更新(F9)"
-      WriteTag();
-      running_ = false;
-      finished_ = true;
-      done(QDialog::Accepted);
-      return;
-    case 3:  // "終了(F12)": nothing is written.
-      running_ = false;
-      finished_ = true;
-      done(QDialog::Rejected);
-      return;
-    case 1:  // "ﾌｧｲﾙ参照(F7)"
-      FillFromNames();
-      break;
-    case 2:  // "v1参照(F8)"
-      FillFromV1();
-      break;
-    case 4:  // "やり直し(F4)"
-      Redo();
-      break;
-    default:  // "v2削除": never enabled, no action.
-      break;
+  if (c.action) (this->*c.action)();
+  if (c.closes) {
+    running_ = false;
+    finished_ = true;
+    done(index == 0 ? QDialog::Accepted : QDialog::Rejected);
+    return;
   }
-  if (index != 5) Text2[0]->setFocus(Qt::OtherFocusReason);
+  if (c.action) Text2[0]->setFocus(Qt::OtherFocusReason);
   EnableCommands(true);
   running_ = false;
 }
 
-void Form3::WriteTag() {
-  Session& shared = main_.state();
-
-  EditorWriteState state;
-  for (int k = 0; k < kEditorFieldCount; ++k) {
-    const auto idx = static_cast<std::size_t>(k);
-    state.fields[idx] = ui::U16(text2(k));
-    state.loaded[idx] = ui::U16(loaded_[idx]);
-  }
-  state.fieldFrames = fieldFrames_;
-  for (int i = 0; i < List1->count(); ++i) state.keptLines.push_back(ui::U16(List1->item(i)->text()));
-  state.keptFrames = keptFrames_;
-
-  // The file selected in the main window.
-  const int row = main_.List1->currentRow();
-  EditorTarget target;
-  target.path = main_.FilePath(row);
-  target.folderPrefix = ui::U16(main_.ShownFolderPrefix(row));
-  target.fileName = ui::U16(main_.ShownFileName(row));
-  target.V2TagSize = &shared.V2TagSize;
-  target.frameListingEmpty = shared.FrameListing.empty();
-  if (const ListedFile* listed = shared.Row(row)) target.recordedDate = listed->modified;
-  // A row whose date could not be read has none to put back.
-  target.keepDate = main_.Check1->isChecked() && target.recordedDate != 0;
-
-  // A failure is reported by the writer; the table and listing are rebuilt anyway.
-  EditorReporter reporter(*this, main_);
-  EditorWriteResult result = WriteEditorTag(state, target, reporter);
-
-  for (int i = 0; i < List1->count() && static_cast<std::size_t>(i) < result.keptLines.size(); ++i)
-    List1->item(i)->setText(ui::Q(result.keptLines[static_cast<std::size_t>(i)]));
-
-  RebuildFrameTable(state, result, shared.V2FrameTable, shared.FrameListing);
-  main_.ShowFrameListing();
+EditorFields Form3::Fields() const {
+  EditorFields fields;
+  for (int k = 0; k < kEditorFieldCount; ++k) fields[static_cast<std::size_t>(k)] = ui::U16(text2(k));
+  return fields;
 }
 
-void Form3::FillIfEmpty(int index, const QString& text) {
-  if (text2(index).isEmpty()) setText2(index, text);
+void Form3::ShowFields(const EditorFields& fields) {
+  for (int k = 0; k < kEditorFieldCount; ++k) {
+    const QString text = ui::Q(fields[static_cast<std::size_t>(k)]);
+    // A field that keeps its text keeps its caret and its exact line breaks.
+    if (text2(k) != text) setText2(k, text);
+  }
+}
+
+void Form3::WriteTag() {
+  // A failure is reported through the reporter; the table and listing are rebuilt anyway.
+  EditorReporter reporter(*this, link_);
+  WriteEditorTag(model_, Fields(), session_, reporter);
+  for (int i = 0; i < List1->count() && static_cast<std::size_t>(i) < model_.kept.size(); ++i)
+    List1->item(i)->setText(ui::Q(model_.kept[static_cast<std::size_t>(i)].ListText()));
+  if (link_.showFrameListing) link_.showFrameListing();
 }
 
 void Form3::FillFromNames() {
-  // The file name without its extension (last four characters); a name shorter than
-  // that (no file selected) fills nothing.
-  const QString name = main_.text1(2);
-  const bool haveName = name.size() >= 4;
-  const QString base = haveName ? name.left(name.size() - 4) : QString();
-  if (main_.FileNameMode()) {
-    if (haveName) {
-      FillIfEmpty(0, base);
-      FillIfEmpty(1, base);
-      FillIfEmpty(2, base);
-    }
-  } else {
-    if (haveName) FillIfEmpty(0, base);
-    FillIfEmpty(1, main_.text1(1));  // subfolder
-    FillIfEmpty(2, main_.text1(0));  // folder
-  }
-  // The composer is never filled.
-  FillIfEmpty(4, main_.Text2[3]->text());
-  FillIfEmpty(5, main_.Text2[4]->text());
-  FillIfEmpty(6, main_.Text2[5]->text());
+  EditorFields fields = Fields();
+  vq::FillFromNames(fields, link_.main);
+  ShowFields(fields);
 }
 
 void Form3::FillFromV1() {
-  // Main window fields: 0 title, 1 artist, 2 album, 3 comment, 4 year, 5 genre.
-  FillIfEmpty(0, WithoutTrailingSpaces(main_.Text2[0]->text()));
-  FillIfEmpty(1, WithoutTrailingSpaces(main_.Text2[2]->text()));
-  FillIfEmpty(2, WithoutTrailingSpaces(main_.Text2[1]->text()));
-  FillIfEmpty(4, WithoutTrailingSpaces(main_.Text2[3]->text()));
-  FillIfEmpty(5, WithoutTrailingSpaces(main_.Text2[4]->text()));
-  FillIfEmpty(6, WithoutTrailingSpaces(main_.Text2[5]->text()));
+  EditorFields fields = Fields();
+  vq::FillFromV1(fields, link_.main);
+  ShowFields(fields);
 }
 
 void Form3::Redo() {
-  for (int k = 0; k < kEditorFieldCount; ++k) setText2(k, loaded_[static_cast<std::size_t>(k)]);
+  for (int k = 0; k < kEditorFieldCount; ++k) setText2(k, label2(k));
 }
 
 }  // namespace vq

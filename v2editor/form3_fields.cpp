@@ -5,7 +5,6 @@
 #include <QTextCursor>
 
 #include "platform/ui/dialogs.h"
-#include "v2editor/editor_tag.h"
 #include "v2editor/form3.h"
 
 namespace vq {
@@ -57,20 +56,14 @@ bool Form3::Text2_KeyDown(int index, QKeyEvent* event) {
       }
       return true;
     }
-    case Qt::Key_F7:
-      Command1_Click(1);
-      return false;
-    case Qt::Key_F8:
-      Command1_Click(2);
-      return false;
-    case Qt::Key_F9:
-      Text2_LostFocus(index);
-      Command1_Click(0);
-      return false;
-    case Qt::Key_F12:
-      Command1_Click(3);
-      return false;
     default:
+      // The commands' function keys; the key goes on to the field.
+      for (const CommandSpec& c : kCommands) {
+        if (c.key == Qt::Key_unknown || c.key != event->key()) continue;
+        if (c.cleansField) Text2_LostFocus(index);
+        Command1_Click(c.index);
+        break;
+      }
       return false;
   }
 }

@@ -5,25 +5,20 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 
 #include "batch/batch_pass.h"
-#include "formats/id3v2_writer.h"
-#include "mainwindow/form1.h"
-#include "platform/text.h"
 #include "platform/ui/dialogs.h"
-#include "platform/ui/folder_list.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/twips.h"
 #include "session/messages.h"
+#include "session/session.h"
 
 namespace vq {
 namespace {
 
 using ui::Q;
-using ui::U16;
 
 constexpr int kClientWidthTwips = 3330;
 constexpr int kClientHeightTwips = 2145;
@@ -43,9 +38,7 @@ class WindowCallbacks : public BatchCallbacks {
     ui::Dialogs::Message(&window_, Q(UpdateErrorText(prefix, name)), ui::MsgButtons::Ok,
                          QString::fromUtf16(kUpdateErrorCaption));
   }
-  void ReportError(const std::u16string& description) override {
-    ui::Dialogs::Message(&window_, Q(description));
-  }
+  void ReportError(const std::u16string& description) override { ui::Dialogs::Message(&window_, Q(description)); }
   void Yield() override { ui::Dialogs::Yield(); }
 
  private:
@@ -55,7 +48,13 @@ class WindowCallbacks : public BatchCallbacks {
 
 }  // namespace
 
-Form4::Form4(Form1& main) : QDialog(&main), main_(main) {
+const Form4::CommandSpec Form4::kCommands[2] = {
+    {0, u"開 始", 120, 1560, true, &Form4::RunPass},
+    {1, u"ｷｬﾝｾﾙ", 1800, 1560, false, &Form4::Cancel},
+};
+
+Form4::Form4(Session& session, Form4Link link, QWidget* parent)
+    : QDialog(parent), session_(session), link_(std::move(link)) {
   setObjectName(QStringLiteral("Form4"));
   setWindowTitle(QStringLiteral("自動処理"));
   setFont(ui::ProportionalFont());
@@ -70,80 +69,85 @@ Form4::Form4(Form1& main) : QDialog(&main), main_(main) {
   Line1->setGeometry(ui::Twips(120), ui::Twips(1000), ui::Twips(3240) - ui::Twips(120), 1);
   Line1->setFrameShape(QFrame::HLine);
   Check2 = ui::PlaceTwips(new QCheckBox(QStringLiteral("新規作成のみ行う"), this), QStringLiteral("Check2"), 240, 1080, 2295, 375);
-  Command1[0] = ui::PlaceTwips(new QPushButton(QStringLiteral("開 始"), this), QStringLiteral("Command1(0)"), 120, 1560, 1455, 495);
-  Command1[1] = ui::PlaceTwips(new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this), QStringLiteral("Command1(1)"), 1800, 1560, 1455, 495);
+  for (const CommandSpec& c : kCommands) {
+    const QString caption = QString::fromUtf16(c.caption);
+    auto* button = ui::PlaceTwips(new QPushButton(caption, this), QStringLiteral("Command1(%1)").arg(c.index), c.left,
+                                  c.top, 1455, 495);
+    button->setAccessibleName(caption);
+    // "開 始" is the default button (Enter); "ｷｬﾝｾﾙ" answers Esc through reject().
+    button->setDefault(c.isDefault);
+    button->setAutoDefault(c.isDefault);
+    const int index = c.index;
+    connect(button, &QPushButton::clicked, this, [this, index] { Command1_Click(index); });
+    Command1[static_cast<std::size_t>(c.index)] = button;
+  }
 
   for (auto* c : Check1) c->setAccessibleName(c->text());
   Check2->setAccessibleName(Check2->text());
-  for (auto* b : Command1) b->setAccessibleName(b->text());
   Label1->setAccessibleName(QStringLiteral("ファイル数"));
   Check1[0]->setChecked(true);
   Check1[1]->setChecked(true);
 
-  // "開 始" is the default button (Enter); "ｷｬﾝｾﾙ" answers Esc through reject().
-  Command1[0]->setDefault(true);
-  Command1[0]->setAutoDefault(true);
-  Command1[1]->setAutoDefault(false);
   setTabOrder(Command1[0], Command1[1]);
   setTabOrder(Command1[1], Check1[0]);
   setTabOrder(Check1[0], Check1[1]);
   setTabOrder(Check1[1], Check2);
-
-  connect(Command1[0], &QPushButton::clicked, this, [this] { Command1_Click(0); });
-  connect(Command1[1], &QPushButton::clicked, this, [this] { Command1_Click(1); });
 
   Form_Load();
 }
 
 void Form4::Form_Load() {
   // Outer sizes: the window's bottom-right corner on the main window's.
-  const QRect mainFrame = main_.frameGeometry();
+  const QRect& mainFrame = link_.mainFrame;
   const QSize frameExtra = frameGeometry().size() - geometry().size();
   const QSize outer = size() + frameExtra;
   move(mainFrame.left() + mainFrame.width() - outer.width(), mainFrame.top() + mainFrame.height() - outer.height());
 
-  count_ = main_.List1->count();
+  count_ = session_.rows.size();
   Label1->setText(QString::number(count_));
-  Check2->setChecked(main_.state().CreateNewOnly != 0);
+  Check2->setChecked(session_.CreateNewOnly != 0);
   Command1[0]->setFocus();
 }
 
 void Form4::Command1_Click(int index) {
-  if (index == 1) {
-    if (!running_) close();
-    return;
-  }
+  if (index < 0 || index >= static_cast<int>(std::size(kCommands))) return;
+  (this->*kCommands[index].action)();
+}
+
+void Form4::Cancel() {
+  if (!running_) close();
+}
+
+void Form4::RunPass() {
   if (running_) return;
   running_ = true;
   Command1[0]->setEnabled(false);
   Command1[1]->setEnabled(false);
 
   // The rows of the list as they are when the pass starts.
-  Session& state = main_.state();
-  const std::string folder = main_.Dir1->path();
-  const std::vector<ListedFile> rows = state.rows;
-
+  const std::string folder = session_.folder;
+  const std::vector<ListedFile> rows = session_.rows;
   BatchSettings settings;
   settings.v1 = Check1[0]->isChecked();
   settings.v2 = Check1[1]->isChecked();
   settings.createNewOnly = Check2->isChecked();
-  settings.keepDate = main_.Check1->isChecked();
+  settings.keepDate = session_.keepDate;
 
   WindowCallbacks callbacks(*this, closeAsked_);
-  const BatchResult result = RunBatch(folder, rows, settings, callbacks, &state);
+  const BatchResult result = RunBatch(folder, rows, settings, callbacks, &session_);
 
   running_ = false;
   // Closed during the pass: it ended after the file it was writing.
   if (result.stopped) ui::Dialogs::Message(this, Q(InterruptedPassText(result.done, rows.size())));
   // The main window shows its selected file as it is now.
-  if (main_.List1->currentRow() >= 0) main_.SetListIndex(main_.List1->currentRow());
+  if (link_.reselect) link_.reselect();
   close();
 }
 
 void Form4::Form_QueryUnload() {
   if (unloaded_) return;
   unloaded_ = true;
-  main_.state().CreateNewOnly = Check2->isChecked() ? 1 : 0;
+  session_.CreateNewOnly = Check2->isChecked() ? 1 : 0;
 }
 
 void Form4::done(int result) {

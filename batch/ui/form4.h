@@ -1,9 +1,11 @@
-// Form4, "自動処理": tags every file of the main window's list in one pass with artist,
+// Form4, "自動処理": tags every file of the session's list in one pass with artist,
 // album and title from the folder, subfolder and file names.
 #pragma once
 
 #include <QDialog>
+#include <QRect>
 #include <array>
+#include <functional>
 
 class QCheckBox;
 class QFrame;
@@ -12,13 +14,19 @@ class QPushButton;
 
 namespace vq {
 
-class Form1;
+struct Session;
+
+// What the batch window gets from the main window that opens it, and may ask of it.
+struct Form4Link {
+  QRect mainFrame;                  // the main window's outer rectangle, for placement
+  std::function<void()> reselect;   // the main window shows its selected file again
+};
 
 class Form4 : public QDialog {
   Q_OBJECT
 
  public:
-  explicit Form4(Form1& main);
+  Form4(Session& session, Form4Link link, QWidget* parent = nullptr);
 
   // Places the window on the main window's bottom-right corner, shows the file count
   // and takes "新規作成のみ行う" from CreateNewOnly.
@@ -44,8 +52,21 @@ class Form4 : public QDialog {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  Form1& main_;
-  int count_ = 0;
+  // Each command once: caption, place, the key that reaches it, and its action.
+  struct CommandSpec {
+    int index;
+    const char16_t* caption;
+    int left, top;        // twips, 1455 x 495
+    bool isDefault;       // Enter reaches it; otherwise Esc does
+    void (Form4::*action)();
+  };
+  static const CommandSpec kCommands[2];
+  void RunPass();
+  void Cancel();
+
+  Session& session_;
+  Form4Link link_;
+  std::size_t count_ = 0;
   bool running_ = false;
   bool closeAsked_ = false;  // the window was closed while the pass ran
   bool unloaded_ = false;

@@ -32,7 +32,7 @@ void KeepAll(EditorCall& call, const ReadBack& back) {
     call.lines.push_back(e.id + u":" + e.text);
   }
   for (const auto& e : back.table)
-    if (!e.id.empty()) call.in.keptSources.push_back(&e);
+    if (!e.id.empty()) call.sources.push_back(&e);
 }
 
 }  // namespace
@@ -86,7 +86,7 @@ TEST(V2WriterCarry, W3_KeptFramesCountInTheNeededSize) {
   EditorCall call(dir.path(), "b.mp3", 1000, false);
   call.in.EditorFields[0] = u"Title";
   call.lines = {u"APIC:"};
-  call.in.keptSources = {&back.table[1]};
+  call.sources = {&back.table[1]};
   RecordingReporter rep;
   ASSERT_TRUE(call.Write(rep));
   const std::int64_t n = 16 + 10 + static_cast<std::int64_t>(pic.size());
@@ -182,7 +182,7 @@ TEST(V2WriterCarry, W3_KeptLinesWithAndWithoutTheirFrames) {
   // A converted v2.2 line carries its frame; a source of another id is not used; a line
   // without source is written from its text.
   call.lines = {u"TT1:g", u"TPE2:band", u"TRCK:7"};
-  call.in.keptSources = {&tt1, &other, nullptr};
+  call.sources = {&tt1, &other, nullptr};
   RecordingReporter rep;
   ASSERT_TRUE(call.Write(rep));
   EXPECT_EQ(call.lines, (std::vector<std::u16string>{u"TIT1:g", u"TPE2:band", u"TRCK:7"}));

@@ -49,7 +49,7 @@ TEST(V2WriterSafety, W4_RebuildFailingAtEachFileOperationLeavesTheFileAsItWas) {
       call.in.EditorFields[0] = u"New title";
       for (const auto& e : back.table) {
         call.lines.push_back(e.id + u":" + e.text);
-        call.in.keptSources.push_back(&e);
+        call.sources.push_back(&e);
       }
       RecordingReporter rep;
       FaultInjection::FailAt(k, err);

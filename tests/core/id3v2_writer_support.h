@@ -108,7 +108,9 @@ class RecordingReporter : public vq::WriteReporter {
   std::function<void()> onYield;
 };
 
-// The editor's input for a file in a folder, with its kept lines held here.
+// The editor's input for a file in a folder. Its kept lines are held here as the list
+// shows them ("id:text", "" for a dropped line), each with the frame it came from, and
+// are rewritten as the list shows them after a successful write.
 struct EditorCall {
   EditorCall(const std::string& folder, const std::string& name, std::int32_t tagSize, bool listingEmpty)
       : size(tagSize) {
@@ -116,13 +118,34 @@ struct EditorCall {
     in.fileName = vq::Utf8ToUtf16(name);
     in.path = folder + "/" + name;
     in.V2TagSize = &size;
-    in.KeptFrameLines = &lines;
     in.frameListingEmpty = listingEmpty;
   }
-  bool Write(vq::WriteReporter& reporter) { return vq::WriteV2Tag(in, reporter); }
+  bool Write(vq::WriteReporter& reporter) {
+    in.KeptFrameLines.clear();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      const auto colon = lines[i].find(u':');
+      vq::EditorLine line;
+      if (colon != std::u16string::npos) {
+        line.id = lines[i].substr(0, colon);
+        line.text = lines[i].substr(colon + 1);
+      }
+      line.source = i < sources.size() ? sources[i] : nullptr;
+      in.KeptFrameLines.push_back(std::move(line));
+    }
+    result = vq::WriteV2Tag(in, reporter);
+    if (result.written) {
+      for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::u16string& id = result.plan.kept[i].id;
+        lines[i] = id.empty() ? std::u16string() : id + u":" + in.KeptFrameLines[i].text;
+      }
+    }
+    return result.written;
+  }
 
   vq::EditorWriteInput in;
   std::vector<std::u16string> lines;
+  std::vector<const vq::V2FrameEntry*> sources;
+  vq::EditorWriteResult result;
   std::int32_t size;
 };
 

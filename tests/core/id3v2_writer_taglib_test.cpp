@@ -97,7 +97,7 @@ TEST(V2WriterTagLib, EditorKeepingEveryFrameGivesTheSameTagToTagLib) {
     for (const auto& e : back.table) {
       if (e.id.empty()) continue;
       call.lines.push_back(e.id + u":" + e.text);
-      call.in.keptSources.push_back(&e);
+      call.sources.push_back(&e);
     }
     RecordingReporter rep;
     ASSERT_TRUE(call.Write(rep)) << name;
@@ -138,7 +138,7 @@ TEST(V2WriterTagLib, EditorFieldsAndKeptFramesReadBackAsWritten) {
         call.in.EditorFields[static_cast<std::size_t>(field - std::begin(kFieldIds))] = e.text;
       } else {
         call.lines.push_back(e.id + u":" + e.text);
-        call.in.keptSources.push_back(&e);
+        call.sources.push_back(&e);
         keptIds.push_back(V23Id(e));
       }
     }

@@ -293,8 +293,8 @@ TEST(Form1Display, MouseSelectionAndTheRowPaths) {
   EXPECT_EQ(f.List1->currentRow(), row);
   EXPECT_EQ(f.text1(0), "Band");
   EXPECT_EQ(f.text1(1), "Disc 1");
-  EXPECT_EQ(f.FolderPrefix(row), h.music / "Band/Disc 1/");
-  EXPECT_EQ(f.FilePath(row), h.music / "Band/Disc 1/曲.mp3");
+  EXPECT_EQ(f.state().FolderPrefix(row), h.music / "Band/Disc 1/");
+  EXPECT_EQ(f.state().FilePath(row), h.music / "Band/Disc 1/曲.mp3");
   EXPECT_EQ(f.Text2[0]->text(), "");  // no ID3v1
   EXPECT_TRUE(f.form2().text1().contains(QString::fromUtf16(u"TPE1(0) 珈琲ｶﾌｪ\r\n")));
   EXPECT_EQ(QApplication::focusWidget(), f.Text2[0]);

@@ -44,7 +44,7 @@ const char16_t* const kFieldCaptions[7] = {u"曲  名", u"ｱﾙﾊﾞﾑ名", u
 
 TEST(Form3Layout, EveryControlAtItsTwipsWithItsCaptionFontAndKind) {
   Editing e("14_notag_lame_mpeg1_l3_128k.mp3");
-  Form3 w(e.form());
+  Form3 w(e.form().state(), e.form().EditorLink(), &e.form());
 
   EXPECT_EQ(w.windowTitle(), QStringLiteral("v2 Edit"));
   EXPECT_TRUE(w.isModal());
@@ -197,7 +197,7 @@ TEST(Form3Load, AV22TagFillsTheFieldsFromItsIdsAndListsTheRestUnderThreeCharacte
 TEST(Form3Load, APictureIsListedAsItsIdAndAColonAndUserFramesByTheirValues) {
   {
     Editing e("06_v23_apic_40k_eyed3_mpeg1_l3_32k.mp3");
-    Form3 w(e.form());
+    Form3 w(e.form().state(), e.form().EditorLink(), &e.form());
     EXPECT_EQ(Lines(w.List1), QStringList{"APIC:"});
     EXPECT_EQ(w.text2(0), QStringLiteral("Picture Title"));
     EXPECT_EQ(w.text2(1), QStringLiteral("Picture Album"));
@@ -205,7 +205,7 @@ TEST(Form3Load, APictureIsListedAsItsIdAndAColonAndUserFramesByTheirValues) {
   }
   {
     Editing e("07_v23_txxx_wxxx_wcom_mutagen_mpeg1_l3_32k.mp3");
-    Form3 w(e.form());
+    Form3 w(e.form().state(), e.form().EditorLink(), &e.form());
     // The text behind the last zero; a URL frame's first byte is taken as its encoding.
     EXPECT_EQ(Lines(w.List1), (QStringList{"TXXX:calm", "TXXX:値です", "WXXX:http://example.com/",
                                            "WOAR:ttp://artist.example.com/", "WCOM:ttp://shop.example.com/buy"}));
@@ -220,7 +220,7 @@ TEST(Form3Load, ALaterFrameOfAFieldReplacesTheEarlierOneAndLineBreaksShowAsLines
                      {"COMM", std::string("\0eng\0one\r\ntwo", 13)}},
                     audio),
             "replace.mp3", true);
-  Form3 w(e.form());
+  Form3 w(e.form().state(), e.form().EditorLink(), &e.form());
   EXPECT_EQ(w.text2(0), QStringLiteral("Second\r\nline"));
   EXPECT_EQ(w.label2(0), QStringLiteral("Second\r\nline"));
   EXPECT_EQ(Shown(w, 0), QStringLiteral("Second\nline"));

@@ -67,7 +67,7 @@ struct Editing {
 // Opens the editor on the main window's selection and runs `drive` inside its modal
 // loop once it is shown and active. Returns exec()'s result.
 inline int RunEditor(vq::Form1& main, const std::function<void(vq::Form3&)>& drive) {
-  vq::Form3 w(main);
+  vq::Form3 w(main.state(), main.EditorLink(), &main);
   vqtest::ModalDriver driver([&](QDialog* d) {
     EXPECT_EQ(d, &w);
     EXPECT_TRUE(QTest::qWaitFor([d] { return QApplication::activeWindow() == d; }));

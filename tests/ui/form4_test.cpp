@@ -61,7 +61,7 @@ TEST(Form4Window, EnterOnStartTagsEveryFileAndTheMainWindowShowsTheNewValues) {
   ASSERT_EQ(f.List1->count(), 3);
   f.SetListIndex(0);
 
-  Form4 w(f);
+  Form4 w(f.state(), f.BatchLink(), &f);
   EXPECT_EQ(w.windowTitle(), QStringLiteral("自動処理"));
   EXPECT_EQ(w.Label1->text(), QStringLiteral("3"));
   EXPECT_TRUE(w.Check1[0]->isChecked());
@@ -130,7 +130,7 @@ TEST(Form4Window, AReadOnlyFileStopsThePassWithTheUpdateError) {
   for (const auto& p : rowFiles) before.push_back(ReadBytes(p));
   t.h.messages.Clear();
 
-  Form4 w(f);
+  Form4 w(f.state(), f.BatchLink(), &f);
   w.Command1_Click(0);
   ASSERT_EQ(t.h.messages.requests.size(), 1u);
   const auto& m = t.h.messages.requests[0];
@@ -150,7 +150,7 @@ TEST(Form4Window, CreateNewOnlyIsKeptAndCancelWritesNothing) {
   Form1& f = t.form();
   std::string before = ReadBytes(t.files[0]);
   {
-    Form4 w(f);
+    Form4 w(f.state(), f.BatchLink(), &f);
     EXPECT_FALSE(w.Check2->isChecked());
     w.Check2->setChecked(true);
     ModalDriver driver([&](QDialog* d) { QTest::keyClick(d, Qt::Key_Escape); });
@@ -158,7 +158,7 @@ TEST(Form4Window, CreateNewOnlyIsKeptAndCancelWritesNothing) {
   }
   EXPECT_EQ(f.state().CreateNewOnly, 1);
   EXPECT_EQ(ReadBytes(t.files[0]), before);
-  Form4 again(f);
+  Form4 again(f.state(), f.BatchLink(), &f);
   EXPECT_TRUE(again.Check2->isChecked());
   again.Check1[0]->setChecked(false);
   again.Command1_Click(0);
@@ -204,10 +204,10 @@ TEST(Form4Window, ClosingTheWindowDuringThePassEndsItAfterTheCurrentFileAndSaysS
   const QString stem = f.text1(2).chopped(4);
   ASSERT_NE(titleBefore, stem);
   std::vector<std::string> before;
-  for (int i = 0; i < f.List1->count(); ++i) before.push_back(ReadBytes(f.FilePath(i)));
+  for (int i = 0; i < f.List1->count(); ++i) before.push_back(ReadBytes(f.state().FilePath(i)));
   QString titleAtTheMessage = QStringLiteral("<no message>");
   t.h.messages.onMessage = [&](const ui::MessageRequest&) { titleAtTheMessage = f.Text2[0]->text(); };
-  Form4 w(f);
+  Form4 w(f.state(), f.BatchLink(), &f);
   w.show();
   // The close box is used while the pass lets events run after its first file.
   QTimer::singleShot(0, &w, [&] { w.close(); });
@@ -220,16 +220,16 @@ TEST(Form4Window, ClosingTheWindowDuringThePassEndsItAfterTheCurrentFileAndSaysS
   EXPECT_EQ(titleAtTheMessage, titleBefore);
   EXPECT_EQ(f.Text2[0]->text(), stem);
   int changed = 0;
-  for (int i = 0; i < f.List1->count(); ++i) changed += ReadBytes(f.FilePath(i)) != before[static_cast<std::size_t>(i)];
+  for (int i = 0; i < f.List1->count(); ++i) changed += ReadBytes(f.state().FilePath(i)) != before[static_cast<std::size_t>(i)];
   EXPECT_EQ(changed, 1);
-  EXPECT_NE(ReadBytes(f.FilePath(0)), before[0]);
+  EXPECT_NE(ReadBytes(f.state().FilePath(0)), before[0]);
 }
 
 // "ｷｬﾝｾﾙ" is disabled while the pass runs, and so is its key: Esc stops nothing.
 TEST(Form4Window, EscDuringThePassDoesNothing) {
   Tree t;
   Form1& f = t.form();
-  Form4 w(f);
+  Form4 w(f.state(), f.BatchLink(), &f);
   w.show();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
   int escapes = 0;

@@ -72,7 +72,7 @@ struct Collection {
   vq::Form1& Start() { return h.Start(h.music.path()); }
   int RowOf(const std::string& path) {
     for (int i = 0; i < h.form->List1->count(); ++i)
-      if (h.form->FilePath(i) == path) return i;
+      if (h.form->state().FilePath(i) == path) return i;
     return -1;
   }
 };
@@ -181,7 +181,7 @@ TEST(NamesInAnyBytes, ReadOnlyWarningNamesNothingAndTheUpdateErrorShowsTheNames)
   vq::Form1& f = c.Start();
   ASSERT_EQ(c.h.messages.requests.size(), 1u);
   EXPECT_EQ(c.h.messages.requests[0].text, Str(u"選択されているファイルが読取専用になっています"));
-  EXPECT_EQ(f.FilePath(f.List1->currentRow()), c.song);
+  EXPECT_EQ(f.state().FilePath(f.List1->currentRow()), c.song);
   c.h.messages.Clear();
   Press(f.Text2[0], Qt::Key_F9);
   ASSERT_EQ(c.h.messages.requests.size(), 1u);
