@@ -146,8 +146,21 @@ class Form1 : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // form1_commands.cpp: the commands of Command1_Click, which reports their failures.
+  // form1_commands.cpp: each command once, with its key, caption, place and action;
+  // Command1_Click reports their failures.
+  struct CommandSpec {
+    int index;
+    Qt::Key key;             // its function key in the tag fields; Qt::Key_unknown for none
+    bool limitsField;        // the field is held to its byte limit first (F9)
+    bool keyConsumed;        // false: the key goes on to the field (F12)
+    const char16_t* caption;
+    int left, top;           // twips, 1575 x 375
+    bool enabledAtStart;
+    void (Form1::*action)();  // nullptr: no action
+  };
+  static const CommandSpec kCommands[9];
   void WriteV1Tag();          // 0 "v1更新(F9)"
+  void Quit();                // 1 "終了(F12)"
   void RestoreStoredValues(); // 2 "やり直し(F4)"
   void PlayFile();            // 3 "演奏(F6)"
   void FillFromNames();       // 4 "ﾌｧｲﾙ参照(F7)"

@@ -5,17 +5,14 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <cmath>
+#include <algorithm>
 
 #include "batch/ui/form4.h"
-#include "formats/frame_ids.h"
 #include "formats/id3v1.h"
 #include "formats/module0.h"
 #include "mainwindow/form1.h"
 #include "platform/fileio.h"
-#include "platform/path_dat.h"
 #include "platform/ui/dialogs.h"
-#include "platform/ui/folder_list.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/shell.h"
 #include "session/frame_listing.h"
@@ -29,9 +26,9 @@ namespace {
 
 // A read-only file (or any path/file-access error) is reported as an update error with
 // the folder and the file name; every other error by its own description.
-void ReportCommandError(QWidget* parent, const Error& e, const QString& folder, const QString& name) {
+void ReportCommandError(QWidget* parent, const Error& e, const std::u16string& folder, const std::u16string& name) {
   if (e.kind() == ErrorKind::PathFileAccess) {
-    ui::Dialogs::Message(parent, ui::Q(UpdateErrorText(ui::U16(folder), ui::U16(name))), ui::MsgButtons::Ok,
+    ui::Dialogs::Message(parent, ui::Q(UpdateErrorText(folder, name)), ui::MsgButtons::Ok,
                          QString::fromUtf16(kUpdateErrorCaption));
   } else {
     ui::Dialogs::Message(parent, ui::Q(e.description()), ui::MsgButtons::Ok, QString::fromUtf16(ui::kDefaultCaption));
@@ -40,31 +37,40 @@ void ReportCommandError(QWidget* parent, const Error& e, const QString& folder, 
 
 }  // namespace
 
+const Form1::CommandSpec Form1::kCommands[9] = {
+    {4, Qt::Key_F7, false, true, u"ﾌｧｲﾙ参照(F7)", 1680, 7200, true, &Form1::FillFromNames},
+    {0, Qt::Key_F9, true, true, u"v1更新(F9)", 3360, 7200, true, &Form1::WriteV1Tag},
+    {6, Qt::Key_F11, false, true, u"v2入力(F11)", 5040, 7200, true, &Form1::OpenV2Editor},
+    {3, Qt::Key_F6, false, true, u"演奏(F6)", 0, 7680, false, &Form1::PlayFile},
+    {5, Qt::Key_F8, false, true, u"v2参照(F8)", 1680, 7680, true, &Form1::FillFromV2Listing},
+    {2, Qt::Key_F4, false, true, u"やり直し(F4)", 3360, 7680, true, &Form1::RestoreStoredValues},
+    // Never enabled, no action; the fields do not handle F3.
+    {8, Qt::Key_unknown, false, true, u"v1削除(F3)", 5040, 7680, false, nullptr},
+    {7, Qt::Key_F10, false, true, u"自動処理(F10)", 6720, 7680, true, &Form1::OpenBatch},
+    // The quit question; the key itself goes on to the field.
+    {1, Qt::Key_F12, false, false, u"終了(F12)", 8400, 7680, true, &Form1::Quit},
+};
+
 void Form1::Command1_Click(int index) {
   if (index < 0 || index >= static_cast<int>(Command1.size())) return;
   // A command does nothing while its button is disabled, whatever the source.
   if (!Command1[index]->isEnabled()) return;
+  const auto* spec = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                  [index](const CommandSpec& c) { return c.index == index; });
+  if (!spec->action) return;
   try {
-    switch (index) {
-      case 0: WriteV1Tag(); break;
-      case 1:  // "終了(F12)": closing runs the quit question and the save.
-        close();
-        break;
-      case 2: RestoreStoredValues(); break;
-      case 3: PlayFile(); break;
-      case 4: FillFromNames(); break;
-      case 5: FillFromV2Listing(); break;
-      case 6: OpenV2Editor(); break;
-      case 7: OpenBatch(); break;
-      default:  // 8 "v1削除(F3)": no action (the button is never enabled).
-        break;
-    }
+    (this->*spec->action)();
   } catch (const Error& e) {
     // The command ends at the failing step; a file it opened is closed by then.
     const int row = List1->currentRow();
-    ReportCommandError(this, e, ui::Q(state_.ShownFolderPrefix(row)), ui::Q(state_.ShownFileName(row)));
+    ReportCommandError(this, e, state_.ShownFolderPrefix(row), state_.ShownFileName(row));
   }
 }
+
+// ---------------------------------------------------------------- 1 "終了(F12)"
+
+// Closing runs the quit question and the save.
+void Form1::Quit() { close(); }
 
 // ---------------------------------------------------------------- 0 "v1更新(F9)"
 

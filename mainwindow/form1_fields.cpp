@@ -82,22 +82,15 @@ bool Form1::Text2_KeyDown(int index, QKeyEvent* event) {
     case Qt::Key_PageDown:
       MoveListSelection(event->key());
       return true;
-    case Qt::Key_F4: Command1_Click(2); return true;
-    case Qt::Key_F6: Command1_Click(3); return true;
-    case Qt::Key_F7: Command1_Click(4); return true;
-    case Qt::Key_F8: Command1_Click(5); return true;
-    case Qt::Key_F9:
-      // The field is held to its limit before the tag is written from it.
-      LimitFieldBytes(Text2[index]);
-      Command1_Click(0);
-      return true;
-    case Qt::Key_F10: Command1_Click(7); return true;
-    case Qt::Key_F11: Command1_Click(6); return true;
-    case Qt::Key_F12:
-      // The quit question; the key itself goes on to the field.
-      Command1_Click(1);
-      return false;
     default:
+      // The commands' function keys.
+      for (const CommandSpec& c : kCommands) {
+        if (c.key == Qt::Key_unknown || c.key != event->key()) continue;
+        // The field is held to its limit before the tag is written from it.
+        if (c.limitsField) LimitFieldBytes(Text2[index]);
+        Command1_Click(c.index);
+        return c.keyConsumed;
+      }
       return false;
   }
 }

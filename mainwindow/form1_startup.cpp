@@ -44,13 +44,6 @@ const QColor kPaleYellow(0xFF, 0xFF, 0x80);  // colour value &H0080FFFF
 
 QString Indexed(const char* name, int index) { return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index); }
 
-struct ButtonSpec {
-  int index;
-  const char16_t* caption;
-  int left, top;
-  bool enabled;
-};
-
 }  // namespace
 
 Form1::Form1(Session& state, Form1Setup setup, QWidget* parent)
@@ -185,18 +178,11 @@ void Form1::BuildLayout() {
 
   Label7 = ui::PlaceTwips(new QLabel(this), QStringLiteral("Label7"), 0, 7240, 1335, 255);
 
-  const ButtonSpec buttons[] = {
-      {4, u"ﾌｧｲﾙ参照(F7)", 1680, 7200, true}, {0, u"v1更新(F9)", 3360, 7200, true},
-      {6, u"v2入力(F11)", 5040, 7200, true},  {3, u"演奏(F6)", 0, 7680, false},
-      {5, u"v2参照(F8)", 1680, 7680, true},   {2, u"やり直し(F4)", 3360, 7680, true},
-      {8, u"v1削除(F3)", 5040, 7680, false},  {7, u"自動処理(F10)", 6720, 7680, true},
-      {1, u"終了(F12)", 8400, 7680, true},
-  };
-  for (const auto& b : buttons) {
+  for (const CommandSpec& b : kCommands) {
     QString caption = QString::fromUtf16(b.caption);
     auto* button = ui::PlaceTwips(new QPushButton(caption, this), Indexed("Command1", b.index), b.left, b.top, 1575, 375);
     button->setAccessibleName(caption);
-    button->setEnabled(b.enabled);
+    button->setEnabled(b.enabledAtStart);
     button->setAutoDefault(false);
     // Reached with the mouse or the function keys, never with Tab.
     button->setFocusPolicy(Qt::ClickFocus);
