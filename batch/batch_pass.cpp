@@ -38,6 +38,11 @@ void Restore(const std::string& path, const std::string& oldTag, const std::uint
 
 }  // namespace
 
+DerivedNames DeriveRowNames(std::u16string_view shownFolder, const ListedFile& row) {
+  const std::u16string shownEntry = row.subfolderEntry.empty() ? std::u16string() : kSep + row.subfolderName;
+  return DeriveNames(shownFolder, shownEntry, row.displayName);
+}
+
 std::vector<OutFrame> BatchFrames(V2FrameTable existing, const DerivedNames& names) {
   // The derived value of each role; a value is used once, so a second frame of the
   // same id gets an empty text.
@@ -79,8 +84,7 @@ BatchResult RunBatch(const std::string& folder, const std::vector<ListedFile>& r
     const ListedFile& row = rows[i];
     const std::string prefix = FolderPrefix(folder, row.subfolderEntry);
     try {
-      const std::u16string shownEntry = row.subfolderEntry.empty() ? std::u16string() : kSep + row.subfolderName;
-      DerivedNames names = DeriveNames(shownFolder, shownEntry, row.displayName);
+      DerivedNames names = DeriveRowNames(shownFolder, row);
       const std::string path = prefix + row.name;
       bool written = false;
       // What this file looked like where the pass changes it, so that a failure puts

@@ -53,6 +53,11 @@ inline BatchResult RunBatch(const BatchList& list, const BatchSettings& settings
   return RunBatch(list.folder, list.rows, settings, callbacks, state);
 }
 
+// The names of a listed row: DeriveNames on the shown texts of the folder (DecodePath
+// of the current folder), of the row's subfolder and of its file name.
+struct DerivedNames;
+DerivedNames DeriveRowNames(std::u16string_view shownFolder, const ListedFile& row);
+
 // The frames one file's new tag gets: the existing frames (read from the tag at the
 // start of `src` with major version/size of `header`) with TPE1, TALB and TIT2 taking
 // the derived values once each, v2.2 ids converted, every other frame carried over

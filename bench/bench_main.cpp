@@ -24,6 +24,7 @@
 #include "bench_util.h"
 #include "bench_window.h"
 #include "formats/file_summary.h"
+#include "platform/file_names.h"
 #include "session/listing.h"
 #include "platform/text.h"
 
@@ -104,7 +105,7 @@ void PutBytes(const std::string& path, std::uint64_t offset, const std::string& 
 // ---------------------------------------------------------------- the measured work
 
 Costs TimeListingEngine(const Tree& tree) {
-  std::u16string folder = vq::Utf8ToUtf16(tree.folder);
+  const std::string& folder = tree.folder;
   Costs costs;
   for (int r = 0; r <= kListingRuns; ++r) {
     std::size_t rows = 0;
@@ -154,7 +155,7 @@ Cost RunTagLibBatch(const Tree& tree, bool flush) {
   vq::BatchList list = tree.Batch();
   return Measure(static_cast<double>(tree.files.size()), [&] {
     for (std::size_t i = 0; i < tree.files.size(); ++i) {
-      vq::DerivedNames names = vq::DeriveNames(list.folderPath, list.subfolderEntries[i], list.fileNames[i]);
+      vq::DerivedNames names = vq::DeriveRowNames(vq::DecodePath(list.folder), list.rows[i]);
       if (!TagLibBatchFile(tree.Path(i), names, flush)) Fail("TagLib could not save " + tree.Path(i));
     }
   });
@@ -214,7 +215,7 @@ void CheckWritten(const Tree& tree, std::size_t audioBytes, bool grown) {
   vq::BatchList list = tree.Batch();
   for (std::size_t i = 0; i < tree.files.size(); i += 97) {
     vq::FileSummary s = vq::ReadFileSummary(tree.Path(i), std::nullopt);
-    vq::DerivedNames names = vq::DeriveNames(list.folderPath, list.subfolderEntries[i], list.fileNames[i]);
+    vq::DerivedNames names = vq::DeriveRowNames(vq::DecodePath(list.folder), list.rows[i]);
     // TagLib pads ID3v1 fields with zero bytes, which our reader shows as spaces.
     auto trimmed = [](std::u16string text) {
       while (!text.empty() && (text.back() == u' ' || text.back() == u'\0')) text.pop_back();

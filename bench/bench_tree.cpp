@@ -148,14 +148,9 @@ std::string V1Record(int track) {
 
 vq::BatchList Tree::Batch() const {
   vq::BatchList list;
-  list.folderPath = vq::Utf8ToUtf16(folder);
-  for (const auto& f : files) {
-    std::u16string entry(1, vq::kSep);
-    entry += vq::Utf8ToUtf16(f.subfolder);
-    list.subfolderEntries.push_back(std::move(entry));
-    list.fileNames.push_back(vq::Utf8ToUtf16(f.name));
-    list.fileDates.push_back(0);
-  }
+  list.folder = folder;
+  list.rows.reserve(files.size());
+  for (const auto& f : files) list.rows.push_back(vq::MakeRow(std::string(1, vq::kSepChar) + f.subfolder, f.name));
   return list;
 }
 

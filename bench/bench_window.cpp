@@ -19,8 +19,8 @@ WindowTimes TimeFileListWindow(const std::string& folder, const std::string& pro
   {
     vq::Session state;
     vq::Form1Setup setup;
-    setup.programFolder = QString::fromStdString(programFolder);
-    setup.startFolder = QString::fromStdString(folder);
+    setup.programFolder = programFolder;
+    setup.startFolder = folder;
     vq::Form1 form(state, setup);
     form.Form_Load();
     QApplication::processEvents();

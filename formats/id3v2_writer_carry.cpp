@@ -62,7 +62,7 @@ void V24ToV23(const std::uint8_t in[2], std::string& body, std::uint8_t out[2]) 
   if (grouping) group = body.substr(pos++, 1);
   if (encrypted) method = body.substr(pos++, 1);
   if (lengthIndicator) {
-    for (int k = 0; k < 4; ++k) dataLength = (dataLength << 7) | (static_cast<unsigned char>(body[pos + k]) & 0x7F);
+    dataLength = ReadSynchsafeMasked(reinterpret_cast<const std::uint8_t*>(body.data() + pos));
     pos += 4;
   }
   std::string extra;

@@ -15,6 +15,13 @@ inline std::uint32_t ReadSynchsafe(const std::uint8_t* b) {
   return (std::uint32_t{b[0]} << 21) + (std::uint32_t{b[1]} << 14) + (std::uint32_t{b[2]} << 7) + b[3];
 }
 
+// The same with the top bit of each byte left out, as a v2.4 frame's data length
+// indicator is read.
+inline std::uint32_t ReadSynchsafeMasked(const std::uint8_t* b) {
+  return (std::uint32_t{b[0] & 0x7Fu} << 21) + (std::uint32_t{b[1] & 0x7Fu} << 14) + (std::uint32_t{b[2] & 0x7Fu} << 7) +
+         (b[3] & 0x7Fu);
+}
+
 // The four 7-bit groups of v (at most 2^28 - 1), high group first.
 inline void AppendSynchsafe(std::string& out, std::uint32_t v) {
   out.push_back(static_cast<char>((v >> 21) & 0x7F));
