@@ -1,10 +1,22 @@
 // Velquist: the main window starts the program; its closing ends it.
 #include <QApplication>
 
-#include "session/session.h"
+#include <cstdio>
+#include <cstring>
+
 #include "mainwindow/form1.h"
+#include "session/session.h"
 
 int main(int argc, char** argv) {
+  // Options that need no windows are handled before QApplication exists, so they work
+  // without a display.
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::printf("velquist %s\n", VQ_VERSION);
+      return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+    }
+  }
+
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Velquist"));
   // Only the main window's confirmed closing ends the program.

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "platform/app_paths.h"
 #include "platform/text_file.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/qt_text.h"
@@ -54,10 +55,11 @@ void Form2::Form_Load(QWidget* mainWindow) {
     move(work.left() + outer.width(), work.top());
   }
 
-  // The reference text, one list entry per line; a missing or unreadable file leaves
-  // the list as far as it was read.
+  // The reference text (beside the program, else in the share folder of an installed
+  // program), one list entry per line; a missing or unreadable file leaves the list as
+  // far as it was read.
   try {
-    auto lines = ReadTextLines(programFolder_ + "/id3 tag.txt");
+    auto lines = ReadTextLines(ReferenceTextPath(programFolder_));
     List1->setUpdatesEnabled(false);
     for (const auto& line : lines) List1->addItem(ui::Q(line));
     List1->setUpdatesEnabled(true);

@@ -45,6 +45,16 @@ TEST(Form2, MissingOrEmptyReferenceFileGivesAnEmptyList) {
   EXPECT_EQ(empty.List1->count(), 0);
 }
 
+TEST(Form2, InstalledProgramReadsTheReferenceTextFromTheShareFolder) {
+  // prefix/bin/velquist with prefix/share/velquist/id3 tag.txt, nothing beside it.
+  vqtest::TempDir dir;
+  std::string bin = dir.MakeDir("prefix/bin");
+  vqtest::WriteBytes(dir / "prefix/share/velquist/id3 tag.txt", vq::cp932::Encode(u"【共有】\r\n2行目\r\n"));
+  Form2 w(bin);
+  w.Form_Load(nullptr);
+  EXPECT_EQ(vqtest::Rows(w.List1), (QStringList{QString::fromUtf16(u"【共有】"), QString::fromUtf16(u"2行目")}));
+}
+
 TEST(Form2, TheShippedReferenceTextIsBesideTheProgram) {
   std::string path = Utf8(QCoreApplication::applicationDirPath()) + "/id3 tag.txt";
   std::string bytes = vqtest::ReadBytes(path);
