@@ -180,6 +180,9 @@ class Form1 : public QWidget {
   // Shows a selected file that is too short for an ID3v1 record: its names, and empty
   // fields, so that nothing of the previously shown file can be written into it.
   void ShowTooShortFile(int row, const FileSummary& summary);
+  // The commands a selected file enables, its information text, the focus on the
+  // title field and its place in the list.
+  void ShowInformation(int row, const FileSummary& summary);
   void SelectMode(int index);
   void FinishList(int readOnlyRow);
   // Changes of folder, drive and mode asked for while ListFolderFiles lets events run

@@ -120,28 +120,26 @@ void Form1::List1_Click() {
     for (int i = 0; i < 5; ++i) Text2[i]->clear();
     Text2[5]->setText(QStringLiteral("0"));
   }
-  Command1[0]->setEnabled(true);
-  Command1[3]->setEnabled(true);
-
-  QString info = ui::Q(summary.infoText);
-  info.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  Label4->setText(info);
-
-  Text2[0]->setFocus();
-
-  Label7->setText(QStringLiteral("%1/%2 曲").arg(row + 1).arg(List1->count()));
+  ShowInformation(row, summary);
 }
 
 void Form1::ShowTooShortFile(int row, const FileSummary& summary) {
   setText1(2, ui::Q(state_.ShownFileName(row)));
   for (int i = 0; i < 3; ++i) Label2[i]->clear();
   for (auto* field : Text2) field->clear();
+  ShowInformation(row, summary);
+}
+
+void Form1::ShowInformation(int row, const FileSummary& summary) {
   Command1[0]->setEnabled(true);
   Command1[3]->setEnabled(true);
+
   QString info = ui::Q(summary.infoText);
   info.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   Label4->setText(info);
+
   Text2[0]->setFocus();
+
   Label7->setText(QStringLiteral("%1/%2 曲").arg(row + 1).arg(List1->count()));
 }
 
