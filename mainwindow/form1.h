@@ -43,10 +43,11 @@ class Form2;
 struct FileSummary;
 
 struct Form1Setup {
-  // The program's folder, where "Path.dat" and "id3 tag.txt" live; empty: the folder of
-  // the executable.
+  // The program's folder, where "Path.dat" (when it may be written there) and
+  // "id3 tag.txt" live; empty: the folder of the executable.
   std::string programFolder;
-  // The folder shown while no "Path.dat" says otherwise; empty: the working folder.
+  // The folder a first run (no "Path.dat") lists, and the lists show while "Path.dat"
+  // does not name another; empty: FirstRunFolder().
   std::string startFolder;
 };
 
@@ -62,11 +63,11 @@ class Form1 : public QWidget {
 
   // ---------------------------------------------------------------- start-up, shutdown
   // Places and shows the window and the reference viewer, then restores the previous
-  // run's settings from "Path.dat". Never reports an error.
+  // run's settings from "Path.dat", or on a first run lists the start folder. Never
+  // reports an error.
   void Form_Load();
   // Asks "終了しますか?"; on Yes writes "Path.dat" and ends the program (programEnded()).
   void Form_QueryUnload(bool& cancel);
-  std::string PathDatPath() const;
   // The reference viewer; loaded (without being shown) on first use.
   Form2& form2();
   // True once the program has been ended.
@@ -198,6 +199,7 @@ class Form1 : public QWidget {
   std::map<std::string, std::string> lastFolderOnVolume_;
   std::vector<std::function<void()>> heldBack_;
   bool holding_ = false;
+  int clickedInto_ = -1;  // the tag field a mouse press has just given the focus
   bool restoring_ = false;
   bool ended_ = false;
   int listRuns_ = 0;

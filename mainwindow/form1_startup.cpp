@@ -16,6 +16,7 @@
 #include <algorithm>
 
 #include "mainwindow/form1.h"
+#include "platform/app_paths.h"
 #include "platform/file_names.h"
 #include "platform/fileio.h"
 #include "platform/path_dat.h"
@@ -53,7 +54,7 @@ Form1::Form1(Session& state, Form1Setup setup, QWidget* parent)
   BuildLayout();
 
   // The lists show the working folder until the settings or the user move them.
-  const std::string start = setup.startFolder.empty() ? WorkingFolder() : setup.startFolder;
+  const std::string start = setup.startFolder.empty() ? FirstRunFolder() : setup.startFolder;
   if (!Dir1->setPath(start)) Dir1->setPath("/");
   state_.folder = Dir1->path();
   Drive1->showVolumeOf(Dir1->path());
@@ -213,7 +214,7 @@ void Form1::setText1(int index, const QString& text) {
   }
 }
 
-std::string Form1::PathDatPath() const { return programFolder_ + kSepChar + kPathDatName; }
+
 
 Form2& Form1::form2() {
   if (!form2_->loaded()) form2_->Form_Load(this);
@@ -234,14 +235,18 @@ void Form1::Form_Load() {
   activateWindow();
   raise();
 
-  if (!FileExists(PathDatPath())) return;
+  // A first run lists the start folder, so that a new user sees files, not an empty list.
+  if (SettingsToRead(programFolder_).empty()) {
+    Dir1_Change();
+    return;
+  }
   RestoreSettings();
 }
 
 void Form1::RestoreSettings() {
   PathDatRestore saved;
   try {
-    saved = ReadPathDat(PathDatPath());
+    saved = ReadPathDat(SettingsToRead(programFolder_));
   } catch (const std::exception&) {
     return;
   }
@@ -294,11 +299,12 @@ void Form1::Form_QueryUnload(bool& cancel) {
   values.folder = Dir1->path();
   values.keepDate = Check1->isChecked() ? 1 : 0;
   values.createNewOnly = state_.CreateNewOnly;
+  const std::string settings = SettingsToWrite(programFolder_);
   try {
-    WritePathDat(PathDatPath(), values);
+    WritePathDat(settings, values);
   } catch (const Error& e) {
     ui::Dialogs::Message(this,
-                         QStringLiteral("設定を保存できませんでした。\r\n") + ui::Q(DecodePath(PathDatPath())) +
+                         QStringLiteral("設定を保存できませんでした。\r\n") + ui::Q(DecodePath(settings)) +
                              QStringLiteral("\r\n") + ui::Q(e.description()),
                          ui::MsgButtons::Ok, QString::fromUtf16(ui::kDefaultCaption), ui::MsgIcon::Warning);
   }
@@ -335,9 +341,19 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
       // field: the selection stays (for Copy and Cut), nothing is cut or beeped.
       case QEvent::FocusIn:
         if (ui::MovesBetweenControls(static_cast<QFocusEvent*>(event))) Text2_GotFocus(i);
+        clickedInto_ = static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason ? i : -1;
         break;
       case QEvent::FocusOut:
         if (ui::MovesBetweenControls(static_cast<QFocusEvent*>(event))) Text2_LostFocus(i);
+        clickedInto_ = -1;
+        break;
+      case QEvent::MouseButtonRelease:
+        // The click that gave the field the focus placed the caret: the whole text is
+        // selected, as on entering with Tab or Enter (a text dragged over stays selected).
+        if (clickedInto_ == i) {
+          clickedInto_ = -1;
+          if (!Text2[i]->hasSelectedText()) Text2[i]->selectAll();
+        }
         break;
       case QEvent::KeyPress:
         if (Text2_KeyDown(i, static_cast<QKeyEvent*>(event))) return true;

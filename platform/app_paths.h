@@ -14,4 +14,26 @@ inline constexpr char kReferenceTextName[] = "id3 tag.txt";
 // a missing file is looked for where the program keeps its other files.
 std::string ReferenceTextPath(const std::string& programFolder);
 
+// "Path.dat" beside the program, as the program has always kept it.
+std::string SettingsBesideProgram(const std::string& programFolder);
+
+// The user's own "Path.dat" for a program installed where the user may not write:
+// $XDG_CONFIG_HOME/velquist/Path.dat, or ~/.config/velquist/Path.dat without it.
+std::string UserSettingsPath();
+
+// Where the settings are read from: beside the program when that file is there; else,
+// for a program folder the user may not write, the user's own file when it is there;
+// "" when there is none (a first run).
+std::string SettingsToRead(const std::string& programFolder);
+
+// Where the settings are written: beside the program when its folder may be written (a
+// program run from its build folder or a portable folder), else the user's own file,
+// whose folders are created first (silently: a failure shows when the file is written).
+std::string SettingsToWrite(const std::string& programFolder);
+
+// The folder a first run starts in: $VELQUIST_FIRST_FOLDER when it names a folder (what
+// ./run sets to the sample tree), else the user's music folder ("xdg-user-dir MUSIC"),
+// else the home folder, else "/". Never the folder the program was started from.
+std::string FirstRunFolder();
+
 }  // namespace vq

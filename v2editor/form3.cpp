@@ -4,6 +4,8 @@
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <type_traits>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -38,10 +40,21 @@ class FieldBox : public Base {
   void focusInEvent(QFocusEvent* e) override {
     Base::focusInEvent(e);
     if (ui::MovesBetweenControls(e)) owner_.Text2_GotFocus(index_);
+    clickedInto_ = e->reason() == Qt::MouseFocusReason;
   }
   void focusOutEvent(QFocusEvent* e) override {
     Base::focusOutEvent(e);
     if (ui::MovesBetweenControls(e)) owner_.Text2_LostFocus(index_);
+    clickedInto_ = false;
+  }
+  void mouseReleaseEvent(QMouseEvent* e) override {
+    Base::mouseReleaseEvent(e);
+    // The click that gave the field the focus placed the caret: it goes after the last
+    // character, as on entering with Enter (a text dragged over stays selected).
+    if (clickedInto_) {
+      clickedInto_ = false;
+      if (!HasSelection()) owner_.Text2_GotFocus(index_);
+    }
   }
   void keyPressEvent(QKeyEvent* e) override {
     if (owner_.Text2_KeyDown(index_, e)) {
@@ -52,8 +65,16 @@ class FieldBox : public Base {
   }
 
  private:
+  bool HasSelection() const {
+    if constexpr (std::is_same_v<Base, QLineEdit>)
+      return this->hasSelectedText();
+    else
+      return this->textCursor().hasSelection();
+  }
+
   Form3& owner_;
   int index_;
+  bool clickedInto_ = false;  // a mouse press has just given the field the focus
 };
 
 // Placement and caption of one field: Label1 caption, Label2 and Text2 rectangles.

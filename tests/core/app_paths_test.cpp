@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/app_paths.h"
+#include <filesystem>
+
 #include "test_util.h"
 
 namespace {
@@ -65,4 +67,57 @@ TEST(ReferenceTextPath, PrefixNamesAreKeptAsBytes) {
   std::string found = vq::ReferenceTextPath(bin);
   EXPECT_EQ(found, bin + "/../share/velquist/id3 tag.txt");
   EXPECT_EQ(vqtest::ReadBytes(found), contents);
+}
+
+// A program the user may write beside keeps "Path.dat" there, as it always has; an
+// installed one reads and writes the user's own file, and a file beside it still wins
+// on reading.
+TEST(SettingsPath, BesideAWritableProgramElseTheUsersOwn) {
+  vqtest::TempDir dir;
+  const std::string bin = dir.MakeDir("prefix/bin");
+  vqtest::ScopedEnv config("XDG_CONFIG_HOME", (dir / "config").c_str());
+  const std::string user = dir / "config/velquist/Path.dat";
+  EXPECT_EQ(vq::UserSettingsPath(), user);
+
+  // Writable: beside the program, and nothing else is read.
+  EXPECT_EQ(vq::SettingsToRead(bin), "");
+  EXPECT_EQ(vq::SettingsToWrite(bin), bin + "/Path.dat");
+  vqtest::WriteBytes(user, "0\r\n");
+  EXPECT_EQ(vq::SettingsToRead(bin), "");
+
+  vqtest::ReadOnlyFolder readOnly(bin);
+  if (!readOnly.mounted()) GTEST_SKIP() << "a read-only bind mount needs root";
+  EXPECT_EQ(vq::SettingsToRead(bin), user);
+  std::filesystem::remove_all(dir / "config");
+  EXPECT_EQ(vq::SettingsToRead(bin), "");
+  // Writing creates the user's folder.
+  EXPECT_EQ(vq::SettingsToWrite(bin), user);
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "config/velquist"));
+}
+
+TEST(SettingsPath, WithoutXdgConfigHomeTheHomeFoldersConfig) {
+  vqtest::TempDir dir;
+  vqtest::ScopedEnv config("XDG_CONFIG_HOME", nullptr);
+  vqtest::ScopedEnv home("HOME", dir.path().c_str());
+  EXPECT_EQ(vq::UserSettingsPath(), dir / ".config/velquist/Path.dat");
+}
+
+// A first run never starts in the folder it was started from: the folder ./run names,
+// else the user's music folder, else the home folder.
+TEST(FirstRunFolder, NamedFolderThenMusicThenHome) {
+  vqtest::TempDir dir;
+  vqtest::ScopedEnv home("HOME", dir.path().c_str());
+  vqtest::ScopedEnv config("XDG_CONFIG_HOME", (dir / "config").c_str());
+  vqtest::ScopedEnv first("VELQUIST_FIRST_FOLDER", nullptr);
+  EXPECT_EQ(vq::FirstRunFolder(), dir.path());
+
+  const std::string music = dir.MakeDir("Musik");
+  vqtest::WriteBytes(dir / "config/user-dirs.dirs", "XDG_MUSIC_DIR=\"$HOME/Musik\"\n");
+  if (::system("command -v xdg-user-dir >/dev/null") == 0) EXPECT_EQ(vq::FirstRunFolder(), music);
+
+  const std::string samples = dir.MakeDir("samples/artist");
+  vqtest::ScopedEnv named("VELQUIST_FIRST_FOLDER", (samples + "/").c_str());
+  EXPECT_EQ(vq::FirstRunFolder(), samples);
+  vqtest::ScopedEnv missing("VELQUIST_FIRST_FOLDER", (dir / "missing").c_str());
+  EXPECT_NE(vq::FirstRunFolder(), dir / "missing");
 }

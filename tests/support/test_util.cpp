@@ -55,6 +55,37 @@ SmallTmpfs::~SmallTmpfs() {
   if (mounted_) ::umount2(dir_.path().c_str(), MNT_DETACH);
 }
 
+ReadOnlyFolder::ReadOnlyFolder(const std::string& folder) : folder_(folder) {
+  if (::mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) != 0) return;
+  mounted_ = true;
+  if (::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0) {
+    ::umount2(folder.c_str(), MNT_DETACH);
+    mounted_ = false;
+  }
+}
+
+ReadOnlyFolder::~ReadOnlyFolder() {
+  if (mounted_) ::umount2(folder_.c_str(), MNT_DETACH);
+}
+
+ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
+  if (const char* old = std::getenv(name)) {
+    had_ = true;
+    old_ = old;
+  }
+  if (value)
+    ::setenv(name, value, 1);
+  else
+    ::unsetenv(name);
+}
+
+ScopedEnv::~ScopedEnv() {
+  if (had_)
+    ::setenv(name_.c_str(), old_.c_str(), 1);
+  else
+    ::unsetenv(name_.c_str());
+}
+
 std::time_t LocalTime(int year, int month, int day, int hour, int minute, int second) {
   std::tm tm{};
   tm.tm_year = year - 1900;

@@ -56,6 +56,36 @@ class SmallTmpfs {
   bool mounted_ = false;
 };
 
+// A folder made read-only in place by a read-only bind mount over itself, as a
+// program folder a user may not write (root writes any folder whose mode forbids it).
+// Needs root; elsewhere mounted() is false and the caller skips with a message.
+class ReadOnlyFolder {
+ public:
+  explicit ReadOnlyFolder(const std::string& folder);
+  ~ReadOnlyFolder();
+  ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+  ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
+  bool mounted() const { return mounted_; }
+
+ private:
+  std::string folder_;
+  bool mounted_ = false;
+};
+
+// Sets an environment variable (nullptr: unsets it) and puts the old value back.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value);
+  ~ScopedEnv();
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  std::string name_;
+  std::string old_;
+  bool had_ = false;
+};
+
 // A local date and time as the file layer stores it.
 std::time_t LocalTime(int year, int month, int day, int hour, int minute, int second);
 

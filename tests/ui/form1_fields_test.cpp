@@ -235,6 +235,26 @@ TEST(Form1Fields, AChangeOfActiveWindowIsNoChangeOfField) {
   EXPECT_EQ(Dialogs::BeepCount(), 1);
 }
 
+// A click that gives a field the focus selects its whole text, as Tab and Enter do, so
+// typing replaces it; a click in the field that has the focus places the caret.
+TEST(Form1Fields, AClickIntoAFieldSelectsItsWholeText) {
+  Form1Harness h;
+  h.music.CopyFixture("11_v23_and_v1_differ_eyed3_mpeg1_l3_128k.mp3", "both.mp3");
+  h.WritePathDat({"1"});
+  auto& f = h.Start();
+  ASSERT_EQ(QApplication::focusWidget(), f.Text2[0]);
+  QLineEdit* artist = f.Text2[1];
+  ASSERT_EQ(artist->text(), "V1 Artist");
+  const QPoint nearTheStart(4, artist->height() / 2);
+  QTest::mouseClick(artist, Qt::LeftButton, {}, nearTheStart);
+  ASSERT_EQ(QApplication::focusWidget(), artist);
+  EXPECT_EQ(artist->selectedText(), "V1 Artist");
+  EXPECT_EQ(f.lastField, 1);
+  QTest::mouseClick(artist, Qt::LeftButton, {}, nearTheStart);
+  EXPECT_FALSE(artist->hasSelectedText());
+  EXPECT_EQ(artist->cursorPosition(), 0);
+}
+
 // ---------------------------------------------------------------- list keys
 
 TEST(Form1Fields, PageKeysMoveTheListBy18Rows) {

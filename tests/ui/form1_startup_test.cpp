@@ -99,6 +99,7 @@ std::string Cp932Line(const std::string& utf8) { return vq::cp932::Encode(vq::Ut
 
 TEST(Form1Layout, EveryControlAtItsPlaceWithCaptionAndFont) {
   Form1Harness h;
+  h.WritePathDat({"0"});  // restores the mode only: no folder change touches a caption
   auto& f = h.Start();
   EXPECT_EQ(f.windowTitle(), "Velquist");
   EXPECT_EQ(f.size(), QSize(738, 541));
@@ -129,6 +130,7 @@ TEST(Form1Layout, EveryControlAtItsPlaceWithCaptionAndFont) {
 
 TEST(Form1Layout, InitialStatesColoursAndByteLimits) {
   Form1Harness h;
+  h.WritePathDat({"0"});  // restores the mode only: the controls keep their first states
   auto& f = h.Start();
   EXPECT_TRUE(f.Option1[0]->isChecked());
   EXPECT_FALSE(f.Option1[1]->isChecked());
@@ -167,15 +169,20 @@ TEST(Form1Layout, InitialStatesColoursAndByteLimits) {
   }
 }
 
-TEST(Form1Startup, WithoutPathDatTheWorkingFolderAndDefaults) {
+// A first run (no "Path.dat") lists its start folder in folder-structure mode, so that
+// the first thing a new user sees is a list of files with the first one selected.
+TEST(Form1Startup, AFirstRunListsTheStartFolder) {
   Form1Harness h;
   vqtest::MakeFile(h.music / "a.mp3", 200);
+  vqtest::MakeFile(h.music / "Album/b.mp3", 200);
   auto& f = h.Start();
   EXPECT_EQ(f.Dir1->path(), h.music.path());
   EXPECT_EQ(f.Drive1->drive(), f.Drive1->volumeOf(f.Dir1->path()));
   EXPECT_TRUE(f.Option1[0]->isChecked());
   EXPECT_FALSE(f.Check1->isChecked());
-  EXPECT_EQ(f.List1->count(), 0);  // empty until the user changes folder or mode
+  EXPECT_EQ(vqtest::Rows(f.List1), (QStringList{"a.mp3", "b.mp3"}));
+  EXPECT_EQ(f.List1->currentRow(), 0);
+  EXPECT_EQ(f.text1(2), "a.mp3");
   EXPECT_EQ(h.state.CreateNewOnly, 0);
   EXPECT_TRUE(h.messages.requests.empty());
   // Top-left of the work area, the reference viewer shown beside it.
@@ -396,4 +403,31 @@ TEST(Form1Shutdown, APathDatThatCannotBeWrittenIsReportedAndTheProgramStillEnds)
                                                        Utf8(h.PathDat())));
   EXPECT_TRUE(h.ended);
   EXPECT_FALSE(f.isVisible());
+}
+
+// Installed where the user may not write, the program keeps its settings in the user's
+// own "Path.dat" and finds them there on the next start.
+TEST(Form1Shutdown, AProgramFolderTheUserMayNotWriteKeepsTheSettingsInTheUsersConfig) {
+  vqtest::TempDir config;
+  vqtest::ScopedEnv xdg("XDG_CONFIG_HOME", config.path().c_str());
+  Form1Harness h;
+  vqtest::ReadOnlyFolder readOnly(h.programDir.path());
+  if (!readOnly.mounted()) GTEST_SKIP() << "a read-only bind mount needs root";
+  vqtest::MakeFile(h.music / "Band/a.mp3", 200);
+  auto& f = h.Start(h.music / "Band");
+  QTest::mouseClick(f.Check1, Qt::LeftButton);
+  h.CloseAnswering(MsgAnswer::Yes);
+  ASSERT_TRUE(h.ended);
+  EXPECT_EQ(h.messages.requests.size(), 1u);  // the question only: no failure to report
+  EXPECT_FALSE(vq::FileExists(h.PathDat()));
+  EXPECT_EQ(vqtest::ReadBytes(config / "velquist/Path.dat"),
+            "0\r\n/\r\n" + Cp932Line(h.music / "Band") + " 1 \r\n 0 \r\n");
+
+  Form1Harness again;
+  vqtest::ReadOnlyFolder alsoReadOnly(again.programDir.path());
+  ASSERT_TRUE(alsoReadOnly.mounted());
+  auto& g = again.Start(again.music.path());
+  EXPECT_EQ(g.Dir1->path(), h.music / "Band");
+  EXPECT_TRUE(g.Check1->isChecked());
+  EXPECT_EQ(vqtest::Rows(g.List1), QStringList{"a.mp3"});
 }

@@ -192,3 +192,27 @@ TEST(Form3Fields, FunctionKeysReachTheCommandsFromEveryField) {
   EXPECT_EQ(result, QDialog::Accepted);
   EXPECT_EQ(TagLibTexts(ReadWithTagLib(e.path), "TIT2"), std::vector<std::string>{"From v1"});
 }
+
+// A click that gives a field the focus puts the caret after its text, as entering it
+// does; a click in the field that has the focus places the caret where it clicks.
+TEST(Form3Fields, AClickIntoAFieldPutsTheCaretAtTheEnd) {
+  Editing e("12_v23_sjis_enc0_handmade_mpeg1_l3_32k.mp3");
+  RunEditor(e.form(), [&](Form3& w) {
+    for (int k : {2, 6}) {
+      SCOPED_TRACE(k);
+      QWidget* target = k < 5 ? Box(w, k)->viewport() : w.Text2[k];
+      const QPoint nearTheStart(4, target->height() / 2);
+      QTest::mouseClick(target, Qt::LeftButton, {}, nearTheStart);
+      ASSERT_EQ(QApplication::focusWidget(), w.Text2[k]);
+      const int length = static_cast<int>(w.text2(k).size());
+      ASSERT_GT(length, 1);
+      const int caret = k < 5 ? Box(w, k)->textCursor().position() : Line(w, k)->cursorPosition();
+      EXPECT_EQ(caret, length);
+      // The field has the focus now: the next click places the caret.
+      QTest::mouseClick(target, Qt::LeftButton, {}, nearTheStart);
+      const int placed = k < 5 ? Box(w, k)->textCursor().position() : Line(w, k)->cursorPosition();
+      EXPECT_EQ(placed, 0);
+    }
+    Key(Qt::Key_F12);
+  });
+}
