@@ -43,7 +43,7 @@ DerivedNames DeriveRowNames(std::u16string_view shownFolder, const ListedFile& r
   return DeriveNames(shownFolder, shownEntry, row.displayName);
 }
 
-std::vector<OutFrame> BatchFrames(V2FrameTable existing, const DerivedNames& names) {
+std::vector<OutFrame> BatchFrames(V2FrameTable existing, const DerivedNames& names, TextChoice choice) {
   // The derived value of each role; a value is used once, so a second frame of the
   // same id gets an empty text.
   constexpr BatchRole kRoles[] = {BatchRole::Artist, BatchRole::Album, BatchRole::Title};
@@ -62,7 +62,7 @@ std::vector<OutFrame> BatchFrames(V2FrameTable existing, const DerivedNames& nam
     if (e.id.empty()) continue;
     const FrameIdInfo* info = FrameIdOf(e.id);
     if (info && info->batchRole != BatchRole::None) {
-      frames.push_back(MakeTextFrame(info->v23, take(info->batchRole)));
+      frames.push_back(MakeTextFrame(info->v23, take(info->batchRole), choice));
       continue;
     }
     if (auto carried = CarryOverFrame(std::move(e))) frames.push_back(std::move(*carried));
@@ -70,7 +70,7 @@ std::vector<OutFrame> BatchFrames(V2FrameTable existing, const DerivedNames& nam
   // The derived values no frame took, in the order artist, album, title.
   for (BatchRole role : kRoles) {
     const auto& value = values[static_cast<int>(role)];
-    if (value && !value->empty()) frames.push_back(MakeTextFrame(BatchRoleId(role), *value));
+    if (value && !value->empty()) frames.push_back(MakeTextFrame(BatchRoleId(role), *value, choice));
   }
   return frames;
 }
@@ -127,7 +127,8 @@ BatchResult RunBatch(const std::string& folder, const std::vector<ListedFile>& r
             state->V2FrameTable = table;
           }
           if (v2Step) {
-            std::vector<OutFrame> frames = BatchFrames(std::move(table), names);
+            std::vector<OutFrame> frames = BatchFrames(std::move(table), names,
+                                                       settings.unicode ? TextChoice::Unicode : TextChoice::CodePage);
             const std::int32_t size = WriteBatchV2Tag(file, frames, existingSize, callbacks, &inPlace);
             if (file.IsOpen()) file.Close();
             if (state) state->V2TagSize = size;

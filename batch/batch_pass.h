@@ -18,6 +18,7 @@ struct BatchSettings {
   bool v2 = true;              // "v2": write the ID3v2 tag
   bool createNewOnly = false;  // "新規作成のみ行う": leave existing tags alone
   bool keepDate = false;       // "ファイルの更新で日付を変更しない"
+  bool unicode = false;        // "ID3v2をUnicodeで書く"
 };
 
 // The rows of a folder-structure listing: the current folder's bytes ("/" at the root)
@@ -63,6 +64,7 @@ DerivedNames DeriveRowNames(std::u16string_view shownFolder, const ListedFile& r
 // the derived values once each, v2.2 ids converted, every other frame carried over
 // whole; then the unused non-empty derived values in the order TPE1, TALB, TIT2.
 struct DerivedNames;
-std::vector<OutFrame> BatchFrames(V2FrameTable existing, const DerivedNames& names);
+std::vector<OutFrame> BatchFrames(V2FrameTable existing, const DerivedNames& names,
+                                  TextChoice choice = TextChoice::CodePage);
 
 }  // namespace vq

@@ -43,19 +43,33 @@ std::u16string WidenId(std::string_view id) {
   return out;
 }
 
-void CheckValueBytes(std::u16string_view text) {
-  if (ByteLength(text) > kMaxValueBytes) throw Error(ErrorKind::Overflow);
+bool IsAscii(std::u16string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; });
+}
+
+// Whether a text goes into UTF-16 (encoding 1): every text outside ASCII when the
+// user asked for Unicode, else a text code page 932 cannot hold.
+bool InUtf16(std::u16string_view text, TextChoice choice) {
+  return choice == TextChoice::Unicode ? !IsAscii(text) : !cp932::CanEncode(text);
+}
+
+// Byte counts of values are 16-bit: in the code page's count, or with Unicode on the
+// count of the UTF-16 bytes (mark and units) the value takes.
+void CheckValueBytes(std::u16string_view text, TextChoice choice) {
+  const std::size_t bytes =
+      choice == TextChoice::Unicode && !IsAscii(text) ? 2 + 2 * text.size() : static_cast<std::size_t>(ByteLength(text));
+  if (bytes > kMaxValueBytes) throw Error(ErrorKind::Overflow);
 }
 
 }  // namespace
 
-std::string TextFrameBody(std::u16string_view text) {
+std::string TextFrameBody(std::u16string_view text, TextChoice choice) {
   std::string body;
-  if (cp932::CanEncode(text)) {
+  if (!InUtf16(text, choice)) {
     body.push_back('\0');
     body += CodePageBytes(text);
   } else {
-    // Code page 932 would turn characters into "?": keep them in UTF-16.
+    // Asked for, or code page 932 would turn characters into "?".
     body.reserve(3 + text.size() * 2);
     body.append("\x01\xFF\xFE", 3);
     AppendUtf16Le(body, text);
@@ -63,9 +77,9 @@ std::string TextFrameBody(std::u16string_view text) {
   return body;
 }
 
-std::string CommentFrameBody(std::u16string_view text) {
+std::string CommentFrameBody(std::u16string_view text, TextChoice choice) {
   std::string body;
-  if (cp932::CanEncode(text)) {
+  if (!InUtf16(text, choice)) {
     body.append("\0jpn\0", 5);
     body += CodePageBytes(text);
   } else {
@@ -78,21 +92,21 @@ std::string CommentFrameBody(std::u16string_view text) {
   return body;
 }
 
-OutFrame MakeTextFrame(std::string_view id, std::u16string_view text) {
+OutFrame MakeTextFrame(std::string_view id, std::u16string_view text, TextChoice choice) {
   OutFrame f;
   f.id = std::string(id);
   if (id == "COMM") {
-    f.body = CommentFrameBody(text);
+    f.body = CommentFrameBody(text, choice);
   } else if (id == "TXXX") {
     // Empty description, then the value: the comment's form without the language.
-    std::string c = CommentFrameBody(text);
+    std::string c = CommentFrameBody(text, choice);
     f.body = c.substr(0, 1) + c.substr(4);
   } else if (id == "WXXX") {
     // Empty description, then the URL in single bytes.
     f.body.append("\0\0", 2);
     f.body += cp932::Encode(text);
   } else {
-    f.body = TextFrameBody(text);
+    f.body = TextFrameBody(text, choice);
   }
   return f;
 }
@@ -111,8 +125,8 @@ std::int32_t RoundedTagSize(std::int64_t n) {
 
 EditorFrames BuildEditorFrames(const EditorWriteInput& in) {
   // Every byte count is checked before anything else happens.
-  for (const auto& text : in.EditorFields) CheckValueBytes(text);
-  for (const auto& line : in.KeptFrameLines) CheckValueBytes(line.text);
+  for (const auto& text : in.EditorFields) CheckValueBytes(text, in.textChoice);
+  for (const auto& line : in.KeptFrameLines) CheckValueBytes(line.text, in.textChoice);
 
   EditorFrames out;
   auto add = [&out](OutFrame f) {
@@ -126,7 +140,7 @@ EditorFrames BuildEditorFrames(const EditorWriteInput& in) {
     const std::u16string& text = in.EditorFields[k];
     if (text.empty()) continue;
     std::optional<OutFrame> f = carried(in.fieldSources[k]);
-    out.fields[k] = add(f ? std::move(*f) : MakeTextFrame(EditorFieldId(static_cast<int>(k)), text));
+    out.fields[k] = add(f ? std::move(*f) : MakeTextFrame(EditorFieldId(static_cast<int>(k)), text, in.textChoice));
   }
 
   out.kept.reserve(in.KeptFrameLines.size());
@@ -150,7 +164,7 @@ EditorFrames BuildEditorFrames(const EditorWriteInput& in) {
       id = NarrowId(std::u16string_view(line.id).substr(0, 4));
     }
     std::optional<OutFrame> f = carried(src);
-    w.frame = add(f ? std::move(*f) : MakeTextFrame(id, line.text));
+    w.frame = add(f ? std::move(*f) : MakeTextFrame(id, line.text, in.textChoice));
   }
   return out;
 }

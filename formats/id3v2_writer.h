@@ -42,16 +42,24 @@ struct OutFrame {
   std::size_t Size() const { return body.size() + 10; }  // bytes in the tag
 };
 
-// Body of a text frame: encoding 0 and code page bytes when code page 932 holds the
-// text, else encoding 1, FF FE and UTF-16LE; no terminator.
-std::string TextFrameBody(std::u16string_view text);
+// How texts are written. CodePage: encoding 0 and code page 932 bytes, as players that
+// expect the code page read them (UTF-16 only for a text code page 932 cannot hold).
+// Unicode: encoding 1 (FF FE, UTF-16LE) for every text outside ASCII, as players and
+// taggers that follow the ID3v2 standard read it ("ID3v2をUnicodeで書く"); ASCII text
+// stays encoding 0.
+enum class TextChoice { CodePage, Unicode };
+
+// Body of a text frame: encoding 0 and code page bytes, or encoding 1, FF FE and
+// UTF-16LE (see TextChoice); no terminator.
+std::string TextFrameBody(std::u16string_view text, TextChoice choice = TextChoice::CodePage);
 // Body of the comment frame: encoding byte, "jpn", an empty description (one zero or
 // one zero unit), then the text.
-std::string CommentFrameBody(std::u16string_view text);
+std::string CommentFrameBody(std::u16string_view text, TextChoice choice = TextChoice::CodePage);
 // A field or batch frame made from a value alone: COMM gets the comment form, TXXX
 // and WXXX an empty description before the value (so that the value is what readers
-// find behind the last zero), every other id a text frame.
-OutFrame MakeTextFrame(std::string_view id, std::u16string_view text);
+// find behind the last zero; a WXXX URL is single-byte text in either choice), every
+// other id a text frame.
+OutFrame MakeTextFrame(std::string_view id, std::u16string_view text, TextChoice choice = TextChoice::CodePage);
 
 // A frame read from an old tag, as it is carried over whole: its original body bytes
 // and, for a v2.3 frame, its original flags. v2.2 frames go under their v2.3 ids (PIC
@@ -113,6 +121,7 @@ struct EditorWriteInput {
   // encoding stays.
   std::array<const V2FrameEntry*, 7> fieldSources{};
   std::vector<EditorLine> KeptFrameLines;  // the frames without a field, in list order
+  TextChoice textChoice = TextChoice::CodePage;  // how the texts it makes frames of are written
   std::string path;              // the file's path (its bytes)
   std::u16string folderPrefix;   // the folder as shown in messages, ends in "/"
   std::u16string fileName;       // the file name as shown in messages
@@ -137,7 +146,8 @@ struct EditorFrames {
   std::array<int, 7> fields{-1, -1, -1, -1, -1, -1, -1};  // frame of each field, -1 for an empty one
   std::vector<WrittenLine> kept;                           // parallel to KeptFrameLines
 };
-// Throws Error(Overflow) when a field or kept value takes more than 32,767 bytes.
+// Throws Error(Overflow) when a field or kept value takes more than 32,767 bytes (in the
+// code page, or in UTF-16 when the text choice writes it so).
 EditorFrames BuildEditorFrames(const EditorWriteInput& in);
 
 // The editor's write: the frames and where each field and line went, and whether the

@@ -79,6 +79,7 @@ class Form1 : public QWidget {
   void Command2_Click();
   void Option1_Click(int index);
   void Check1_Click();
+  void Check2_Click();  // "ID3v2をUnicodeで書く": the focus returns as after Check1
   void ListFolderFiles();
   void ListSubfolderFiles();
   // Option1(1), "ファイル名", is selected.
@@ -111,6 +112,7 @@ class Form1 : public QWidget {
   ui::FolderList* Dir1 = nullptr;
   QListWidget* List1 = nullptr;
   QCheckBox* Check1 = nullptr;
+  QCheckBox* Check2 = nullptr;  // "ID3v2をUnicodeで書く"
   QFrame* Line1 = nullptr;
   QLabel* Label4 = nullptr;
   QPushButton* Command2 = nullptr;

@@ -40,6 +40,10 @@ void Form1::ConnectListing() {
       Option1_Click(i);
     });
   }
+  connect(Check2, &QCheckBox::toggled, this, [this](bool checked) {
+    state_.unicodeV2 = checked;
+    Check2_Click();
+  });
   connect(Check1, &QCheckBox::toggled, this, [this](bool checked) {
     state_.keepDate = checked;
     Check1_Click();
@@ -167,6 +171,10 @@ void Form1::Option1_Click(int index) {
 
 void Form1::Check1_Click() {
   if (Check1->isVisible()) Text2[lastField]->setFocus();
+}
+
+void Form1::Check2_Click() {
+  if (Check2->isVisible()) Text2[lastField]->setFocus();
 }
 
 // ---------------------------------------------------------------- the file list

@@ -85,6 +85,14 @@ void Form1::BuildLayout() {
   Check1->setAccessibleName(Check1->text());
   Check1->setChecked(false);
 
+  // Beyond the design's controls: ID3v2 texts in Unicode for players and taggers that
+  // follow the ID3v2 standard. The column under Check1 is full (Label4, Command2), so
+  // the box takes the nearest free space, left of the comment frame, on three lines.
+  Check2 = ui::PlaceTwips(new ui::WrappingCheckBox(QStringLiteral("ID3v2をUnicodeで書く"), this), QStringLiteral("Check2"),
+                          5520, 6240, 1080, 900);
+  Check2->setAccessibleName(Check2->text());
+  Check2->setChecked(false);
+
   // Line1: from 2760, 600 to 5400, 600.
   Line1 = new QFrame(this);
   Line1->setObjectName(QStringLiteral("Line1"));
@@ -196,7 +204,7 @@ void Form1::BuildLayout() {
   Drive1->installEventFilter(this);
 
   // Tab order: lists, check box, next folder, modes, name fields, tag fields.
-  QWidget* order[] = {Drive1, Dir1, List1, Check1, Command2, Option1[0], Option1[1], Text1[0], Text1[1], Text1[2],
+  QWidget* order[] = {Drive1, Dir1, List1, Check1, Check2, Command2, Option1[0], Option1[1], Text1[0], Text1[1], Text1[2],
                       Text2[0], Text2[1], Text2[2], Text2[3], Text2[4], Text2[5]};
   for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 }
@@ -279,6 +287,7 @@ void Form1::RestoreSettings() {
     }
   }
   if (saved.keepDate) Check1->setChecked(*saved.keepDate);
+  if (saved.unicode) Check2->setChecked(*saved.unicode);
   if (saved.createNewOnly) state_.CreateNewOnly = *saved.createNewOnly;
   restoring_ = false;
 }
@@ -298,6 +307,7 @@ void Form1::Form_QueryUnload(bool& cancel) {
   values.drive = Drive1->drive();
   values.folder = Dir1->path();
   values.keepDate = Check1->isChecked() ? 1 : 0;
+  values.unicode = Check2->isChecked() ? 1 : 0;
   values.createNewOnly = state_.CreateNewOnly;
   const std::string settings = SettingsToWrite(programFolder_);
   try {

@@ -32,6 +32,7 @@ PathDatRestore InterpretPathDat(const std::vector<std::string>& lines) {
   if (lines.size() >= 3 && !lines[2].empty()) r.folder = lines[2];
   if (lines.size() >= 4) r.keepDate = number(3) != 0.0;
   if (lines.size() >= 5) r.createNewOnly = number(4) != 0.0 ? 1 : 0;
+  if (lines.size() >= 6) r.unicode = number(5) != 0.0;
   return r;
 }
 
@@ -46,7 +47,7 @@ PathDatRestore ReadPathDat(const std::string& path) {
   std::string bytes = ReadFileBytes(path);
   std::vector<std::string> lines;
   for (std::string_view line : SplitLines(bytes)) {
-    if (lines.size() >= 5) break;
+    if (lines.size() >= 6) break;
     lines.emplace_back(line);
   }
   return InterpretPathDat(lines);
@@ -72,6 +73,7 @@ std::string PathDatBytes(const PathDatValues& values) {
   line(StoredPathLine(values.folder));
   line(cp932::Encode(NumberPrintForm(values.keepDate)));
   line(cp932::Encode(NumberPrintForm(values.createNewOnly)));
+  line(cp932::Encode(NumberPrintForm(values.unicode)));
   return bytes;
 }
 

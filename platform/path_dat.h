@@ -1,10 +1,12 @@
-// "Path.dat": the five-line settings file beside the program (code page 932, CR LF).
+// "Path.dat": the settings file beside the program (code page 932, CR LF).
 //
 //   1  naming mode: "0" folder structure, "1" file name
 //   2  drive: the drive list's text (a mount point)
 //   3  folder: full path of the current folder
 //   4  keep-date check box in the numeric print form (" 0 " or " 1 ")
 //   5  CreateNewOnly in the same form
+//   6  "ID3v2をUnicodeで書く" in the same form (a file of five lines leaves it unchecked;
+//      a reader of five lines stops before it and loses nothing it knew)
 //
 // Lines 2 and 3 hold paths. A path whose name converts exactly both ways is stored in
 // code page 932, as the file has always held it; any other path (a Shift-JIS or
@@ -35,9 +37,10 @@ struct PathDatRestore {
   std::optional<std::string> folder;
   std::optional<bool> keepDate;      // line 4: number not 0
   std::optional<int> createNewOnly;  // line 5: 1 when the number is not 0, else 0
+  std::optional<bool> unicode;       // line 6: number not 0
 };
 
-// Interprets the lines (their bytes) read from the file; at most the first five are
+// Interprets the lines (their bytes) read from the file; at most the first six are
 // looked at.
 PathDatRestore InterpretPathDat(const std::vector<std::string>& lines);
 
@@ -55,6 +58,7 @@ struct PathDatValues {
   std::string folder;  // a path's bytes
   int keepDate = 0;
   int createNewOnly = 0;
+  int unicode = 0;
 };
 
 // The bytes of a stored path: code page 932 when the path is UTF-8 text that code page

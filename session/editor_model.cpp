@@ -126,6 +126,7 @@ bool WriteEditorTag(EditorModel& model, const EditorFields& fields, Session& ses
   in.fileName = session.ShownFileName(row);
   in.V2TagSize = &session.V2TagSize;
   in.frameListingEmpty = session.FrameListing.empty();
+  in.textChoice = session.unicodeV2 ? TextChoice::Unicode : TextChoice::CodePage;
   in.recordedDate = session.DateToKeep(row);
   in.keepDate = in.recordedDate != 0;  // a row whose date could not be read has none to put back
 

@@ -38,6 +38,7 @@ struct Session {
 
   // ---------------------------------------------------------------- settings
   bool keepDate = false;   // "ファイルの更新で日付を変更しない"
+  bool unicodeV2 = false;  // "ID3v2をUnicodeで書く": the editor and the batch write UTF-16 text
   int CreateNewOnly = 0;   // the batch window's "新規作成のみ行う", 0 or 1, saved in Path.dat
 
   // The row's record, or nullptr for a row the list does not have.

@@ -132,6 +132,7 @@ void Form4::RunPass() {
   settings.v2 = Check1[1]->isChecked();
   settings.createNewOnly = Check2->isChecked();
   settings.keepDate = session_.keepDate;
+  settings.unicode = session_.unicodeV2;
 
   WindowCallbacks callbacks(*this, closeAsked_);
   const BatchResult result = RunBatch(folder, rows, settings, callbacks, &session_);

@@ -63,6 +63,37 @@ TEST(V2WriterFrames, W2_CommentFrameHasLanguageEmptyDescriptionThenText) {
   EXPECT_EQ(MakeTextFrame("WXXX", u"http://a/").body, std::string("\0\0http://a/", 11));
 }
 
+// "ID3v2をUnicodeで書く": every text outside ASCII goes into UTF-16 with a mark; ASCII
+// text, and every text while the box is unchecked, gives exactly the code page's bytes.
+TEST(V2WriterFrames, UnicodeWritesEveryTextOutsideAsciiAsUtf16) {
+  const struct {
+    const char* id;
+    std::u16string text;
+    std::string codePage;  // the bytes with the box unchecked
+    std::string unicode;   // the bytes with it checked
+  } cases[] = {
+      {"TIT2", u"Title", std::string("\0Title", 6), std::string("\0Title", 6)},
+      {"TIT2", u"曲名", std::string("\0\x8B\xC8\x96\xBC", 5), std::string("\x01\xFF\xFE\xF2\x66\x0D\x54", 7)},
+      {"TPE1", u"ｶﾌｪ", std::string("\0\xB6\xCC\xAA", 4), std::string("\x01\xFF\xFE\x76\xFF\x8C\xFF\x6A\xFF", 9)},
+      {"TALB", u"Åb", std::string("\x01\xFF\xFE\xC5\x00" "b\x00", 7), std::string("\x01\xFF\xFE\xC5\x00" "b\x00", 7)},
+      {"COMM", u"abc", std::string("\0jpn\0abc", 8), std::string("\0jpn\0abc", 8)},
+      {"COMM", u"あ", std::string("\0jpn\0\x82\xA0", 7), std::string("\x01jpn\0\0\xFF\xFE\x42\x30", 10)},
+      {"TXXX", u"あ", std::string("\0\0\x82\xA0", 4), std::string("\x01\0\0\xFF\xFE\x42\x30", 7)},
+      // A URL is single-byte text whatever the choice.
+      {"WXXX", u"http://a/", std::string("\0\0http://a/", 11), std::string("\0\0http://a/", 11)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.id) + " " + vq::Utf16ToUtf8(c.text));
+    EXPECT_EQ(MakeTextFrame(c.id, c.text).body, c.codePage);
+    EXPECT_EQ(MakeTextFrame(c.id, c.text, TextChoice::CodePage).body, c.codePage);
+    const std::string body = MakeTextFrame(c.id, c.text, TextChoice::Unicode).body;
+    EXPECT_EQ(body, c.unicode);
+    // The program's reader gets the text back.
+    EXPECT_EQ(DecodeV23FrameText(std::string_view(body).substr(1), static_cast<std::uint8_t>(body[0]), c.id).tail,
+              c.text);
+  }
+}
+
 TEST(V2WriterFrames, MapsEveryV22IdWithAV23Form) {
   const char* table =
       "TT1 TIT1 TT2 TIT2 TT3 TIT3 TP1 TPE1 TP2 TPE2 TP3 TPE3 TP4 TPE4 TCM TCOM TXT TEXT TLA TLAN "
@@ -312,6 +343,22 @@ TEST(V2WriterEditor, OverflowFailsBeforeAnyFileIsOpened) {
   call.in.EditorFields[4] = limit;
   RecordingReporter rep;
   EXPECT_TRUE(call.Write(rep));
+}
+
+// With Unicode on, the 16-bit byte count is the UTF-16 one: text that fits the code
+// page's count can still be too long.
+TEST(V2WriterEditor, UnicodeCountsTheUtf16BytesAgainstTheLimit) {
+  TempDir dir;
+  WriteBytes(dir / "a.mp3", Audio(1000));
+  const std::u16string text = std::u16string(32000, u'a') + u"あ";  // 32,002 code page bytes
+  for (TextChoice choice : {TextChoice::CodePage, TextChoice::Unicode}) {
+    EditorCall call(dir.path(), "a.mp3", 0, true);
+    call.in.EditorFields[3] = text;
+    call.in.textChoice = choice;
+    RecordingReporter rep;
+    EXPECT_EQ(call.Write(rep), choice == TextChoice::CodePage);
+    EXPECT_EQ(rep.errors.size(), choice == TextChoice::CodePage ? 0u : 1u);
+  }
 }
 
 TEST(V2WriterEditor, W1_Utf16FramesCountWithTheirRealSize) {

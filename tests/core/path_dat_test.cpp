@@ -86,6 +86,28 @@ TEST(InterpretPathDat, ModeLineIsRoundedAndOnlyZeroOrOneSelects) {
   EXPECT_FALSE(InterpretPathDat({"1e300"}).mode);
 }
 
+// Line 6, "ID3v2をUnicodeで書く": a file of five lines leaves the box unchecked, and a
+// file of six read by a reader of five lines (the lines it knows) restores the same.
+TEST(InterpretPathDat, TheSixthLineIsTheUnicodeBox) {
+  EXPECT_FALSE(InterpretPathDat({"0", "/", "/m", " 1 ", " 0 "}).unicode);
+  EXPECT_EQ(InterpretPathDat({"0", "/", "/m", " 1 ", " 0 ", " 1 "}).unicode.value(), true);
+  EXPECT_EQ(InterpretPathDat({"0", "/", "/m", " 1 ", " 0 ", " 0 "}).unicode.value(), false);
+  vqtest::TempDir dir;
+  vq::WritePathDat(dir / "Path.dat", {1, "/", "/music", 1, 1, 1});
+  const auto six = vq::ReadPathDat(dir / "Path.dat");
+  EXPECT_EQ(six.unicode.value(), true);
+  const std::string bytes = vqtest::ReadBytes(dir / "Path.dat");
+  std::vector<std::string> firstFive;
+  for (auto line : vq::SplitLines(bytes)) firstFive.emplace_back(line);
+  firstFive.resize(5);
+  const auto five = InterpretPathDat(firstFive);
+  EXPECT_EQ(five.mode, six.mode);
+  EXPECT_EQ(five.folder, six.folder);
+  EXPECT_EQ(five.keepDate, six.keepDate);
+  EXPECT_EQ(five.createNewOnly, six.createNewOnly);
+  EXPECT_FALSE(five.unicode);
+}
+
 TEST(InterpretPathDat, CheckBoxLineIsAnyNumberNotZero) {
   auto keep = [](std::string line) { return InterpretPathDat({"0", "", "", line}).keepDate.value(); };
   EXPECT_TRUE(keep("1"));
@@ -110,7 +132,7 @@ TEST(SplitLines, CrLfLoneCrAndLoneLfEndLines) {
   EXPECT_EQ(vq::SplitLines("\r\n"), V{""});
 }
 
-TEST(PathDatFile, WritesFiveShiftJisLinesWithCrLf) {
+TEST(PathDatFile, WritesSixShiftJisLinesWithCrLf) {
   vqtest::TempDir dir;
   std::string path = dir / "Path.dat";
   vq::PathDatValues v;
@@ -120,7 +142,7 @@ TEST(PathDatFile, WritesFiveShiftJisLinesWithCrLf) {
   v.keepDate = 1;
   v.createNewOnly = 0;
   vq::WritePathDat(path, v);
-  std::string expected = "0\r\n/\r\n" + vq::cp932::Encode(u"/音楽/アルバム") + "\r\n 1 \r\n 0 \r\n";
+  std::string expected = "0\r\n/\r\n" + vq::cp932::Encode(u"/音楽/アルバム") + "\r\n 1 \r\n 0 \r\n 0 \r\n";
   EXPECT_EQ(vqtest::ReadBytes(path), expected);
   // "音" is 0x89 0xB9 in code page 932.
   EXPECT_NE(expected.find("\x89\xB9"), std::string::npos);
@@ -136,8 +158,8 @@ TEST(PathDatFile, OverwritesALongerFile) {
   vqtest::TempDir dir;
   std::string path = dir / "Path.dat";
   vqtest::WriteBytes(path, std::string(500, 'x'));
-  vq::WritePathDat(path, {1, "/", "/a", 0, 1});
-  EXPECT_EQ(vqtest::ReadBytes(path), "1\r\n/\r\n/a\r\n 0 \r\n 1 \r\n");
+  vq::WritePathDat(path, {1, "/", "/a", 0, 1, 1});
+  EXPECT_EQ(vqtest::ReadBytes(path), "1\r\n/\r\n/a\r\n 0 \r\n 1 \r\n 1 \r\n");
 }
 
 // A path that code page 932 cannot carry both ways is stored as its own bytes, and

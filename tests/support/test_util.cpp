@@ -167,21 +167,19 @@ class Cp932V2Handler : public TagLib::ID3v2::Latin1StringHandler {
   TagLib::String parse(const TagLib::ByteVector& data) const override { return FromCp932(data); }
 };
 
-void InstallHandlers() {
+// TagLib with the code page as its reading of ID3v1 fields and of encoding 0, or with
+// its own defaults (ISO-8859-1), as a player that follows the standard reads a tag.
+void InstallHandlers(bool cp932) {
   static Cp932V1Handler v1;
   static Cp932V2Handler v2;
-  static bool done = false;
-  if (!done) {
-    TagLib::ID3v1::Tag::setStringHandler(&v1);
-    TagLib::ID3v2::Tag::setLatin1StringHandler(&v2);
-    done = true;
-  }
+  TagLib::ID3v1::Tag::setStringHandler(cp932 ? &v1 : nullptr);
+  TagLib::ID3v2::Tag::setLatin1StringHandler(cp932 ? &v2 : nullptr);
 }
 
 }  // namespace
 
-TagLibView ReadWithTagLib(const std::string& path) {
-  InstallHandlers();
+TagLibView ReadWithTagLib(const std::string& path, bool cp932) {
+  InstallHandlers(cp932);
   TagLibView v;
   TagLib::MPEG::File f(path.c_str(), false);
   if (!f.isValid()) return v;

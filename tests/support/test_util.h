@@ -104,6 +104,8 @@ struct TagLibView {
   std::string v1Title, v1Artist, v1Album, v1Comment;  // UTF-8 as TagLib decodes Latin-1
   unsigned v1Year = 0, v1Genre = 0;
 };
-TagLibView ReadWithTagLib(const std::string& path);
+// cp932: encoding 0 and ID3v1 fields read as code page 932; false: as TagLib reads them
+// without any help (ISO-8859-1), as players and taggers that follow the standard do.
+TagLibView ReadWithTagLib(const std::string& path, bool cp932 = true);
 
 }  // namespace vqtest

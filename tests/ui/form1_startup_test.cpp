@@ -128,6 +128,32 @@ TEST(Form1Layout, EveryControlAtItsPlaceWithCaptionAndFont) {
   EXPECT_EQ(f.findChild<QWidget*>("Dir2"), nullptr);
 }
 
+// "ID3v2をUnicodeで書く" lies where none of the design's controls does, unchecked, in
+// the tab order right after the keep-date box, and gives the focus back like it.
+TEST(Form1Layout, TheUnicodeBoxTakesFreeSpaceAfterTheKeepDateBox) {
+  Form1Harness h;
+  h.WritePathDat({"0"});
+  auto& f = h.Start();
+  ASSERT_EQ(f.findChild<QWidget*>("Check2"), f.Check2);
+  EXPECT_EQ(f.Check2->text(), QString::fromUtf16(u"ID3v2をUnicodeで書く"));
+  EXPECT_EQ(f.Check2->accessibleName(), f.Check2->text());
+  EXPECT_FALSE(f.Check2->isChecked());
+  EXPECT_GT(f.Check2->geometry().top(), f.Check1->geometry().bottom());
+  EXPECT_TRUE(f.rect().contains(f.Check2->geometry()));
+  for (const auto& c : kControls) {
+    QWidget* w = f.findChild<QWidget*>(QString::fromLatin1(c.name));
+    ASSERT_TRUE(w) << c.name;
+    const QRect onWindow(w->mapTo(&f, QPoint(0, 0)), w->size());
+    EXPECT_FALSE(onWindow.intersects(f.Check2->geometry())) << c.name;
+  }
+  EXPECT_EQ(f.Check1->nextInFocusChain(), f.Check2);
+  f.lastField = 3;
+  QTest::mouseClick(f.Check2, Qt::LeftButton);
+  EXPECT_TRUE(f.Check2->isChecked());
+  EXPECT_TRUE(h.state.unicodeV2);
+  EXPECT_EQ(QApplication::focusWidget(), f.Text2[3]);
+}
+
 TEST(Form1Layout, InitialStatesColoursAndByteLimits) {
   Form1Harness h;
   h.WritePathDat({"0"});  // restores the mode only: the controls keep their first states
@@ -344,17 +370,30 @@ TEST(Form1Shutdown, YesWritesPathDatBesideTheProgramAndEnds) {
   EXPECT_FALSE(f.isVisible());
   EXPECT_FALSE(f.form2().isVisible());
   EXPECT_EQ(vqtest::ReadBytes(h.PathDat()),
-            "0\r\n/\r\n" + Cp932Line(h.music / "曲") + " 1 \r\n 0 \r\n");
+            "0\r\n/\r\n" + Cp932Line(h.music / "曲") + " 1 \r\n 0 \r\n 0 \r\n");
 }
 
-TEST(Form1Shutdown, FileNameModeAndCreateNewOnlyAreSaved) {
+TEST(Form1Shutdown, FileNameModeCreateNewOnlyAndUnicodeAreSavedAndRestored) {
   Form1Harness h;
   auto& f = h.Start();
   QTest::mouseClick(f.Option1[1], Qt::LeftButton);
   ASSERT_TRUE(f.FileNameMode());
   h.state.CreateNewOnly = 1;
+  QTest::mouseClick(f.Check2, Qt::LeftButton);
+  ASSERT_TRUE(h.state.unicodeV2);
   h.CloseAnswering(MsgAnswer::Yes);
-  EXPECT_EQ(vqtest::ReadBytes(h.PathDat()), "1\r\n/\r\n" + Cp932Line(h.music.path()) + " 0 \r\n 1 \r\n");
+  const std::string saved = vqtest::ReadBytes(h.PathDat());
+  EXPECT_EQ(saved, "1\r\n/\r\n" + Cp932Line(h.music.path()) + " 0 \r\n 1 \r\n 1 \r\n");
+
+  // Six lines restore the box; the same file cut to five leaves it unchecked.
+  for (bool sixLines : {true, false}) {
+    Form1Harness again;
+    vqtest::WriteBytes(again.PathDat(), sixLines ? saved : saved.substr(0, saved.size() - 5));
+    auto& g = again.Start();
+    EXPECT_EQ(g.Check2->isChecked(), sixLines);
+    EXPECT_EQ(again.state.unicodeV2, sixLines);
+    EXPECT_EQ(again.state.CreateNewOnly, 1);
+  }
 }
 
 TEST(Form1Shutdown, NoLeavesPathDatUntouchedAndTheWindowOpen) {
@@ -421,7 +460,7 @@ TEST(Form1Shutdown, AProgramFolderTheUserMayNotWriteKeepsTheSettingsInTheUsersCo
   EXPECT_EQ(h.messages.requests.size(), 1u);  // the question only: no failure to report
   EXPECT_FALSE(vq::FileExists(h.PathDat()));
   EXPECT_EQ(vqtest::ReadBytes(config / "velquist/Path.dat"),
-            "0\r\n/\r\n" + Cp932Line(h.music / "Band") + " 1 \r\n 0 \r\n");
+            "0\r\n/\r\n" + Cp932Line(h.music / "Band") + " 1 \r\n 0 \r\n 0 \r\n");
 
   Form1Harness again;
   vqtest::ReadOnlyFolder alsoReadOnly(again.programDir.path());

@@ -1,0 +1,78 @@
+// "ID3v2をUnicodeで書く": with the box checked, the editor and the batch write Japanese
+// ID3v2 texts in UTF-16, so that a reader that follows the standard (TagLib without
+// any code page help) reads them; unchecked, they write the code page as before.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTest>
+
+#include "batch/ui/form4.h"
+#include "form3_test_support.h"
+
+using namespace vqtest;
+
+namespace {
+
+std::string Text(const TagLibView& v, const std::string& id) {
+  auto it = v.texts.find(id);
+  return it == v.texts.end() ? std::string("<none>") : it->second;
+}
+
+// music/歌手/アルバム/01 朝.mp3 and 02 Noon.mp3, the artist folder listed.
+struct Tree {
+  Form1Harness h;
+  std::vector<std::string> files;
+  explicit Tree(bool unicode) {
+    files.push_back(h.music.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "歌手/アルバム/01 朝.mp3"));
+    files.push_back(h.music.CopyFixture("03_v23_utf16_japanese_mutagen_mpeg1_l3_128k.mp3", "歌手/アルバム/02 Noon.mp3"));
+    h.WritePathDat({"0", "/", h.music / "歌手", " 0 ", " 0 ", unicode ? " 1 " : " 0 "});
+    h.Start();
+  }
+};
+
+}  // namespace
+
+TEST(UnicodeV2, TheBatchWritesJapaneseThatAStandardReaderReads) {
+  for (bool unicode : {true, false}) {
+    SCOPED_TRACE(unicode);
+    Tree t(unicode);
+    ASSERT_EQ(t.h.form->Check2->isChecked(), unicode);
+    ModalDriver driver([](QDialog* d) { QTest::keyClick(static_cast<vq::Form4*>(d)->Command1[0], Qt::Key_Return); });
+    Press(t.h.form->Text2[0], Qt::Key_F10);
+    ASSERT_TRUE(t.h.messages.requests.empty());
+    const TagLibView plain = ReadWithTagLib(t.files[0], false);
+    EXPECT_EQ(Text(plain, "TIT2") == "01 朝", unicode);
+    EXPECT_EQ(Text(plain, "TPE1") == "歌手", unicode);
+    EXPECT_EQ(Text(plain, "TALB") == "アルバム", unicode);
+    // Read as the code page, both forms give the texts; the ID3v1 record stays code page.
+    const TagLibView cp932 = ReadWithTagLib(t.files[0]);
+    EXPECT_EQ(Text(cp932, "TIT2"), "01 朝");
+    EXPECT_EQ(cp932.v1Artist, "歌手");
+    // An ASCII title keeps encoding 0 either way.
+    EXPECT_EQ(Text(ReadWithTagLib(t.files[1], false), "TIT2"), "02 Noon");
+  }
+}
+
+TEST(UnicodeV2, TheEditorWritesJapaneseThatAStandardReaderReads) {
+  for (bool unicode : {true, false}) {
+    SCOPED_TRACE(unicode);
+    form3test::Editing e("14_notag_lame_mpeg1_l3_128k.mp3");
+    if (unicode) QTest::mouseClick(e.form().Check2, Qt::LeftButton);
+    ASSERT_EQ(e.state().unicodeV2, unicode);
+    form3test::RunEditor(e.form(), [&](vq::Form3& w) {
+      form3test::Retype(w, 0, QString::fromUtf16(u"新しい曲名"));
+      form3test::Retype(w, 4, QString::fromUtf16(u"コメント"));
+      form3test::Retype(w, 5, QStringLiteral("1999"));
+      form3test::Key(Qt::Key_F9);
+    });
+    const TagLibView plain = ReadWithTagLib(e.path, false);
+    EXPECT_EQ(Text(plain, "TIT2") == "新しい曲名", unicode);
+    EXPECT_EQ(Text(plain, "COMM") == "コメント", unicode);
+    EXPECT_EQ(Text(plain, "TDRC"), "1999");
+    const form3test::RawTag tag = form3test::ReadRawTagOf(e.path);
+    ASSERT_NE(tag.Find("TIT2"), nullptr);
+    EXPECT_EQ(tag.Find("TIT2")->flagsAndBody[2], unicode ? '\x01' : '\0');
+    EXPECT_EQ(tag.Find("TYER")->flagsAndBody.substr(2), std::string("\0" "1999", 5));
+  }
+}
