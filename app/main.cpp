@@ -4,12 +4,14 @@
 #include <cstdio>
 #include <cstring>
 
+#include "batch/batch_command.h"
 #include "mainwindow/form1.h"
 #include "session/session.h"
 
 int main(int argc, char** argv) {
   // Options that need no windows are handled before QApplication exists, so they work
   // without a display.
+  if (vq::IsBatchCommand(argc, argv)) return vq::RunBatchCommand(argc, argv, VQ_VERSION);
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--version") == 0) {
       std::printf("velquist %s\n", VQ_VERSION);

@@ -1,0 +1,166 @@
+#include "batch/batch_command.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "batch/batch_pass.h"
+#include "platform/file_names.h"
+#include "platform/fileio.h"
+#include "platform/text.h"
+#include "session/listing.h"
+#include "session/messages.h"
+
+namespace vq {
+
+namespace {
+
+constexpr char kUsage[] =
+    "使い方: velquist --batch [オプション] フォルダ\n"
+    "フォルダとその直下のサブフォルダにあるMP3ファイルに、フォルダ名(作者名)、\n"
+    "サブフォルダ名(アルバム名)、ファイル名(曲名)をID3v1とID3v2のタグとして書き込みます。\n"
+    "\n"
+    "  --file-names   ファイル名モード: フォルダ直下のファイルだけを処理します\n"
+    "  --no-v1        ID3v1タグを書きません\n"
+    "  --no-v2        ID3v2タグを書きません\n"
+    "  --new-only     新規作成のみ行う: すでにあるタグはそのままにします\n"
+    "  --keep-date    ファイルの更新で日付を変更しない\n"
+    "  --unicode      ID3v2をUnicodeで書く\n"
+    "  --help         この説明を表示します\n"
+    "  --version      バージョンを表示します\n";
+
+struct Options {
+  BatchSettings settings;
+  bool fileNames = false;
+  bool help = false;
+  bool version = false;
+  std::vector<std::string> folders;
+  std::string bad;  // the first argument that is no option of the command
+};
+
+Options Parse(int argc, char** argv) {
+  Options o;
+  bool onlyFolders = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (onlyFolders || a.empty() || a[0] != '-') {
+      o.folders.push_back(a);
+    } else if (a == "--") {
+      onlyFolders = true;
+    } else if (a == "--batch") {
+    } else if (a == "--file-names") {
+      o.fileNames = true;
+    } else if (a == "--no-v1") {
+      o.settings.v1 = false;
+    } else if (a == "--no-v2") {
+      o.settings.v2 = false;
+    } else if (a == "--new-only") {
+      o.settings.createNewOnly = true;
+    } else if (a == "--keep-date") {
+      o.settings.keepDate = true;
+    } else if (a == "--unicode") {
+      o.settings.unicode = true;
+    } else if (a == "--help" || a == "-h") {
+      o.help = true;
+    } else if (a == "--version") {
+      o.version = true;
+    } else if (o.bad.empty()) {
+      o.bad = a;
+    }
+  }
+  return o;
+}
+
+void Print(std::FILE* to, std::u16string_view text) {
+  std::string bytes = Utf16ToUtf8(text);
+  // Messages break their lines with CR LF, as the message boxes show them.
+  for (std::size_t pos; (pos = bytes.find("\r\n")) != std::string::npos;) bytes.erase(pos, 1);
+  std::fputs(bytes.c_str(), to);
+}
+
+int Usage(const std::string& problem) {
+  if (!problem.empty()) std::fprintf(stderr, "velquist: %s\n", problem.c_str());
+  std::fputs(kUsage, stderr);
+  return 2;
+}
+
+// The pass reports on standard error: progress in place on a terminal, the failure's
+// message as the batch window shows it.
+class TerminalCallbacks : public BatchCallbacks {
+ public:
+  TerminalCallbacks(const std::vector<ListedFile>& rows, bool terminal) : rows_(rows), terminal_(terminal) {}
+
+  bool Progress(std::size_t done, std::size_t count) override {
+    if (terminal_) {
+      std::fputs("\r\x1b[K", stderr);
+      Print(stderr, ProgressText(done, count));
+      if (done <= rows_.size()) {
+        std::fputs("  ", stderr);
+        Print(stderr, rows_[done - 1].displayName);
+      }
+      std::fflush(stderr);
+      shown_ = true;
+    }
+    return true;
+  }
+  void ReportUpdateError(const std::u16string& prefix, const std::u16string& name) override {
+    EndLine();
+    Print(stderr, std::u16string(kUpdateErrorCaption) + u": " + UpdateErrorText(prefix, name) + u"\n");
+  }
+  void ReportError(const std::u16string& description) override {
+    EndLine();
+    Print(stderr, description + u"\n");
+  }
+  // Ends the line the progress was updated in.
+  void EndLine() {
+    if (shown_) std::fputs("\r\x1b[K", stderr);
+    shown_ = false;
+  }
+
+ private:
+  const std::vector<ListedFile>& rows_;
+  bool terminal_;
+  bool shown_ = false;
+};
+
+}  // namespace
+
+bool IsBatchCommand(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i)
+    if (std::strcmp(argv[i], "--batch") == 0 || std::strcmp(argv[i], "--help") == 0) return true;
+  return false;
+}
+
+int RunBatchCommand(int argc, char** argv, const char* version) {
+  const Options o = Parse(argc, argv);
+  if (o.help) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (o.version) {
+    std::printf("velquist %s\n", version);
+    return 0;
+  }
+  if (!o.bad.empty()) return Usage("不明なオプションです: " + o.bad);
+  if (o.folders.size() != 1) return Usage(o.folders.empty() ? "フォルダを指定してください。" : "フォルダは一つだけ指定してください。");
+  const std::string folder = CleanFolderPath(o.folders[0]);
+  if (!IsFolder(folder)) return Usage("フォルダがありません: " + o.folders[0]);
+
+  std::vector<ListedFile> rows;
+  try {
+    rows = o.fileNames ? ListOwnFiles(folder) : ListFilesWithSubfolders(folder);
+  } catch (const Error& e) {
+    Print(stderr, u"フォルダを開けません。\n" + DecodePath(folder) + u"\n" + e.description() + u"\n");
+    return 1;
+  }
+  TerminalCallbacks callbacks(rows, ::isatty(2) == 1);
+  const BatchResult result = RunBatch(folder, rows, o.settings, callbacks);
+  callbacks.EndLine();
+  Print(stderr, ProgressText(result.done, rows.size()) + u" 曲を処理しました。\n");
+  return result.failed ? 1 : 0;
+}
+
+}  // namespace vq

@@ -1,0 +1,133 @@
+// "velquist --batch": the real program, without a display, on trees built from the
+// fixtures. It writes what the batch window writes, and answers with 0, 1 or 2.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <QPushButton>
+#include <QTest>
+#include <cstdlib>
+
+#include "batch/ui/form4.h"
+#include "platform/codepage.h"
+#include "support/ui/ui_test_util.h"
+
+using namespace vqtest;
+
+namespace {
+
+struct Outcome {
+  int status = -1;
+  std::string err;  // standard error, UTF-8
+};
+
+// The program as a user starts it from a shell: no display, no Qt platform chosen.
+Outcome Velquist(const std::vector<std::string>& args) {
+  TempDir out;
+  std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" + std::string(VQ_VELQUIST_EXE) + "'";
+  for (const auto& a : args) command += " '" + a + "'";
+  command += " >/dev/null 2>'" + (out / "err") + "'";
+  Outcome r;
+  const int raw = std::system(command.c_str());
+  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  r.err = ReadBytes(out / "err");
+  return r;
+}
+
+// The same files under two roots: music/<root>/歌手/... in Shift-JIS and UTF-8 names.
+std::vector<std::string> MakeTree(Form1Harness& h, const std::string& root) {
+  const std::string artist = root + "/" + vq::cp932::Encode(u"歌手");
+  return {
+      h.music.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", artist + "/01 朝.mp3"),
+      h.music.CopyFixture("13_v22_handmade_mpeg1_l2_64k.mp3", artist + "/Live/02 v22.mp3"),
+      h.music.CopyFixture("04_v24_utf8_japanese_mutagen_mpeg2_l3_64k.mp3", artist + "/Live/03 v24.mp3"),
+      h.music.CopyFixture("11_v23_and_v1_differ_eyed3_mpeg1_l3_128k.mp3", artist + "/アルバム/04 both.mp3"),
+      h.music.CopyFixture("06_v23_apic_40k_eyed3_mpeg1_l3_32k.mp3", artist + "/アルバム/05 picture.mp3"),
+  };
+}
+
+}  // namespace
+
+// The command and the batch window tag the same tree into the same bytes, with the
+// design's options and with "ID3v2をUnicodeで書く".
+TEST(BatchCommand, WritesWhatTheBatchWindowWrites) {
+  for (bool unicode : {false, true}) {
+    SCOPED_TRACE(unicode);
+    Form1Harness h;
+    const std::vector<std::string> byWindow = MakeTree(h, "window");
+    const std::vector<std::string> byCommand = MakeTree(h, "command");
+    std::vector<std::string> originals;
+    for (const auto& p : byCommand) originals.push_back(ReadBytes(p));
+    // The folder's own bytes (Shift-JIS) stand in Path.dat as they are.
+    WriteBytes(h.PathDat(), "0\r\n/\r\n" + h.music / ("window/" + vq::cp932::Encode(u"歌手")) + "\r\n 0 \r\n 0 \r\n" +
+                                (unicode ? " 1 " : " 0 ") + "\r\n");
+    h.Start();
+    ASSERT_EQ(h.form->List1->count(), 5);
+    ModalDriver driver([](QDialog* d) { QTest::keyClick(static_cast<vq::Form4*>(d)->Command1[0], Qt::Key_Return); });
+    Press(h.form->Text2[0], Qt::Key_F10);
+    ASSERT_TRUE(h.messages.requests.empty());
+
+    std::vector<std::string> args{"--batch", h.music / ("command/" + vq::cp932::Encode(u"歌手"))};
+    if (unicode) args.insert(args.begin() + 1, "--unicode");
+    const Outcome r = Velquist(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "5 / 5 曲を処理しました。\n");
+    for (std::size_t i = 0; i < byWindow.size(); ++i) {
+      const std::string written = ReadBytes(byCommand[i]);
+      EXPECT_EQ(written, ReadBytes(byWindow[i])) << byCommand[i];
+      EXPECT_NE(written, originals[i]);
+    }
+  }
+}
+
+TEST(BatchCommand, ExitStatusesAndTheReadOnlyMessage) {
+  TempDir dir;
+  const std::string a = dir.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "Band/Disc/a.mp3");
+  const std::string b = dir.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "Band/Disc/b.mp3");
+  const std::string c = dir.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "Band/Disc/c.mp3");
+  // Bad use: the usage, status 2, nothing written.
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"--batch"}, {"--batch", "--nope", dir / "Band"}, {"--batch", dir / "missing"},
+           {"--batch", dir / "Band", dir / "Band"}}) {
+    const Outcome r = Velquist(args);
+    EXPECT_EQ(r.status, 2) << args.back();
+    EXPECT_NE(r.err.find("使い方: velquist --batch"), std::string::npos);
+  }
+  EXPECT_EQ(ReadBytes(a), ReadBytes(DataPath("14_notag_lame_mpeg1_l3_128k.mp3")));
+
+  // A read-only file ends the pass there with the update error: status 1.
+  const std::string before = ReadBytes(c);
+  ASSERT_EQ(::chmod(b.c_str(), 0444), 0);
+  Outcome r = Velquist({"--batch", "--keep-date", dir / "Band"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("更新エラー: ファイルの属性が読み取り専用になっていませんか?\n" + dir.path() + "/Band/Disc/\nb.mp3\n"),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find(" / 3 曲を処理しました。\n"), std::string::npos);
+  EXPECT_EQ(ReadBytes(b), ReadBytes(DataPath("14_notag_lame_mpeg1_l3_128k.mp3")));
+  // The directory's order decides which files came before it; those are tagged.
+  const bool aDone = ReadBytes(a) != before, cDone = ReadBytes(c) != before;
+  EXPECT_NE(r.err.find(std::to_string(int(aDone) + int(cDone)) + " / 3 曲を処理しました。"), std::string::npos);
+
+  // Everything writable: status 0.
+  ASSERT_EQ(::chmod(b.c_str(), 0644), 0);
+  r = Velquist({"--batch", dir / "Band"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "3 / 3 曲を処理しました。\n");
+}
+
+// On a terminal the progress line is rewritten in place with the file's name; the
+// count line stays.
+TEST(BatchCommand, ProgressUpdatesOneLineOnATerminal) {
+  if (std::system("command -v script >/dev/null") != 0) GTEST_SKIP() << "script (util-linux) gives the terminal";
+  TempDir dir;
+  dir.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "Band/Disc/曲.mp3");
+  const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" + std::string(VQ_VELQUIST_EXE) +
+                              "' --batch '" + dir / "Band" + "'";
+  const std::string run = "script -qec \"" + command + "\" /dev/null >'" + (dir / "tty") + "' 2>&1";
+  ASSERT_EQ(std::system(run.c_str()), 0);
+  const std::string tty = ReadBytes(dir / "tty");
+  EXPECT_NE(tty.find("\r\x1b[K1 / 1  曲.mp3"), std::string::npos) << tty;
+  EXPECT_NE(tty.find("\r\x1b[K1 / 1 曲を処理しました。"), std::string::npos) << tty;
+}
