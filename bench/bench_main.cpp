@@ -2,9 +2,11 @@
 // frames, measures with a warm page cache, and prints one table with TagLib's figures
 // for the same work and the targets. Each figure is the median of several runs.
 //
-//   vq_bench [--rebuild-rounds N] [--only listing|window|read|inplace|rebuild]
+//   vq_bench [--rebuild-rounds N] [--only listing|window|read|inplace|rebuild|command]
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -36,7 +38,7 @@ constexpr int kListingSubfolders = 100, kListingFiles = 100;  // 10,000 rows
 constexpr int kSetSubfolders = 10, kSetFiles = 100;            // 1,000 files per set
 constexpr std::size_t kRebuildAudio = 1 << 20;                 // 1 MB files without tags
 const char kArtist[] = "Yamada Hanako";                         // the current folder's name
-constexpr int kListingRuns = 11, kWindowRuns = 7, kReadRounds = 9, kInPlaceRounds = 9;
+constexpr int kListingRuns = 11, kWindowRuns = 7, kReadRounds = 9, kInPlaceRounds = 9, kCommandRounds = 5;
 
 struct Options {
   int rebuildRounds = 3;
@@ -229,6 +231,35 @@ void CheckWritten(const Tree& tree, std::size_t audioBytes, bool grown) {
   }
 }
 
+// "velquist --batch FOLDER" as a user runs it: a process of its own, without a display.
+// Returns the whole run's wall-clock milliseconds (start-up, listing and pass).
+double RunCommand(const std::string& folder) {
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) {
+    std::string var = *e;
+    if (var.rfind("DISPLAY=", 0) != 0 && var.rfind("WAYLAND_DISPLAY=", 0) != 0 && var.rfind("QT_QPA_PLATFORM=", 0) != 0)
+      env.push_back(var);
+  }
+  std::vector<char*> envp;
+  for (auto& v : env) envp.push_back(v.data());
+  envp.push_back(nullptr);
+  std::string exe = VQ_VELQUIST_EXE, batch = "--batch", target = folder;
+  char* argv[] = {exe.data(), batch.data(), target.data(), nullptr};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  const double start = NowMs();
+  pid_t pid;
+  if (posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv, envp.data()) != 0) Fail("cannot start " + exe);
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0) {
+  }
+  const double ms = NowMs() - start;
+  posix_spawn_file_actions_destroy(&actions);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) Fail("velquist --batch failed on " + folder);
+  return ms;
+}
+
 // Written to disk and cached as read (see RecacheAsRead), for every file of the trees.
 void Settle(std::initializer_list<const Tree*> trees) {
   SyncDisk();
@@ -252,7 +283,7 @@ int main(int argc, char** argv) {
     } else if (a == "--only" && i + 1 < argc) {
       options.only = argv[++i];
     } else {
-      std::cerr << "usage: vq_bench [--rebuild-rounds N] [--only listing|window|read|inplace|rebuild]\n";
+      std::cerr << "usage: vq_bench [--rebuild-rounds N] [--only listing|window|read|inplace|rebuild|command]\n";
       return 2;
     }
   }
@@ -385,6 +416,70 @@ int main(int argc, char** argv) {
     results.rebuildTagLibMs = t.Wall();
     results.copyFlushMs = c.Wall();
     results.copyFlushReplaceMs = cr.Wall();
+  }
+
+  if (options.Runs("command")) {
+    // The whole command over 1,000 typically tagged files (in place), then over 1,000
+    // untagged 1 MB files (rebuilt), beside TagLib doing the same work in this process.
+    auto tagged = [&audio](int i) { return TypicalTag(i, true) + audio + V1Record(i); };
+    Tree ours = MakeTree(root / "command-velquist/" + kArtist, kSetSubfolders, kSetFiles, tagged);
+    Tree theirs = MakeTree(root / "command-taglib/" + kArtist, kSetSubfolders, kSetFiles, tagged);
+    Settle({&ours, &theirs});
+    const std::uint64_t length = FileSize(ours.Path(0));
+    const double n = static_cast<double>(ours.files.size());
+    Costs v, t;
+    for (int r = 0; r <= kCommandRounds; ++r) {
+      for (const Tree* tree : {&ours, &theirs}) {
+        for (std::size_t i = 0; i < tree->files.size(); ++i) {
+          PutBytes(tree->Path(i), 0, TypicalTag(static_cast<int>(i), true));
+          PutBytes(tree->Path(i), length - 128, V1Record(static_cast<int>(i)));
+        }
+      }
+      SyncDisk();
+      const double ms = RunCommand(ours.folder);
+      SyncDisk();
+      const Cost tagLib = RunTagLibBatch(theirs, false);
+      if (r > 0) {
+        v.Add({ms, 0});
+        t.Add({tagLib.wall * n, tagLib.cpu * n});
+      }
+    }
+    if (FileSize(ours.Path(0)) != length) Fail("the command did not write in place");
+    CheckWritten(ours, audio.size(), false);
+    results.commandInPlaceMs = v.Wall();
+    results.commandInPlaceTagLibMs = t.Wall();
+    Note("velquist --batch in place, 1,000 files: " + Fixed(v.Wall(), 1) + " ms, TagLib " + Fixed(t.Wall(), 1) + " ms");
+    RemoveTree(root / "command-velquist");
+    RemoveTree(root / "command-taglib");
+    SyncDisk();
+
+    Costs vr, tr;
+    auto plain = [&audio](int) { return audio; };
+    for (int r = 0; r < options.rebuildRounds; ++r) {
+      std::string round = root / ("command-rebuild-" + std::to_string(r));
+      Tree mine = MakeTree(round + "/velquist/" + kArtist, kSetSubfolders, kSetFiles, plain);
+      Tree other = MakeTree(round + "/taglib/" + kArtist, kSetSubfolders, kSetFiles, plain);
+      Settle({&mine, &other});
+      // Who goes first alternates: the disk's speed drifts.
+      double ms = 0;
+      Cost tagLib;
+      for (int k = 0; k < 2; ++k) {
+        SyncDisk();
+        if ((k == 0) == (r % 2 == 0))
+          ms = RunCommand(mine.folder);
+        else
+          tagLib = RunTagLibBatch(other, true);
+      }
+      CheckWritten(mine, audio.size(), true);
+      vr.Add({ms, 0});
+      tr.Add({tagLib.wall * n, tagLib.cpu * n});
+      RemoveTree(round);
+      SyncDisk();
+      Note("velquist --batch rebuild round " + std::to_string(r + 1) + ": " + Fixed(ms, 1) + " ms, TagLib " +
+           Fixed(tagLib.wall * n, 1) + " ms");
+    }
+    results.commandRebuildMs = vr.Wall();
+    results.commandRebuildTagLibMs = tr.Wall();
   }
 
   std::cout << "\nVelquist benchmarks, median wall-clock times, warm cache; load average " << loadBefore

@@ -15,6 +15,10 @@ struct Results {
   std::optional<double> rebuildMs, rebuildTagLibMs;      // per file, TagLib's with its flush
   std::optional<double> copyFlushMs;                     // per file
   std::optional<double> copyFlushReplaceMs;              // per file, the copy renamed over the file
+  // The whole "velquist --batch" process over 1,000 files, and TagLib's in-process
+  // work on the same files (its rebuild with the flush).
+  std::optional<double> commandInPlaceMs, commandInPlaceTagLibMs;
+  std::optional<double> commandRebuildMs, commandRebuildTagLibMs;
 };
 
 // A Markdown table, ready for the README, with a verdict per row.
