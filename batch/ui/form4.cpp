@@ -111,7 +111,8 @@ void Form4::Form_Load() {
 
 void Form4::Command1_Click(int index) {
   if (index < 0 || index >= static_cast<int>(std::size(kCommands))) return;
-  (this->*kCommands[index].action)();
+  const CommandSpec& c = kCommands[index];
+  (this->*c.action)();
 }
 
 void Form4::Cancel() {
