@@ -57,10 +57,12 @@ void WriterRoundTrip(const std::uint8_t* data, std::size_t size) {
     if (id == "COMM" && text.empty()) text = u"c";
     wanted.emplace_back(id, text);
   }
+  // Inputs of odd length write as "ID3v2をUnicodeで書く" asks, the others in the code page.
+  const vq::TextChoice choice = size % 2 == 1 ? vq::TextChoice::Unicode : vq::TextChoice::CodePage;
   std::vector<vq::OutFrame> frames;
   std::int64_t n = 0;
   for (auto& [id, text] : wanted) {
-    frames.push_back(vq::MakeTextFrame(id, text));
+    frames.push_back(vq::MakeTextFrame(id, text, choice));
     n += static_cast<std::int64_t>(frames.back().Size());
   }
   const std::string& path = WorkFile();
