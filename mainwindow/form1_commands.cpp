@@ -15,6 +15,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/shell.h"
+#include "platform/ui/window_frame.h"
 #include "session/frame_listing.h"
 #include "session/messages.h"
 #include "v2editor/form3.h"
@@ -177,6 +178,7 @@ Form3Link Form1::EditorLink() {
 Form4Link Form1::BatchLink() {
   Form4Link link;
   link.mainFrame = frameGeometry();
+  link.decoration = ui::FrameExtra(this);
   link.reselect = [this] {
     if (List1->currentRow() >= 0) SetListIndex(List1->currentRow());
   };
