@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <algorithm>
 
 #include "batch/ui/form4.h"
@@ -169,7 +170,8 @@ Form3Link Form1::EditorLink() {
   link.main.fileNameMode = FileNameMode();
   link.mainOuter = frameGeometry().size();
   link.viewerOuter = form2().frameGeometry().size();
-  link.decoration = frameGeometry().size() - geometry().size();
+  link.decoration = ui::FrameExtra(this);
+  if (QScreen* screen = this->screen()) link.workArea = screen->availableGeometry();
   link.showV2Marks = [this] { ShowV2Marks(QStringLiteral("3.0")); };
   link.showFrameListing = [this] { ShowFrameListing(); };
   return link;
