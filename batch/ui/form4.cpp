@@ -122,7 +122,8 @@ void Form4::PlaceWindow() {
 
 void Form4::Command1_Click(int index) {
   if (index < 0 || index >= static_cast<int>(std::size(kCommands))) return;
-  (this->*kCommands[index].action)();
+  const CommandSpec& c = kCommands[index];
+  (this->*c.action)();
 }
 
 void Form4::Cancel() {
