@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <algorithm>
 
 #include "batch/ui/form4.h"
@@ -15,6 +16,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/shell.h"
+#include "platform/ui/window_frame.h"
 #include "session/frame_listing.h"
 #include "session/messages.h"
 #include "v2editor/form3.h"
@@ -168,7 +170,8 @@ Form3Link Form1::EditorLink() {
   link.main.fileNameMode = FileNameMode();
   link.mainOuter = frameGeometry().size();
   link.viewerOuter = form2().frameGeometry().size();
-  link.decoration = frameGeometry().size() - geometry().size();
+  link.decoration = ui::FrameExtra(this);
+  if (QScreen* screen = this->screen()) link.workArea = screen->availableGeometry();
   link.showV2Marks = [this] { ShowV2Marks(QStringLiteral("3.0")); };
   link.showFrameListing = [this] { ShowFrameListing(); };
   return link;
@@ -177,6 +180,7 @@ Form3Link Form1::EditorLink() {
 Form4Link Form1::BatchLink() {
   Form4Link link;
   link.mainFrame = frameGeometry();
+  link.decoration = ui::FrameExtra(this);
   link.reselect = [this] {
     if (List1->currentRow() >= 0) SetListIndex(List1->currentRow());
   };

@@ -29,6 +29,7 @@
 #include "platform/ui/line_label.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/twips.h"
+#include "platform/ui/window_frame.h"
 #include "viewer/form2.h"
 
 namespace vq {
@@ -234,8 +235,16 @@ Form2& Form1::form2() {
 void Form1::Form_Load() {
   fillingList = false;
 
-  // Top-left corner of the work area, size kept.
-  if (QScreen* screen = this->screen()) move(screen->availableGeometry().topLeft());
+  // The outer top-left corner on the work area's, size kept; once more when the window
+  // manager has framed the window.
+  auto place = [this] {
+    if (QScreen* screen = this->screen()) {
+      const QSize extra = ui::FrameExtra(this);
+      ui::SetOuterGeometry(this, QRect(screen->availableGeometry().topLeft(), size() + extra), extra);
+    }
+  };
+  place();
+  ui::PlaceAgainWhenFramed(this, place);
   show();
 
   // The reference viewer places itself right of this window; the keyboard stays here.

@@ -17,6 +17,7 @@
 #include "platform/ui/fonts.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/twips.h"
+#include "platform/ui/window_frame.h"
 
 namespace vq {
 
@@ -187,6 +188,7 @@ void Form3::Form_Load() {
   for (const auto& line : model_.kept) List1->addItem(ui::Q(line.ListText()));
 
   PlaceWindow();
+  ui::PlaceAgainWhenFramed(this, [this] { PlaceWindow(); });
 
   Text2[0]->setFocus(Qt::OtherFocusReason);
   Text2_GotFocus(0);
@@ -194,12 +196,16 @@ void Form3::Form_Load() {
 
 void Form3::PlaceWindow() {
   // Outer sizes: left = main window width + reference viewer width - own width, top =
-  // main window height - own height. Before the window is first shown its frame is not
-  // known yet: it is taken to be the main window's.
-  QSize decoration = frameGeometry().size() - geometry().size();
-  if (decoration == QSize(0, 0)) decoration = link_.decoration;
-  const QSize outer = size() + decoration;
-  move(link_.mainOuter.width() + link_.viewerOuter.width() - outer.width(), link_.mainOuter.height() - outer.height());
+  // main window height - own height; a place partly off the work area is moved onto it.
+  // Until the window manager has framed the window, its frame is taken to be the main
+  // window's.
+  const QSize extra = ui::FrameExtraOr(this, link_.decoration);
+  const QSize size = this->size() + extra;
+  QRect outer(QPoint(link_.mainOuter.width() + link_.viewerOuter.width() - size.width(),
+                     link_.mainOuter.height() - size.height()),
+              size);
+  if (link_.workArea.isValid()) outer.moveTopLeft(ui::MovedInside(outer, link_.workArea));
+  ui::SetOuterGeometry(this, outer, extra);
 }
 
 QString Form3::label2(int index) const { return ui::Q(model_.loaded[static_cast<std::size_t>(index)]); }

@@ -31,6 +31,7 @@ struct Form3Link {
   QSize mainOuter;          // outer sizes of the main window and the reference viewer
   QSize viewerOuter;
   QSize decoration;         // a window frame's extra size, until this window has its own
+  QRect workArea;           // the main window's screen's work area; the window stays inside
   std::function<void()> showV2Marks;       // "v2" and "3.0" in red, before the header is written
   std::function<void()> showFrameListing;  // the viewer shows the session's listing again
 };

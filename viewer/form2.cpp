@@ -7,6 +7,7 @@
 #include "platform/text_file.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/qt_text.h"
+#include "platform/ui/window_frame.h"
 
 namespace vq {
 
@@ -42,17 +43,12 @@ void Form2::Form_Load(QWidget* mainWindow) {
   if (loaded_) return;
   loaded_ = true;
 
-  // Right of the main window: left = its outer width, top = 0, width = the work area's
-  // width less the main window's, height = the main window's.
+  // Placed now, and once more when the window manager has framed both windows: the
+  // main window is usually shown just before this one, so neither frame is known yet.
   if (mainWindow) {
-    QScreen* screen = mainWindow->screen() ? mainWindow->screen() : QGuiApplication::primaryScreen();
-    QRect work = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    QRect outer = mainWindow->frameGeometry();
-    QSize decoration = outer.size() - mainWindow->geometry().size();
-    // Outer sizes; a screen too narrow for both windows still leaves a usable sliver.
-    int outerWidth = std::max(work.width() - outer.width(), 100);
-    resize(outerWidth - decoration.width(), outer.height() - decoration.height());
-    move(work.left() + outer.width(), work.top());
+    mainWindow_ = mainWindow;
+    PlaceBesideMainWindow();
+    ui::PlaceAgainWhenFramed(this, [this] { PlaceBesideMainWindow(); }, {mainWindow_});
   }
 
   // The reference text (beside the program, else in the share folder of an installed
@@ -66,6 +62,19 @@ void Form2::Form_Load(QWidget* mainWindow) {
   } catch (const std::exception&) {
   }
   Form_Resize();
+}
+
+void Form2::PlaceBesideMainWindow() {
+  if (!mainWindow_) return;
+  // Right of the main window: left = its outer width, top = 0, width = the work area's
+  // width less the main window's, height = the main window's (outer sizes, from the
+  // work area's corner). A screen too narrow for both windows still leaves a sliver.
+  QScreen* screen = mainWindow_->screen() ? mainWindow_->screen() : QGuiApplication::primaryScreen();
+  const QRect work = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+  const QRect main = mainWindow_->frameGeometry();
+  const QRect outer(work.left() + main.width(), work.top(), std::max(work.width() - main.width(), 100), main.height());
+  // Until this window has its own frame, it is taken to be like the main window's.
+  ui::SetOuterGeometry(this, outer, ui::FrameExtraOr(this, ui::FrameExtra(mainWindow_)));
 }
 
 void Form2::setText1(const QString& text) {

@@ -5,6 +5,7 @@
 
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QWidget>
 #include <string>
 
@@ -35,9 +36,11 @@ class Form2 : public QWidget {
 
  private:
   void Form_Resize();
+  void PlaceBesideMainWindow();
   void showListing();
 
   std::string programFolder_;
+  QPointer<QWidget> mainWindow_;
   QString listing_;
   bool loaded_ = false;
 };

@@ -12,6 +12,7 @@
 #include "platform/ui/fonts.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/twips.h"
+#include "platform/ui/window_frame.h"
 #include "session/messages.h"
 #include "session/session.h"
 
@@ -97,16 +98,26 @@ Form4::Form4(Session& session, Form4Link link, QWidget* parent)
 }
 
 void Form4::Form_Load() {
-  // Outer sizes: the window's bottom-right corner on the main window's.
-  const QRect& mainFrame = link_.mainFrame;
-  const QSize frameExtra = frameGeometry().size() - geometry().size();
-  const QSize outer = size() + frameExtra;
-  move(mainFrame.left() + mainFrame.width() - outer.width(), mainFrame.top() + mainFrame.height() - outer.height());
+  PlaceWindow();
+  ui::PlaceAgainWhenFramed(this, [this] { PlaceWindow(); });
 
   count_ = session_.rows.size();
   Label1->setText(QString::number(count_));
   Check2->setChecked(session_.CreateNewOnly != 0);
   Command1[0]->setFocus();
+}
+
+void Form4::PlaceWindow() {
+  // Outer sizes: the window's bottom-right corner on the main window's. Until the window
+  // manager has framed the window, its frame is taken to be the main window's.
+  const QRect& mainFrame = link_.mainFrame;
+  const QSize extra = ui::FrameExtraOr(this, link_.decoration);
+  const QSize outer = size() + extra;
+  ui::SetOuterGeometry(this,
+                       QRect(QPoint(mainFrame.left() + mainFrame.width() - outer.width(),
+                                    mainFrame.top() + mainFrame.height() - outer.height()),
+                             outer),
+                       extra);
 }
 
 void Form4::Command1_Click(int index) {

@@ -19,6 +19,7 @@ struct Session;
 // What the batch window gets from the main window that opens it, and may ask of it.
 struct Form4Link {
   QRect mainFrame;                  // the main window's outer rectangle, for placement
+  QSize decoration;                 // a window frame's extra size, until this window has its own
   std::function<void()> reselect;   // the main window shows its selected file again
 };
 
@@ -61,6 +62,7 @@ class Form4 : public QDialog {
     void (Form4::*action)();
   };
   static const CommandSpec kCommands[2];
+  void PlaceWindow();
   void RunPass();
   void Cancel();
 

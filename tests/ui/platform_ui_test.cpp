@@ -1,5 +1,5 @@
 // The window-system seam: folder list, drive list, message boxes and modal windows,
-// beep, twips and fonts.
+// beep, twips, fonts, and moving a window's rectangle onto the work area.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -18,6 +18,7 @@
 #include "platform/ui/folder_list.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/twips.h"
+#include "platform/ui/window_frame.h"
 #include "support/ui/ui_test_util.h"
 
 using vq::ui::FolderList;
@@ -292,6 +293,29 @@ TEST(Twips, FifteenToAPixel) {
   EXPECT_EQ(vq::ui::Twips(7240), 483);
   EXPECT_EQ(vq::ui::ToTwips(738), 11070);
   EXPECT_EQ(vq::ui::TwipsRect(2760, 2600, 2535, 375), QRect(184, 173, 169, 25));
+}
+
+TEST(MovedInside, EachSideMovesOnlyAsFarAsNeeded) {
+  const QRect area(40, 100, 800, 600);  // x 40-839, y 100-699
+  struct Case {
+    const char* name;
+    QRect outer;
+    QPoint expected;
+  } cases[] = {
+      {"inside", QRect(100, 200, 300, 200), QPoint(100, 200)},
+      {"on the edges", QRect(40, 100, 800, 600), QPoint(40, 100)},
+      {"left of it", QRect(10, 200, 300, 200), QPoint(40, 200)},
+      {"right of it", QRect(600, 200, 300, 200), QPoint(540, 200)},
+      {"above it", QRect(100, 77, 300, 200), QPoint(100, 100)},
+      {"below it", QRect(100, 650, 300, 200), QPoint(100, 500)},
+      {"one pixel past the corner", QRect(541, 501, 300, 200), QPoint(540, 500)},
+      {"wider than the area", QRect(-142, 200, 984, 200), QPoint(40, 200)},
+      {"taller than the area", QRect(100, 300, 300, 700), QPoint(100, 100)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(vq::ui::MovedInside(c.outer, area), c.expected);
+  }
 }
 
 TEST(Fonts, WindowsFamiliesFirstThenIpaThenNoto) {
