@@ -90,7 +90,7 @@ void Form1::BuildLayout() {
   // follow the ID3v2 standard. The column under Check1 is full (Label4, Command2), so
   // the box takes the nearest free space, left of the comment frame, on three lines.
   Check2 = ui::PlaceTwips(new ui::WrappingCheckBox(QStringLiteral("ID3v2をUnicodeで書く"), this), QStringLiteral("Check2"),
-                          5520, 6240, 1080, 900);
+                          5520, 6240, 1170, 900);
   Check2->setAccessibleName(Check2->text());
   Check2->setChecked(false);
 
