@@ -202,6 +202,7 @@ class Form1 : public QWidget {
   std::vector<std::function<void()>> heldBack_;
   bool holding_ = false;
   int clickedInto_ = -1;  // the tag field a mouse press has just given the focus
+  int fieldWhenLeft_ = -1;  // the tag field that had the focus when the window lost the activation
   bool restoring_ = false;
   bool ended_ = false;
   int listRuns_ = 0;

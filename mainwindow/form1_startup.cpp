@@ -358,14 +358,25 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
       // A change of active window or a context menu over the field is no change of
       // field: the selection stays (for Copy and Cut), nothing is cut or beeped.
-      case QEvent::FocusIn:
-        if (ui::MovesBetweenControls(static_cast<QFocusEvent*>(event))) Text2_GotFocus(i);
-        clickedInto_ = static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason ? i : -1;
+      case QEvent::FocusIn: {
+        const auto* e = static_cast<QFocusEvent*>(event);
+        // Coming back to the window is no change of field, unless the focus was moved
+        // to another field while the window was inactive (the selection at start-up,
+        // before the window manager has activated the window, gives the title field
+        // the focus that way).
+        const bool returning = e->reason() == Qt::ActiveWindowFocusReason && fieldWhenLeft_ == i;
+        if (ui::MovesBetweenControls(e) || (e->reason() == Qt::ActiveWindowFocusReason && !returning)) Text2_GotFocus(i);
+        fieldWhenLeft_ = -1;
+        clickedInto_ = e->reason() == Qt::MouseFocusReason ? i : -1;
         break;
-      case QEvent::FocusOut:
-        if (ui::MovesBetweenControls(static_cast<QFocusEvent*>(event))) Text2_LostFocus(i);
+      }
+      case QEvent::FocusOut: {
+        const auto* e = static_cast<QFocusEvent*>(event);
+        if (ui::MovesBetweenControls(e)) Text2_LostFocus(i);
+        fieldWhenLeft_ = e->reason() == Qt::ActiveWindowFocusReason ? i : -1;
         clickedInto_ = -1;
         break;
+      }
       case QEvent::MouseButtonRelease:
         // The click that gave the field the focus placed the caret: the whole text is
         // selected, as on entering with Tab or Enter (a text dragged over stays selected).

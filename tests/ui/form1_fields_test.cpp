@@ -235,6 +235,25 @@ TEST(Form1Fields, AChangeOfActiveWindowIsNoChangeOfField) {
   EXPECT_EQ(Dialogs::BeepCount(), 1);
 }
 
+// The focus moved to another field while the window was inactive (a selection made
+// before the window manager activates the window at start-up) is a change of field:
+// coming back, that field's whole text is selected.
+TEST(Form1Fields, AFieldGivenTheFocusWhileInactiveIsEnteredOnActivation) {
+  PlainFile p;
+  auto& f = p.form();
+  Type(f.Text2[1], "artist");
+  QTest::keyClick(f.Text2[1], Qt::Key_End);
+  f.form2().activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&f.form2()));
+  f.Text2[3]->setText("comment");
+  f.Text2[3]->setFocus();
+  f.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+  ASSERT_EQ(QApplication::focusWidget(), f.Text2[3]);
+  EXPECT_EQ(f.Text2[3]->selectedText(), "comment");
+  EXPECT_EQ(f.lastField, 3);
+}
+
 // A click that gives a field the focus selects its whole text, as Tab and Enter do, so
 // typing replaces it; a click in the field that has the focus places the caret.
 TEST(Form1Fields, AClickIntoAFieldSelectsItsWholeText) {
