@@ -104,6 +104,17 @@ void PutBytes(const std::string& path, std::uint64_t offset, const std::string& 
   ::close(fd);
 }
 
+// The typically tagged files as other programs left them: their first tags and ID3v1
+// records written back over what a pass wrote in place.
+void PutBackTheirTags(std::initializer_list<const Tree*> trees, std::uint64_t length) {
+  for (const Tree* tree : trees) {
+    for (std::size_t i = 0; i < tree->files.size(); ++i) {
+      PutBytes(tree->Path(i), 0, TypicalTag(static_cast<int>(i), true));
+      PutBytes(tree->Path(i), length - 128, V1Record(static_cast<int>(i)));
+    }
+  }
+}
+
 // ---------------------------------------------------------------- the measured work
 
 Costs TimeListingEngine(const Tree& tree) {
@@ -341,12 +352,7 @@ int main(int argc, char** argv) {
       Costs v, t, f;
       for (int r = 0; r <= kInPlaceRounds; ++r) {
         // Every round tags files as other programs left them, as a first pass would.
-        for (const Tree* tree : {&ours, &theirs}) {
-          for (std::size_t i = 0; i < tree->files.size(); ++i) {
-            PutBytes(tree->Path(i), 0, TypicalTag(static_cast<int>(i), true));
-            PutBytes(tree->Path(i), length - 128, V1Record(static_cast<int>(i)));
-          }
-        }
+        PutBackTheirTags({&ours, &theirs}, length);
         for (int k = 0; k < 3; ++k) {
           int which = (r + k) % 3;  // a different order each round
           SyncDisk();
@@ -429,12 +435,7 @@ int main(int argc, char** argv) {
     const double n = static_cast<double>(ours.files.size());
     Costs v, t;
     for (int r = 0; r <= kCommandRounds; ++r) {
-      for (const Tree* tree : {&ours, &theirs}) {
-        for (std::size_t i = 0; i < tree->files.size(); ++i) {
-          PutBytes(tree->Path(i), 0, TypicalTag(static_cast<int>(i), true));
-          PutBytes(tree->Path(i), length - 128, V1Record(static_cast<int>(i)));
-        }
-      }
+      PutBackTheirTags({&ours, &theirs}, length);
       SyncDisk();
       const double ms = RunCommand(ours.folder);
       SyncDisk();
