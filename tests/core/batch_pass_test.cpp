@@ -398,3 +398,24 @@ TEST(BatchPass, AFullDiskLeavesNoFragmentAndTheNextPassAppendsOneRecord) {
   EXPECT_EQ(after.substr(0, audio.size()), audio);
   EXPECT_EQ(ReadV1(disk / "Artist/X/a.mp3")->title, u"a");
 }
+
+// A file too short for an ID3v1 record that begins with a broken "ID3" header claiming
+// 1,207 bytes: with only "v2" on, the pass refuses it (no new tag goes in front of the
+// old header) and ends there; with "v1" on, it ends at the ID3v1 step as before.
+TEST(BatchPass, AShortFileWithABrokenHeaderEndsThePassUnchanged) {
+  const std::string bytes = std::string("ID3\x03\x00\x00\x00\x00\x09\x2D", 10) + std::string(117, '\xAA');
+  for (bool v1 : {false, true}) {
+    SCOPED_TRACE(v1);
+    Tree t;
+    vqtest::WriteBytes(t.dir.path() + "/Artist/X/short.mp3", bytes);
+    t.list.rows.push_back(MakeRow("/X", "short.mp3"));
+    BatchSettings s;
+    s.v1 = v1;
+    Recorder rec;
+    BatchResult r = RunBatch(t.list, s, rec);
+    EXPECT_TRUE(r.failed);
+    ASSERT_EQ(rec.errors.size(), 1u);
+    EXPECT_EQ(rec.errors[0], ErrorDescription(ErrorKind::TagTooLong));
+    EXPECT_EQ(ReadBytes(t.dir.path() + "/Artist/X/short.mp3"), bytes);
+  }
+}
