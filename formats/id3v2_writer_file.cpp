@@ -140,6 +140,8 @@ std::uint64_t ClaimedTagLength(const RawFile& file) {
   file.ReadAt(0, h, sizeof h);
   if (length < 3 || std::memcmp(h, "ID3", 3) != 0) return 0;
   const std::uint64_t tagLength = 10 + static_cast<std::uint64_t>(ReadSynchsafe(h + 6));
+  // Only a claim reaching into the last 128 bytes depends on whether they are a record.
+  if (tagLength + 128 <= length) return tagLength;
   std::uint64_t limit = length;
   if (length >= 128) {
     char tag[3];
