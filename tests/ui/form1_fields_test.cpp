@@ -87,10 +87,8 @@ int TopRow(const QListWidget* list) { return list->indexAt(list->viewport()->rec
 // ---------------------------------------------------------------- focus
 
 TEST(Form1Fields, EnterWalksTheSixFieldsSelectingEachWholeText) {
-  Form1Harness h;
-  h.music.CopyFixture("11_v23_and_v1_differ_eyed3_mpeg1_l3_128k.mp3", "both.mp3");
-  h.WritePathDat({"1"});
-  auto& f = h.Start();
+  ListOf t(1);  // a file whose ID3v1 fields all hold text
+  auto& f = t.f();
   ASSERT_EQ(QApplication::focusWidget(), f.Text2[0]);
   EXPECT_EQ(f.lastField, 0);
   EXPECT_EQ(f.Text2[0]->selectedText(), "V1 Title");
@@ -257,10 +255,8 @@ TEST(Form1Fields, AFieldGivenTheFocusWhileInactiveIsEnteredOnActivation) {
 // A click that gives a field the focus selects its whole text, as Tab and Enter do, so
 // typing replaces it; a click in the field that has the focus places the caret.
 TEST(Form1Fields, AClickIntoAFieldSelectsItsWholeText) {
-  Form1Harness h;
-  h.music.CopyFixture("11_v23_and_v1_differ_eyed3_mpeg1_l3_128k.mp3", "both.mp3");
-  h.WritePathDat({"1"});
-  auto& f = h.Start();
+  ListOf t(1);  // a file whose ID3v1 fields all hold text
+  auto& f = t.f();
   ASSERT_EQ(QApplication::focusWidget(), f.Text2[0]);
   QLineEdit* artist = f.Text2[1];
   ASSERT_EQ(artist->text(), "V1 Artist");
