@@ -19,6 +19,11 @@ struct Results {
   // work on the same files (its rebuild with the flush).
   std::optional<double> commandInPlaceMs, commandInPlaceTagLibMs;
   std::optional<double> commandRebuildMs, commandRebuildTagLibMs;
+  // The program started on 10,000 and on 100,000 rows until the first file is shown, as
+  // a process of its own: processor milliseconds and peak memory in MB.
+  std::optional<double> startupSmallCpuMs, startupSmallPeakMb;
+  std::optional<double> startupBigCpuMs, startupBigPeakMb;
+  std::optional<double> listingEngineBigMs;  // processor time, 100,000 rows, in process
 };
 
 // A Markdown table, ready for the README, with a verdict per row.
