@@ -42,6 +42,7 @@ std::vector<ListedFile> Rows(std::vector<FolderFiles>& folders) {
       row.name = std::move(files[k].name);
       row.subfolderEntry = folder.entry;
       row.modified = files[k].modified;
+      row.modifiedNs = files[k].modifiedNs;
       row.readOnly = files[k].readOnly;
       row.displayName = std::move(shown[k]);
       row.subfolderName = subfolderName;
