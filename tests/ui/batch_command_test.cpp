@@ -171,3 +171,34 @@ TEST(BatchCommand, TwoPassesAtOnceLoseNothing) {
     EXPECT_TRUE(TemporaryFilesIn(dir.path()).empty());
   }
 }
+
+// Killed (kill -9) at any moment of a pass that rebuilds: every file is either as it was
+// or completely tagged, and the next pass removes what the killed one left and tags the
+// rest.
+TEST(BatchCommand, AKilledPassLosesNothing) {
+  const std::string original = ReadBytes(DataPath("14_notag_lame_mpeg1_l3_128k.mp3"));
+  for (int delayMs : {20, 60, 120, 250}) {
+    SCOPED_TRACE(delayMs);
+    TempDir dir;
+    for (int i = 0; i < 150; ++i) WriteBytes(dir / ("Band/Disc/song" + std::to_string(1000 + i) + ".mp3"), original);
+    const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" +
+                                std::string(VQ_VELQUIST_EXE) + "' --batch '" + dir / "Band" + "' 2>/dev/null & " +
+                                "sleep " + std::to_string(delayMs / 1000.0) + "; kill -9 $! 2>/dev/null; wait";
+    std::system(command.c_str());
+    int tagged = 0;
+    for (int i = 0; i < 150; ++i) {
+      const std::string name = "song" + std::to_string(1000 + i);
+      const std::string bytes = ReadBytes(dir / ("Band/Disc/" + name + ".mp3"));
+      if (bytes == original) continue;
+      ++tagged;
+      EXPECT_EQ(AudioOf(bytes), original) << name;
+      const TagLibView view = ReadWithTagLib(dir / ("Band/Disc/" + name + ".mp3"));
+      EXPECT_EQ(view.texts.find("TIT2")->second, name);
+      EXPECT_EQ(view.v1Title, name);
+    }
+    const Outcome again = Velquist({"--batch", dir / "Band"});
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_TRUE(TemporaryFilesIn(dir.path()).empty());
+    RecordProperty("tagged_before_kill_" + std::to_string(delayMs), tagged);
+  }
+}
