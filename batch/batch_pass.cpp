@@ -106,7 +106,14 @@ class Pass {
         state_(state) {}
 
   BatchResult Run() {
-    for (std::size_t i = 0; i < rows_.size() && !ended_; ++i) TagRow(i);
+    for (std::size_t i = 0; i < rows_.size() && !ended_; ++i) {
+      if (callbacks_.StopRequested()) {
+        Commit();
+        result_.stopped = true;
+        return result_;
+      }
+      TagRow(i);
+    }
     if (!ended_) Commit();
     return result_;
   }
@@ -208,7 +215,9 @@ class Pass {
     bool written = false;
     try {
       // Open for writing, the file is locked: what is read here is what is written over.
-      RawFile file(path, RawFile::Mode::ReadWrite);
+      // A dry run only reads, but a file the pass could not write fails as it would.
+      if (settings_.dryRun && IsReadOnly(path)) throw Error(ErrorKind::PathFileAccess);
+      RawFile file(path, settings_.dryRun ? RawFile::Mode::Read : RawFile::Mode::ReadWrite);
       {
         struct stat st {};
         if (fstat(file.fd(), &st) == 0) times[0] = st.st_atim, times[1] = st.st_mtim;
@@ -245,6 +254,15 @@ class Pass {
         }
       }
       const bool rebuild = v2Step && (existingSize <= 0 || existingSize < FramesSize(frames));
+      if (settings_.dryRun) {
+        PlannedFile plan{i, names.FileTitle, names.FolderName, names.SubfolderName, false, v2Step};
+        if (settings_.v1)
+          plan.v1 = PlanBatchID3v1(file, names.FileTitle, names.FolderName, names.SubfolderName,
+                                   settings_.createNewOnly).has_value();
+        callbacks_.Planned(plan);
+        Done(i, false);
+        return;
+      }
       if (rebuild && !(settings_.v1 && file.Length() < 128)) {
         // The file itself is only read: its ID3v1 step goes into the copy, which waits
         // for the group's flush before it takes the file's name.
