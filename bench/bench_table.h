@@ -19,6 +19,7 @@ struct Results {
   // work on the same files (its rebuild with the flush).
   std::optional<double> commandInPlaceMs, commandInPlaceTagLibMs;
   std::optional<double> commandRebuildMs, commandRebuildTagLibMs;
+  std::optional<double> commandCopySyncMs;  // "cp -r" of the same untagged tree, then "sync"
   // The program started on 10,000 and on 100,000 rows until the first file is shown, as
   // a process of its own: processor milliseconds and peak memory in MB.
   std::optional<double> startupSmallCpuMs, startupSmallPeakMb;
