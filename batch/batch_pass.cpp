@@ -123,15 +123,15 @@ BatchResult RunBatch(const std::string& folder, const std::vector<ListedFile>& r
             WalkV2Frames(MemorySource(tagBytes), header.major, header.size, table, listing);
           }
           if (state) {
-            state->V2TagSize = existingSize;
-            state->V2FrameTable = table;
+            state->v2TagSize = existingSize;
+            state->v2Frames = table;
           }
           if (v2Step) {
             std::vector<OutFrame> frames = BatchFrames(std::move(table), names,
                                                        settings.unicode ? TextChoice::Unicode : TextChoice::CodePage);
             const std::int32_t size = WriteBatchV2Tag(file, frames, existingSize, callbacks, &inPlace);
             if (file.IsOpen()) file.Close();
-            if (state) state->V2TagSize = size;
+            if (state) state->v2TagSize = size;
             written = true;
             v1Undo.reset();
             inPlace = false;

@@ -45,7 +45,7 @@ struct BatchResult {
 // from their bytes. The first failing file stops the pass; its failure is reported
 // through the callbacks ("更新エラー" with the row's folder prefix, or the description).
 // Files before it keep their new tags; the failing file and the files after it are
-// left as they were. `state`, when given, holds the last processed file's V2TagSize
+// left as they were. `state`, when given, holds the last processed file's v2TagSize
 // and V2FrameTable.
 BatchResult RunBatch(const std::string& folder, const std::vector<ListedFile>& rows, const BatchSettings& settings,
                      BatchCallbacks& callbacks, Session* state = nullptr);

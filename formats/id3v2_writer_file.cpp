@@ -170,12 +170,12 @@ EditorWriteResult WriteV2Tag(const EditorWriteInput& in, WriteReporter& reporter
     result.plan = BuildEditorFrames(in);
     const std::vector<OutFrame>& frames = result.plan.frames;
     const std::int64_t n = FramesSize(frames);
-    const std::int32_t old = in.V2TagSize ? *in.V2TagSize : 0;
+    const std::int32_t old = in.v2TagSize ? *in.v2TagSize : 0;
     const std::string& path = in.path;
     const bool inPlace = !in.frameListingEmpty && old > 0 && old >= n;
     const std::int32_t size = inPlace ? old : std::max(RoundedTagSize(n), old);
     WriteTagFile(path, frames, size, old, inPlace, reporter);
-    if (in.V2TagSize) *in.V2TagSize = size;
+    if (in.v2TagSize) *in.v2TagSize = size;
     if (in.keepDate) SetFileDate(path, in.recordedDate);
     result.written = true;
   } catch (const Error& e) {

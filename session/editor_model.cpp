@@ -112,7 +112,7 @@ void FillFromV1(EditorFields& fields, const MainWindowTexts& main) {
 bool WriteEditorTag(EditorModel& model, const EditorFields& fields, Session& session, WriteReporter& reporter) {
   const int row = session.selectedRow;
   EditorWriteInput in;
-  in.EditorFields = fields;
+  in.fieldTexts = fields;
   for (int k = 0; k < kEditorFieldCount; ++k) {
     const auto idx = static_cast<std::size_t>(k);
     const auto& frame = model.fieldFrames[idx];
@@ -120,12 +120,12 @@ bool WriteEditorTag(EditorModel& model, const EditorFields& fields, Session& ses
       in.fieldSources[idx] = &*frame;
   }
   for (const KeptLine& line : model.kept)
-    in.KeptFrameLines.push_back({line.id, line.text, line.frame ? &*line.frame : nullptr});
+    in.keptLines.push_back({line.id, line.text, line.frame ? &*line.frame : nullptr});
   in.path = session.FilePath(row);
   in.folderPrefix = session.ShownFolderPrefix(row);
   in.fileName = session.ShownFileName(row);
-  in.V2TagSize = &session.V2TagSize;
-  in.frameListingEmpty = session.FrameListing.empty();
+  in.v2TagSize = &session.v2TagSize;
+  in.frameListingEmpty = session.frameListing.empty();
   in.textChoice = session.unicodeV2 ? TextChoice::Unicode : TextChoice::CodePage;
   in.recordedDate = session.DateToKeep(row);
   in.keepDate = in.recordedDate != 0;  // a row whose date could not be read has none to put back
@@ -134,7 +134,7 @@ bool WriteEditorTag(EditorModel& model, const EditorFields& fields, Session& ses
   const EditorFrames& plan = result.plan;
   auto frameOf = [&plan](int index) { return index >= 0 ? &plan.frames[static_cast<std::size_t>(index)] : nullptr; };
 
-  TableBuilder out(session.V2FrameTable, session.FrameListing);
+  TableBuilder out(session.v2Frames, session.frameListing);
   for (int k = 0; k < kEditorFieldCount; ++k) {
     const auto idx = static_cast<std::size_t>(k);
     if (fields[idx].empty()) continue;
