@@ -64,7 +64,7 @@ void MainWindow::RunCommand(int index) {
     (this->*spec->action)();
   } catch (const Error& e) {
     // The command ends at the failing step; a file it opened is closed by then.
-    const int row = fileList->currentRow();
+    const int row = state_.selectedRow;
     ReportCommandError(this, e, state_.ShownFolderPrefix(row), state_.ShownFileName(row));
   }
 }
@@ -77,7 +77,7 @@ void MainWindow::Quit() { close(); }
 // ---------------------------------------------------------------- 0 "v1更新(F9)"
 
 void MainWindow::WriteV1Tag() {
-  const int row = fileList->currentRow();
+  const int row = state_.selectedRow;
   const std::string path = state_.FilePath(row);
   {
     RawFile file(path, RawFile::Mode::ReadWrite);
@@ -117,7 +117,7 @@ void MainWindow::WriteV1Tag() {
 // ---------------------------------------------------------------- 2 "やり直し(F4)"
 
 void MainWindow::RestoreStoredValues() {
-  setFileInfoText(2, ui::Q(state_.ShownFileName(fileList->currentRow())));
+  setFileInfoText(2, ui::Q(state_.ShownFileName(state_.selectedRow)));
   // Title, artist and album go back to the stored values; comment, year and genre stay.
   for (int i = 0; i < 3; ++i) tagFields[i]->setText(storedValueLabels[i]->text());
   tagFields[lastField]->setFocus();
@@ -126,7 +126,7 @@ void MainWindow::RestoreStoredValues() {
 // ---------------------------------------------------------------- 3 "演奏(F6)"
 
 void MainWindow::PlayFile() {
-  const int row = fileList->currentRow();
+  const int row = state_.selectedRow;
   // The player starts in the current folder, also for a file in a subfolder; whether it
   // starts is not looked at. Without a selected file there is nothing to play.
   if (state_.Row(row)) ui::Shell::OpenWithAssociated(state_.FilePath(row), state_.folder);
@@ -182,7 +182,7 @@ BatchDialogLink MainWindow::BatchLink() {
   link.mainFrame = frameGeometry();
   link.decoration = ui::FrameExtra(this);
   link.reselect = [this] {
-    if (fileList->currentRow() >= 0) SelectFile(fileList->currentRow());
+    if (state_.selectedRow >= 0) SelectFile(state_.selectedRow);
   };
   return link;
 }

@@ -44,7 +44,7 @@ void MainWindow::ShowV2Marks(const QString& version) {
 void MainWindow::ShowFrameListing() { viewer().setListing(ui::Q(state_.frameListing)); }
 
 void MainWindow::SelectFile(int row) {
-  if (row == fileList->currentRow()) {
+  if (row == state_.selectedRow) {
     ShowSelectedFile();
   } else {
     fileList->setCurrentRow(row);
@@ -53,11 +53,10 @@ void MainWindow::SelectFile(int row) {
 
 void MainWindow::ShowSelectedFile() {
   if (fillingList) return;
-  int row = fileList->currentRow();
+  const int row = state_.selectedRow;
   const ListedFile* listed = state_.Row(row);
   if (!listed || row >= fileList->count()) return;
-  bool structure = modeButtons[0]->isChecked();
-  if (!structure && !FileNameMode()) return;
+  const bool structure = !state_.fileNameMode;
 
   const std::string path = state_.FilePath(row);
   std::optional<std::time_t> modified;

@@ -98,7 +98,7 @@ bool MainWindow::FieldKeyDown(int index, QKeyEvent* event) {
 void MainWindow::MoveListSelection(int key) {
   const int count = fileList->count();
   if (count == 0) return;
-  const int row = fileList->currentRow();
+  const int row = state_.selectedRow;
   // A changed selection runs ShowSelectedFile, which shows the file and focuses the title.
   switch (key) {
     case Qt::Key_Up:

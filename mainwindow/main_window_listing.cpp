@@ -55,7 +55,7 @@ void MainWindow::ConnectListing() {
   });
 }
 
-bool MainWindow::FileNameMode() const { return modeButtons[1]->isChecked(); }
+bool MainWindow::FileNameMode() const { return state_.fileNameMode; }
 
 // ---------------------------------------------------------------- held-back changes
 

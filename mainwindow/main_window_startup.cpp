@@ -312,11 +312,11 @@ void MainWindow::ConfirmQuit(bool& cancel) {
   }
 
   PathDatValues values;
-  values.mode = FileNameMode() ? 1 : 0;
+  values.mode = state_.fileNameMode ? 1 : 0;
   values.drive = driveBox->drive();
   values.folder = folderTree->path();
-  values.keepDate = keepDateBox->isChecked() ? 1 : 0;
-  values.unicode = unicodeBox->isChecked() ? 1 : 0;
+  values.keepDate = state_.keepDate ? 1 : 0;
+  values.unicode = state_.unicodeV2 ? 1 : 0;
   values.createNewOnly = state_.createNewOnly;
   const std::string settings = SettingsToWrite(programFolder_);
   try {
