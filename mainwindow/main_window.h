@@ -15,6 +15,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -98,6 +99,11 @@ class MainWindow : public QWidget {
   void RunCommand(int index);
   // What the ID3v2 editor and the batch window get from this window when they open.
   TagEditorLink EditorLink();
+  // After the editor has closed: the marks when it wrote a header, the viewer's listing
+  // when it rebuilt the frame table.
+  void ShowEditorResult(const TagEditorResult& result);
+  // After the batch window has closed: the selected file again when a pass ran.
+  void ShowBatchResult(const std::optional<BatchResult>& result);
   BatchDialogLink BatchLink();
   // Cuts a tag field's text to the byte limit held in its "Tag" property (code page 932
   // bytes; a double-byte character is never split) and beeps when it cut something.

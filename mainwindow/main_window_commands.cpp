@@ -172,8 +172,6 @@ TagEditorLink MainWindow::EditorLink() {
   link.viewerOuter = viewer().frameGeometry().size();
   link.decoration = ui::FrameExtra(this);
   if (QScreen* screen = this->screen()) link.workArea = screen->availableGeometry();
-  link.showV2Marks = [this] { ShowV2Marks(QStringLiteral("3.0")); };
-  link.showFrameListing = [this] { ShowFrameListing(); };
   return link;
 }
 
@@ -181,16 +179,24 @@ BatchDialogLink MainWindow::BatchLink() {
   BatchDialogLink link;
   link.mainFrame = frameGeometry();
   link.decoration = ui::FrameExtra(this);
-  link.reselect = [this] {
-    if (state_.selectedRow >= 0) SelectFile(state_.selectedRow);
-  };
   return link;
+}
+
+void MainWindow::ShowEditorResult(const TagEditorResult& result) {
+  if (result.headerWritten) ShowV2Marks(QStringLiteral("3.0"));
+  if (result.tableRebuilt) ShowFrameListing();
+}
+
+void MainWindow::ShowBatchResult(const std::optional<BatchResult>& result) {
+  // After a pass the selected file is shown as it is now.
+  if (result && state_.selectedRow >= 0) SelectFile(state_.selectedRow);
 }
 
 void MainWindow::OpenV2Editor() {
   {
     TagEditorDialog w(state_, EditorLink(), this);
     ui::Dialogs::Exec(&w);
+    ShowEditorResult(w.result());
   }
   // The window took the keyboard; it comes back here with the field.
   activateWindow();
@@ -201,6 +207,7 @@ void MainWindow::OpenBatch() {
   if (!state_.rows.empty()) {
     BatchDialog w(state_, BatchLink(), this);
     ui::Dialogs::Exec(&w);
+    ShowBatchResult(w.result());
     // The window took the keyboard; it comes back here with the field.
     activateWindow();
   }

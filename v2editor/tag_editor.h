@@ -25,15 +25,19 @@ class QPushButton;
 
 namespace vq {
 
-// What the editor gets from the main window that opens it, and may change there.
+// What the editor gets from the main window that opens it.
 struct TagEditorLink {
   MainWindowTexts main;     // the names and ID3v1 fields the main window showed
   QSize mainOuter;          // outer sizes of the main window and the reference viewer
   QSize viewerOuter;
   QSize decoration;         // a window frame's extra size, until this window has its own
   QRect workArea;           // the main window's screen's work area; the window stays inside
-  std::function<void()> showV2Marks;       // "v2" and "3.0" in red, before the header is written
-  std::function<void()> showFrameListing;  // the viewer shows the session's listing again
+};
+
+// What the editor did, for the main window to show once it has closed.
+struct TagEditorResult {
+  bool headerWritten = false;  // the write reached the file: it has an ID3v2.3 tag ("v2", "3.0")
+  bool tableRebuilt = false;   // the session's frame table and listing describe the fields
 };
 
 class TagEditorDialog : public QDialog {
@@ -65,6 +69,8 @@ class TagEditorDialog : public QDialog {
   void setFieldText(int index, const QString& text);
   // storedValueLabels(index)'s caption: the field's value as loaded, exactly (CR LF included).
   QString storedValue(int index) const;
+
+  const TagEditorResult& result() const { return result_; }
 
   // Controls. tagFields 0-4 are QPlainTextEdit, 5 and 6 QLineEdit.
   std::array<QLabel*, 7> captionLabels{};  // captions; captionLabels(3) is the title's
@@ -105,6 +111,7 @@ class TagEditorDialog : public QDialog {
 
   Session& session_;
   TagEditorLink link_;
+  TagEditorResult result_;
   EditorModel model_;
   // Fields 0-4 keep the exact text they were given while the user has not edited them.
   std::array<QString, 7> exact_;

@@ -18,15 +18,13 @@ constexpr int kButtonTop = 6360;
 constexpr int kButtonWidth = 1575;
 constexpr int kButtonHeight = 495;
 
-// The write reaches the user through the editor: the main window's marks, message boxes
-// and the event-loop yield.
+// The write reaches the user through the editor: message boxes and the event-loop
+// yield; that the header is being written goes into the result.
 class EditorReporter : public WriteReporter {
  public:
-  EditorReporter(QWidget& window, const TagEditorLink& link) : window_(window), link_(link) {}
+  EditorReporter(QWidget& window, TagEditorResult& result) : window_(window), result_(result) {}
 
-  void ShowV2Marks() override {
-    if (link_.showV2Marks) link_.showV2Marks();
-  }
+  void ShowV2Marks() override { result_.headerWritten = true; }
   void ReportUpdateError(const std::u16string& folderPrefix, const std::u16string& fileName) override {
     ui::Dialogs::Message(&window_, ui::Q(UpdateErrorText(folderPrefix, fileName)), ui::MsgButtons::Ok,
                          QString::fromUtf16(kUpdateErrorCaption));
@@ -38,7 +36,7 @@ class EditorReporter : public WriteReporter {
 
  private:
   QWidget& window_;
-  const TagEditorLink& link_;
+  TagEditorResult& result_;
 };
 
 }  // namespace
@@ -106,11 +104,11 @@ void TagEditorDialog::ShowFields(const EditorFields& fields) {
 
 void TagEditorDialog::WriteTag() {
   // A failure is reported through the reporter; the table and listing are rebuilt anyway.
-  EditorReporter reporter(*this, link_);
+  EditorReporter reporter(*this, result_);
   WriteEditorTag(model_, Fields(), session_, reporter);
   for (int i = 0; i < keptFramesList->count() && static_cast<std::size_t>(i) < model_.kept.size(); ++i)
     keptFramesList->item(i)->setText(ui::Q(model_.kept[static_cast<std::size_t>(i)].ListText()));
-  if (link_.showFrameListing) link_.showFrameListing();
+  result_.tableRebuilt = true;
 }
 
 void TagEditorDialog::FillFromNames() {

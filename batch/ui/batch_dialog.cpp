@@ -147,13 +147,11 @@ void BatchDialog::RunPass() {
   settings.unicode = session_.unicodeV2;
 
   WindowCallbacks callbacks(*this, closeAsked_);
-  const BatchResult result = RunBatch(folder, rows, settings, callbacks, &session_);
+  result_ = RunBatch(folder, rows, settings, callbacks, &session_);
 
   running_ = false;
   // Closed during the pass: it ended after the file it was writing.
-  if (result.stopped) ui::Dialogs::Message(this, Q(InterruptedPassText(result.done, rows.size())));
-  // The main window shows its selected file as it is now.
-  if (link_.reselect) link_.reselect();
+  if (result_->stopped) ui::Dialogs::Message(this, Q(InterruptedPassText(result_->done, rows.size())));
   close();
 }
 

@@ -5,7 +5,9 @@
 #include <QDialog>
 #include <QRect>
 #include <array>
-#include <functional>
+#include <optional>
+
+#include "batch/batch_pass.h"
 
 class QCheckBox;
 class QFrame;
@@ -16,11 +18,10 @@ namespace vq {
 
 struct Session;
 
-// What the batch window gets from the main window that opens it, and may ask of it.
+// What the batch window gets from the main window that opens it.
 struct BatchDialogLink {
-  QRect mainFrame;                  // the main window's outer rectangle, for placement
-  QSize decoration;                 // a window frame's extra size, until this window has its own
-  std::function<void()> reselect;   // the main window shows its selected file again
+  QRect mainFrame;   // the main window's outer rectangle, for placement
+  QSize decoration;  // a window frame's extra size, until this window has its own
 };
 
 class BatchDialog : public QDialog {
@@ -39,6 +40,8 @@ class BatchDialog : public QDialog {
   void KeepNewOnly();
 
   bool running() const { return running_; }
+  // What the pass did; empty when it was not started.
+  const std::optional<BatchResult>& result() const { return result_; }
 
   QCheckBox* v1Box = nullptr;       // "v1"
   QCheckBox* v2Box = nullptr;       // "v2"
@@ -70,6 +73,7 @@ class BatchDialog : public QDialog {
   Session& session_;
   BatchDialogLink link_;
   std::size_t count_ = 0;
+  std::optional<BatchResult> result_;
   bool running_ = false;
   bool closeAsked_ = false;  // the window was closed while the pass ran
   bool unloaded_ = false;

@@ -90,6 +90,7 @@ TEST(BatchDialogWindow, EnterOnStartTagsEveryFileAndTheMainWindowShowsTheNewValu
   watcher.start();
   ui::Dialogs::Exec(&w);
   watcher.stop();
+  f.ShowBatchResult(w.result());
 
   // Its outer bottom-right corner sat on the main window's.
   EXPECT_EQ(shownCorner, f.frameGeometry().bottomRight());
@@ -215,6 +216,7 @@ TEST(BatchDialogWindow, ClosingTheWindowDuringThePassEndsItAfterTheCurrentFileAn
   // The close box is used while the pass lets events run after its first file.
   QTimer::singleShot(0, &w, [&] { w.close(); });
   w.RunCommand(0);
+  f.ShowBatchResult(w.result());
   EXPECT_EQ(w.progressLabel->text(), QStringLiteral("1 / 3"));
   EXPECT_FALSE(w.isVisible());
   ASSERT_EQ(t.h.messages.requests.size(), 1u);

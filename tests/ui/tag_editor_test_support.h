@@ -65,7 +65,8 @@ struct Editing {
 };
 
 // Opens the editor on the main window's selection and runs `drive` inside its modal
-// loop once it is shown and active. Returns exec()'s result.
+// loop once it is shown and active; the main window then shows what it did, as after
+// F11. Returns exec()'s result.
 inline int RunEditor(vq::MainWindow& main, const std::function<void(vq::TagEditorDialog&)>& drive) {
   vq::TagEditorDialog w(main.state(), main.EditorLink(), &main);
   vqtest::ModalDriver driver([&](QDialog* d) {
@@ -73,7 +74,9 @@ inline int RunEditor(vq::MainWindow& main, const std::function<void(vq::TagEdito
     EXPECT_TRUE(QTest::qWaitFor([d] { return QApplication::activeWindow() == d; }));
     drive(w);
   });
-  return vq::ui::Dialogs::Exec(&w);
+  const int result = vq::ui::Dialogs::Exec(&w);
+  main.ShowEditorResult(w.result());
+  return result;
 }
 
 // Real key events to the widget that has the keyboard focus.
