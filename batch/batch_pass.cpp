@@ -7,7 +7,6 @@
 #include "formats/frame_ids.h"
 #include "formats/id3v1.h"
 #include "formats/id3v2_reader.h"
-#include "formats/module0.h"
 #include "platform/file_names.h"
 #include "platform/fileio.h"
 #include "platform/text.h"
@@ -146,7 +145,7 @@ BatchResult RunBatch(const std::string& folder, const std::vector<ListedFile>& r
       }
       // Keep the file's date whenever this pass changed the file; a row whose date
       // could not be read has none to put back.
-      if (written && settings.keepDate && row.modified != 0) SetFileDate(path, row.modified);
+      if (written && settings.keepDate && row.modified != 0) SetFileTimes(path, row.modified);
     } catch (const Error& e) {
       if (e.kind() == ErrorKind::PathFileAccess)
         callbacks.ReportUpdateError(DecodePath(prefix), row.displayName);

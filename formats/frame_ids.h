@@ -31,6 +31,11 @@ struct FrameIdInfo {
 const FrameIdInfo* FrameIdOf(std::string_view id);
 const FrameIdInfo* FrameIdOf(std::u16string_view id);
 
+// A frame id as the tables hold it (bytes) and as the windows show it (UTF-16). Ids are
+// ASCII; a unit outside one byte cannot be part of one and narrows to "?".
+std::string NarrowId(std::u16string_view id);
+std::u16string WidenId(std::string_view id);
+
 // The v2.3 id of a v2.2 id by the full mapping of the two versions; empty when it has
 // no v2.3 form (CRM) or is no v2.2 id.
 std::string MapV22Id(std::string_view id3);

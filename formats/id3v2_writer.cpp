@@ -4,7 +4,7 @@
 
 #include "formats/frame_ids.h"
 #include "formats/id3v2_writer.h"
-#include "formats/module0.h"
+#include "formats/codepage_text.h"
 #include "platform/codepage.h"
 #include "platform/fileio.h"
 
@@ -26,21 +26,6 @@ std::string CodePageBytes(std::u16string_view text) {
   std::vector<std::uint8_t> bytes;
   EncodeFrameText(text, bytes);  // encoding byte 0, then the text
   return std::string(bytes.begin() + 1, bytes.end());
-}
-
-// Frame ids are ASCII; a unit outside one byte cannot be part of one.
-std::string NarrowId(std::u16string_view id) {
-  std::string out;
-  out.reserve(id.size());
-  for (char16_t c : id) out.push_back(c <= 0xFF ? static_cast<char>(c) : '?');
-  return out;
-}
-
-std::u16string WidenId(std::string_view id) {
-  std::u16string out;
-  out.reserve(id.size());
-  for (char c : id) out.push_back(static_cast<unsigned char>(c));
-  return out;
 }
 
 bool IsAscii(std::u16string_view text) {

@@ -6,7 +6,6 @@
 #include <new>
 
 #include "formats/id3v2_writer.h"
-#include "formats/module0.h"
 #include "formats/synchsafe.h"
 #include "platform/fileio.h"
 #include "platform/text.h"
@@ -176,7 +175,7 @@ EditorWriteResult WriteV2Tag(const EditorWriteInput& in, WriteReporter& reporter
     const std::int32_t size = inPlace ? old : std::max(RoundedTagSize(n), old);
     WriteTagFile(path, frames, size, old, inPlace, reporter);
     if (in.v2TagSize) *in.v2TagSize = size;
-    if (in.keepDate) SetFileDate(path, in.recordedDate);
+    if (in.keepDate) SetFileTimes(path, in.recordedDate);
     result.written = true;
   } catch (const Error& e) {
     if (e.kind() == ErrorKind::PathFileAccess)

@@ -10,7 +10,6 @@
 
 #include "batch/ui/batch_dialog.h"
 #include "formats/id3v1.h"
-#include "formats/module0.h"
 #include "mainwindow/main_window.h"
 #include "platform/fileio.h"
 #include "platform/ui/dialogs.h"
@@ -110,7 +109,7 @@ void MainWindow::WriteV1Tag() {
 
   // The file is closed before its times are put back to the listed date.
   // 0: the date could not be read when the list was built; there is nothing to restore.
-  if (const std::time_t date = state_.DateToKeep(row)) SetFileDate(path, date);
+  if (const std::time_t date = state_.DateToKeep(row)) SetFileTimes(path, date);
   tagFields[0]->setFocus();
 }
 

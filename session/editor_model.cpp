@@ -4,12 +4,6 @@ namespace vq {
 
 namespace {
 
-std::u16string WidenId(const std::string& id) {
-  std::u16string out;
-  for (char c : id) out.push_back(static_cast<unsigned char>(c));
-  return out;
-}
-
 std::u16string WithoutTrailingSpaces(std::u16string_view s) {
   std::size_t n = s.size();
   while (n > 0 && s[n - 1] == u' ') --n;
