@@ -12,7 +12,7 @@ namespace vq {
 enum class EditorField { Title = 0, Album, Artist, Composer, Comment, Year, Genre };
 inline constexpr int kEditorFieldCount = 7;
 
-// The main window's six ID3v1 fields (tagFields 0-5).
+// The main window's six ID3v1 fields, in the order of its tag fields.
 enum class MainField { Title = 0, Artist, Album, Comment, Year, Genre };
 
 // Which name from the folder tree the batch writes into a frame.

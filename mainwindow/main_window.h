@@ -80,10 +80,10 @@ class MainWindow : public QWidget {
   void OpenNextFolder();
   void ApplyMode(int index);
   void KeepDateBoxToggled();
-  void UnicodeBoxToggled();  // "ID3v2をUnicodeで書く": the focus returns as after keepDateBox
+  void UnicodeBoxToggled();  // the focus returns as after the keep-date box
   void ListFolderFiles();
   void ListSubfolderFiles();
-  // modeButtons(1), "ファイル名", is selected.
+  // "ファイル名" mode (the session's).
   bool FileNameMode() const;
 
   // ---------------------------------------------------------------- selection and display
@@ -117,32 +117,33 @@ class MainWindow : public QWidget {
   ui::DriveList* driveBox = nullptr;
   ui::FolderList* folderTree = nullptr;
   QListWidget* fileList = nullptr;
-  QCheckBox* keepDateBox = nullptr;
-  QCheckBox* unicodeBox = nullptr;  // "ID3v2をUnicodeで書く"
+  QCheckBox* keepDateBox = nullptr;    // "ファイルの更新で日付を変更しない"
+  QCheckBox* unicodeBox = nullptr;     // "ID3v2をUnicodeで書く"
   QFrame* separatorLine = nullptr;
-  QLabel* mpegInfoLabel = nullptr;
+  QLabel* mpegInfoLabel = nullptr;     // size, MPEG data and date of the selected file
   QPushButton* nextFolderButton = nullptr;
   QGroupBox* modeGroup = nullptr;
-  std::array<QRadioButton*, 2> modeButtons{};
-  QGroupBox* fileInfoGroup = nullptr;
-  std::array<QLabel*, 6> captionLabels{};
-  // fileInfoFields(0) and fileInfoFields(1) are single-line boxes, fileInfoFields(2) a multi-line one: use fileInfoText()
-  // and setFileInfoText() for their texts.
+  std::array<QRadioButton*, 2> modeButtons{};  // folder structure, file names
+  QGroupBox* fileInfoGroup = nullptr;          // "ファイル情報"
+  std::array<QLabel*, 6> captionLabels{};      // of the three names, then of title, artist, album
+  // Folder, subfolder and file name; the first two are single-line boxes, the file name a
+  // multi-line one: use fileInfoText() and setFileInfoText() for their texts.
   std::array<QWidget*, 3> fileInfoFields{};
   QLabel* v1Mark = nullptr;
   QLabel* v2Mark = nullptr;
   QLabel* v2VersionMark = nullptr;
+  // Title, artist and album as read or last written: what "やり直し(F4)" puts back.
   std::array<QLabel*, 3> storedValueLabels{};
-  std::array<QLineEdit*, 6> tagFields{};
-  QGroupBox* commentGroup = nullptr;
-  QLabel* positionLabel = nullptr;
-  std::array<QPushButton*, 9> commandButtons{};
+  std::array<QLineEdit*, 6> tagFields{};  // indexed by MainField
+  QGroupBox* commentGroup = nullptr;      // "コメント、年、ジャンル"
+  QLabel* positionLabel = nullptr;        // "1/6 曲"
+  std::array<QPushButton*, 9> commandButtons{};  // by command number, see kCommands
 
   QString fileInfoText(int index) const;
   void setFileInfoText(int index, const QString& text);
 
   // ---------------------------------------------------------------- window state
-  int lastField = 0;         // the tagFields field that last had the focus
+  int lastField = 0;         // the tag field that last had the focus
   bool fillingList = false;  // set while the file list is being rebuilt
   std::string nextFolder;    // the sibling after the current folder, or ""
 

@@ -1,5 +1,5 @@
-// MainWindow: the function-key commands of the commandButtons buttons. Every command acts on the
-// file selected in fileList; a command whose button is disabled does nothing.
+// MainWindow: the function-key commands and their buttons. Every command acts on the
+// session's selected file; a command whose button is disabled does nothing.
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>

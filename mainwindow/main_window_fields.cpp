@@ -1,4 +1,4 @@
-// MainWindow: focus and key handling of the six tag fields (tagFields): the whole text selected
+// MainWindow: focus and key handling of the six tag fields: the whole text selected
 // on entry, the ID3v1 byte limit on leaving, Enter to the next field, the list keys and
 // the function keys of the commands.
 #include <QKeyEvent>

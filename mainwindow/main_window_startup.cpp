@@ -42,8 +42,6 @@ namespace {
 constexpr int kClientWidthTwips = 11070;
 constexpr int kClientHeightTwips = 8115;
 
-const QColor kPaleYellow(0xFF, 0xFF, 0x80);  // colour value &H0080FFFF
-
 QString Indexed(const char* name, int index) { return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index); }
 
 }  // namespace
@@ -87,7 +85,7 @@ void MainWindow::BuildLayout() {
   keepDateBox->setChecked(false);
 
   // Beyond the design's controls: ID3v2 texts in Unicode for players and taggers that
-  // follow the ID3v2 standard. The column under keepDateBox is full (mpegInfoLabel, nextFolderButton), so
+  // follow the ID3v2 standard. The column under the keep-date box is full (information, next folder), so
   // the box takes the nearest free space, left of the comment frame, on three lines.
   unicodeBox = ui::PlaceTwips(new ui::WrappingCheckBox(QStringLiteral("ID3v2をUnicodeで書く"), this), QStringLiteral("unicodeBox"),
                           5520, 6240, 1170, 900);
@@ -162,7 +160,7 @@ void MainWindow::BuildLayout() {
     storedValueLabels[i]->setTextFormat(Qt::PlainText);
     storedValueLabels[i]->setAutoFillBackground(true);
     QPalette p = storedValueLabels[i]->palette();
-    p.setColor(QPalette::Window, kPaleYellow);
+    p.setColor(QPalette::Window, ui::kStoredValueYellow);
     storedValueLabels[i]->setPalette(p);
   }
   for (int i = 0; i < 3; ++i) {
@@ -222,8 +220,6 @@ void MainWindow::setFileInfoText(int index, const QString& text) {
     static_cast<QPlainTextEdit*>(fileInfoFields[index])->setPlainText(text);
   }
 }
-
-
 
 ReferenceViewer& MainWindow::viewer() {
   if (!reference_viewer_->loaded()) reference_viewer_->Load(this);

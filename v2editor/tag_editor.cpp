@@ -27,11 +27,9 @@ namespace {
 constexpr int kClientWidthTwips = 14700;
 constexpr int kClientHeightTwips = 6975;
 
-const QColor kLightYellow(255, 255, 128);  // colour value &H0080FFFF
-
 QString Indexed(const char* name, int index) { return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index); }
 
-// A field of the editor: its focus and key events go to the window's tagFields handlers.
+// A field of the editor: its focus and key events go to the window's field handlers.
 template <class Base>
 class FieldBox : public Base {
  public:
@@ -78,7 +76,7 @@ class FieldBox : public Base {
   bool clickedInto_ = false;  // a mouse press has just given the field the focus
 };
 
-// Placement and caption of one field: captionLabels caption, storedValueLabels and tagFields rectangles.
+// Placement and caption of one field: its caption, stored-value and field rectangles.
 struct FieldSpec {
   int labelIndex;
   const char16_t* caption;
@@ -132,7 +130,7 @@ void TagEditorDialog::BuildLayout() {
     valueLabel->setLineWidth(1);
     valueLabel->setAutoFillBackground(true);
     QPalette p = valueLabel->palette();
-    p.setColor(QPalette::Window, kLightYellow);
+    p.setColor(QPalette::Window, ui::kStoredValueYellow);
     p.setColor(QPalette::WindowText, Qt::black);
     valueLabel->setPalette(p);
     storedValueLabels[idx] = valueLabel;

@@ -48,7 +48,7 @@ class TagEditorDialog : public QDialog {
   TagEditorDialog(Session& session, TagEditorLink link, QWidget* parent = nullptr);
   ~TagEditorDialog() override;
 
-  // Fields and labels from V2FrameTable, the other frames into keptFramesList, placement, and the
+  // Fields and labels from the session's frame table, the other frames into keptFramesList, placement, and the
   // caret to the end of the title field.
   void Load();
   // 0 "v2更新(F9)", 1 "ﾌｧｲﾙ参照(F7)", 2 "v1参照(F8)", 3 "終了(F12)", 4 "やり直し(F4)",
@@ -67,13 +67,14 @@ class TagEditorDialog : public QDialog {
   // then every line break they hold reads as CR LF.
   QString fieldText(int index) const;
   void setFieldText(int index, const QString& text);
-  // storedValueLabels(index)'s caption: the field's value as loaded, exactly (CR LF included).
+  // The stored value's caption: the field's value as loaded, exactly (CR LF included).
   QString storedValue(int index) const;
 
   const TagEditorResult& result() const { return result_; }
 
-  // Controls. tagFields 0-4 are QPlainTextEdit, 5 and 6 QLineEdit.
-  std::array<QLabel*, 7> captionLabels{};  // captions; captionLabels(3) is the title's
+  // Controls, indexed by EditorField except the captions (the title's is 3). The fields
+  // of title to comment are QPlainTextEdit, year and genre QLineEdit.
+  std::array<QLabel*, 7> captionLabels{};
   std::array<QLabel*, 7> storedValueLabels{};  // values as loaded
   std::array<QWidget*, 7> tagFields{};
   std::array<QPushButton*, 6> commandButtons{};

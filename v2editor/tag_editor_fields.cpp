@@ -1,4 +1,4 @@
-// TagEditorDialog: focus and key handling of the seven fields (tagFields).
+// TagEditorDialog: focus and key handling of the seven fields.
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
