@@ -109,7 +109,7 @@ void MainWindow::WriteV1Tag() {
 
   // The file is closed before its times are put back to the listed date.
   // 0: the date could not be read when the list was built; there is nothing to restore.
-  if (const std::time_t date = state_.DateToKeep(row)) SetFileTimes(path, date);
+  if (const std::time_t date = state_.DateToKeep(row)) SetFileTimes(path, date, state_.Row(row)->modifiedNs);
   tagFields[0]->setFocus();
 }
 

@@ -12,16 +12,12 @@
 #include "platform/fileio.h"
 
 using namespace vq;
-using namespace form3test;
+using namespace editortest;
 namespace fs = std::filesystem;
 
 namespace {
 
-bool AnyTempFile(const std::string& root) {
-  for (auto& e : fs::recursive_directory_iterator(root))
-    if (e.path().filename() == kTempFileName) return true;
-  return false;
-}
+bool AnyTempFile(const std::string& root) { return !vqtest::TemporaryFilesIn(root).empty(); }
 
 }  // namespace
 

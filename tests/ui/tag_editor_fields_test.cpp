@@ -6,7 +6,7 @@
 #include "tag_editor_test_support.h"
 
 using namespace vq;
-using namespace form3test;
+using namespace editortest;
 using vqtest::ReadBytes;
 using vqtest::ReadWithTagLib;
 

@@ -10,7 +10,7 @@
 #include "platform/ui/twips.h"
 
 using namespace vq;
-using namespace form3test;
+using namespace editortest;
 
 namespace {
 

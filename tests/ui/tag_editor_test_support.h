@@ -25,7 +25,7 @@
 #include "v2editor/tag_editor.h"
 #include "viewer/reference_viewer.h"
 
-namespace form3test {
+namespace editortest {
 
 using vqtest::Utf8;
 
@@ -231,4 +231,4 @@ inline std::string V23File(const std::vector<std::pair<std::string, std::string>
   return tag + body + audio;
 }
 
-}  // namespace form3test
+}  // namespace editortest

@@ -57,20 +57,20 @@ TEST(UnicodeV2, TheBatchWritesJapaneseThatAStandardReaderReads) {
 TEST(UnicodeV2, TheEditorWritesJapaneseThatAStandardReaderReads) {
   for (bool unicode : {true, false}) {
     SCOPED_TRACE(unicode);
-    form3test::Editing e("14_notag_lame_mpeg1_l3_128k.mp3");
+    editortest::Editing e("14_notag_lame_mpeg1_l3_128k.mp3");
     if (unicode) QTest::mouseClick(e.form().unicodeBox, Qt::LeftButton);
     ASSERT_EQ(e.state().unicodeV2, unicode);
-    form3test::RunEditor(e.form(), [&](vq::TagEditorDialog& w) {
-      form3test::Retype(w, 0, QString::fromUtf16(u"新しい曲名"));
-      form3test::Retype(w, 4, QString::fromUtf16(u"コメント"));
-      form3test::Retype(w, 5, QStringLiteral("1999"));
-      form3test::Key(Qt::Key_F9);
+    editortest::RunEditor(e.form(), [&](vq::TagEditorDialog& w) {
+      editortest::Retype(w, 0, QString::fromUtf16(u"新しい曲名"));
+      editortest::Retype(w, 4, QString::fromUtf16(u"コメント"));
+      editortest::Retype(w, 5, QStringLiteral("1999"));
+      editortest::Key(Qt::Key_F9);
     });
     const TagLibView plain = ReadWithTagLib(e.path, false);
     EXPECT_EQ(Text(plain, "TIT2") == "新しい曲名", unicode);
     EXPECT_EQ(Text(plain, "COMM") == "コメント", unicode);
     EXPECT_EQ(Text(plain, "TDRC"), "1999");
-    const form3test::RawTag tag = form3test::ReadRawTagOf(e.path);
+    const editortest::RawTag tag = editortest::ReadRawTagOf(e.path);
     ASSERT_NE(tag.Find("TIT2"), nullptr);
     EXPECT_EQ(tag.Find("TIT2")->flagsAndBody[2], unicode ? '\x01' : '\0');
     EXPECT_EQ(tag.Find("TYER")->flagsAndBody.substr(2), std::string("\0" "1999", 5));
