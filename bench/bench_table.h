@@ -19,6 +19,7 @@ struct Results {
   // work on the same files (its rebuild with the flush).
   std::optional<double> commandInPlaceMs, commandInPlaceTagLibMs;
   std::optional<double> commandRebuildMs, commandRebuildTagLibMs;
+  std::optional<double> commandCopySyncMs;  // "cp -r" of the same untagged tree, then "sync"
 };
 
 // A Markdown table, ready for the README, with a verdict per row.
