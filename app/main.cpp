@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "batch/batch_command.h"
-#include "mainwindow/form1.h"
+#include "mainwindow/main_window.h"
 #include "session/session.h"
 
 int main(int argc, char** argv) {
@@ -25,8 +25,8 @@ int main(int argc, char** argv) {
   QApplication::setQuitOnLastWindowClosed(false);
 
   vq::Session state;
-  vq::Form1 form1(state);
-  QObject::connect(&form1, &vq::Form1::programEnded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
-  form1.Form_Load();
+  vq::MainWindow mainWindow(state);
+  QObject::connect(&mainWindow, &vq::MainWindow::programEnded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+  mainWindow.Start();
   return app.exec();
 }

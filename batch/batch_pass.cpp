@@ -10,7 +10,6 @@
 #include "formats/frame_ids.h"
 #include "formats/id3v1.h"
 #include "formats/id3v2_reader.h"
-#include "formats/module0.h"
 #include "platform/file_names.h"
 #include "platform/fileio.h"
 #include "platform/text.h"
@@ -138,7 +137,7 @@ class Pass {
     // Keep the file's date whenever this pass changed the file; a row whose date could
     // not be read has none to put back.
     if (written && settings_.keepDate && row.modified != 0)
-      SetFileDate(Prefix(i) + row.name, row.modified, row.modifiedNs);
+      SetFileTimes(Prefix(i) + row.name, row.modified, row.modifiedNs);
     result_.done = i + 1;
     if (!callbacks_.Progress(i + 1, rows_.size())) {
       result_.stopped = i + 1 < rows_.size();
@@ -244,8 +243,8 @@ class Pass {
           ReadV2Frames(MemorySource(tagBytes), header, table, listing);
         }
         if (state_) {
-          state_->V2TagSize = existingSize;
-          state_->V2FrameTable = table;
+          state_->v2TagSize = existingSize;
+          state_->v2Frames = table;
         }
         if (v2Step) {
           frames = BatchFrames(std::move(table), names, settings_.unicode ? TextChoice::Unicode : TextChoice::CodePage);
@@ -277,7 +276,7 @@ class Pass {
           DiscardRebuild(pending);
           throw;
         }
-        if (state_) state_->V2TagSize = size;
+        if (state_) state_->v2TagSize = size;
         waitingBytes_ += pending.read.size;
         waiting_.push_back({i, std::move(pending)});
         if (waiting_.size() >= kGroupFiles || waitingBytes_ >= kGroupBytes) Commit();
@@ -297,7 +296,7 @@ class Pass {
       if (v2Step) {
         const std::int32_t size = WriteBatchV2Tag(file, frames, existingSize, callbacks_, &inPlace);
         if (file.IsOpen()) file.Close();
-        if (state_) state_->V2TagSize = size;
+        if (state_) state_->v2TagSize = size;
         written = true;
         v1Undo.reset();
         inPlace = false;

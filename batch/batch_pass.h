@@ -59,8 +59,8 @@ struct BatchResult {
 // from their bytes. The first failing file stops the pass; its failure is reported
 // through the callbacks ("更新エラー" with the row's folder prefix, or the description).
 // Files before it keep their new tags; the failing file and the files after it are
-// left as they were. `state`, when given, holds the last processed file's V2TagSize
-// and V2FrameTable.
+// left as they were. `state`, when given, holds the last processed file's tag size and
+// frame table (v2TagSize, v2Frames).
 BatchResult RunBatch(const std::string& folder, const std::vector<ListedFile>& rows, const BatchSettings& settings,
                      BatchCallbacks& callbacks, Session* state = nullptr);
 inline BatchResult RunBatch(const BatchList& list, const BatchSettings& settings, BatchCallbacks& callbacks,
@@ -73,11 +73,10 @@ inline BatchResult RunBatch(const BatchList& list, const BatchSettings& settings
 struct DerivedNames;
 DerivedNames DeriveRowNames(std::u16string_view shownFolder, const ListedFile& row);
 
-// The frames one file's new tag gets: the existing frames (read from the tag at the
-// start of `src` with major version/size of `header`) with TPE1, TALB and TIT2 taking
-// the derived values once each, v2.2 ids converted, every other frame carried over
-// whole; then the unused non-empty derived values in the order TPE1, TALB, TIT2.
-struct DerivedNames;
+// The frames one file's new tag gets: the `existing` frames of its tag with TPE1, TALB
+// and TIT2 taking the derived values once each, v2.2 ids converted, every other frame
+// carried over whole; then the unused non-empty derived values in the order TPE1, TALB,
+// TIT2.
 std::vector<OutFrame> BatchFrames(V2FrameTable existing, const DerivedNames& names,
                                   TextChoice choice = TextChoice::CodePage);
 

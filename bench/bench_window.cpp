@@ -5,7 +5,7 @@
 
 #include "bench_util.h"
 #include "session/session.h"
-#include "mainwindow/form1.h"
+#include "mainwindow/main_window.h"
 #include "platform/ui/dialogs.h"
 
 namespace vqbench {
@@ -18,11 +18,11 @@ WindowTimes TimeFileListWindow(const std::string& folder, const std::string& pro
   });
   {
     vq::Session state;
-    vq::Form1Setup setup;
+    vq::MainWindowSetup setup;
     setup.programFolder = programFolder;
     setup.startFolder = folder;
-    vq::Form1 form(state, setup);
-    form.Form_Load();
+    vq::MainWindow form(state, setup);
+    form.Start();
     QApplication::processEvents();
     if (form.FileNameMode()) Fail("the main window did not start in folder-structure mode");
 
@@ -36,8 +36,8 @@ WindowTimes TimeFileListWindow(const std::string& folder, const std::string& pro
         result.cpuMs.push_back(CpuMs() - cpu);
       }
     }
-    result.rows = form.List1->count();
-    if (form.List1->currentRow() != 0) Fail("the file list's first row was not selected");
+    result.rows = form.fileList->count();
+    if (form.fileList->currentRow() != 0) Fail("the file list's first row was not selected");
     form.hide();
   }
   QApplication::processEvents();

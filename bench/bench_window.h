@@ -13,9 +13,9 @@ struct WindowTimes {
   int messages = 0;        // message boxes the window raised (answered with Ok)
 };
 
-// Starts the main window (Form1, with its reference viewer) on `folder` and times
+// Starts the main window (MainWindow, with its reference viewer) on `folder` and times
 // `runs` rebuilds of its file list as the window does it in folder-structure mode:
-// the listing, the rows into List1, the first row selected and its file shown, and the
+// the listing, the rows into fileList, the first row selected and its file shown, and the
 // window's pending events (layout and painting) processed. One untimed run goes first.
 // Needs a QApplication.
 WindowTimes TimeFileListWindow(const std::string& folder, const std::string& programFolder, int runs);

@@ -21,7 +21,7 @@ struct FileSummary {
   bool tooShort = false;
 
   V2Header v2;                       // v2.present: the file starts with "ID3"
-  std::int32_t v2TagSize = 0;        // V2TagSize: the header's size field, 0 without a tag
+  std::int32_t v2TagSize = 0;        // the header's size field, 0 without a tag
   V2FrameTable frameTable{V2FrameEntry{}};
   std::u16string frameListing;       // "TIT2(0) text" CR LF per frame
 

@@ -127,4 +127,18 @@ int EditorFieldOf(std::u16string_view id) {
   return f ? f->editorField : -1;
 }
 
+std::string NarrowId(std::u16string_view id) {
+  std::string out;
+  out.reserve(id.size());
+  for (char16_t c : id) out.push_back(c <= 0xFF ? static_cast<char>(c) : '?');
+  return out;
+}
+
+std::u16string WidenId(std::string_view id) {
+  std::u16string out;
+  out.reserve(id.size());
+  for (char c : id) out.push_back(static_cast<unsigned char>(c));
+  return out;
+}
+
 }  // namespace vq

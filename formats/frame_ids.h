@@ -12,7 +12,7 @@ namespace vq {
 enum class EditorField { Title = 0, Album, Artist, Composer, Comment, Year, Genre };
 inline constexpr int kEditorFieldCount = 7;
 
-// The main window's six ID3v1 fields (Text2 0-5).
+// The main window's six ID3v1 fields, in the order of its tag fields.
 enum class MainField { Title = 0, Artist, Album, Comment, Year, Genre };
 
 // Which name from the folder tree the batch writes into a frame.
@@ -30,6 +30,11 @@ struct FrameIdInfo {
 // hold (a v2.3 or v2.4 id without a v2.2 form, CRM, an unknown id).
 const FrameIdInfo* FrameIdOf(std::string_view id);
 const FrameIdInfo* FrameIdOf(std::u16string_view id);
+
+// A frame id as the tables hold it (bytes) and as the windows show it (UTF-16). Ids are
+// ASCII; a unit outside one byte cannot be part of one and narrows to "?".
+std::string NarrowId(std::u16string_view id);
+std::u16string WidenId(std::string_view id);
 
 // The v2.3 id of a v2.2 id by the full mapping of the two versions; empty when it has
 // no v2.3 form (CRM) or is no v2.2 id.

@@ -15,7 +15,7 @@ struct V2Header {
   std::uint8_t major = 0;
   std::uint8_t revision = 0;
   std::uint8_t flags = 0;
-  std::int32_t size = 0;    // V2TagSize: b0*2^21 + b1*2^14 + b2*2^7 + b3, bytes used whole
+  std::int32_t size = 0;    // the size field: b0*2^21 + b1*2^14 + b2*2^7 + b3, bytes used whole
   std::int64_t TagLength() const { return static_cast<std::int64_t>(size) + 10; }
 };
 

@@ -4,7 +4,7 @@
 
 #include "formats/frame_ids.h"
 #include "formats/id3v2_writer.h"
-#include "formats/module0.h"
+#include "formats/codepage_text.h"
 #include "platform/codepage.h"
 #include "platform/fileio.h"
 
@@ -26,21 +26,6 @@ std::string CodePageBytes(std::u16string_view text) {
   std::vector<std::uint8_t> bytes;
   EncodeFrameText(text, bytes);  // encoding byte 0, then the text
   return std::string(bytes.begin() + 1, bytes.end());
-}
-
-// Frame ids are ASCII; a unit outside one byte cannot be part of one.
-std::string NarrowId(std::u16string_view id) {
-  std::string out;
-  out.reserve(id.size());
-  for (char16_t c : id) out.push_back(c <= 0xFF ? static_cast<char>(c) : '?');
-  return out;
-}
-
-std::u16string WidenId(std::string_view id) {
-  std::u16string out;
-  out.reserve(id.size());
-  for (char c : id) out.push_back(static_cast<unsigned char>(c));
-  return out;
 }
 
 bool IsAscii(std::u16string_view text) {
@@ -125,8 +110,8 @@ std::int32_t RoundedTagSize(std::int64_t n) {
 
 EditorFrames BuildEditorFrames(const EditorWriteInput& in) {
   // Every byte count is checked before anything else happens.
-  for (const auto& text : in.EditorFields) CheckValueBytes(text, in.textChoice);
-  for (const auto& line : in.KeptFrameLines) CheckValueBytes(line.text, in.textChoice);
+  for (const auto& text : in.fieldTexts) CheckValueBytes(text, in.textChoice);
+  for (const auto& line : in.keptLines) CheckValueBytes(line.text, in.textChoice);
 
   EditorFrames out;
   auto add = [&out](OutFrame f) {
@@ -136,15 +121,15 @@ EditorFrames BuildEditorFrames(const EditorWriteInput& in) {
   // A loaded frame goes over whole, when it has a v2.3 form.
   auto carried = [](const V2FrameEntry* src) { return src ? CarryOverFrame(*src) : std::nullopt; };
 
-  for (std::size_t k = 0; k < in.EditorFields.size(); ++k) {
-    const std::u16string& text = in.EditorFields[k];
+  for (std::size_t k = 0; k < in.fieldTexts.size(); ++k) {
+    const std::u16string& text = in.fieldTexts[k];
     if (text.empty()) continue;
     std::optional<OutFrame> f = carried(in.fieldSources[k]);
     out.fields[k] = add(f ? std::move(*f) : MakeTextFrame(EditorFieldId(static_cast<int>(k)), text, in.textChoice));
   }
 
-  out.kept.reserve(in.KeptFrameLines.size());
-  for (const EditorLine& line : in.KeptFrameLines) {
+  out.kept.reserve(in.keptLines.size());
+  for (const EditorLine& line : in.keptLines) {
     WrittenLine& w = out.kept.emplace_back(WrittenLine{line.id, -1});
     if (line.id.empty()) continue;  // dropped by an earlier write
     const V2FrameEntry* src = line.source && line.source->fromFile && line.source->id == line.id ? line.source : nullptr;

@@ -146,17 +146,17 @@ struct EditorLine {
 
 // What the ID3v2 editor hands over.
 struct EditorWriteInput {
-  std::array<std::u16string, 7> EditorFields;  // title, album, artist, composer, comment, year, genre
+  std::array<std::u16string, 7> fieldTexts;  // title, album, artist, composer, comment, year, genre
   // The frame a field was loaded from while its text is still the loaded one: it goes
   // over whole, so a comment keeps its language and description and another program's
   // encoding stays.
   std::array<const V2FrameEntry*, 7> fieldSources{};
-  std::vector<EditorLine> KeptFrameLines;  // the frames without a field, in list order
+  std::vector<EditorLine> keptLines;  // the frames without a field, in list order
   TextChoice textChoice = TextChoice::CodePage;  // how the texts it makes frames of are written
   std::string path;              // the file's path (its bytes)
   std::u16string folderPrefix;   // the folder as shown in messages, ends in "/"
   std::u16string fileName;       // the file name as shown in messages
-  std::int32_t* V2TagSize = nullptr;  // read, and updated after a rebuild
+  std::int32_t* v2TagSize = nullptr;  // read, and updated after a rebuild
   bool frameListingEmpty = true;
   bool keepDate = false;
   std::time_t recordedDate = 0;
@@ -176,14 +176,14 @@ struct WrittenLine {
 struct EditorFrames {
   std::vector<OutFrame> frames;
   std::array<int, 7> fields{-1, -1, -1, -1, -1, -1, -1};  // frame of each field, -1 for an empty one
-  std::vector<WrittenLine> kept;                           // parallel to KeptFrameLines
+  std::vector<WrittenLine> kept;                           // parallel to keptLines
 };
 // Throws Error(Overflow) when a field or kept value takes more than 32,767 bytes (in the
 // code page, or in UTF-16 when the text choice writes it so).
 EditorFrames BuildEditorFrames(const EditorWriteInput& in);
 
 // The editor's write: the frames and where each field and line went, and whether the
-// tag was written. Failures are reported through the reporter. On success V2TagSize
+// tag was written. Failures are reported through the reporter. On success v2TagSize
 // holds the new size after a rebuild and, with keepDate, the file gets recordedDate.
 struct EditorWriteResult {
   bool written = false;

@@ -2,6 +2,7 @@
 // converted, v2.4 frame flags and encodings brought to their v2.3 forms.
 #include <cctype>
 
+#include "formats/frame_ids.h"
 #include "formats/id3v2_writer.h"
 #include "formats/synchsafe.h"
 #include "platform/text.h"
@@ -9,12 +10,6 @@
 namespace vq {
 
 namespace {
-
-std::string NarrowId(std::u16string_view id) {
-  std::string out;
-  for (char16_t c : id) out.push_back(c <= 0xFF ? static_cast<char>(c) : '?');
-  return out;
-}
 
 // v2.2 PIC: encoding, three-letter image format, picture type, description, data.
 // v2.3 APIC: encoding, MIME type ending in a zero, picture type, description, data.

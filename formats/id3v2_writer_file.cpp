@@ -11,7 +11,6 @@
 #include <set>
 
 #include "formats/id3v2_writer.h"
-#include "formats/module0.h"
 #include "formats/synchsafe.h"
 #include "platform/fileio.h"
 #include "platform/text.h"
@@ -242,13 +241,13 @@ EditorWriteResult WriteV2Tag(const EditorWriteInput& in, WriteReporter& reporter
     result.plan = BuildEditorFrames(in);
     const std::vector<OutFrame>& frames = result.plan.frames;
     const std::int64_t n = FramesSize(frames);
-    const std::int32_t old = in.V2TagSize ? *in.V2TagSize : 0;
+    const std::int32_t old = in.v2TagSize ? *in.v2TagSize : 0;
     const std::string& path = in.path;
     const bool inPlace = !in.frameListingEmpty && old > 0 && old >= n;
     const std::int32_t size = inPlace ? old : std::max(RoundedTagSize(n), old);
     const std::int32_t written = WriteTagFile(path, frames, size, old, inPlace, reporter);
-    if (in.V2TagSize) *in.V2TagSize = written;
-    if (in.keepDate) SetFileDate(path, in.recordedDate, in.recordedDateNs);
+    if (in.v2TagSize) *in.v2TagSize = written;
+    if (in.keepDate) SetFileTimes(path, in.recordedDate, in.recordedDateNs);
     result.written = true;
   } catch (const Error& e) {
     if (e.kind() == ErrorKind::PathFileAccess)

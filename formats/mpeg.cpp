@@ -2,10 +2,15 @@
 
 #include <array>
 
-#include "formats/module0.h"
 #include "platform/text.h"
 
 namespace vq {
+
+int TestBit(std::uint8_t value, int n) {
+  if (n < 1 || n > 8) return 0;
+  const unsigned mask = 1u << (8 - n);
+  return (value & mask) == mask ? 1 : 0;
+}
 
 // [version bit][layer code - 1][bit-rate index]; layer code 1 is Layer III, 3 is Layer I.
 // Index 0 (free format) and 15 (not allowed) are 0.

@@ -8,6 +8,10 @@
 
 namespace vq {
 
+// 1 when bit n (1 = most significant .. 8) of value is set, else 0: the header's bits
+// as the MPEG standard numbers them.
+int TestBit(std::uint8_t value, int n);
+
 // Bit rates in kbit/s: [version bit][layer code - 1][bit-rate index].
 extern const std::int16_t BitrateTable[2][3][16];
 

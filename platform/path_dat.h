@@ -4,7 +4,7 @@
 //   2  drive: the drive list's text (a mount point)
 //   3  folder: full path of the current folder
 //   4  keep-date check box in the numeric print form (" 0 " or " 1 ")
-//   5  CreateNewOnly in the same form
+//   5  createNewOnly in the same form
 //   6  "ID3v2をUnicodeで書く" in the same form (a file of five lines leaves it unchecked;
 //      a reader of five lines stops before it and loses nothing it knew)
 //

@@ -4,12 +4,6 @@ namespace vq {
 
 namespace {
 
-std::u16string WidenId(const std::string& id) {
-  std::u16string out;
-  for (char c : id) out.push_back(static_cast<unsigned char>(c));
-  return out;
-}
-
 std::u16string WithoutTrailingSpaces(std::u16string_view s) {
   std::size_t n = s.size();
   while (n > 0 && s[n - 1] == u' ') --n;
@@ -112,7 +106,7 @@ void FillFromV1(EditorFields& fields, const MainWindowTexts& main) {
 bool WriteEditorTag(EditorModel& model, const EditorFields& fields, Session& session, WriteReporter& reporter) {
   const int row = session.selectedRow;
   EditorWriteInput in;
-  in.EditorFields = fields;
+  in.fieldTexts = fields;
   for (int k = 0; k < kEditorFieldCount; ++k) {
     const auto idx = static_cast<std::size_t>(k);
     const auto& frame = model.fieldFrames[idx];
@@ -120,12 +114,12 @@ bool WriteEditorTag(EditorModel& model, const EditorFields& fields, Session& ses
       in.fieldSources[idx] = &*frame;
   }
   for (const KeptLine& line : model.kept)
-    in.KeptFrameLines.push_back({line.id, line.text, line.frame ? &*line.frame : nullptr});
+    in.keptLines.push_back({line.id, line.text, line.frame ? &*line.frame : nullptr});
   in.path = session.FilePath(row);
   in.folderPrefix = session.ShownFolderPrefix(row);
   in.fileName = session.ShownFileName(row);
-  in.V2TagSize = &session.V2TagSize;
-  in.frameListingEmpty = session.FrameListing.empty();
+  in.v2TagSize = &session.v2TagSize;
+  in.frameListingEmpty = session.frameListing.empty();
   in.textChoice = session.unicodeV2 ? TextChoice::Unicode : TextChoice::CodePage;
   in.recordedDate = session.DateToKeep(row);
   if (const ListedFile* r = session.Row(row)) in.recordedDateNs = r->modifiedNs;
@@ -135,7 +129,7 @@ bool WriteEditorTag(EditorModel& model, const EditorFields& fields, Session& ses
   const EditorFrames& plan = result.plan;
   auto frameOf = [&plan](int index) { return index >= 0 ? &plan.frames[static_cast<std::size_t>(index)] : nullptr; };
 
-  TableBuilder out(session.V2FrameTable, session.FrameListing);
+  TableBuilder out(session.v2Frames, session.frameListing);
   for (int k = 0; k < kEditorFieldCount; ++k) {
     const auto idx = static_cast<std::size_t>(k);
     if (fields[idx].empty()) continue;

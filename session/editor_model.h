@@ -42,8 +42,8 @@ EditorModel LoadEditorModel(const V2FrameTable& table);
 
 // What the main window showed when it opened the editor.
 struct MainWindowTexts {
-  std::array<std::u16string, 3> names;     // folder, subfolder and file name (Text1 0-2)
-  std::array<std::u16string, 6> v1Fields;  // title, artist, album, comment, year, genre (Text2 0-5)
+  std::array<std::u16string, 3> names;     // folder, subfolder and file name
+  std::array<std::u16string, 6> v1Fields;  // title, artist, album, comment, year, genre
   bool fileNameMode = false;
 };
 

@@ -24,18 +24,18 @@ std::u16string Session::ShownFileName(int row) const {
 std::u16string Session::ShownFolderName() const { return DecodeName(LastComponent(folder)); }
 
 void Session::ClearSelectedTags() {
-  V2TagSize = 0;
-  ResetV2FrameTable(V2FrameTable);
-  FrameListing.clear();
+  v2TagSize = 0;
+  ResetV2FrameTable(v2Frames);
+  frameListing.clear();
   hasV1 = false;
 }
 
 void Session::TakeSummary(FileSummary& summary) {
   ClearSelectedTags();
   if (summary.v2.present) {
-    V2TagSize = summary.v2TagSize;
-    V2FrameTable = std::move(summary.frameTable);
-    FrameListing = std::move(summary.frameListing);
+    v2TagSize = summary.v2TagSize;
+    v2Frames = std::move(summary.frameTable);
+    frameListing = std::move(summary.frameListing);
   }
   hasV1 = summary.v1.has_value();
 }

@@ -28,18 +28,18 @@ struct Session {
   // ---------------------------------------------------------------- the selected file
   int selectedRow = -1;
   // The size field of the last read ID3v2 tag, 0 without a tag.
-  std::int32_t V2TagSize = 0;
+  std::int32_t v2TagSize = 0;
   // The frames of the last read ID3v2 tag.
-  ::vq::V2FrameTable V2FrameTable{V2FrameEntry{}};
+  ::vq::V2FrameTable v2Frames{V2FrameEntry{}};
   // One line per frame, as the reference viewer shows it ("TIT2(0) text" CR LF).
-  std::u16string FrameListing;
+  std::u16string frameListing;
   // Whether the file has an ID3v1 record (shown as "v1"): F9 replaces it, else appends.
   bool hasV1 = false;
 
   // ---------------------------------------------------------------- settings
   bool keepDate = false;   // "ファイルの更新で日付を変更しない"
   bool unicodeV2 = false;  // "ID3v2をUnicodeで書く": the editor and the batch write UTF-16 text
-  int CreateNewOnly = 0;   // the batch window's "新規作成のみ行う", 0 or 1, saved in Path.dat
+  int createNewOnly = 0;   // the batch window's "新規作成のみ行う", 0 or 1, saved in Path.dat
 
   // The row's record, or nullptr for a row the list does not have.
   const ListedFile* Row(int row) const {

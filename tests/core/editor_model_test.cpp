@@ -103,7 +103,7 @@ TEST(EditorModel, TheTableIsRebuiltFromWhatWasWritten) {
   tag += frames;
   tag.resize(210, '\0');
   Selected sel(tag + Audio(2000));
-  EditorModel m = LoadEditorModel(sel.session.V2FrameTable);
+  EditorModel m = LoadEditorModel(sel.session.v2Frames);
   EditorFields fields = m.loaded;
   fields[2] = u"新しい歌手";
   RecordingReporter rep;
@@ -114,15 +114,15 @@ TEST(EditorModel, TheTableIsRebuiltFromWhatWasWritten) {
   EXPECT_EQ(m.kept[1].ListText(), u"CRM:");  // no text, no v2.3 form: not written, the line stays
   EXPECT_EQ(m.kept[2].ListText(), u"");      // a text frame without a v2.3 form: dropped
   EXPECT_EQ(m.kept[3].ListText(), u"PIC:");
-  EXPECT_EQ(Pairs(sel.session.V2FrameTable),
+  EXPECT_EQ(Pairs(sel.session.v2Frames),
             (std::vector<std::pair<std::u16string, std::u16string>>{
                 {u"TIT2", u"Title"}, {u"TPE1", u"新しい歌手"}, {u"TIT1", u"Group"}, {u"APIC", u""}}));
-  EXPECT_EQ(sel.session.FrameListing, u"TIT2(0) Title\r\nTPE1(0) 新しい歌手\r\nTIT1(0) Group\r\nAPIC(0) \r\n");
+  EXPECT_EQ(sel.session.frameListing, u"TIT2(0) Title\r\nTPE1(0) 新しい歌手\r\nTIT1(0) Group\r\nAPIC(0) \r\n");
   // The table's entries hold the frames as written, so another write carries them again.
-  ASSERT_EQ(sel.session.V2FrameTable.size(), 4u);
-  EXPECT_EQ(sel.session.V2FrameTable[3].body, std::string("\0image/png\0\x03\0\x89PNG", 17));
+  ASSERT_EQ(sel.session.v2Frames.size(), 4u);
+  EXPECT_EQ(sel.session.v2Frames[3].body, std::string("\0image/png\0\x03\0\x89PNG", 17));
   const ReadBack back = ReadTag(sel.session.FilePath(0));
-  EXPECT_EQ(back.listing, sel.session.FrameListing);
+  EXPECT_EQ(back.listing, sel.session.frameListing);
 }
 
 // Not written (a read-only file): the lines keep their ids and the table describes
@@ -134,7 +134,7 @@ TEST(EditorModel, AFailedWriteKeepsTheLinesAndTheFramesInTheFile) {
   Selected sel(tag + Audio(1000));
   ASSERT_EQ(::chmod(sel.session.FilePath(0).c_str(), 0444), 0);
   const std::string before = sel.Bytes();
-  EditorModel m = LoadEditorModel(sel.session.V2FrameTable);
+  EditorModel m = LoadEditorModel(sel.session.v2Frames);
   EditorFields fields = m.loaded;
   fields[0] = u"changed";
   RecordingReporter rep;
@@ -142,7 +142,7 @@ TEST(EditorModel, AFailedWriteKeepsTheLinesAndTheFramesInTheFile) {
   ASSERT_EQ(rep.updateErrors.size(), 1u);
   EXPECT_EQ(sel.Bytes(), before);
   EXPECT_EQ(m.kept[0].ListText(), u"TRCK:7");
-  EXPECT_EQ(Pairs(sel.session.V2FrameTable),
+  EXPECT_EQ(Pairs(sel.session.v2Frames),
             (std::vector<std::pair<std::u16string, std::u16string>>{{u"TIT2", u"changed"}, {u"TRCK", u"7"}}));
-  EXPECT_TRUE(sel.session.V2FrameTable[1].fromFile);
+  EXPECT_TRUE(sel.session.v2Frames[1].fromFile);
 }

@@ -84,7 +84,7 @@ TEST(V2WriterCarry, W3_KeptFramesCountInTheNeededSize) {
   // The editor holds the picture's line; claim a tag of 1,000 (as after an earlier write).
   WriteBytes(dir / "b.mp3", Tag(3, Frame("TIT2", std::string("\0a", 2)), 1000) + audio);
   EditorCall call(dir.path(), "b.mp3", 1000, false);
-  call.in.EditorFields[0] = u"Title";
+  call.in.fieldTexts[0] = u"Title";
   call.lines = {u"APIC:"};
   call.sources = {&back.table[1]};
   RecordingReporter rep;

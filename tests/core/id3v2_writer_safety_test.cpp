@@ -46,7 +46,7 @@ TEST(V2WriterSafety, W4_RebuildFailingAtEachFileOperationLeavesTheFileAsItWas) {
       // The whole rebuild, as the editor asks for it: the listing is empty, so the file is
       // rebuilt even though the tag is large enough.
       EditorCall call(dir.path(), "a.mp3", back.header.size, true);
-      call.in.EditorFields[0] = u"New title";
+      call.in.fieldTexts[0] = u"New title";
       for (const auto& e : back.table) {
         call.lines.push_back(e.id + u":" + e.text);
         call.sources.push_back(&e);
@@ -198,7 +198,7 @@ TEST(V2WriterSafety, W5_ReadOnlyFileFailsBeforeAnythingIsCreatedEvenForRoot) {
   if (geteuid() == 0) {
     // Root could write the file; the owner's write bit decides all the same.
     EditorCall call(dir.path(), "a.mp3", 339, false);
-    call.in.EditorFields[0] = u"x";
+    call.in.fieldTexts[0] = u"x";
     RecordingReporter rep;
     EXPECT_FALSE(call.Write(rep));
     EXPECT_EQ(rep.updateErrors.size(), 1u);
@@ -218,7 +218,7 @@ TEST(V2WriterSafety, W6_TagClaimingMoreThanTheFileIsNeitherWrittenNorCopied) {
   // In place (fits), rebuild (empty listing), rebuild (too small).
   for (Way w : {Way{false, 5}, Way{true, 5}, Way{false, 6000}}) {
     EditorCall call(dir.path(), "a.mp3", 5000, w.listingEmpty);
-    call.in.EditorFields[0] = std::u16string(w.titleChars, u'x');
+    call.in.fieldTexts[0] = std::u16string(w.titleChars, u'x');
     RecordingReporter rep;
     EXPECT_FALSE(call.Write(rep));
     ASSERT_EQ(rep.errors.size(), 1u);
@@ -252,7 +252,7 @@ TEST(V2WriterSafety, AFileThatChangedSinceItWasReadIsLeftAlone) {
     WriteBytes(dir / "a.mp3", bytes);
     for (bool listingEmpty : {false, true}) {
       EditorCall call(dir.path(), "a.mp3", 1000, listingEmpty);
-      call.in.EditorFields[0] = u"x";
+      call.in.fieldTexts[0] = u"x";
       RecordingReporter rep;
       EXPECT_FALSE(call.Write(rep));
       EXPECT_EQ(rep.errors.size(), 1u);
@@ -279,7 +279,7 @@ TEST(V2WriterSafety, W6_ATagReachingIntoTheID3v1RecordIsRefused) {
     WriteBytes(dir / "a.mp3", bytes);
     for (bool listingEmpty : {false, true}) {
       EditorCall call(dir.path(), "a.mp3", static_cast<std::int32_t>(size), listingEmpty);
-      call.in.EditorFields[0] = u"x";
+      call.in.fieldTexts[0] = u"x";
       RecordingReporter rep;
       EXPECT_FALSE(call.Write(rep));
       ASSERT_EQ(rep.errors.size(), 1u);
@@ -314,7 +314,7 @@ TEST(V2WriterSafety, TheHeaderAsItIsNowDecides) {
   const std::string broken = std::string("ID3\x03\x00\x00\x00\x00\x09\x2D", 10) + std::string(117, '\xAA');
   WriteBytes(dir / "short.mp3", broken);
   EditorCall call(dir.path(), "short.mp3", 0, true);
-  call.in.EditorFields[0] = u"x";
+  call.in.fieldTexts[0] = u"x";
   EXPECT_FALSE(call.Write(rep));
   ASSERT_FALSE(rep.errors.empty());
   EXPECT_EQ(rep.errors.back(), ErrorDescription(ErrorKind::TagTooLong));

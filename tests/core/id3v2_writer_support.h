@@ -117,11 +117,11 @@ struct EditorCall {
     in.folderPrefix = vq::Utf8ToUtf16(folder + "/");
     in.fileName = vq::Utf8ToUtf16(name);
     in.path = folder + "/" + name;
-    in.V2TagSize = &size;
+    in.v2TagSize = &size;
     in.frameListingEmpty = listingEmpty;
   }
   bool Write(vq::WriteReporter& reporter) {
-    in.KeptFrameLines.clear();
+    in.keptLines.clear();
     for (std::size_t i = 0; i < lines.size(); ++i) {
       const auto colon = lines[i].find(u':');
       vq::EditorLine line;
@@ -130,13 +130,13 @@ struct EditorCall {
         line.text = lines[i].substr(colon + 1);
       }
       line.source = i < sources.size() ? sources[i] : nullptr;
-      in.KeptFrameLines.push_back(std::move(line));
+      in.keptLines.push_back(std::move(line));
     }
     result = vq::WriteV2Tag(in, reporter);
     if (result.written) {
       for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::u16string& id = result.plan.kept[i].id;
-        lines[i] = id.empty() ? std::u16string() : id + u":" + in.KeptFrameLines[i].text;
+        lines[i] = id.empty() ? std::u16string() : id + u":" + in.keptLines[i].text;
       }
     }
     return result.written;

@@ -135,7 +135,7 @@ TEST(V2WriterTagLib, EditorFieldsAndKeptFramesReadBackAsWritten) {
       if (e.id.empty()) continue;
       auto field = std::find(std::begin(kFieldIds), std::end(kFieldIds), V23Id(e));
       if (field != std::end(kFieldIds)) {
-        call.in.EditorFields[static_cast<std::size_t>(field - std::begin(kFieldIds))] = e.text;
+        call.in.fieldTexts[static_cast<std::size_t>(field - std::begin(kFieldIds))] = e.text;
       } else {
         call.lines.push_back(e.id + u":" + e.text);
         call.sources.push_back(&e);
@@ -143,11 +143,11 @@ TEST(V2WriterTagLib, EditorFieldsAndKeptFramesReadBackAsWritten) {
       }
     }
     if (!back.header.present) {
-      call.in.EditorFields[0] = u"曲名 Ålbum";
-      call.in.EditorFields[2] = u"歌手";
+      call.in.fieldTexts[0] = u"曲名 Ålbum";
+      call.in.fieldTexts[2] = u"歌手";
     }
     // A changed comment, written in the program's own form.
-    call.in.EditorFields[4] = u"新しいコメント";
+    call.in.fieldTexts[4] = u"新しいコメント";
     RecordingReporter rep;
     ASSERT_TRUE(call.Write(rep)) << name;
 
@@ -155,15 +155,15 @@ TEST(V2WriterTagLib, EditorFieldsAndKeptFramesReadBackAsWritten) {
     std::vector<std::string> ids;
     std::multimap<std::string, std::string> texts;
     for (std::size_t i = 0; i < 7; ++i) {
-      if (call.in.EditorFields[i].empty()) continue;
+      if (call.in.fieldTexts[i].empty()) continue;
       ids.push_back(TagLibId(kFieldIds[i]));
-      if (std::string(kFieldIds[i]) != "TCON") texts.emplace(ids.back(), Utf16ToUtf8(call.in.EditorFields[i]));
+      if (std::string(kFieldIds[i]) != "TCON") texts.emplace(ids.back(), Utf16ToUtf8(call.in.fieldTexts[i]));
     }
     for (const auto& id : keptIds) ids.push_back(id);
     // Kept frames keep their texts; a v2.4 TDRC is kept, a TYER was the year field.
     for (const auto& [id, text] : old.texts) {
       if (std::find(std::begin(kFieldIds), std::end(kFieldIds), id) != std::end(kFieldIds)) continue;
-      if (id == "TDRC" && !call.in.EditorFields[5].empty()) continue;
+      if (id == "TDRC" && !call.in.fieldTexts[5].empty()) continue;
       texts.emplace(id, text);
     }
     EXPECT_EQ(now.ids, ids) << name;

@@ -155,7 +155,7 @@ TEST(V2WriterEditor, FramesOf245And246BytesGiveSizes502And758) {
     std::string audio = Audio(3000);
     WriteBytes(dir / "a.mp3", audio);
     EditorCall call(dir.path(), "a.mp3", 0, true);
-    call.in.EditorFields[0] = std::u16string(static_cast<std::size_t>(chars), u'x');  // frame of chars + 11 bytes
+    call.in.fieldTexts[0] = std::u16string(static_cast<std::size_t>(chars), u'x');  // frame of chars + 11 bytes
     RecordingReporter rep;
     ASSERT_TRUE(call.Write(rep));
     std::string after = ReadBytes(dir / "a.mp3");
@@ -173,7 +173,7 @@ TEST(V2WriterEditor, InPlaceOverSize1000With600BytesOfFramesKeepsTheAudioWhereIt
   std::string old = Tag(3, Frame("TIT2", std::string("\0old title", 10)) + Frame("TPE1", std::string(700, 'p')), 1000);
   WriteBytes(dir / "a.mp3", old + audio);
   EditorCall call(dir.path(), "a.mp3", 1000, false);
-  call.in.EditorFields[0] = std::u16string(589, u't');  // 600 bytes
+  call.in.fieldTexts[0] = std::u16string(589, u't');  // 600 bytes
   RecordingReporter rep;
   ASSERT_TRUE(call.Write(rep));
   std::string after = ReadBytes(dir / "a.mp3");
@@ -208,7 +208,7 @@ TEST(V2WriterEditor, Size300With301BytesIsRebuiltWithoutTheOldTag) {
   std::string audio = Audio(4000);
   WriteBytes(dir / "a.mp3", Tag(3, Frame("TIT2", std::string("\0abc", 4)), 300) + audio);
   EditorCall call(dir.path(), "a.mp3", 300, false);
-  call.in.EditorFields[2] = std::u16string(290, u'a');  // 301 bytes
+  call.in.fieldTexts[2] = std::u16string(290, u'a');  // 301 bytes
   RecordingReporter rep;
   ASSERT_TRUE(call.Write(rep));
   std::string after = ReadBytes(dir / "a.mp3");
@@ -224,7 +224,7 @@ TEST(V2WriterEditor, EmptyListingWithSize2000IsRebuiltAtThatSize) {
   std::string audio = Audio(4000);
   WriteBytes(dir / "a.mp3", Tag(3, "", 2000) + audio);
   EditorCall call(dir.path(), "a.mp3", 2000, true);
-  call.in.EditorFields[0] = u"Title";
+  call.in.fieldTexts[0] = u"Title";
   RecordingReporter rep;
   ASSERT_TRUE(call.Write(rep));
   std::string after = ReadBytes(dir / "a.mp3");
@@ -238,7 +238,7 @@ TEST(V2WriterEditor, FileWithoutTagIsCopiedWholeWithItsV1Tag) {
   std::string path = dir.CopyFixture("01_v1only_eyed3_mpeg1_l3_128k.mp3", "v1.mp3");
   std::string before = ReadBytes(path);
   EditorCall call(dir.path(), "v1.mp3", 0, true);
-  call.in.EditorFields[0] = u"新しい曲名";
+  call.in.fieldTexts[0] = u"新しい曲名";
   RecordingReporter rep;
   ASSERT_TRUE(call.Write(rep));
   std::string after = ReadBytes(path);
@@ -256,7 +256,7 @@ TEST(V2WriterEditor, FieldsInIndexOrderThenKeptLinesAndDoubleByteSizes) {
   TempDir dir;
   WriteBytes(dir / "a.mp3", Audio(1000));
   EditorCall call(dir.path(), "a.mp3", 0, true);
-  call.in.EditorFields = {u"曲", u"Album", u"Artist", u"", u"コメント", u"2024", u"12"};
+  call.in.fieldTexts = {u"曲", u"Album", u"Artist", u"", u"コメント", u"2024", u"12"};
   call.lines = {u"TRCK:3/12", u"TT1:group", u"CRM:secret", u"", u"APIC:"};
   RecordingReporter rep;
   ASSERT_TRUE(call.Write(rep));
@@ -279,7 +279,7 @@ TEST(V2WriterEditor, KeepDateGivesTheRecordedDateInPlaceAndAfterARebuild) {
     TempDir dir;
     WriteBytes(dir / "a.mp3", Tag(3, Frame("TIT2", std::string("\0a", 2)), 400) + Audio(1000));
     EditorCall call(dir.path(), "a.mp3", 400, !inPlace);
-    call.in.EditorFields[0] = u"new";
+    call.in.fieldTexts[0] = u"new";
     call.in.keepDate = true;
     call.in.recordedDate = recorded;
     RecordingReporter rep;
@@ -304,7 +304,7 @@ TEST(V2WriterEditor, ReadOnlyFileShowsTheUpdateErrorAndStaysAsItWas) {
   ASSERT_EQ(chmod(path.c_str(), 0444), 0);
   for (bool listingEmpty : {false, true}) {  // in place and rebuild
     EditorCall call(dir.path(), "ro.mp3", 1180, listingEmpty);
-    call.in.EditorFields[0] = u"x";
+    call.in.fieldTexts[0] = u"x";
     call.lines = {u"TT1:y"};
     RecordingReporter rep;
     EXPECT_FALSE(call.Write(rep));
@@ -328,7 +328,7 @@ TEST(V2WriterEditor, OverflowFailsBeforeAnyFileIsOpened) {
   for (int where : {0, 1}) {
     EditorCall call(dir.path(), "a.mp3", 0, true);
     if (where == 0)
-      call.in.EditorFields[4] = over;
+      call.in.fieldTexts[4] = over;
     else
       call.lines = {u"TRCK:" + over};
     RecordingReporter rep;
@@ -340,7 +340,7 @@ TEST(V2WriterEditor, OverflowFailsBeforeAnyFileIsOpened) {
     EXPECT_EQ(ReadBytes(dir / "a.mp3"), Audio(1000));
   }
   EditorCall call(dir.path(), "a.mp3", 0, true);
-  call.in.EditorFields[4] = limit;
+  call.in.fieldTexts[4] = limit;
   RecordingReporter rep;
   EXPECT_TRUE(call.Write(rep));
 }
@@ -353,7 +353,7 @@ TEST(V2WriterEditor, UnicodeCountsTheUtf16BytesAgainstTheLimit) {
   const std::u16string text = std::u16string(32000, u'a') + u"あ";  // 32,002 code page bytes
   for (TextChoice choice : {TextChoice::CodePage, TextChoice::Unicode}) {
     EditorCall call(dir.path(), "a.mp3", 0, true);
-    call.in.EditorFields[3] = text;
+    call.in.fieldTexts[3] = text;
     call.in.textChoice = choice;
     RecordingReporter rep;
     EXPECT_EQ(call.Write(rep), choice == TextChoice::CodePage);
@@ -368,7 +368,7 @@ TEST(V2WriterEditor, W1_Utf16FramesCountWithTheirRealSize) {
   std::string audio = Audio(1000);
   WriteBytes(dir / "a.mp3", Tag(3, Frame("TIT2", std::string("\0a", 2)), 80) + audio);
   EditorCall call(dir.path(), "a.mp3", 80, false);
-  call.in.EditorFields = {u"Ålbum", u"Ålbum", u"Ålbum", u"Ålbum", u"", u"", u""};
+  call.in.fieldTexts = {u"Ålbum", u"Ålbum", u"Ålbum", u"Ålbum", u"", u"", u""};
   RecordingReporter rep;
   ASSERT_TRUE(call.Write(rep));
   EXPECT_EQ(call.size, RoundedTagSize(92));
@@ -378,7 +378,7 @@ TEST(V2WriterEditor, W1_Utf16FramesCountWithTheirRealSize) {
   EXPECT_EQ(ReadBytes(dir / "a.mp3").substr(10 + static_cast<std::size_t>(call.size)), audio);
   // Exactly fitting frames are written in place.
   EditorCall again(dir.path(), "a.mp3", call.size, false);
-  again.in.EditorFields[0] = std::u16string(static_cast<std::size_t>(call.size - 13) / 2, u'Å');
+  again.in.fieldTexts[0] = std::u16string(static_cast<std::size_t>(call.size - 13) / 2, u'Å');
   ASSERT_TRUE(again.Write(rep));
   EXPECT_EQ(rep.yields, 1);
   EXPECT_EQ(again.size, call.size);

@@ -182,3 +182,22 @@ TEST(SizeKilobytes, RoundsHalvesToEvenAndFormatsThousands) {
   EXPECT_EQ(SizeText(1000 * 1024), u"1,000 kb");
   EXPECT_EQ(SizeText(5ull * 1024 * 1024 * 1024), u"5,242,880 kb");  // beyond 32-bit byte counts
 }
+
+TEST(TestBit, CountsBitsFromTheMostSignificant) {
+  EXPECT_EQ(TestBit(0xFB, 6), 0);  // mask 0x04
+  EXPECT_EQ(TestBit(0xFB, 5), 1);  // mask 0x08
+  EXPECT_EQ(TestBit(0xFB, 7), 1);  // mask 0x02
+  EXPECT_EQ(TestBit(0x80, 1), 1);
+  EXPECT_EQ(TestBit(0x7F, 1), 0);
+  EXPECT_EQ(TestBit(0x01, 8), 1);
+  EXPECT_EQ(TestBit(0xFE, 8), 0);
+  EXPECT_EQ(TestBit(0xF3, 5), 0);  // MPEG-2 Layer III: version bit clear
+}
+
+TEST(TestBit, EightBitsRebuildEveryByte) {
+  for (int v = 0; v < 256; ++v) {
+    int rebuilt = 0;
+    for (int n = 1; n <= 8; ++n) rebuilt = rebuilt * 2 + TestBit(static_cast<std::uint8_t>(v), n);
+    EXPECT_EQ(rebuilt, v);
+  }
+}

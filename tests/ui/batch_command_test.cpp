@@ -10,7 +10,7 @@
 #include <csignal>
 #include <cstdlib>
 
-#include "batch/ui/form4.h"
+#include "batch/ui/batch_dialog.h"
 #include "platform/codepage.h"
 #include "support/ui/ui_test_util.h"
 
@@ -37,7 +37,7 @@ Outcome Velquist(const std::vector<std::string>& args) {
 }
 
 // The same files under two roots: music/<root>/歌手/... in Shift-JIS and UTF-8 names.
-std::vector<std::string> MakeTree(Form1Harness& h, const std::string& root) {
+std::vector<std::string> MakeTree(MainWindowHarness& h, const std::string& root) {
   const std::string artist = root + "/" + vq::cp932::Encode(u"歌手");
   return {
       h.music.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", artist + "/01 朝.mp3"),
@@ -55,7 +55,7 @@ std::vector<std::string> MakeTree(Form1Harness& h, const std::string& root) {
 TEST(BatchCommand, WritesWhatTheBatchWindowWrites) {
   for (bool unicode : {false, true}) {
     SCOPED_TRACE(unicode);
-    Form1Harness h;
+    MainWindowHarness h;
     const std::vector<std::string> byWindow = MakeTree(h, "window");
     const std::vector<std::string> byCommand = MakeTree(h, "command");
     std::vector<std::string> originals;
@@ -64,9 +64,9 @@ TEST(BatchCommand, WritesWhatTheBatchWindowWrites) {
     WriteBytes(h.PathDat(), "0\r\n/\r\n" + h.music / ("window/" + vq::cp932::Encode(u"歌手")) + "\r\n 0 \r\n 0 \r\n" +
                                 (unicode ? " 1 " : " 0 ") + "\r\n");
     h.Start();
-    ASSERT_EQ(h.form->List1->count(), 5);
-    ModalDriver driver([](QDialog* d) { QTest::keyClick(static_cast<vq::Form4*>(d)->Command1[0], Qt::Key_Return); });
-    Press(h.form->Text2[0], Qt::Key_F10);
+    ASSERT_EQ(h.form->fileList->count(), 5);
+    ModalDriver driver([](QDialog* d) { QTest::keyClick(static_cast<vq::BatchDialog*>(d)->commandButtons[0], Qt::Key_Return); });
+    Press(h.form->tagFields[0], Qt::Key_F10);
     ASSERT_TRUE(h.messages.requests.empty());
 
     std::vector<std::string> args{"--batch", h.music / ("command/" + vq::cp932::Encode(u"歌手"))};

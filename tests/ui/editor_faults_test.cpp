@@ -7,12 +7,12 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "form3_test_support.h"
+#include "tag_editor_test_support.h"
 #include "formats/id3v2_writer.h"
 #include "platform/fileio.h"
 
 using namespace vq;
-using namespace form3test;
+using namespace editortest;
 namespace fs = std::filesystem;
 
 namespace {
@@ -32,7 +32,7 @@ TEST(EditorFaults, EachFailingOperationLeavesTheFileWholeAndTheProgramWorking) {
         SCOPED_TRACE(std::string(fixture) + ", errno " + std::to_string(err) + ", operation " + std::to_string(k));
         Editing e(fixture);
         e.h.messages.Clear();
-        RunEditor(e.form(), [&](Form3& w) {
+        RunEditor(e.form(), [&](TagEditorDialog& w) {
           Retype(w, 0, QStringLiteral("新しい曲名"));
           FaultInjection::FailAt(k, err);
           Key(Qt::Key_F9);
@@ -58,7 +58,7 @@ TEST(EditorFaults, EachFailingOperationLeavesTheFileWholeAndTheProgramWorking) {
         // Exactly as before, or completely rewritten.
         const bool unchanged = now == e.before;
         // Selecting the file again reads what is in it.
-        e.form().SetListIndex(e.form().List1->currentRow());
+        e.form().SelectFile(e.form().fileList->currentRow());
         const bool titleInFile = e.listing().contains(QStringLiteral("TIT2(0) 新しい曲名\r\n"));
         EXPECT_NE(unchanged, titleInFile);
       }

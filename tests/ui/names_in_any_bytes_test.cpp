@@ -12,13 +12,13 @@
 #include <QTest>
 #include <filesystem>
 
-#include "batch/ui/form4.h"
+#include "batch/ui/batch_dialog.h"
 #include "formats/bytesource.h"
 #include "formats/id3v1.h"
 #include "formats/id3v2_reader.h"
 #include "platform/codepage.h"
 #include "platform/ui/shell.h"
-#include "form3_test_support.h"
+#include "tag_editor_test_support.h"
 
 using namespace vqtest;
 using vq::ui::MsgAnswer;
@@ -59,7 +59,7 @@ std::u16string V1Title(const std::string& path) {
 // named above, with a sibling artist folder; the artist folder is opened from
 // "Path.dat", where it is stored as its own bytes.
 struct Collection {
-  Form1Harness h;
+  MainWindowHarness h;
   std::string artist, song, latin1Song;
   Collection() {
     artist = h.music / kArtist;
@@ -69,9 +69,9 @@ struct Collection {
     h.music.MakeDir(kNext);
     WriteBytes(h.PathDat(), "0\r\n/\r\n" + artist + "\r\n 0 \r\n 0 \r\n");
   }
-  vq::Form1& Start() { return h.Start(h.music.path()); }
+  vq::MainWindow& Start() { return h.Start(h.music.path()); }
   int RowOf(const std::string& path) {
-    for (int i = 0; i < h.form->List1->count(); ++i)
+    for (int i = 0; i < h.form->fileList->count(); ++i)
       if (h.form->state().FilePath(i) == path) return i;
     return -1;
   }
@@ -81,60 +81,60 @@ struct Collection {
 
 TEST(NamesInAnyBytes, ListedShownReadablyAndSelected) {
   Collection c;
-  vq::Form1& f = c.Start();
-  ASSERT_EQ(f.Dir1->path(), c.artist);
-  EXPECT_EQ(f.Dir1->currentItem()->text(), Str(u"歌手"));
-  QStringList rows = Rows(f.List1);
+  vq::MainWindow& f = c.Start();
+  ASSERT_EQ(f.folderTree->path(), c.artist);
+  EXPECT_EQ(f.folderTree->currentItem()->text(), Str(u"歌手"));
+  QStringList rows = Rows(f.fileList);
   rows.sort();
   EXPECT_EQ(rows, (QStringList{Str(u"caf\uFFFD.mp3"), Str(u"テスト曲.mp3")}));
 
-  f.SetListIndex(c.RowOf(c.song));
-  EXPECT_EQ(f.text1(0), Str(u"歌手"));
-  EXPECT_EQ(f.text1(1), Str(u"アルバム"));
-  EXPECT_EQ(f.text1(2), Str(u"テスト曲.mp3"));
-  EXPECT_TRUE(f.Label4->text().startsWith("File Size : 24 kb"));
+  f.SelectFile(c.RowOf(c.song));
+  EXPECT_EQ(f.fileInfoText(0), Str(u"歌手"));
+  EXPECT_EQ(f.fileInfoText(1), Str(u"アルバム"));
+  EXPECT_EQ(f.fileInfoText(2), Str(u"テスト曲.mp3"));
+  EXPECT_TRUE(f.mpegInfoLabel->text().startsWith("File Size : 24 kb"));
 
-  f.SetListIndex(c.RowOf(c.latin1Song));
-  EXPECT_EQ(f.text1(1), Str(u"Beyoncé"));
-  EXPECT_EQ(f.text1(2), Str(u"caf\uFFFD.mp3"));
-  EXPECT_EQ(f.Label6->text(), "v1");
-  EXPECT_EQ(f.Label3->text(), "v2");
+  f.SelectFile(c.RowOf(c.latin1Song));
+  EXPECT_EQ(f.fileInfoText(1), Str(u"Beyoncé"));
+  EXPECT_EQ(f.fileInfoText(2), Str(u"caf\uFFFD.mp3"));
+  EXPECT_EQ(f.v1Mark->text(), "v1");
+  EXPECT_EQ(f.v2Mark->text(), "v2");
   EXPECT_TRUE(c.h.messages.requests.empty());
 }
 
 TEST(NamesInAnyBytes, F9AndTheEditorWriteTheFileByItsOwnBytes) {
   Collection c;
-  vq::Form1& f = c.Start();
-  f.SetListIndex(c.RowOf(c.song));
+  vq::MainWindow& f = c.Start();
+  f.SelectFile(c.RowOf(c.song));
   const std::string before = ReadBytes(c.song);
 
-  Type(f.Text2[0], Str(u"新しい曲名"));
-  Press(f.Text2[0], Qt::Key_F9);
+  Type(f.tagFields[0], Str(u"新しい曲名"));
+  Press(f.tagFields[0], Qt::Key_F9);
   EXPECT_TRUE(c.h.messages.requests.empty());
   EXPECT_EQ(ReadBytes(c.song).size(), before.size() + 128);
   EXPECT_EQ(V1Title(c.song), u"新しい曲名");
 
   // F11: the file has no ID3v2 tag, so the editor's write rebuilds it through
   // a temporary file in the Shift-JIS folder.
-  form3test::RunEditor(f, [&](vq::Form3& w) {
-    form3test::Retype(w, 0, Str(u"エディタの曲名"));
-    form3test::Key(Qt::Key_F9);
+  editortest::RunEditor(f, [&](vq::TagEditorDialog& w) {
+    editortest::Retype(w, 0, Str(u"エディタの曲名"));
+    editortest::Key(Qt::Key_F9);
   });
   EXPECT_TRUE(c.h.messages.requests.empty());
   EXPECT_EQ(V2Texts(c.song)[u"TIT2"], u"エディタの曲名");
-  EXPECT_EQ(form3test::BehindTag(ReadBytes(c.song)), before + ReadBytes(c.song).substr(ReadBytes(c.song).size() - 128));
+  EXPECT_EQ(editortest::BehindTag(ReadBytes(c.song)), before + ReadBytes(c.song).substr(ReadBytes(c.song).size() - 128));
   EXPECT_TRUE(TemporaryFilesIn(c.h.music.path()).empty());
-  EXPECT_EQ(f.Label3->text(), "v2");
+  EXPECT_EQ(f.v2Mark->text(), "v2");
 }
 
 TEST(NamesInAnyBytes, TheBatchDerivesJapaneseNamesFromTheBytes) {
   Collection c;
-  vq::Form1& f = c.Start();
+  vq::MainWindow& f = c.Start();
   vqtest::ModalDriver driver([](QDialog* d) {
-    auto* w = static_cast<vq::Form4*>(d);
-    QTest::keyClick(w->Command1[0], Qt::Key_Return);
+    auto* w = static_cast<vq::BatchDialog*>(d);
+    QTest::keyClick(w->commandButtons[0], Qt::Key_Return);
   });
-  Press(f.Text2[0], Qt::Key_F10);
+  Press(f.tagFields[0], Qt::Key_F10);
   EXPECT_TRUE(c.h.messages.requests.empty());
 
   auto song = V2Texts(c.song);
@@ -161,30 +161,30 @@ TEST(NamesInAnyBytes, NextFolderAndPlayWorkWithTheBytes) {
         return true;
       })};
   Collection c;
-  vq::Form1& f = c.Start();
-  f.SetListIndex(c.RowOf(c.song));
-  Press(f.Text2[0], Qt::Key_F6);
+  vq::MainWindow& f = c.Start();
+  f.SelectFile(c.RowOf(c.song));
+  Press(f.tagFields[0], Qt::Key_F6);
   ASSERT_EQ(launches.size(), 1u);
   EXPECT_EQ(launches[0].first, c.song);
   EXPECT_EQ(launches[0].second, c.artist);
 
   // The two artist folders go by their names as shown, "歌手" (U+6B4C) before "葵"
   // (U+8475), though the bytes of "葵" (88 A8) come before those of "歌手" (89 CC).
-  EXPECT_EQ(f.Command2->text(), Str(u"次ﾌｫﾙﾀﾞへ(1/2)"));
-  QTest::mouseClick(f.Command2, Qt::LeftButton);
-  EXPECT_EQ(f.Dir1->path(), c.h.music / kNext);
-  EXPECT_EQ(f.List1->count(), 0);
+  EXPECT_EQ(f.nextFolderButton->text(), Str(u"次ﾌｫﾙﾀﾞへ(1/2)"));
+  QTest::mouseClick(f.nextFolderButton, Qt::LeftButton);
+  EXPECT_EQ(f.folderTree->path(), c.h.music / kNext);
+  EXPECT_EQ(f.fileList->count(), 0);
 }
 
 TEST(NamesInAnyBytes, ReadOnlyWarningNamesNothingAndTheUpdateErrorShowsTheNames) {
   Collection c;
   ASSERT_EQ(::chmod(c.song.c_str(), 0444), 0);
-  vq::Form1& f = c.Start();
+  vq::MainWindow& f = c.Start();
   ASSERT_EQ(c.h.messages.requests.size(), 1u);
   EXPECT_EQ(c.h.messages.requests[0].text, Str(u"選択されているファイルが読取専用になっています"));
-  EXPECT_EQ(f.state().FilePath(f.List1->currentRow()), c.song);
+  EXPECT_EQ(f.state().FilePath(f.fileList->currentRow()), c.song);
   c.h.messages.Clear();
-  Press(f.Text2[0], Qt::Key_F9);
+  Press(f.tagFields[0], Qt::Key_F9);
   ASSERT_EQ(c.h.messages.requests.size(), 1u);
   EXPECT_EQ(c.h.messages.requests[0].caption, Str(u"更新エラー"));
   EXPECT_EQ(c.h.messages.requests[0].text, Str(u"ファイルの属性が読み取り専用になっていませんか?\r\n") +
@@ -196,20 +196,20 @@ TEST(NamesInAnyBytes, ReadOnlyWarningNamesNothingAndTheUpdateErrorShowsTheNames)
 TEST(NamesInAnyBytes, PathDatBringsEveryFolderBackAfterARestart) {
   for (const std::string& name : {kArtist, kUtf8Album, std::string("caf\xE9"), std::string("歌手")}) {
     SCOPED_TRACE(testing::PrintToString(name));
-    Form1Harness h;
+    MainWindowHarness h;
     const std::string folder = h.music.MakeDir(name);
     vqtest::MakeFile(folder + "/a.mp3", 200);
     h.Start(folder);
-    ASSERT_EQ(h.form->Dir1->path(), folder);
+    ASSERT_EQ(h.form->folderTree->path(), folder);
     h.CloseAnswering(MsgAnswer::Yes);
     ASSERT_TRUE(h.ended);
     const std::string stored = ReadBytes(h.PathDat());
     EXPECT_NE(stored.find(name == "歌手" ? vq::cp932::Encode(u"歌手") : name), std::string::npos);
 
-    Form1Harness again;
+    MainWindowHarness again;
     WriteBytes(again.PathDat(), stored);
-    vq::Form1& g = again.Start(again.music.path());
-    EXPECT_EQ(g.Dir1->path(), folder);
-    EXPECT_EQ(Rows(g.List1), QStringList{"a.mp3"});
+    vq::MainWindow& g = again.Start(again.music.path());
+    EXPECT_EQ(g.folderTree->path(), folder);
+    EXPECT_EQ(Rows(g.fileList), QStringList{"a.mp3"});
   }
 }

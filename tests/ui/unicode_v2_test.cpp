@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "batch/ui/form4.h"
-#include "form3_test_support.h"
+#include "batch/ui/batch_dialog.h"
+#include "tag_editor_test_support.h"
 
 using namespace vqtest;
 
@@ -21,7 +21,7 @@ std::string Text(const TagLibView& v, const std::string& id) {
 
 // music/歌手/アルバム/01 朝.mp3 and 02 Noon.mp3, the artist folder listed.
 struct Tree {
-  Form1Harness h;
+  MainWindowHarness h;
   std::vector<std::string> files;
   explicit Tree(bool unicode) {
     files.push_back(h.music.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "歌手/アルバム/01 朝.mp3"));
@@ -37,9 +37,9 @@ TEST(UnicodeV2, TheBatchWritesJapaneseThatAStandardReaderReads) {
   for (bool unicode : {true, false}) {
     SCOPED_TRACE(unicode);
     Tree t(unicode);
-    ASSERT_EQ(t.h.form->Check2->isChecked(), unicode);
-    ModalDriver driver([](QDialog* d) { QTest::keyClick(static_cast<vq::Form4*>(d)->Command1[0], Qt::Key_Return); });
-    Press(t.h.form->Text2[0], Qt::Key_F10);
+    ASSERT_EQ(t.h.form->unicodeBox->isChecked(), unicode);
+    ModalDriver driver([](QDialog* d) { QTest::keyClick(static_cast<vq::BatchDialog*>(d)->commandButtons[0], Qt::Key_Return); });
+    Press(t.h.form->tagFields[0], Qt::Key_F10);
     ASSERT_TRUE(t.h.messages.requests.empty());
     const TagLibView plain = ReadWithTagLib(t.files[0], false);
     EXPECT_EQ(Text(plain, "TIT2") == "01 朝", unicode);
@@ -57,20 +57,20 @@ TEST(UnicodeV2, TheBatchWritesJapaneseThatAStandardReaderReads) {
 TEST(UnicodeV2, TheEditorWritesJapaneseThatAStandardReaderReads) {
   for (bool unicode : {true, false}) {
     SCOPED_TRACE(unicode);
-    form3test::Editing e("14_notag_lame_mpeg1_l3_128k.mp3");
-    if (unicode) QTest::mouseClick(e.form().Check2, Qt::LeftButton);
+    editortest::Editing e("14_notag_lame_mpeg1_l3_128k.mp3");
+    if (unicode) QTest::mouseClick(e.form().unicodeBox, Qt::LeftButton);
     ASSERT_EQ(e.state().unicodeV2, unicode);
-    form3test::RunEditor(e.form(), [&](vq::Form3& w) {
-      form3test::Retype(w, 0, QString::fromUtf16(u"新しい曲名"));
-      form3test::Retype(w, 4, QString::fromUtf16(u"コメント"));
-      form3test::Retype(w, 5, QStringLiteral("1999"));
-      form3test::Key(Qt::Key_F9);
+    editortest::RunEditor(e.form(), [&](vq::TagEditorDialog& w) {
+      editortest::Retype(w, 0, QString::fromUtf16(u"新しい曲名"));
+      editortest::Retype(w, 4, QString::fromUtf16(u"コメント"));
+      editortest::Retype(w, 5, QStringLiteral("1999"));
+      editortest::Key(Qt::Key_F9);
     });
     const TagLibView plain = ReadWithTagLib(e.path, false);
     EXPECT_EQ(Text(plain, "TIT2") == "新しい曲名", unicode);
     EXPECT_EQ(Text(plain, "COMM") == "コメント", unicode);
     EXPECT_EQ(Text(plain, "TDRC"), "1999");
-    const form3test::RawTag tag = form3test::ReadRawTagOf(e.path);
+    const editortest::RawTag tag = editortest::ReadRawTagOf(e.path);
     ASSERT_NE(tag.Find("TIT2"), nullptr);
     EXPECT_EQ(tag.Find("TIT2")->flagsAndBody[2], unicode ? '\x01' : '\0');
     EXPECT_EQ(tag.Find("TYER")->flagsAndBody.substr(2), std::string("\0" "1999", 5));

@@ -19,16 +19,16 @@
 #include <ostream>
 #include <string>
 
-#include "batch/ui/form4.h"
+#include "batch/ui/batch_dialog.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/folder_list.h"
 #include "platform/ui/twips.h"
 #include "platform/ui/window_frame.h"
 #include "support/ui/ui_test_util.h"
-#include "v2editor/form3.h"
-#include "viewer/form2.h"
+#include "v2editor/tag_editor.h"
+#include "viewer/reference_viewer.h"
 
-using vqtest::Form1Harness;
+using vqtest::MainWindowHarness;
 using vqtest::ModalDriver;
 
 // Readable positions and rectangles in failures.
@@ -68,34 +68,34 @@ class WindowPlacement : public ::testing::Test {
   }
 
   // The main window listing one file, selected, and the viewer beside it, both framed.
-  vq::Form1& Start() {
+  vq::MainWindow& Start() {
     h.music.CopyFixture("02_v23_latin1_mutagen_mpeg1_l3_32k.mp3", "歌手/アルバム/01 朝.mp3");
-    vq::Form1& f = h.Start(h.music.path());
-    f.Dir1->setPath(h.music / "歌手");
-    EXPECT_EQ(f.List1->count(), 1);
-    f.SetListIndex(0);
+    vq::MainWindow& f = h.Start(h.music.path());
+    f.folderTree->setPath(h.music / "歌手");
+    EXPECT_EQ(f.fileList->count(), 1);
+    f.SelectFile(0);
     EXPECT_TRUE(Framed(&f));
-    EXPECT_TRUE(Framed(&f.form2()));
+    EXPECT_TRUE(Framed(&f.viewer()));
     return f;
   }
 
-  QRect WorkArea(vq::Form1& f) { return f.screen()->availableGeometry(); }
+  QRect WorkArea(vq::MainWindow& f) { return f.screen()->availableGeometry(); }
 
-  Form1Harness h;
+  MainWindowHarness h;
 };
 
 TEST_F(WindowPlacement, MainWindowOuterCornerOnTheWorkAreasCorner) {
-  vq::Form1& f = Start();
+  vq::MainWindow& f = Start();
   EXPECT_EQ(f.frameGeometry().topLeft(), WorkArea(f).topLeft()) << Describe(f.frameGeometry());
   // Its client area keeps its size inside the frame.
   EXPECT_EQ(f.size(), QSize(vq::ui::Twips(11070), vq::ui::Twips(8115)));
 }
 
 TEST_F(WindowPlacement, ViewerFillsTheWorkAreaRightOfTheMainWindowAtItsOuterHeight) {
-  vq::Form1& f = Start();
+  vq::MainWindow& f = Start();
   const QRect work = WorkArea(f);
   const QRect main = f.frameGeometry();
-  const QRect viewer = f.form2().frameGeometry();
+  const QRect viewer = f.viewer().frameGeometry();
   SCOPED_TRACE("work area " + Describe(work) + ", main " + Describe(main) + ", viewer " + Describe(viewer));
   EXPECT_EQ(viewer.x(), main.x() + main.width());
   EXPECT_EQ(viewer.y(), work.y());
@@ -104,19 +104,19 @@ TEST_F(WindowPlacement, ViewerFillsTheWorkAreaRightOfTheMainWindowAtItsOuterHeig
 }
 
 TEST_F(WindowPlacement, BatchWindowOuterBottomRightOnTheMainWindows) {
-  vq::Form1& f = Start();
+  vq::MainWindow& f = Start();
   QRect batch;
   QRect main;
   bool opened = false;
   {
     ModalDriver driver([&](QDialog* d) {
-      opened = qobject_cast<vq::Form4*>(d) != nullptr;
+      opened = qobject_cast<vq::BatchDialog*>(d) != nullptr;
       EXPECT_TRUE(Framed(d));
       batch = d->frameGeometry();
       main = f.frameGeometry();
       d->reject();
     });
-    vqtest::Press(f.Text2[0], Qt::Key_F10);
+    vqtest::Press(f.tagFields[0], Qt::Key_F10);
   }
   ASSERT_TRUE(opened) << "F10 opened no batch window";
   SCOPED_TRACE("main " + Describe(main) + ", batch " + Describe(batch));
@@ -124,20 +124,20 @@ TEST_F(WindowPlacement, BatchWindowOuterBottomRightOnTheMainWindows) {
 }
 
 TEST_F(WindowPlacement, EditorAtItsDesignedPlaceMovedInsideTheWorkArea) {
-  vq::Form1& f = Start();
+  vq::MainWindow& f = Start();
   const QRect work = WorkArea(f);
   const QSize mainOuter = f.frameGeometry().size();
-  const QSize viewerOuter = f.form2().frameGeometry().size();
+  const QSize viewerOuter = f.viewer().frameGeometry().size();
   QRect editor;
   bool opened = false;
   {
     ModalDriver driver([&](QDialog* d) {
-      opened = qobject_cast<vq::Form3*>(d) != nullptr;
+      opened = qobject_cast<vq::TagEditorDialog*>(d) != nullptr;
       EXPECT_TRUE(Framed(d));
       editor = d->frameGeometry();
       d->reject();
     });
-    vqtest::Press(f.Text2[0], Qt::Key_F11);
+    vqtest::Press(f.tagFields[0], Qt::Key_F11);
   }
   ASSERT_TRUE(opened) << "F11 opened no editor";
   // Outer sizes: left = main width + viewer width - own width, top = main height - own

@@ -38,9 +38,9 @@ ModalDriver::ModalDriver(std::function<void(QDialog*)> drive) {
 
 ModalDriver::~ModalDriver() { vq::ui::Dialogs::SetModalHook(std::move(previous_)); }
 
-Form1Harness::Form1Harness() = default;
+MainWindowHarness::MainWindowHarness() = default;
 
-Form1Harness::~Form1Harness() {
+MainWindowHarness::~MainWindowHarness() {
   if (form) {
     // Leave without the quit question.
     form->hide();
@@ -49,7 +49,7 @@ Form1Harness::~Form1Harness() {
   QApplication::processEvents();
 }
 
-void Form1Harness::WritePathDat(const std::vector<std::string>& lines, bool finalLineEnd) const {
+void MainWindowHarness::WritePathDat(const std::vector<std::string>& lines, bool finalLineEnd) const {
   std::string bytes;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     bytes += vq::cp932::Encode(vq::Utf8ToUtf16(lines[i]));
@@ -58,21 +58,21 @@ void Form1Harness::WritePathDat(const std::vector<std::string>& lines, bool fina
   WriteBytes(PathDat(), bytes);
 }
 
-vq::Form1& Form1Harness::Start(const std::string& startFolder) {
-  vq::Form1Setup setup;
+vq::MainWindow& MainWindowHarness::Start(const std::string& startFolder) {
+  vq::MainWindowSetup setup;
   setup.programFolder = programDir.path();
   setup.startFolder = startFolder.empty() ? music.path() : startFolder;
-  form = std::make_unique<vq::Form1>(state, setup);
-  QObject::connect(form.get(), &vq::Form1::programEnded, [this] { ended = true; });
+  form = std::make_unique<vq::MainWindow>(state, setup);
+  QObject::connect(form.get(), &vq::MainWindow::programEnded, [this] { ended = true; });
   if (beforeLoad) beforeLoad();
-  form->Form_Load();
+  form->Start();
   EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
   form->activateWindow();
   EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
   return *form;
 }
 
-void Form1Harness::CloseAnswering(vq::ui::MsgAnswer answer) {
+void MainWindowHarness::CloseAnswering(vq::ui::MsgAnswer answer) {
   messages.answers.push_back(answer);
   form->close();
   QApplication::processEvents();

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "session/session.h"
-#include "mainwindow/form1.h"
+#include "mainwindow/main_window.h"
 #include "platform/ui/dialogs.h"
 #include "test_util.h"
 
@@ -59,18 +59,18 @@ class ModalDriver {
 };
 
 // A main window on a program folder of its own (for "Path.dat" and "id3 tag.txt").
-class Form1Harness {
+class MainWindowHarness {
  public:
-  Form1Harness();
-  ~Form1Harness();
+  MainWindowHarness();
+  ~MainWindowHarness();
 
   TempDir programDir;  // the program's folder
   TempDir music;       // a place for test folders
   vq::Session state;
   MessageLog messages;
-  std::unique_ptr<vq::Form1> form;
+  std::unique_ptr<vq::MainWindow> form;
   bool ended = false;
-  // Runs after the window is created, right before Form_Load.
+  // Runs after the window is created, right before Start.
   std::function<void()> beforeLoad;
 
   std::string PathDat() const { return programDir / "Path.dat"; }
@@ -78,8 +78,8 @@ class Form1Harness {
   void WritePathDat(const std::vector<std::string>& lines, bool finalLineEnd = true) const;
 
   // Creates the window (start folder: `startFolder`, default the music folder), runs
-  // Form_Load and waits until the window is shown and active.
-  vq::Form1& Start(const std::string& startFolder = {});
+  // Start and waits until the window is shown and active.
+  vq::MainWindow& Start(const std::string& startFolder = {});
 
   // Clicks the close box path: the quit question is answered with `answer`.
   void CloseAnswering(vq::ui::MsgAnswer answer);

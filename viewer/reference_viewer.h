@@ -1,5 +1,5 @@
-// Form2, "ID3 Tag v2": the companion window beside the main window. Its upper half
-// (Text1) shows the selected file's ID3v2 frame listing, its lower half (List1) the
+// ReferenceViewer, "ID3 Tag v2": the companion window beside the main window. Its upper half
+// (listingView) shows the selected file's ID3v2 frame listing, its lower half (referenceList) the
 // reference text "id3 tag.txt" from the program's folder.
 #pragma once
 
@@ -11,31 +11,31 @@
 
 namespace vq {
 
-class Form2 : public QWidget {
+class ReferenceViewer : public QWidget {
   Q_OBJECT
 
  public:
   // programFolder: where "id3 tag.txt" lies.
-  explicit Form2(std::string programFolder, QWidget* parent = nullptr);
+  explicit ReferenceViewer(std::string programFolder, QWidget* parent = nullptr);
 
   // Places the window right of the main window on the work area and reads the
   // reference text. Runs once; later calls do nothing. Never reports an error.
-  void Form_Load(QWidget* mainWindow);
+  void Load(QWidget* mainWindow);
   bool loaded() const { return loaded_; }
 
-  // The frame listing in Text1, exactly as it was put there (CR LF line ends).
-  QString text1() const { return listing_; }
-  void setText1(const QString& text);
-  void appendText1(const QString& text);
+  // The frame listing in listingView, exactly as it was put there (CR LF line ends).
+  QString listing() const { return listing_; }
+  void setListing(const QString& text);
+  void appendListing(const QString& text);
 
-  QPlainTextEdit* Text1 = nullptr;
-  QListWidget* List1 = nullptr;
+  QPlainTextEdit* listingView = nullptr;
+  QListWidget* referenceList = nullptr;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  void Form_Resize();
+  void SplitInHalves();
   void PlaceBesideMainWindow();
   void showListing();
 

@@ -1,11 +1,11 @@
-// Form1: focus and key handling of the six tag fields (Text2): the whole text selected
+// MainWindow: focus and key handling of the six tag fields: the whole text selected
 // on entry, the ID3v1 byte limit on leaving, Enter to the next field, the list keys and
 // the function keys of the commands.
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 
-#include "mainwindow/form1.h"
+#include "mainwindow/main_window.h"
 #include "platform/codepage.h"
 #include "platform/ui/dialogs.h"
 
@@ -25,7 +25,7 @@ int TopIndex(const QListWidget* list) {
 
 }  // namespace
 
-void Form1::LimitFieldBytes(QLineEdit* box) {
+void MainWindow::LimitFieldBytes(QLineEdit* box) {
   const QString s = box->text();
   bool ok = false;
   const int limit = box->property("Tag").toString().trimmed().toInt(&ok);
@@ -58,23 +58,23 @@ void Form1::LimitFieldBytes(QLineEdit* box) {
   }
 }
 
-void Form1::Text2_GotFocus(int index) {
-  Text2[index]->selectAll();
+void MainWindow::FieldEntered(int index) {
+  tagFields[index]->selectAll();
   lastField = index;
 }
 
-void Form1::Text2_LostFocus(int index) {
-  LimitFieldBytes(Text2[index]);
+void MainWindow::FieldLeft(int index) {
+  LimitFieldBytes(tagFields[index]);
   // The caret at the start, so that the beginning of a long text stays in view.
-  Text2[index]->setCursorPosition(0);
+  tagFields[index]->setCursorPosition(0);
 }
 
-bool Form1::Text2_KeyDown(int index, QKeyEvent* event) {
+bool MainWindow::FieldKeyDown(int index, QKeyEvent* event) {
   // The shift state is not looked at.
   switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-      Text2[(index + 1) % kFieldCount]->setFocus();
+      tagFields[(index + 1) % kFieldCount]->setFocus();
       return true;
     case Qt::Key_Up:
     case Qt::Key_Down:
@@ -87,36 +87,36 @@ bool Form1::Text2_KeyDown(int index, QKeyEvent* event) {
       for (const CommandSpec& c : kCommands) {
         if (c.key == Qt::Key_unknown || c.key != event->key()) continue;
         // The field is held to its limit before the tag is written from it.
-        if (c.limitsField) LimitFieldBytes(Text2[index]);
-        Command1_Click(c.index);
+        if (c.limitsField) LimitFieldBytes(tagFields[index]);
+        RunCommand(c.index);
         return c.keyConsumed;
       }
       return false;
   }
 }
 
-void Form1::MoveListSelection(int key) {
-  const int count = List1->count();
+void MainWindow::MoveListSelection(int key) {
+  const int count = fileList->count();
   if (count == 0) return;
-  const int row = List1->currentRow();
-  // A changed selection runs List1_Click, which shows the file and focuses the title.
+  const int row = state_.selectedRow;
+  // A changed selection runs ShowSelectedFile, which shows the file and focuses the title.
   switch (key) {
     case Qt::Key_Up:
-      if (row > 0) List1->setCurrentRow(row - 1);
+      if (row > 0) fileList->setCurrentRow(row - 1);
       break;
     case Qt::Key_Down:
-      if (count - row > 1) List1->setCurrentRow(row + 1);
+      if (count - row > 1) fileList->setCurrentRow(row + 1);
       break;
     case Qt::Key_PageUp: {
       const int target = std::max(row - kPageRows, 0);
-      List1->setCurrentRow(target);
-      if (TopIndex(List1) > target) List1->scrollToItem(List1->item(target), QAbstractItemView::PositionAtTop);
+      fileList->setCurrentRow(target);
+      if (TopIndex(fileList) > target) fileList->scrollToItem(fileList->item(target), QAbstractItemView::PositionAtTop);
       break;
     }
     case Qt::Key_PageDown: {
       const int target = std::min(row + kPageRows, count - 1);
-      List1->setCurrentRow(target);
-      if (target < TopIndex(List1) + 21) List1->scrollToItem(List1->item(target), QAbstractItemView::PositionAtTop);
+      fileList->setCurrentRow(target);
+      if (target < TopIndex(fileList) + 21) fileList->scrollToItem(fileList->item(target), QAbstractItemView::PositionAtTop);
       break;
     }
     default: break;

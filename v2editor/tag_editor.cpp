@@ -1,5 +1,5 @@
-// Form3: the window's arrangement and placement, Form_Load, the fields' texts and closing.
-#include "v2editor/form3.h"
+// TagEditorDialog: the window's arrangement and placement, Load, the fields' texts and closing.
+#include "v2editor/tag_editor.h"
 
 #include <QCloseEvent>
 #include <QFocusEvent>
@@ -27,25 +27,23 @@ namespace {
 constexpr int kClientWidthTwips = 14700;
 constexpr int kClientHeightTwips = 6975;
 
-const QColor kLightYellow(255, 255, 128);  // colour value &H0080FFFF
-
 QString Indexed(const char* name, int index) { return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index); }
 
-// A field of the editor: its focus and key events go to the window's Text2 handlers.
+// A field of the editor: its focus and key events go to the window's field handlers.
 template <class Base>
 class FieldBox : public Base {
  public:
-  FieldBox(Form3& owner, int index, QWidget* parent) : Base(parent), owner_(owner), index_(index) {}
+  FieldBox(TagEditorDialog& owner, int index, QWidget* parent) : Base(parent), owner_(owner), index_(index) {}
 
  protected:
   void focusInEvent(QFocusEvent* e) override {
     Base::focusInEvent(e);
-    if (ui::MovesBetweenControls(e)) owner_.Text2_GotFocus(index_);
+    if (ui::MovesBetweenControls(e)) owner_.FieldEntered(index_);
     clickedInto_ = e->reason() == Qt::MouseFocusReason;
   }
   void focusOutEvent(QFocusEvent* e) override {
     Base::focusOutEvent(e);
-    if (ui::MovesBetweenControls(e)) owner_.Text2_LostFocus(index_);
+    if (ui::MovesBetweenControls(e)) owner_.FieldLeft(index_);
     clickedInto_ = false;
   }
   void mouseReleaseEvent(QMouseEvent* e) override {
@@ -54,11 +52,11 @@ class FieldBox : public Base {
     // character, as on entering with Enter (a text dragged over stays selected).
     if (clickedInto_) {
       clickedInto_ = false;
-      if (!HasSelection()) owner_.Text2_GotFocus(index_);
+      if (!HasSelection()) owner_.FieldEntered(index_);
     }
   }
   void keyPressEvent(QKeyEvent* e) override {
-    if (owner_.Text2_KeyDown(index_, e)) {
+    if (owner_.FieldKeyDown(index_, e)) {
       e->accept();
       return;
     }
@@ -73,12 +71,12 @@ class FieldBox : public Base {
       return this->textCursor().hasSelection();
   }
 
-  Form3& owner_;
+  TagEditorDialog& owner_;
   int index_;
   bool clickedInto_ = false;  // a mouse press has just given the field the focus
 };
 
-// Placement and caption of one field: Label1 caption, Label2 and Text2 rectangles.
+// Placement and caption of one field: its caption, stored-value and field rectangles.
 struct FieldSpec {
   int labelIndex;
   const char16_t* caption;
@@ -98,16 +96,16 @@ constexpr FieldSpec kFields[kEditorFieldCount] = {
 
 }  // namespace
 
-Form3::Form3(Session& session, Form3Link link, QWidget* parent)
+TagEditorDialog::TagEditorDialog(Session& session, TagEditorLink link, QWidget* parent)
     : QDialog(parent), session_(session), link_(std::move(link)) {
   BuildLayout();
-  Form_Load();
+  Load();
 }
 
-Form3::~Form3() = default;
+TagEditorDialog::~TagEditorDialog() = default;
 
-void Form3::BuildLayout() {
-  setObjectName(QStringLiteral("Form3"));
+void TagEditorDialog::BuildLayout() {
+  setObjectName(QStringLiteral("TagEditorDialog"));
   setWindowTitle(QStringLiteral("v2 Edit"));
   setModal(true);
   setFont(ui::ProportionalFont());
@@ -118,24 +116,24 @@ void Form3::BuildLayout() {
     const FieldSpec& f = kFields[k];
     const auto idx = static_cast<std::size_t>(k);
     QString caption = QString::fromUtf16(f.caption);
-    auto* label1 = ui::PlaceTwips(new QLabel(caption, this), Indexed("Label1", f.labelIndex), f.captionLeft, f.captionTop,
+    auto* captionLabel = ui::PlaceTwips(new QLabel(caption, this), Indexed("captionLabels", f.labelIndex), f.captionLeft, f.captionTop,
                          f.captionWidth, 375);
-    label1->setAccessibleName(caption);
-    Label1[static_cast<std::size_t>(f.labelIndex)] = label1;
+    captionLabel->setAccessibleName(caption);
+    captionLabels[static_cast<std::size_t>(f.labelIndex)] = captionLabel;
 
-    auto* label2 = ui::PlaceTwips(new QLabel(this), Indexed("Label2", k), f.left, f.labelTop, f.width, f.labelHeight);
-    label2->setTextFormat(Qt::PlainText);
-    label2->setWordWrap(true);
-    label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label2->setFrameShape(QFrame::Box);
-    label2->setFrameShadow(QFrame::Plain);
-    label2->setLineWidth(1);
-    label2->setAutoFillBackground(true);
-    QPalette p = label2->palette();
-    p.setColor(QPalette::Window, kLightYellow);
+    auto* valueLabel = ui::PlaceTwips(new QLabel(this), Indexed("storedValueLabels", k), f.left, f.labelTop, f.width, f.labelHeight);
+    valueLabel->setTextFormat(Qt::PlainText);
+    valueLabel->setWordWrap(true);
+    valueLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    valueLabel->setFrameShape(QFrame::Box);
+    valueLabel->setFrameShadow(QFrame::Plain);
+    valueLabel->setLineWidth(1);
+    valueLabel->setAutoFillBackground(true);
+    QPalette p = valueLabel->palette();
+    p.setColor(QPalette::Window, ui::kStoredValueYellow);
     p.setColor(QPalette::WindowText, Qt::black);
-    label2->setPalette(p);
-    Label2[idx] = label2;
+    valueLabel->setPalette(p);
+    storedValueLabels[idx] = valueLabel;
 
     QWidget* field;
     if (k < 5) {
@@ -151,50 +149,50 @@ void Form3::BuildLayout() {
     } else {
       field = new FieldBox<QLineEdit>(*this, k, this);
     }
-    ui::PlaceTwips(field, Indexed("Text2", k), f.left, f.fieldTop, f.width, f.fieldHeight);
+    ui::PlaceTwips(field, Indexed("tagFields", k), f.left, f.fieldTop, f.width, f.fieldHeight);
     field->setAccessibleName(caption);
     // The same "Tag" as the main window's fields carry, but an ID3v2 field has no byte
     // limit: nothing here reads it.
     field->setProperty("Tag", QStringLiteral("30"));
-    Text2[idx] = field;
+    tagFields[idx] = field;
 
     // The buttons take their places in the tab order after the title field.
     if (k == 0)
       for (int index : {0, 1, 2, 3}) MakeButton(index);
   }
 
-  List1 = ui::PlaceTwips(new QListWidget(this), QStringLiteral("List1"), 8640, 3360, 6015, 2760);
-  List1->setAccessibleName(QStringLiteral("フレーム"));
-  List1->setFont(ui::FixedFont());
-  List1->setSelectionMode(QAbstractItemView::SingleSelection);
-  List1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  keptFramesList = ui::PlaceTwips(new QListWidget(this), QStringLiteral("keptFramesList"), 8640, 3360, 6015, 2760);
+  keptFramesList->setAccessibleName(QStringLiteral("フレーム"));
+  keptFramesList->setFont(ui::FixedFont());
+  keptFramesList->setSelectionMode(QAbstractItemView::SingleSelection);
+  keptFramesList->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
   MakeButton(4);
   MakeButton(5);
   // "v2削除" has no function and is never enabled.
-  Command1[5]->setEnabled(false);
+  commandButtons[5]->setEnabled(false);
 
-  QWidget* order[] = {Text2[0], Text2[1], Text2[2], Text2[3], Text2[4], Text2[5], Text2[6], List1};
+  QWidget* order[] = {tagFields[0], tagFields[1], tagFields[2], tagFields[3], tagFields[4], tagFields[5], tagFields[6], keptFramesList};
   for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 }
 
-void Form3::Form_Load() {
-  model_ = LoadEditorModel(session_.V2FrameTable);
+void TagEditorDialog::Load() {
+  model_ = LoadEditorModel(session_.v2Frames);
   for (int k = 0; k < kEditorFieldCount; ++k) {
-    SetLabel2(k, ui::Q(model_.loaded[static_cast<std::size_t>(k)]));
-    setText2(k, ui::Q(model_.loaded[static_cast<std::size_t>(k)]));
+    SetStoredValue(k, ui::Q(model_.loaded[static_cast<std::size_t>(k)]));
+    setFieldText(k, ui::Q(model_.loaded[static_cast<std::size_t>(k)]));
   }
-  List1->clear();
-  for (const auto& line : model_.kept) List1->addItem(ui::Q(line.ListText()));
+  keptFramesList->clear();
+  for (const auto& line : model_.kept) keptFramesList->addItem(ui::Q(line.ListText()));
 
   PlaceWindow();
   ui::PlaceAgainWhenFramed(this, [this] { PlaceWindow(); });
 
-  Text2[0]->setFocus(Qt::OtherFocusReason);
-  Text2_GotFocus(0);
+  tagFields[0]->setFocus(Qt::OtherFocusReason);
+  FieldEntered(0);
 }
 
-void Form3::PlaceWindow() {
+void TagEditorDialog::PlaceWindow() {
   // Outer sizes: left = main window width + reference viewer width - own width, top =
   // main window height - own height; a place partly off the work area is moved onto it.
   // Until the window manager has framed the window, its frame is taken to be the main
@@ -208,46 +206,46 @@ void Form3::PlaceWindow() {
   ui::SetOuterGeometry(this, outer, extra);
 }
 
-QString Form3::label2(int index) const { return ui::Q(model_.loaded[static_cast<std::size_t>(index)]); }
+QString TagEditorDialog::storedValue(int index) const { return ui::Q(model_.loaded[static_cast<std::size_t>(index)]); }
 
-void Form3::SetLabel2(int index, const QString& text) {
+void TagEditorDialog::SetStoredValue(int index, const QString& text) {
   QString shown = text;
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  Label2[static_cast<std::size_t>(index)]->setText(shown);
+  storedValueLabels[static_cast<std::size_t>(index)]->setText(shown);
 }
 
-QString Form3::text2(int index) const {
+QString TagEditorDialog::fieldText(int index) const {
   const auto idx = static_cast<std::size_t>(index);
-  if (auto* line = qobject_cast<QLineEdit*>(Text2[idx])) return line->text();
+  if (auto* line = qobject_cast<QLineEdit*>(tagFields[idx])) return line->text();
   if (exactValid_[idx]) return exact_[idx];
   // Every line break of an edited text is CR LF.
-  QString text = static_cast<QPlainTextEdit*>(Text2[idx])->document()->toRawText();
+  QString text = static_cast<QPlainTextEdit*>(tagFields[idx])->document()->toRawText();
   text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
   return text;
 }
 
-void Form3::setText2(int index, const QString& text) {
+void TagEditorDialog::setFieldText(int index, const QString& text) {
   const auto idx = static_cast<std::size_t>(index);
   settingText_ = true;
-  if (auto* line = qobject_cast<QLineEdit*>(Text2[idx])) {
+  if (auto* line = qobject_cast<QLineEdit*>(tagFields[idx])) {
     line->setText(text);
   } else {
     // CR LF, and a lone CR or LF, each show as a line break.
-    static_cast<QPlainTextEdit*>(Text2[idx])->setPlainText(text);
+    static_cast<QPlainTextEdit*>(tagFields[idx])->setPlainText(text);
     exact_[idx] = text;
     exactValid_[idx] = true;
   }
   settingText_ = false;
 }
 
-void Form3::showEvent(QShowEvent* event) {
+void TagEditorDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   // The modal window takes the keyboard from the main window.
   activateWindow();
 }
 
-void Form3::keyPressEvent(QKeyEvent* event) {
+void TagEditorDialog::keyPressEvent(QKeyEvent* event) {
   // Esc does not close the window: only "終了(F12)" and the close box do.
   if (event->key() == Qt::Key_Escape) {
     event->accept();
@@ -256,7 +254,7 @@ void Form3::keyPressEvent(QKeyEvent* event) {
   QDialog::keyPressEvent(event);
 }
 
-void Form3::closeEvent(QCloseEvent* event) {
+void TagEditorDialog::closeEvent(QCloseEvent* event) {
   // The close box writes nothing; it waits while a command runs.
   if (running_) {
     event->ignore();

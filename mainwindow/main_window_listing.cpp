@@ -1,4 +1,4 @@
-// Form1: drive and folder changes, the next-folder button, the two naming modes and the
+// MainWindow: drive and folder changes, the next-folder button, the two naming modes and the
 // file list with its subfolder entries and dates.
 #include <QCheckBox>
 #include <QLabel>
@@ -8,7 +8,7 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 
-#include "mainwindow/form1.h"
+#include "mainwindow/main_window.h"
 #include "session/listing.h"
 #include "platform/file_names.h"
 #include "platform/fileio.h"
@@ -19,47 +19,47 @@
 
 namespace vq {
 
-void Form1::ConnectListing() {
-  connect(Drive1, &ui::DriveList::changed, this, &Form1::Drive1_Change);
-  connect(Dir1, &ui::FolderList::changed, this, &Form1::Dir1_Change);
-  Dir1->openHandler = [this](const std::string& path) { RunOrHold([this, path] { OpenFolder(path); }); };
-  Drive1->chooseHandler = [this](const std::string& mountPoint) {
+void MainWindow::ConnectListing() {
+  connect(driveBox, &ui::DriveList::changed, this, &MainWindow::OpenSelectedDrive);
+  connect(folderTree, &ui::FolderList::changed, this, &MainWindow::ListCurrentFolder);
+  folderTree->openHandler = [this](const std::string& path) { RunOrHold([this, path] { OpenFolder(path); }); };
+  driveBox->chooseHandler = [this](const std::string& mountPoint) {
     RunOrHold([this, mountPoint] { ChooseDrive(mountPoint); });
   };
-  connect(Command2, &QPushButton::clicked, this, [this] { RunOrHold([this] { Command2_Click(); }); });
+  connect(nextFolderButton, &QPushButton::clicked, this, [this] { RunOrHold([this] { OpenNextFolder(); }); });
   for (int i = 0; i < 2; ++i) {
-    connect(Option1[i], &QRadioButton::toggled, this, [this, i](bool checked) {
+    connect(modeButtons[i], &QRadioButton::toggled, this, [this, i](bool checked) {
       if (!checked) return;
       if (holding_) {
         // Keep showing the mode the list is being built for; the change follows.
-        QSignalBlocker b0(Option1[0]), b1(Option1[1]);
-        Option1[1 - i]->setChecked(true);
+        QSignalBlocker b0(modeButtons[0]), b1(modeButtons[1]);
+        modeButtons[1 - i]->setChecked(true);
         heldBack_.push_back([this, i] { SelectMode(i); });
         return;
       }
-      Option1_Click(i);
+      ApplyMode(i);
     });
   }
-  connect(Check2, &QCheckBox::toggled, this, [this](bool checked) {
+  connect(unicodeBox, &QCheckBox::toggled, this, [this](bool checked) {
     state_.unicodeV2 = checked;
-    Check2_Click();
+    UnicodeBoxToggled();
   });
-  connect(Check1, &QCheckBox::toggled, this, [this](bool checked) {
+  connect(keepDateBox, &QCheckBox::toggled, this, [this](bool checked) {
     state_.keepDate = checked;
-    Check1_Click();
+    KeepDateBoxToggled();
   });
-  connect(List1, &QListWidget::currentRowChanged, this, [this](int row) {
+  connect(fileList, &QListWidget::currentRowChanged, this, [this](int row) {
     // The commands act on the highlighted row, also while its file is being read.
     state_.selectedRow = row;
-    List1_Click();
+    ShowSelectedFile();
   });
 }
 
-bool Form1::FileNameMode() const { return Option1[1]->isChecked(); }
+bool MainWindow::FileNameMode() const { return state_.fileNameMode; }
 
 // ---------------------------------------------------------------- held-back changes
 
-void Form1::RunOrHold(std::function<void()> action) {
+void MainWindow::RunOrHold(std::function<void()> action) {
   if (holding_) {
     heldBack_.push_back(std::move(action));
   } else {
@@ -67,7 +67,7 @@ void Form1::RunOrHold(std::function<void()> action) {
   }
 }
 
-void Form1::DrainHeldBack() {
+void MainWindow::DrainHeldBack() {
   while (!holding_ && !ended_ && !heldBack_.empty()) {
     auto action = std::move(heldBack_.front());
     heldBack_.erase(heldBack_.begin());
@@ -77,9 +77,9 @@ void Form1::DrainHeldBack() {
 
 // ---------------------------------------------------------------- drive and folder
 
-bool Form1::OpenFolder(const std::string& path) {
+bool MainWindow::OpenFolder(const std::string& path) {
   QString error;
-  if (Dir1->setPath(path, &error)) return true;
+  if (folderTree->setPath(path, &error)) return true;
   if (ReportErrors()) {
     ui::Dialogs::Message(this,
                          QStringLiteral("フォルダを開けません。\r\n") + ui::Q(DecodePath(CleanFolderPath(path))) +
@@ -87,105 +87,105 @@ bool Form1::OpenFolder(const std::string& path) {
                          ui::MsgButtons::Ok, QString::fromUtf16(ui::kDefaultCaption), ui::MsgIcon::Warning);
   }
   // The previous folder stays, and so does its volume.
-  Drive1->showVolumeOf(Dir1->path());
+  driveBox->showVolumeOf(folderTree->path());
   return false;
 }
 
-void Form1::ChooseDrive(const std::string& mountPoint) {
-  if (mountPoint == Drive1->drive()) return;
-  if (!Drive1->setDrive(mountPoint)) {
+void MainWindow::ChooseDrive(const std::string& mountPoint) {
+  if (mountPoint == driveBox->drive()) return;
+  if (!driveBox->setDrive(mountPoint)) {
     // Not mounted (any more).
     if (ReportErrors()) {
       ui::Dialogs::Message(this, QStringLiteral("ドライブを読み取れません。\r\n") + ui::Q(DecodePath(mountPoint)),
                            ui::MsgButtons::Ok,
                            QString::fromUtf16(ui::kDefaultCaption), ui::MsgIcon::Warning);
     }
-    Drive1->showVolumeOf(Dir1->path());
+    driveBox->showVolumeOf(folderTree->path());
   }
 }
 
-void Form1::Drive1_Change() {
+void MainWindow::OpenSelectedDrive() {
   // The folder last used on the volume, else its mount point.
-  const std::string volume = Drive1->drive();
+  const std::string volume = driveBox->drive();
   std::string target = volume;
   if (auto it = lastFolderOnVolume_.find(volume); it != lastFolderOnVolume_.end()) target = it->second;
   QString error;
-  if (Dir1->setPath(target, &error)) return;
-  if (target != volume && Dir1->setPath(volume, &error)) return;
+  if (folderTree->setPath(target, &error)) return;
+  if (target != volume && folderTree->setPath(volume, &error)) return;
   if (ReportErrors()) {
     ui::Dialogs::Message(this, QStringLiteral("ドライブを読み取れません。\r\n") + ui::Q(DecodePath(volume)) +
                                    QStringLiteral("\r\n") + error,
                          ui::MsgButtons::Ok, QString::fromUtf16(ui::kDefaultCaption), ui::MsgIcon::Warning);
   }
-  Drive1->showVolumeOf(Dir1->path());
+  driveBox->showVolumeOf(folderTree->path());
 }
 
-void Form1::Dir1_Change() {
+void MainWindow::ListCurrentFolder() {
   ++listRuns_;
-  const std::string path = Dir1->path();
+  const std::string path = folderTree->path();
   state_.folder = path;
-  Drive1->showVolumeOf(path);
-  lastFolderOnVolume_[Drive1->drive()] = path;
+  driveBox->showVolumeOf(path);
+  lastFolderOnVolume_[driveBox->drive()] = path;
 
   if (!FileNameMode()) {
     NextFolderResult next = FindNextFolder(path);
     nextFolder = next.next;
     if (next.deepEnough && !next.next.empty()) {
       QString caption = ui::Q(NextFolderCaption(next.position, next.count));
-      Command2->setText(caption);
-      Command2->setAccessibleName(caption);
-      Command2->setEnabled(true);
+      nextFolderButton->setText(caption);
+      nextFolderButton->setAccessibleName(caption);
+      nextFolderButton->setEnabled(true);
     } else {
       // The caption stays as it was.
-      Command2->setEnabled(false);
+      nextFolderButton->setEnabled(false);
     }
-    Command2->setVisible(true);
+    nextFolderButton->setVisible(true);
     ListSubfolderFiles();
   } else {
-    Command2->setVisible(false);
+    nextFolderButton->setVisible(false);
     ListFolderFiles();
   }
 }
 
-void Form1::Command2_Click() {
+void MainWindow::OpenNextFolder() {
   if (nextFolder.empty()) return;
   OpenFolder(nextFolder);
 }
 
 // ---------------------------------------------------------------- modes and check box
 
-void Form1::SelectMode(int index) {
-  if (index < 0 || index > 1 || Option1[index]->isChecked()) return;
-  Option1[index]->setChecked(true);  // raises Option1_Click
+void MainWindow::SelectMode(int index) {
+  if (index < 0 || index > 1 || modeButtons[index]->isChecked()) return;
+  modeButtons[index]->setChecked(true);  // raises ApplyMode
 }
 
-void Form1::Option1_Click(int index) {
+void MainWindow::ApplyMode(int index) {
   bool structure = index == 0;
   state_.fileNameMode = !structure;
-  Text1[0]->setVisible(structure);
-  Text1[1]->setVisible(structure);
-  Command1[7]->setEnabled(structure);
-  Dir1_Change();
-  Text2[lastField]->setFocus();
+  fileInfoFields[0]->setVisible(structure);
+  fileInfoFields[1]->setVisible(structure);
+  commandButtons[7]->setEnabled(structure);
+  ListCurrentFolder();
+  tagFields[lastField]->setFocus();
 }
 
-void Form1::Check1_Click() {
-  if (Check1->isVisible()) Text2[lastField]->setFocus();
+void MainWindow::KeepDateBoxToggled() {
+  if (keepDateBox->isVisible()) tagFields[lastField]->setFocus();
 }
 
-void Form1::Check2_Click() {
-  if (Check2->isVisible()) Text2[lastField]->setFocus();
+void MainWindow::UnicodeBoxToggled() {
+  if (unicodeBox->isVisible()) tagFields[lastField]->setFocus();
 }
 
 // ---------------------------------------------------------------- the file list
 
-void Form1::ListFolderFiles() {
+void MainWindow::ListFolderFiles() {
   fillingList = true;
   holding_ = true;
-  List1->clear();
+  fileList->clear();
   state_.rows.clear();
 
-  const std::string folder = Dir1->path();
+  const std::string folder = folderTree->path();
   std::vector<ListedFile> rows;
   try {
     rows = ListOwnFiles(folder);
@@ -200,7 +200,7 @@ void Form1::ListFolderFiles() {
   int readOnlyRow = -1;
   state_.rows.reserve(rows.size());
   for (std::size_t i = 0; i < rows.size() && !ended_; ++i) {
-    List1->addItem(ui::Q(rows[i].displayName));
+    fileList->addItem(ui::Q(rows[i].displayName));
     if (rows[i].readOnly) readOnlyRow = static_cast<int>(i);
     state_.rows.push_back(std::move(rows[i]));
     // Queued input runs after each file; selections are ignored while fillingList is set.
@@ -212,24 +212,24 @@ void Form1::ListFolderFiles() {
   DrainHeldBack();
 }
 
-void Form1::ListSubfolderFiles() {
+void MainWindow::ListSubfolderFiles() {
   fillingList = true;
-  List1->clear();
-  state_.rows = ListFilesWithSubfolders(Dir1->path());
+  fileList->clear();
+  state_.rows = ListFilesWithSubfolders(folderTree->path());
   QStringList names;
   names.reserve(static_cast<qsizetype>(state_.rows.size()));
   for (const auto& row : state_.rows) names << ui::Q(row.displayName);
-  List1->addItems(names);
+  fileList->addItems(names);
   fillingList = false;
   FinishList(LastReadOnlyRow(state_.rows));
 }
 
-void Form1::FinishList(int readOnlyRow) {
+void MainWindow::FinishList(int readOnlyRow) {
   if (readOnlyRow < 0) {
-    if (List1->count() > 0) SetListIndex(0);
+    if (fileList->count() > 0) SelectFile(0);
     return;
   }
-  SetListIndex(readOnlyRow);
+  SelectFile(readOnlyRow);
   if (!ended_) {
     ui::Dialogs::Message(this, QStringLiteral("選択されているファイルが読取専用になっています"), ui::MsgButtons::Ok);
   }

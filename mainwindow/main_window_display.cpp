@@ -1,4 +1,4 @@
-// Form1: selecting a file shows its ID3v1 values, the tag marks, the file information,
+// MainWindow: selecting a file shows its ID3v1 values, the tag marks, the file information,
 // its place in the list, and its ID3v2 frames in the reference viewer.
 #include <QLabel>
 #include <QLineEdit>
@@ -7,14 +7,14 @@
 #include <QRadioButton>
 
 #include "formats/file_summary.h"
-#include "mainwindow/form1.h"
+#include "mainwindow/main_window.h"
 #include "session/listing.h"
 #include "platform/file_names.h"
 #include "platform/fileio.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/folder_list.h"
 #include "platform/ui/qt_text.h"
-#include "viewer/form2.h"
+#include "viewer/reference_viewer.h"
 
 namespace vq {
 
@@ -36,28 +36,27 @@ QString CutAtNul(const std::u16string& s) {
 
 }  // namespace
 
-void Form1::ShowV2Marks(const QString& version) {
-  SetCaption(Label3, QStringLiteral("v2"), QColor(255, 0, 0));
-  SetCaption(Label5, version, QColor(255, 0, 0));
+void MainWindow::ShowV2Marks(const QString& version) {
+  SetCaption(v2Mark, QStringLiteral("v2"), QColor(255, 0, 0));
+  SetCaption(v2VersionMark, version, QColor(255, 0, 0));
 }
 
-void Form1::ShowFrameListing() { form2().setText1(ui::Q(state_.FrameListing)); }
+void MainWindow::ShowFrameListing() { viewer().setListing(ui::Q(state_.frameListing)); }
 
-void Form1::SetListIndex(int row) {
-  if (row == List1->currentRow()) {
-    List1_Click();
+void MainWindow::SelectFile(int row) {
+  if (row == state_.selectedRow) {
+    ShowSelectedFile();
   } else {
-    List1->setCurrentRow(row);
+    fileList->setCurrentRow(row);
   }
 }
 
-void Form1::List1_Click() {
+void MainWindow::ShowSelectedFile() {
   if (fillingList) return;
-  int row = List1->currentRow();
+  const int row = state_.selectedRow;
   const ListedFile* listed = state_.Row(row);
-  if (!listed || row >= List1->count()) return;
-  bool structure = Option1[0]->isChecked();
-  if (!structure && !FileNameMode()) return;
+  if (!listed || row >= fileList->count()) return;
+  const bool structure = !state_.fileNameMode;
 
   const std::string path = state_.FilePath(row);
   std::optional<std::time_t> modified;
@@ -78,13 +77,13 @@ void Form1::List1_Click() {
   }
 
   if (structure) {
-    setText1(0, ui::Q(state_.ShownFolderName()));
-    setText1(1, ui::Q(listed->subfolderName));
+    setFileInfoText(0, ui::Q(state_.ShownFolderName()));
+    setFileInfoText(1, ui::Q(listed->subfolderName));
   }
 
-  Label3->clear();
-  Label5->clear();
-  Label6->clear();
+  v2Mark->clear();
+  v2VersionMark->clear();
+  v1Mark->clear();
   state_.ClearSelectedTags();
   ShowFrameListing();
 
@@ -95,7 +94,7 @@ void Form1::List1_Click() {
     return;
   }
 
-  setText1(2, ui::Q(listed->displayName));
+  setFileInfoText(2, ui::Q(listed->displayName));
   const bool hasV2 = summary.v2.present;
   const QString version = ui::Q(V2VersionText(summary.v2));
   state_.TakeSummary(summary);
@@ -108,39 +107,39 @@ void Form1::List1_Click() {
     const ID3v1Values& v1 = *summary.v1;
     const std::u16string* stored[] = {&v1.title, &v1.artist, &v1.album};
     for (int i = 0; i < 3; ++i) {
-      Label2[i]->setText(CutAtNul(*stored[i]));
-      Text2[i]->setText(CutAtNul(*stored[i]));
+      storedValueLabels[i]->setText(CutAtNul(*stored[i]));
+      tagFields[i]->setText(CutAtNul(*stored[i]));
     }
-    Text2[3]->setText(CutAtNul(v1.comment));
-    Text2[4]->setText(CutAtNul(v1.year));
-    Text2[5]->setText(QString::number(v1.genre));
-    SetCaption(Label6, QStringLiteral("v1"), QColor(0, 0, 0));
+    tagFields[3]->setText(CutAtNul(v1.comment));
+    tagFields[4]->setText(CutAtNul(v1.year));
+    tagFields[5]->setText(QString::number(v1.genre));
+    SetCaption(v1Mark, QStringLiteral("v1"), QColor(0, 0, 0));
   } else {
-    for (int i = 0; i < 3; ++i) Label2[i]->clear();
-    for (int i = 0; i < 5; ++i) Text2[i]->clear();
-    Text2[5]->setText(QStringLiteral("0"));
+    for (int i = 0; i < 3; ++i) storedValueLabels[i]->clear();
+    for (int i = 0; i < 5; ++i) tagFields[i]->clear();
+    tagFields[5]->setText(QStringLiteral("0"));
   }
   ShowInformation(row, summary);
 }
 
-void Form1::ShowTooShortFile(int row, const FileSummary& summary) {
-  setText1(2, ui::Q(state_.ShownFileName(row)));
-  for (int i = 0; i < 3; ++i) Label2[i]->clear();
-  for (auto* field : Text2) field->clear();
+void MainWindow::ShowTooShortFile(int row, const FileSummary& summary) {
+  setFileInfoText(2, ui::Q(state_.ShownFileName(row)));
+  for (int i = 0; i < 3; ++i) storedValueLabels[i]->clear();
+  for (auto* field : tagFields) field->clear();
   ShowInformation(row, summary);
 }
 
-void Form1::ShowInformation(int row, const FileSummary& summary) {
-  Command1[0]->setEnabled(true);
-  Command1[3]->setEnabled(true);
+void MainWindow::ShowInformation(int row, const FileSummary& summary) {
+  commandButtons[0]->setEnabled(true);
+  commandButtons[3]->setEnabled(true);
 
   QString info = ui::Q(summary.infoText);
   info.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  Label4->setText(info);
+  mpegInfoLabel->setText(info);
 
-  Text2[0]->setFocus();
+  tagFields[0]->setFocus();
 
-  Label7->setText(QStringLiteral("%1/%2 曲").arg(row + 1).arg(List1->count()));
+  positionLabel->setText(QStringLiteral("%1/%2 曲").arg(row + 1).arg(fileList->count()));
 }
 
 }  // namespace vq

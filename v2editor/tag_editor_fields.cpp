@@ -1,16 +1,16 @@
-// Form3: focus and key handling of the seven fields (Text2).
+// TagEditorDialog: focus and key handling of the seven fields.
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextCursor>
 
 #include "platform/ui/dialogs.h"
-#include "v2editor/form3.h"
+#include "v2editor/tag_editor.h"
 
 namespace vq {
 
-void Form3::Text2_GotFocus(int index) {
-  QWidget* field = Text2[static_cast<std::size_t>(index)];
+void TagEditorDialog::FieldEntered(int index) {
+  QWidget* field = tagFields[static_cast<std::size_t>(index)];
   if (field->isHidden()) return;
   // The caret after the last character, nothing selected.
   if (auto* line = qobject_cast<QLineEdit*>(field)) {
@@ -25,17 +25,17 @@ void Form3::Text2_GotFocus(int index) {
   }
 }
 
-void Form3::Text2_LostFocus(int index) {
-  const QString before = text2(index);
+void TagEditorDialog::FieldLeft(int index) {
+  const QString before = fieldText(index);
   QString s = before;
   const QString crlf = QStringLiteral("\r\n");
   while (s.startsWith(crlf)) s.remove(0, 2);
   while (s.endsWith(crlf)) s.chop(2);
   // Untouched when there is nothing to remove, so the caret and the view stay.
-  if (s != before) setText2(index, s);
+  if (s != before) setFieldText(index, s);
 }
 
-bool Form3::Text2_KeyDown(int index, QKeyEvent* event) {
+bool TagEditorDialog::FieldKeyDown(int index, QKeyEvent* event) {
   const Qt::KeyboardModifiers shift =
       event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
   switch (event->key()) {
@@ -44,10 +44,10 @@ bool Form3::Text2_KeyDown(int index, QKeyEvent* event) {
       ui::Dialogs::Yield();
       if (finished_) return true;
       if (shift == Qt::NoModifier) {
-        Text2[static_cast<std::size_t>((index + 1) % kEditorFieldCount)]->setFocus(Qt::OtherFocusReason);
+        tagFields[static_cast<std::size_t>((index + 1) % kEditorFieldCount)]->setFocus(Qt::OtherFocusReason);
       } else if (shift == Qt::ShiftModifier) {
         // A line break in the multi-line fields; the year and genre fields take none.
-        if (auto* box = qobject_cast<QPlainTextEdit*>(Text2[static_cast<std::size_t>(index)])) {
+        if (auto* box = qobject_cast<QPlainTextEdit*>(tagFields[static_cast<std::size_t>(index)])) {
           QTextCursor c = box->textCursor();
           c.insertText(QStringLiteral("\n"));  // replaces a selection; reads as CR LF
           box->setTextCursor(c);
@@ -60,8 +60,8 @@ bool Form3::Text2_KeyDown(int index, QKeyEvent* event) {
       // The commands' function keys; the key goes on to the field.
       for (const CommandSpec& c : kCommands) {
         if (c.key == Qt::Key_unknown || c.key != event->key()) continue;
-        if (c.cleansField) Text2_LostFocus(index);
-        Command1_Click(c.index);
+        if (c.cleansField) FieldLeft(index);
+        RunCommand(c.index);
         break;
       }
       return false;

@@ -13,10 +13,10 @@
 
 #include "platform/ui/dialogs.h"
 #include "support/ui/ui_test_util.h"
-#include "viewer/form2.h"
+#include "viewer/reference_viewer.h"
 
 using vq::ui::Dialogs;
-using vqtest::Form1Harness;
+using vqtest::MainWindowHarness;
 using vqtest::Rows;
 using vqtest::Utf8;
 
@@ -45,18 +45,18 @@ void Leave(QLineEdit* field) { QTest::keyClick(field, Qt::Key_Return); }
 
 // One file without tags, listed in file-name mode and selected.
 struct PlainFile {
-  Form1Harness h;
+  MainWindowHarness h;
   PlainFile() {
     h.music.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "plain.mp3");
     h.WritePathDat({"1"});
     h.Start();
   }
-  vq::Form1& form() { return *h.form; }
+  vq::MainWindow& form() { return *h.form; }
 };
 
 // A folder of `count` small MP3 files, listed in file-name mode.
 struct ListOf {
-  Form1Harness h;
+  MainWindowHarness h;
   explicit ListOf(int count) {
     for (int i = 0; i < count; ++i) {
       char name[32];
@@ -66,17 +66,17 @@ struct ListOf {
     h.WritePathDat({"1"});
     h.Start();
   }
-  vq::Form1& f() { return *h.form; }
+  vq::MainWindow& f() { return *h.form; }
 };
 
 // A year of five digits, over its limit, with the user's own selection "024" inside
 // it; lastField names another field, so a focus gain would show.
-void SelectInsideTheYear(vq::Form1& f) {
-  Type(f.Text2[4], "20245");
-  QTest::keyClick(f.Text2[4], Qt::Key_Home);
-  QTest::keyClick(f.Text2[4], Qt::Key_Right);
-  for (int i = 0; i < 3; ++i) QTest::keyClick(f.Text2[4], Qt::Key_Right, Qt::ShiftModifier);
-  ASSERT_EQ(f.Text2[4]->selectedText(), "024");
+void SelectInsideTheYear(vq::MainWindow& f) {
+  Type(f.tagFields[4], "20245");
+  QTest::keyClick(f.tagFields[4], Qt::Key_Home);
+  QTest::keyClick(f.tagFields[4], Qt::Key_Right);
+  for (int i = 0; i < 3; ++i) QTest::keyClick(f.tagFields[4], Qt::Key_Right, Qt::ShiftModifier);
+  ASSERT_EQ(f.tagFields[4]->selectedText(), "024");
   f.lastField = 2;
 }
 
@@ -86,40 +86,40 @@ int TopRow(const QListWidget* list) { return list->indexAt(list->viewport()->rec
 
 // ---------------------------------------------------------------- focus
 
-TEST(Form1Fields, EnterWalksTheSixFieldsSelectingEachWholeText) {
+TEST(MainWindowFields, EnterWalksTheSixFieldsSelectingEachWholeText) {
   ListOf t(1);  // a file whose ID3v1 fields all hold text
   auto& f = t.f();
-  ASSERT_EQ(QApplication::focusWidget(), f.Text2[0]);
+  ASSERT_EQ(QApplication::focusWidget(), f.tagFields[0]);
   EXPECT_EQ(f.lastField, 0);
-  EXPECT_EQ(f.Text2[0]->selectedText(), "V1 Title");
+  EXPECT_EQ(f.tagFields[0]->selectedText(), "V1 Title");
 
   const QString texts[] = {"V1 Title", "V1 Artist", "V1 Album", "v1 comment", "1998", "17"};
   for (int i = 1; i <= 6; ++i) {
     const int next = i % 6;
     // Shift does not change what Enter does.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, i == 3 ? Qt::ShiftModifier : Qt::NoModifier);
-    ASSERT_EQ(QApplication::focusWidget(), f.Text2[next]) << "after field " << i - 1;
+    ASSERT_EQ(QApplication::focusWidget(), f.tagFields[next]) << "after field " << i - 1;
     EXPECT_EQ(f.lastField, next);
-    EXPECT_EQ(f.Text2[next]->selectedText(), texts[next]);
+    EXPECT_EQ(f.tagFields[next]->selectedText(), texts[next]);
   }
   // After the genre field came the title field; typing replaces the selected text.
-  QTest::keyClicks(f.Text2[0], "New");
-  EXPECT_EQ(f.Text2[0]->text(), "New");
+  QTest::keyClicks(f.tagFields[0], "New");
+  EXPECT_EQ(f.tagFields[0]->text(), "New");
 
   // A field left shows its beginning: the caret is at the start, nothing selected.
-  Leave(f.Text2[0]);
-  EXPECT_EQ(f.Text2[0]->cursorPosition(), 0);
-  EXPECT_FALSE(f.Text2[0]->hasSelectedText());
+  Leave(f.tagFields[0]);
+  EXPECT_EQ(f.tagFields[0]->cursorPosition(), 0);
+  EXPECT_FALSE(f.tagFields[0]->hasSelectedText());
 
   // Tab (not handled by the fields) moves on too, and the field reached is the last one.
-  QTest::keyClick(f.Text2[1], Qt::Key_Tab);
-  EXPECT_EQ(QApplication::focusWidget(), f.Text2[2]);
+  QTest::keyClick(f.tagFields[1], Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), f.tagFields[2]);
   EXPECT_EQ(f.lastField, 2);
 }
 
 // ---------------------------------------------------------------- byte limits
 
-TEST(Form1Fields, LeavingAFieldCutsItToItsByteLimitWithABeep) {
+TEST(MainWindowFields, LeavingAFieldCutsItToItsByteLimitWithABeep) {
   PlainFile p;
   auto& f = p.form();
   const QString x29(29, QChar('x'));
@@ -143,122 +143,122 @@ TEST(Form1Fields, LeavingAFieldCutsItToItsByteLimitWithABeep) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(Utf8(c.typed));
-    Type(f.Text2[c.field], c.typed);
+    Type(f.tagFields[c.field], c.typed);
     Dialogs::ResetBeepCount();
-    Leave(f.Text2[c.field]);
-    EXPECT_EQ(f.Text2[c.field]->text(), c.kept);
+    Leave(f.tagFields[c.field]);
+    EXPECT_EQ(f.tagFields[c.field]->text(), c.kept);
     EXPECT_EQ(Dialogs::BeepCount(), c.beep ? 1 : 0);
-    EXPECT_EQ(f.Text2[c.field]->cursorPosition(), 0);
+    EXPECT_EQ(f.tagFields[c.field]->cursorPosition(), 0);
   }
 }
 
-TEST(Form1Fields, TheLimitIsTheFieldsOwnTagProperty) {
+TEST(MainWindowFields, TheLimitIsTheFieldsOwnTagProperty) {
   PlainFile p;
   auto& f = p.form();
   const char* limits[] = {"30", "30", "30", "30", "4", "3"};
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(f.Text2[i]->property("Tag").toString(), limits[i]);
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(f.tagFields[i]->property("Tag").toString(), limits[i]);
 
   // A field whose limit is no number is not cut.
-  f.Text2[3]->setProperty("Tag", QString());
-  Type(f.Text2[3], QString(40, QChar('c')));
+  f.tagFields[3]->setProperty("Tag", QString());
+  Type(f.tagFields[3], QString(40, QChar('c')));
   Dialogs::ResetBeepCount();
-  Leave(f.Text2[3]);
-  EXPECT_EQ(f.Text2[3]->text().size(), 40);
+  Leave(f.tagFields[3]);
+  EXPECT_EQ(f.tagFields[3]->text().size(), 40);
   EXPECT_EQ(Dialogs::BeepCount(), 0);
-  f.Text2[3]->setProperty("Tag", QStringLiteral("5"));
-  Type(f.Text2[3], "abcdefg");
-  Leave(f.Text2[3]);
-  EXPECT_EQ(f.Text2[3]->text(), "abcde");
+  f.tagFields[3]->setProperty("Tag", QStringLiteral("5"));
+  Type(f.tagFields[3], "abcdefg");
+  Leave(f.tagFields[3]);
+  EXPECT_EQ(f.tagFields[3]->text(), "abcde");
 }
 
-TEST(Form1Fields, ACutKeepsTheCaretWhereItWasWhenItStillFits) {
+TEST(MainWindowFields, ACutKeepsTheCaretWhereItWasWhenItStillFits) {
   PlainFile p;
   auto& f = p.form();
-  Type(f.Text2[4], "20245");
-  QTest::keyClick(f.Text2[4], Qt::Key_Home);
-  QTest::keyClick(f.Text2[4], Qt::Key_Right);
-  vq::Form1::LimitFieldBytes(f.Text2[4]);
-  EXPECT_EQ(f.Text2[4]->text(), "2024");
-  EXPECT_EQ(f.Text2[4]->cursorPosition(), 1);
-  Type(f.Text2[4], "20245");  // caret at the end: clamped to the new length
-  vq::Form1::LimitFieldBytes(f.Text2[4]);
-  EXPECT_EQ(f.Text2[4]->cursorPosition(), 4);
+  Type(f.tagFields[4], "20245");
+  QTest::keyClick(f.tagFields[4], Qt::Key_Home);
+  QTest::keyClick(f.tagFields[4], Qt::Key_Right);
+  vq::MainWindow::LimitFieldBytes(f.tagFields[4]);
+  EXPECT_EQ(f.tagFields[4]->text(), "2024");
+  EXPECT_EQ(f.tagFields[4]->cursorPosition(), 1);
+  Type(f.tagFields[4], "20245");  // caret at the end: clamped to the new length
+  vq::MainWindow::LimitFieldBytes(f.tagFields[4]);
+  EXPECT_EQ(f.tagFields[4]->cursorPosition(), 4);
 }
 
-TEST(Form1Fields, AContextMenuOverAFieldIsNoChangeOfField) {
+TEST(MainWindowFields, AContextMenuOverAFieldIsNoChangeOfField) {
   PlainFile p;
   auto& f = p.form();
   SelectInsideTheYear(f);
 
   Dialogs::ResetBeepCount();
-  QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, f.Text2[4]->rect().center());
-  QApplication::sendEvent(f.Text2[4], &menuKey);
+  QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, f.tagFields[4]->rect().center());
+  QApplication::sendEvent(f.tagFields[4], &menuKey);
   QWidget* menu = QApplication::activePopupWidget();
   ASSERT_NE(menu, nullptr);
   // While the menu is open the field keeps its text and selection, for Copy and Cut.
-  EXPECT_EQ(f.Text2[4]->text(), "20245");
-  EXPECT_EQ(f.Text2[4]->selectedText(), "024");
+  EXPECT_EQ(f.tagFields[4]->text(), "20245");
+  EXPECT_EQ(f.tagFields[4]->selectedText(), "024");
   QTest::keyClick(menu, Qt::Key_Escape);
   EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
-  EXPECT_EQ(QApplication::focusWidget(), f.Text2[4]);
-  EXPECT_EQ(f.Text2[4]->selectedText(), "024");
+  EXPECT_EQ(QApplication::focusWidget(), f.tagFields[4]);
+  EXPECT_EQ(f.tagFields[4]->selectedText(), "024");
   EXPECT_EQ(Dialogs::BeepCount(), 0);
   EXPECT_EQ(f.lastField, 2);  // no focus gain was seen
   // Leaving the field for real still holds it to its limit.
-  Leave(f.Text2[4]);
-  EXPECT_EQ(f.Text2[4]->text(), "2024");
+  Leave(f.tagFields[4]);
+  EXPECT_EQ(f.tagFields[4]->text(), "2024");
 }
 
 // Switching to the reference viewer and back is no change of field: the field is not
 // cut (no beep) when the window loses the activation, and coming back keeps the user's
 // own selection instead of selecting the whole text.
-TEST(Form1Fields, AChangeOfActiveWindowIsNoChangeOfField) {
+TEST(MainWindowFields, AChangeOfActiveWindowIsNoChangeOfField) {
   PlainFile p;
   auto& f = p.form();
   SelectInsideTheYear(f);
   Dialogs::ResetBeepCount();
 
-  f.form2().activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&f.form2()));
-  EXPECT_EQ(f.Text2[4]->text(), "20245");
+  f.viewer().activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&f.viewer()));
+  EXPECT_EQ(f.tagFields[4]->text(), "20245");
   EXPECT_EQ(Dialogs::BeepCount(), 0);
 
   f.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
-  EXPECT_EQ(QApplication::focusWidget(), f.Text2[4]);
-  EXPECT_EQ(f.Text2[4]->selectedText(), "024");
+  EXPECT_EQ(QApplication::focusWidget(), f.tagFields[4]);
+  EXPECT_EQ(f.tagFields[4]->selectedText(), "024");
   EXPECT_EQ(f.lastField, 2);  // no focus gain was seen
-  Leave(f.Text2[4]);
-  EXPECT_EQ(f.Text2[4]->text(), "2024");
+  Leave(f.tagFields[4]);
+  EXPECT_EQ(f.tagFields[4]->text(), "2024");
   EXPECT_EQ(Dialogs::BeepCount(), 1);
 }
 
 // The focus moved to another field while the window was inactive (a selection made
 // before the window manager activates the window at start-up) is a change of field:
 // coming back, that field's whole text is selected.
-TEST(Form1Fields, AFieldGivenTheFocusWhileInactiveIsEnteredOnActivation) {
+TEST(MainWindowFields, AFieldGivenTheFocusWhileInactiveIsEnteredOnActivation) {
   PlainFile p;
   auto& f = p.form();
-  Type(f.Text2[1], "artist");
-  QTest::keyClick(f.Text2[1], Qt::Key_End);
-  f.form2().activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&f.form2()));
-  f.Text2[3]->setText("comment");
-  f.Text2[3]->setFocus();
+  Type(f.tagFields[1], "artist");
+  QTest::keyClick(f.tagFields[1], Qt::Key_End);
+  f.viewer().activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&f.viewer()));
+  f.tagFields[3]->setText("comment");
+  f.tagFields[3]->setFocus();
   f.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
-  ASSERT_EQ(QApplication::focusWidget(), f.Text2[3]);
-  EXPECT_EQ(f.Text2[3]->selectedText(), "comment");
+  ASSERT_EQ(QApplication::focusWidget(), f.tagFields[3]);
+  EXPECT_EQ(f.tagFields[3]->selectedText(), "comment");
   EXPECT_EQ(f.lastField, 3);
 }
 
 // A click that gives a field the focus selects its whole text, as Tab and Enter do, so
 // typing replaces it; a click in the field that has the focus places the caret.
-TEST(Form1Fields, AClickIntoAFieldSelectsItsWholeText) {
+TEST(MainWindowFields, AClickIntoAFieldSelectsItsWholeText) {
   ListOf t(1);  // a file whose ID3v1 fields all hold text
   auto& f = t.f();
-  ASSERT_EQ(QApplication::focusWidget(), f.Text2[0]);
-  QLineEdit* artist = f.Text2[1];
+  ASSERT_EQ(QApplication::focusWidget(), f.tagFields[0]);
+  QLineEdit* artist = f.tagFields[1];
   ASSERT_EQ(artist->text(), "V1 Artist");
   const QPoint nearTheStart(4, artist->height() / 2);
   QTest::mouseClick(artist, Qt::LeftButton, {}, nearTheStart);
@@ -272,85 +272,85 @@ TEST(Form1Fields, AClickIntoAFieldSelectsItsWholeText) {
 
 // ---------------------------------------------------------------- list keys
 
-TEST(Form1Fields, PageKeysMoveTheListBy18Rows) {
+TEST(MainWindowFields, PageKeysMoveTheListBy18Rows) {
   ListOf t(10);
   auto& f = t.f();
-  ASSERT_EQ(f.List1->count(), 10);
-  ASSERT_EQ(f.List1->currentRow(), 0);
-  QTest::keyClick(f.Text2[2], Qt::Key_PageDown);
-  EXPECT_EQ(f.List1->currentRow(), 9);
-  EXPECT_EQ(f.text1(2), f.List1->item(9)->text());  // the new row's file is shown
-  EXPECT_EQ(QApplication::focusWidget(), f.Text2[0]);
+  ASSERT_EQ(f.fileList->count(), 10);
+  ASSERT_EQ(f.fileList->currentRow(), 0);
+  QTest::keyClick(f.tagFields[2], Qt::Key_PageDown);
+  EXPECT_EQ(f.fileList->currentRow(), 9);
+  EXPECT_EQ(f.fileInfoText(2), f.fileList->item(9)->text());  // the new row's file is shown
+  EXPECT_EQ(QApplication::focusWidget(), f.tagFields[0]);
 
-  f.List1->setCurrentRow(5);
-  QTest::keyClick(f.Text2[0], Qt::Key_PageUp);
-  EXPECT_EQ(f.List1->currentRow(), 0);
-  EXPECT_EQ(f.Label7->text(), Str(u"1/10 曲"));
+  f.fileList->setCurrentRow(5);
+  QTest::keyClick(f.tagFields[0], Qt::Key_PageUp);
+  EXPECT_EQ(f.fileList->currentRow(), 0);
+  EXPECT_EQ(f.positionLabel->text(), Str(u"1/10 曲"));
 }
 
-TEST(Form1Fields, PageDownIn100RowsPutsTheSelectionAtTheTop) {
+TEST(MainWindowFields, PageDownIn100RowsPutsTheSelectionAtTheTop) {
   ListOf t(100);
   auto& f = t.f();
-  ASSERT_EQ(f.List1->count(), 100);
-  f.List1->setCurrentRow(2);
-  QTest::keyClick(f.Text2[0], Qt::Key_PageDown);
-  EXPECT_EQ(f.List1->currentRow(), 20);
-  EXPECT_EQ(TopRow(f.List1), 20);
-  QTest::keyClick(f.Text2[0], Qt::Key_PageDown);
-  EXPECT_EQ(f.List1->currentRow(), 38);
-  EXPECT_EQ(TopRow(f.List1), 38);
+  ASSERT_EQ(f.fileList->count(), 100);
+  f.fileList->setCurrentRow(2);
+  QTest::keyClick(f.tagFields[0], Qt::Key_PageDown);
+  EXPECT_EQ(f.fileList->currentRow(), 20);
+  EXPECT_EQ(TopRow(f.fileList), 20);
+  QTest::keyClick(f.tagFields[0], Qt::Key_PageDown);
+  EXPECT_EQ(f.fileList->currentRow(), 38);
+  EXPECT_EQ(TopRow(f.fileList), 38);
 
   // Page Up: 38 -> 20 -> 2 -> 0; the selection stays visible.
   for (int expected : {20, 2, 0}) {
-    QTest::keyClick(f.Text2[0], Qt::Key_PageUp);
-    EXPECT_EQ(f.List1->currentRow(), expected);
-    EXPECT_LE(TopRow(f.List1), expected);
+    QTest::keyClick(f.tagFields[0], Qt::Key_PageUp);
+    EXPECT_EQ(f.fileList->currentRow(), expected);
+    EXPECT_LE(TopRow(f.fileList), expected);
   }
   // From near the end Page Down stops at the last row.
-  f.List1->setCurrentRow(95);
-  QTest::keyClick(f.Text2[0], Qt::Key_PageDown);
-  EXPECT_EQ(f.List1->currentRow(), 99);
+  f.fileList->setCurrentRow(95);
+  QTest::keyClick(f.tagFields[0], Qt::Key_PageDown);
+  EXPECT_EQ(f.fileList->currentRow(), 99);
 }
 
-TEST(Form1Fields, UpAndDownStopAtTheEndsWithoutRereadingTheFile) {
+TEST(MainWindowFields, UpAndDownStopAtTheEndsWithoutRereadingTheFile) {
   ListOf t(3);
   auto& f = t.f();
-  ASSERT_EQ(f.List1->currentRow(), 0);
+  ASSERT_EQ(f.fileList->currentRow(), 0);
   // An edit shows whether the file was read again.
-  Type(f.Text2[1], "edited");
-  QTest::keyClick(f.Text2[1], Qt::Key_Up);
-  EXPECT_EQ(f.List1->currentRow(), 0);
-  EXPECT_EQ(f.Text2[1]->text(), "edited");
-  EXPECT_EQ(QApplication::focusWidget(), f.Text2[1]);
-  QTest::keyClick(f.Text2[1], Qt::Key_PageUp);  // already at the first row
-  EXPECT_EQ(f.Text2[1]->text(), "edited");
+  Type(f.tagFields[1], "edited");
+  QTest::keyClick(f.tagFields[1], Qt::Key_Up);
+  EXPECT_EQ(f.fileList->currentRow(), 0);
+  EXPECT_EQ(f.tagFields[1]->text(), "edited");
+  EXPECT_EQ(QApplication::focusWidget(), f.tagFields[1]);
+  QTest::keyClick(f.tagFields[1], Qt::Key_PageUp);  // already at the first row
+  EXPECT_EQ(f.tagFields[1]->text(), "edited");
 
-  QTest::keyClick(f.Text2[1], Qt::Key_Down);
-  EXPECT_EQ(f.List1->currentRow(), 1);
-  EXPECT_EQ(f.text1(2), f.List1->item(1)->text());
-  EXPECT_EQ(f.Text2[1]->text(), "V1 Artist");
-  EXPECT_EQ(QApplication::focusWidget(), f.Text2[0]);
-  QTest::keyClick(f.Text2[0], Qt::Key_Down);
-  ASSERT_EQ(f.List1->currentRow(), 2);
+  QTest::keyClick(f.tagFields[1], Qt::Key_Down);
+  EXPECT_EQ(f.fileList->currentRow(), 1);
+  EXPECT_EQ(f.fileInfoText(2), f.fileList->item(1)->text());
+  EXPECT_EQ(f.tagFields[1]->text(), "V1 Artist");
+  EXPECT_EQ(QApplication::focusWidget(), f.tagFields[0]);
+  QTest::keyClick(f.tagFields[0], Qt::Key_Down);
+  ASSERT_EQ(f.fileList->currentRow(), 2);
 
-  Type(f.Text2[2], "edited");
-  QTest::keyClick(f.Text2[2], Qt::Key_Down, Qt::ShiftModifier);
-  EXPECT_EQ(f.List1->currentRow(), 2);
-  EXPECT_EQ(f.Text2[2]->text(), "edited");
-  QTest::keyClick(f.Text2[2], Qt::Key_Up);
-  EXPECT_EQ(f.List1->currentRow(), 1);
+  Type(f.tagFields[2], "edited");
+  QTest::keyClick(f.tagFields[2], Qt::Key_Down, Qt::ShiftModifier);
+  EXPECT_EQ(f.fileList->currentRow(), 2);
+  EXPECT_EQ(f.tagFields[2]->text(), "edited");
+  QTest::keyClick(f.tagFields[2], Qt::Key_Up);
+  EXPECT_EQ(f.fileList->currentRow(), 1);
 }
 
-TEST(Form1Fields, ListKeysOnAnEmptyListChangeNothing) {
-  Form1Harness h;
+TEST(MainWindowFields, ListKeysOnAnEmptyListChangeNothing) {
+  MainWindowHarness h;
   h.WritePathDat({"1"});
   auto& f = h.Start();
-  ASSERT_EQ(f.List1->count(), 0);
-  Type(f.Text2[0], "kept");
+  ASSERT_EQ(f.fileList->count(), 0);
+  Type(f.tagFields[0], "kept");
   for (Qt::Key key : {Qt::Key_Up, Qt::Key_Down, Qt::Key_PageUp, Qt::Key_PageDown}) {
-    QTest::keyClick(f.Text2[0], key);
-    EXPECT_EQ(f.List1->currentRow(), -1);
-    EXPECT_EQ(f.Text2[0]->text(), "kept");
+    QTest::keyClick(f.tagFields[0], key);
+    EXPECT_EQ(f.fileList->currentRow(), -1);
+    EXPECT_EQ(f.tagFields[0]->text(), "kept");
   }
   EXPECT_TRUE(h.messages.requests.empty());
 }

@@ -1,11 +1,13 @@
-// Form4, "自動処理": tags every file of the session's list in one pass with artist,
+// BatchDialog, "自動処理": tags every file of the session's list in one pass with artist,
 // album and title from the folder, subfolder and file names.
 #pragma once
 
 #include <QDialog>
 #include <QRect>
 #include <array>
-#include <functional>
+#include <optional>
+
+#include "batch/batch_pass.h"
 
 class QCheckBox;
 class QFrame;
@@ -16,35 +18,37 @@ namespace vq {
 
 struct Session;
 
-// What the batch window gets from the main window that opens it, and may ask of it.
-struct Form4Link {
-  QRect mainFrame;                  // the main window's outer rectangle, for placement
-  QSize decoration;                 // a window frame's extra size, until this window has its own
-  std::function<void()> reselect;   // the main window shows its selected file again
+// What the batch window gets from the main window that opens it.
+struct BatchDialogLink {
+  QRect mainFrame;   // the main window's outer rectangle, for placement
+  QSize decoration;  // a window frame's extra size, until this window has its own
 };
 
-class Form4 : public QDialog {
+class BatchDialog : public QDialog {
   Q_OBJECT
 
  public:
-  Form4(Session& session, Form4Link link, QWidget* parent = nullptr);
+  BatchDialog(Session& session, BatchDialogLink link, QWidget* parent = nullptr);
 
   // Places the window on the main window's bottom-right corner, shows the file count
-  // and takes "新規作成のみ行う" from CreateNewOnly.
-  void Form_Load();
+  // and takes "新規作成のみ行う" from createNewOnly.
+  void Load();
   // 0 "開 始": run the pass, let the main window show its selected file again, close.
   // 1 "ｷｬﾝｾﾙ": close.
-  void Command1_Click(int index);
-  // Keeps "新規作成のみ行う" in CreateNewOnly; closing is never refused.
-  void Form_QueryUnload();
+  void RunCommand(int index);
+  // Keeps "新規作成のみ行う" in createNewOnly; closing is never refused.
+  void KeepNewOnly();
 
   bool running() const { return running_; }
+  // What the pass did; empty when it was not started.
+  const std::optional<BatchResult>& result() const { return result_; }
 
-  std::array<QCheckBox*, 2> Check1{};  // "v1", "v2"
-  QCheckBox* Check2 = nullptr;         // "新規作成のみ行う"
-  QLabel* Label1 = nullptr;            // file count, then progress
-  QFrame* Line1 = nullptr;
-  std::array<QPushButton*, 2> Command1{};  // "開 始", "ｷｬﾝｾﾙ"
+  QCheckBox* v1Box = nullptr;       // "v1"
+  QCheckBox* v2Box = nullptr;       // "v2"
+  QCheckBox* newOnlyBox = nullptr;  // "新規作成のみ行う"
+  QLabel* progressLabel = nullptr;  // file count, then progress
+  QFrame* separatorLine = nullptr;
+  std::array<QPushButton*, 2> commandButtons{};  // "開 始", "ｷｬﾝｾﾙ"
 
  protected:
   void done(int result) override;
@@ -59,7 +63,7 @@ class Form4 : public QDialog {
     const char16_t* caption;
     int left, top;        // twips, 1455 x 495
     bool isDefault;       // Enter reaches it; otherwise Esc does
-    void (Form4::*action)();
+    void (BatchDialog::*action)();
   };
   static const CommandSpec kCommands[2];
   void PlaceWindow();
@@ -67,8 +71,9 @@ class Form4 : public QDialog {
   void Cancel();
 
   Session& session_;
-  Form4Link link_;
+  BatchDialogLink link_;
   std::size_t count_ = 0;
+  std::optional<BatchResult> result_;
   bool running_ = false;
   bool closeAsked_ = false;  // the window was closed while the pass ran
   bool unloaded_ = false;

@@ -11,7 +11,7 @@
 #include <functional>
 #include <sys/stat.h>
 
-#include "batch/ui/form4.h"
+#include "batch/ui/batch_dialog.h"
 #include "formats/bytesource.h"
 #include "formats/id3v1.h"
 #include "formats/id3v2_reader.h"
@@ -38,7 +38,7 @@ std::u16string V2Title(const std::string& path) {
 }
 
 struct Tree {
-  Form1Harness h;
+  MainWindowHarness h;
   std::string artist;
   std::vector<std::string> files;
   Tree() {
@@ -48,26 +48,26 @@ struct Tree {
     files.push_back(h.music.CopyFixture("10_v23_v1_id3v2tool_mpeg2_l3_64k.mp3", "歌手/Live/03 Night.mp3"));
     h.Start(h.music.path());
     // Open the artist folder as a user does: its files and its subfolders' are listed.
-    h.form->Dir1->setPath(artist);
+    h.form->folderTree->setPath(artist);
   }
-  Form1& form() { return *h.form; }
+  MainWindow& form() { return *h.form; }
 };
 
 }  // namespace
 
-TEST(Form4Window, EnterOnStartTagsEveryFileAndTheMainWindowShowsTheNewValues) {
+TEST(BatchDialogWindow, EnterOnStartTagsEveryFileAndTheMainWindowShowsTheNewValues) {
   Tree t;
-  Form1& f = t.form();
-  ASSERT_EQ(f.List1->count(), 3);
-  f.SetListIndex(0);
+  MainWindow& f = t.form();
+  ASSERT_EQ(f.fileList->count(), 3);
+  f.SelectFile(0);
 
-  Form4 w(f.state(), f.BatchLink(), &f);
+  BatchDialog w(f.state(), f.BatchLink(), &f);
   EXPECT_EQ(w.windowTitle(), QStringLiteral("自動処理"));
-  EXPECT_EQ(w.Label1->text(), QStringLiteral("3"));
-  EXPECT_TRUE(w.Check1[0]->isChecked());
-  EXPECT_TRUE(w.Check1[1]->isChecked());
-  EXPECT_EQ(w.Command1[0]->text(), QStringLiteral("開 始"));
-  EXPECT_EQ(w.Command1[1]->text(), QStringLiteral("ｷｬﾝｾﾙ"));
+  EXPECT_EQ(w.progressLabel->text(), QStringLiteral("3"));
+  EXPECT_TRUE(w.v1Box->isChecked());
+  EXPECT_TRUE(w.v2Box->isChecked());
+  EXPECT_EQ(w.commandButtons[0]->text(), QStringLiteral("開 始"));
+  EXPECT_EQ(w.commandButtons[1]->text(), QStringLiteral("ｷｬﾝｾﾙ"));
 
   QStringList progress;
   bool buttonsDisabled = true;
@@ -83,18 +83,19 @@ TEST(Form4Window, EnterOnStartTagsEveryFileAndTheMainWindowShowsTheNewValues) {
   watcher.setInterval(0);
   QObject::connect(&watcher, &QTimer::timeout, [&] {
     if (w.running()) {
-      buttonsDisabled &= !w.Command1[0]->isEnabled() && !w.Command1[1]->isEnabled();
-      if (progress.isEmpty() || progress.back() != w.Label1->text()) progress << w.Label1->text();
+      buttonsDisabled &= !w.commandButtons[0]->isEnabled() && !w.commandButtons[1]->isEnabled();
+      if (progress.isEmpty() || progress.back() != w.progressLabel->text()) progress << w.progressLabel->text();
     }
   });
   watcher.start();
   ui::Dialogs::Exec(&w);
   watcher.stop();
+  f.ShowBatchResult(w.result());
 
   // Its outer bottom-right corner sat on the main window's.
   EXPECT_EQ(shownCorner, f.frameGeometry().bottomRight());
   EXPECT_TRUE(buttonsDisabled);
-  EXPECT_EQ(w.Label1->text(), QStringLiteral("3 / 3"));
+  EXPECT_EQ(w.progressLabel->text(), QStringLiteral("3 / 3"));
   EXPECT_FALSE(w.isVisible());
   EXPECT_TRUE(t.h.messages.requests.empty());
 
@@ -107,22 +108,22 @@ TEST(Form4Window, EnterOnStartTagsEveryFileAndTheMainWindowShowsTheNewValues) {
   EXPECT_EQ(tl.v1Album, "Live");
 
   // The main window read the selected file again.
-  EXPECT_EQ(f.List1->currentRow(), 0);
-  QString name = f.List1->item(0)->text();
-  EXPECT_EQ(f.Text2[0]->text(), name.left(name.size() - 4));
-  EXPECT_EQ(f.Text2[1]->text(), QStringLiteral("歌手"));
-  EXPECT_EQ(f.Text2[2]->text(), name.startsWith(QStringLiteral("03")) ? QStringLiteral("Live") : QStringLiteral("アルバム"));
+  EXPECT_EQ(f.fileList->currentRow(), 0);
+  QString name = f.fileList->item(0)->text();
+  EXPECT_EQ(f.tagFields[0]->text(), name.left(name.size() - 4));
+  EXPECT_EQ(f.tagFields[1]->text(), QStringLiteral("歌手"));
+  EXPECT_EQ(f.tagFields[2]->text(), name.startsWith(QStringLiteral("03")) ? QStringLiteral("Live") : QStringLiteral("アルバム"));
 }
 
-TEST(Form4Window, AReadOnlyFileStopsThePassWithTheUpdateError) {
+TEST(BatchDialogWindow, AReadOnlyFileStopsThePassWithTheUpdateError) {
   Tree t;
-  Form1& f = t.form();
+  MainWindow& f = t.form();
   ::chmod(t.files[1].c_str(), 0444);
   // Rows come in the folder's own order: find the read-only one.
   int readOnlyRow = -1;
   std::vector<std::string> rowFiles;
-  for (int i = 0; i < f.List1->count(); ++i) {
-    std::string name = Utf8(f.List1->item(i)->text());
+  for (int i = 0; i < f.fileList->count(); ++i) {
+    std::string name = Utf8(f.fileList->item(i)->text());
     for (const auto& p : t.files)
       if (p.size() >= name.size() && p.compare(p.size() - name.size(), name.size(), name) == 0) rowFiles.push_back(p);
     if (name == "02 Noon.mp3") readOnlyRow = i;
@@ -133,38 +134,38 @@ TEST(Form4Window, AReadOnlyFileStopsThePassWithTheUpdateError) {
   for (const auto& p : rowFiles) before.push_back(ReadBytes(p));
   t.h.messages.Clear();
 
-  Form4 w(f.state(), f.BatchLink(), &f);
-  w.Command1_Click(0);
+  BatchDialog w(f.state(), f.BatchLink(), &f);
+  w.RunCommand(0);
   ASSERT_EQ(t.h.messages.requests.size(), 1u);
   const auto& m = t.h.messages.requests[0];
   EXPECT_EQ(m.caption, QStringLiteral("更新エラー"));
   EXPECT_EQ(m.text, QStringLiteral("ファイルの属性が読み取り専用になっていませんか?\r\n") + Utf8(t.artist) +
                         QStringLiteral("/アルバム/\r\n02 Noon.mp3"));
   // Progress shows the files done before the failure (the count when none was).
-  EXPECT_EQ(w.Label1->text(), readOnlyRow == 0 ? QStringLiteral("3") : QString::number(readOnlyRow) + QStringLiteral(" / 3"));
+  EXPECT_EQ(w.progressLabel->text(), readOnlyRow == 0 ? QStringLiteral("3") : QString::number(readOnlyRow) + QStringLiteral(" / 3"));
   for (int i = 0; i < 3; ++i) {
     bool same = ReadBytes(rowFiles[static_cast<std::size_t>(i)]) == before[static_cast<std::size_t>(i)];
     EXPECT_EQ(same, i >= readOnlyRow) << "row " << i;
   }
 }
 
-TEST(Form4Window, CreateNewOnlyIsKeptAndCancelWritesNothing) {
+TEST(BatchDialogWindow, CreateNewOnlyIsKeptAndCancelWritesNothing) {
   Tree t;
-  Form1& f = t.form();
+  MainWindow& f = t.form();
   std::string before = ReadBytes(t.files[0]);
   {
-    Form4 w(f.state(), f.BatchLink(), &f);
-    EXPECT_FALSE(w.Check2->isChecked());
-    w.Check2->setChecked(true);
+    BatchDialog w(f.state(), f.BatchLink(), &f);
+    EXPECT_FALSE(w.newOnlyBox->isChecked());
+    w.newOnlyBox->setChecked(true);
     ModalDriver driver([&](QDialog* d) { QTest::keyClick(d, Qt::Key_Escape); });
     ui::Dialogs::Exec(&w);
   }
-  EXPECT_EQ(f.state().CreateNewOnly, 1);
+  EXPECT_EQ(f.state().createNewOnly, 1);
   EXPECT_EQ(ReadBytes(t.files[0]), before);
-  Form4 again(f.state(), f.BatchLink(), &f);
-  EXPECT_TRUE(again.Check2->isChecked());
-  again.Check1[0]->setChecked(false);
-  again.Command1_Click(0);
+  BatchDialog again(f.state(), f.BatchLink(), &f);
+  EXPECT_TRUE(again.newOnlyBox->isChecked());
+  again.v1Box->setChecked(false);
+  again.RunCommand(0);
   // Only the missing ID3v2 tag was made; the file with both tags stays as it was.
   EXPECT_EQ(V2Title(t.files[0]), u"01 朝");
   RawFile fl(t.files[0], RawFile::Mode::Read);
@@ -172,19 +173,19 @@ TEST(Form4Window, CreateNewOnlyIsKeptAndCancelWritesNothing) {
   EXPECT_FALSE(ReadID3v1(src).has_value());
 }
 
-TEST(Form4Window, F10InATagFieldOpensTheWindowAndEnterStartsThePass) {
+TEST(BatchDialogWindow, F10InATagFieldOpensTheWindowAndEnterStartsThePass) {
   Tree t;
-  Form1& f = t.form();
-  f.SetListIndex(0);
+  MainWindow& f = t.form();
+  f.SelectFile(0);
   QString shown;
   ModalDriver driver([&](QDialog* d) {
-    auto* w = qobject_cast<Form4*>(d);
+    auto* w = qobject_cast<BatchDialog*>(d);
     ASSERT_NE(w, nullptr);
     QTest::keyClick(d, Qt::Key_Return);
-    shown = w->Label1->text();
+    shown = w->progressLabel->text();
   });
-  f.Text2[0]->setFocus();
-  QTest::keyClick(f.Text2[0], Qt::Key_F10);
+  f.tagFields[0]->setFocus();
+  QTest::keyClick(f.tagFields[0], Qt::Key_F10);
   EXPECT_EQ(shown, QStringLiteral("3 / 3"));
   for (const auto& p : t.files) {
     auto tl = ReadWithTagLib(p);
@@ -192,47 +193,48 @@ TEST(Form4Window, F10InATagFieldOpensTheWindowAndEnterStartsThePass) {
     EXPECT_EQ(tl.texts.find("TPE1")->second, "歌手");
     EXPECT_EQ(tl.v1Artist, "歌手");
   }
-  QString name = f.List1->item(f.List1->currentRow())->text();
-  EXPECT_EQ(f.Text2[0]->text(), name.left(name.size() - 4));
+  QString name = f.fileList->item(f.fileList->currentRow())->text();
+  EXPECT_EQ(f.tagFields[0]->text(), name.left(name.size() - 4));
 }
 
 // The close box during the pass ends it after the current file and says so, before
 // the main window shows its file again.
-TEST(Form4Window, ClosingTheWindowDuringThePassEndsItAfterTheCurrentFileAndSaysSo) {
+TEST(BatchDialogWindow, ClosingTheWindowDuringThePassEndsItAfterTheCurrentFileAndSaysSo) {
   Tree t;
-  Form1& f = t.form();
+  MainWindow& f = t.form();
   // Row 0 is the file the pass does before it ends.
-  f.SetListIndex(0);
-  const QString titleBefore = f.Text2[0]->text();
-  const QString stem = f.text1(2).chopped(4);
+  f.SelectFile(0);
+  const QString titleBefore = f.tagFields[0]->text();
+  const QString stem = f.fileInfoText(2).chopped(4);
   ASSERT_NE(titleBefore, stem);
   std::vector<std::string> before;
-  for (int i = 0; i < f.List1->count(); ++i) before.push_back(ReadBytes(f.state().FilePath(i)));
+  for (int i = 0; i < f.fileList->count(); ++i) before.push_back(ReadBytes(f.state().FilePath(i)));
   QString titleAtTheMessage = QStringLiteral("<no message>");
-  t.h.messages.onMessage = [&](const ui::MessageRequest&) { titleAtTheMessage = f.Text2[0]->text(); };
-  Form4 w(f.state(), f.BatchLink(), &f);
+  t.h.messages.onMessage = [&](const ui::MessageRequest&) { titleAtTheMessage = f.tagFields[0]->text(); };
+  BatchDialog w(f.state(), f.BatchLink(), &f);
   w.show();
   // The close box is used while the pass lets events run after its first file.
   QTimer::singleShot(0, &w, [&] { w.close(); });
-  w.Command1_Click(0);
-  EXPECT_EQ(w.Label1->text(), QStringLiteral("1 / 3"));
+  w.RunCommand(0);
+  f.ShowBatchResult(w.result());
+  EXPECT_EQ(w.progressLabel->text(), QStringLiteral("1 / 3"));
   EXPECT_FALSE(w.isVisible());
   ASSERT_EQ(t.h.messages.requests.size(), 1u);
   EXPECT_EQ(t.h.messages.requests[0].text, QString::fromUtf16(u"自動処理を中断しました。\r\n1 / 3 曲を処理しました。"));
   EXPECT_EQ(t.h.messages.requests[0].caption, "Velquist");
   EXPECT_EQ(titleAtTheMessage, titleBefore);
-  EXPECT_EQ(f.Text2[0]->text(), stem);
+  EXPECT_EQ(f.tagFields[0]->text(), stem);
   int changed = 0;
-  for (int i = 0; i < f.List1->count(); ++i) changed += ReadBytes(f.state().FilePath(i)) != before[static_cast<std::size_t>(i)];
+  for (int i = 0; i < f.fileList->count(); ++i) changed += ReadBytes(f.state().FilePath(i)) != before[static_cast<std::size_t>(i)];
   EXPECT_EQ(changed, 1);
   EXPECT_NE(ReadBytes(f.state().FilePath(0)), before[0]);
 }
 
 // "ｷｬﾝｾﾙ" is disabled while the pass runs, and so is its key: Esc stops nothing.
-TEST(Form4Window, EscDuringThePassDoesNothing) {
+TEST(BatchDialogWindow, EscDuringThePassDoesNothing) {
   Tree t;
-  Form1& f = t.form();
-  Form4 w(f.state(), f.BatchLink(), &f);
+  MainWindow& f = t.form();
+  BatchDialog w(f.state(), f.BatchLink(), &f);
   w.show();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
   int escapes = 0;
@@ -243,9 +245,9 @@ TEST(Form4Window, EscDuringThePassDoesNothing) {
     QTimer::singleShot(0, &w, pressEsc);
   };
   QTimer::singleShot(0, &w, pressEsc);
-  w.Command1_Click(0);
+  w.RunCommand(0);
   EXPECT_GE(escapes, 1);
-  EXPECT_EQ(w.Label1->text(), QStringLiteral("3 / 3"));
+  EXPECT_EQ(w.progressLabel->text(), QStringLiteral("3 / 3"));
   EXPECT_TRUE(t.h.messages.requests.empty());
   EXPECT_EQ(V2Title(t.files[0]), u"01 朝");
   EXPECT_EQ(V2Title(t.files[1]), u"02 Noon");

@@ -6,13 +6,13 @@
 #include <QPushButton>
 #include <sys/stat.h>
 
-#include "form3_test_support.h"
+#include "tag_editor_test_support.h"
 #include "formats/id3v2_writer.h"
 #include "platform/codepage.h"
 #include "platform/text.h"
 
 using namespace vq;
-using namespace form3test;
+using namespace editortest;
 using vqtest::ReadBytes;
 using vqtest::ReadWithTagLib;
 
@@ -52,10 +52,10 @@ const QColor kRed(255, 0, 0);
 
 }  // namespace
 
-TEST(Form3Write, AFileWithoutTagGetsOnlyTheFilledFieldsAndTheMarksTurnRed) {
+TEST(TagEditorWrite, AFileWithoutTagGetsOnlyTheFilledFieldsAndTheMarksTurnRed) {
   Editing e("14_notag_lame_mpeg1_l3_128k.mp3");
-  EXPECT_TRUE(e.form().Label3->text().isEmpty());
-  const int result = RunEditor(e.form(), [&](Form3& w) {
+  EXPECT_TRUE(e.form().v2Mark->text().isEmpty());
+  const int result = RunEditor(e.form(), [&](TagEditorDialog& w) {
     Type(QStringLiteral("新しい曲名"));
     GoToField(w, 4);
     Type(QStringLiteral("A comment"));
@@ -69,7 +69,7 @@ TEST(Form3Write, AFileWithoutTagGetsOnlyTheFilledFieldsAndTheMarksTurnRed) {
   EXPECT_EQ(t.major, 3);
   EXPECT_EQ(t.Ids(), (std::vector<std::string>{"TIT2", "COMM"}));
   EXPECT_EQ(t.size, 502);  // rebuilt: a 512-byte tag
-  EXPECT_EQ(e.state().V2TagSize, 502);
+  EXPECT_EQ(e.state().v2TagSize, 502);
   EXPECT_TRUE(BehindTag(ReadBytes(e.path)) == e.before);
 
   const auto tl = ReadWithTagLib(e.path);
@@ -77,24 +77,24 @@ TEST(Form3Write, AFileWithoutTagGetsOnlyTheFilledFieldsAndTheMarksTurnRed) {
   EXPECT_EQ(TagLibTexts(tl, "TIT2"), std::vector<std::string>{"新しい曲名"});
   EXPECT_EQ(TagLibTexts(tl, "COMM"), std::vector<std::string>{"A comment"});
 
-  EXPECT_EQ(Pairs(e.state().V2FrameTable),
+  EXPECT_EQ(Pairs(e.state().v2Frames),
             (std::vector<std::pair<std::u16string, std::u16string>>{{u"TIT2", u"新しい曲名"}, {u"COMM", u"A comment"}}));
   EXPECT_EQ(e.listing(), QStringLiteral("TIT2(0) 新しい曲名\r\nCOMM(0) A comment\r\n"));
 
-  EXPECT_EQ(e.form().Label3->text(), QStringLiteral("v2"));
-  EXPECT_EQ(e.form().Label5->text(), QStringLiteral("3.0"));
-  EXPECT_EQ(e.form().Label3->palette().color(QPalette::WindowText), kRed);
-  EXPECT_EQ(e.form().Label5->palette().color(QPalette::WindowText), kRed);
+  EXPECT_EQ(e.form().v2Mark->text(), QStringLiteral("v2"));
+  EXPECT_EQ(e.form().v2VersionMark->text(), QStringLiteral("3.0"));
+  EXPECT_EQ(e.form().v2Mark->palette().color(QPalette::WindowText), kRed);
+  EXPECT_EQ(e.form().v2VersionMark->palette().color(QPalette::WindowText), kRed);
 }
 
-TEST(Form3Write, TheV22FixtureIsWrittenUnderV23IdsWithTheLaterCommentAndThePicture) {
+TEST(TagEditorWrite, TheV22FixtureIsWrittenUnderV23IdsWithTheLaterCommentAndThePicture) {
   Editing e("13_v22_handmade_mpeg1_l2_64k.mp3");
   const auto old = ReadWithTagLib(e.path);
   ASSERT_EQ(old.pictures.size(), 1u);
   QStringList linesAfter;
-  RunEditor(e.form(), [&](Form3& w) {
+  RunEditor(e.form(), [&](TagEditorDialog& w) {
     Key(Qt::Key_F9);
-    linesAfter = Lines(w.List1);
+    linesAfter = Lines(w.keptFramesList);
   });
   // The list as the writer left it: converted ids; a frame without text keeps its line.
   EXPECT_EQ(linesAfter, (QStringList{"TRCK:4/9", "TIT1:コンテンツ", "PIC:"}));
@@ -117,7 +117,7 @@ TEST(Form3Write, TheV22FixtureIsWrittenUnderV23IdsWithTheLaterCommentAndThePictu
   EXPECT_EQ(e.listing(), QStringLiteral("TIT2(0) v2.2 曲名 珈琲\r\nTALB(0) v2.2 Album\r\nTPE1(0) 歌手 v2.2\r\n"
                                         "COMM(0) 日本語のコメント\r\nTCON(0) (13)\r\nTRCK(0) 4/9\r\n"
                                         "TIT1(0) コンテンツ\r\nAPIC(0) \r\n"));
-  EXPECT_EQ(Pairs(e.state().V2FrameTable),
+  EXPECT_EQ(Pairs(e.state().v2Frames),
             (std::vector<std::pair<std::u16string, std::u16string>>{{u"TIT2", u"v2.2 曲名 珈琲"},
                                                                     {u"TALB", u"v2.2 Album"},
                                                                     {u"TPE1", u"歌手 v2.2"},
@@ -129,8 +129,8 @@ TEST(Form3Write, TheV22FixtureIsWrittenUnderV23IdsWithTheLaterCommentAndThePictu
 
   // Without selecting the file again, a second session still has the picture and
   // carries it over again.
-  RunEditor(e.form(), [&](Form3& w) {
-    EXPECT_EQ(Lines(w.List1), (QStringList{"TRCK:4/9", "TIT1:コンテンツ", "APIC:"}));
+  RunEditor(e.form(), [&](TagEditorDialog& w) {
+    EXPECT_EQ(Lines(w.keptFramesList), (QStringList{"TRCK:4/9", "TIT1:コンテンツ", "APIC:"}));
     Retype(w, 0, QStringLiteral("Second"));
     Key(Qt::Key_F9);
   });
@@ -142,7 +142,7 @@ TEST(Form3Write, TheV22FixtureIsWrittenUnderV23IdsWithTheLaterCommentAndThePictu
   EXPECT_EQ(TagLibTexts(ReadWithTagLib(e.path), "TIT2"), std::vector<std::string>{"Second"});
 }
 
-TEST(Form3Write, EveryV22IdInTheFieldsOrTheListAndTheOnesWithoutV23FormDropped) {
+TEST(TagEditorWrite, EveryV22IdInTheFieldsOrTheListAndTheOnesWithoutV23FormDropped) {
   const std::string png = std::string("\x89PNG\r\n\x1a\n", 8) + "fake image";
   auto text0 = [](std::u16string_view s) { return std::string(1, '\0') + Cp932(s); };
   const std::string audio = Fixture("14_notag_lame_mpeg1_l3_128k.mp3");
@@ -169,14 +169,14 @@ TEST(Form3Write, EveryV22IdInTheFieldsOrTheListAndTheOnesWithoutV23FormDropped) 
       audio);
   Editing e(bytes, "v22.mp3", true);
   QStringList linesBefore, linesAfter;
-  RunEditor(e.form(), [&](Form3& w) {
+  RunEditor(e.form(), [&](TagEditorDialog& w) {
     // A v2.2 text with encoding 0 shows its zero bytes as spaces.
     const char16_t* expected[7] = {u"Handmade Title", u"Album 22", u"Artist 22", u"作曲者", u" comment 22", u"1999", u"(13)"};
-    for (int k = 0; k < 7; ++k) EXPECT_EQ(w.text2(k), QString::fromUtf16(expected[k])) << k;
-    linesBefore = Lines(w.List1);
+    for (int k = 0; k < 7; ++k) EXPECT_EQ(w.fieldText(k), QString::fromUtf16(expected[k])) << k;
+    linesBefore = Lines(w.keptFramesList);
     Retype(w, 1, QStringLiteral("新アルバム"));
     Key(Qt::Key_F9);
-    linesAfter = Lines(w.List1);
+    linesAfter = Lines(w.keptFramesList);
   });
   EXPECT_EQ(linesBefore, (QStringList{"TT1:Grouping", "TT3:Subtitle", "TP2:Band", "TP3:Conductor", "TP4:Remixer",
                                       "TRK:3/10", "TXX: calm", "CRM:", "TZZ:no such frame", "PIC:"}));
@@ -207,12 +207,12 @@ TEST(Form3Write, EveryV22IdInTheFieldsOrTheListAndTheOnesWithoutV23FormDropped) 
   EXPECT_FALSE(listing.contains(QStringLiteral("CRM")));
   EXPECT_FALSE(listing.contains(QStringLiteral("TZZ")));
   std::vector<std::u16string> ids;
-  for (const auto& [id, text] : Pairs(e.state().V2FrameTable)) ids.push_back(id);
+  for (const auto& [id, text] : Pairs(e.state().v2Frames)) ids.push_back(id);
   EXPECT_EQ(ids, (std::vector<std::u16string>{u"TIT2", u"TALB", u"TPE1", u"TCOM", u"COMM", u"TYER", u"TCON", u"TIT1",
                                               u"TIT3", u"TPE2", u"TPE3", u"TPE4", u"TRCK", u"TXXX", u"APIC"}));
 }
 
-TEST(Form3Write, OfTwoCommentFramesTheLaterOneIsShownAndKeptWhole) {
+TEST(TagEditorWrite, OfTwoCommentFramesTheLaterOneIsShownAndKeptWhole) {
   const std::string later = std::string("\x01jpn\xFF\xFE", 6) + Utf16Le(u"説明") + std::string("\0\0\xFF\xFE", 4) +
                             Utf16Le(u"後のコメント");
   Editing e(V23File({{"TIT2", std::string("\0Two comments", 13)},
@@ -220,10 +220,10 @@ TEST(Form3Write, OfTwoCommentFramesTheLaterOneIsShownAndKeptWhole) {
                      {"COMM", later}},
                     Fixture("14_notag_lame_mpeg1_l3_128k.mp3")),
             "comments.mp3", true);
-  RunEditor(e.form(), [&](Form3& w) {
-    EXPECT_EQ(w.text2(4), QStringLiteral("後のコメント"));
-    EXPECT_EQ(w.label2(4), QStringLiteral("後のコメント"));
-    EXPECT_EQ(w.List1->count(), 0);
+  RunEditor(e.form(), [&](TagEditorDialog& w) {
+    EXPECT_EQ(w.fieldText(4), QStringLiteral("後のコメント"));
+    EXPECT_EQ(w.storedValue(4), QStringLiteral("後のコメント"));
+    EXPECT_EQ(w.keptFramesList->count(), 0);
     Key(Qt::Key_F9);
   });
   const RawTag t = ReadRawTagOf(e.path);
@@ -233,13 +233,13 @@ TEST(Form3Write, OfTwoCommentFramesTheLaterOneIsShownAndKeptWhole) {
   EXPECT_EQ(e.listing(), QStringLiteral("TIT2(0) Two comments\r\nCOMM(0) 後のコメント\r\n"));
 }
 
-TEST(Form3Write, APictureAndUserAndUrlFramesSurviveByteForByteAlsoInASecondSession) {
+TEST(TagEditorWrite, APictureAndUserAndUrlFramesSurviveByteForByteAlsoInASecondSession) {
   for (const char* fixture : {"06_v23_apic_40k_eyed3_mpeg1_l3_32k.mp3", "07_v23_txxx_wxxx_wcom_mutagen_mpeg1_l3_32k.mp3"}) {
     SCOPED_TRACE(fixture);
     Editing e(fixture);
     const RawTag old = ReadRawTag(e.before);
     const auto oldTl = ReadWithTagLib(e.path);
-    RunEditor(e.form(), [&](Form3& w) {
+    RunEditor(e.form(), [&](TagEditorDialog& w) {
       Retype(w, 0, QStringLiteral("書き換えた曲名"));
       Key(Qt::Key_F9);
     });
@@ -257,7 +257,7 @@ TEST(Form3Write, APictureAndUserAndUrlFramesSurviveByteForByteAlsoInASecondSessi
     }
 
     // Again without a new read: the table still holds the frames.
-    RunEditor(e.form(), [&](Form3& w) {
+    RunEditor(e.form(), [&](TagEditorDialog& w) {
       Retype(w, 1, QStringLiteral("Another album"));
       Key(Qt::Key_F9);
     });
@@ -271,13 +271,13 @@ TEST(Form3Write, APictureAndUserAndUrlFramesSurviveByteForByteAlsoInASecondSessi
   }
 }
 
-TEST(Form3Write, AnUnchangedCommentKeepsItsDescriptionAnEditedOneIsWrittenFromItsText) {
+TEST(TagEditorWrite, AnUnchangedCommentKeepsItsDescriptionAnEditedOneIsWrittenFromItsText) {
   for (const char* fixture : {"03_v23_utf16_japanese_mutagen_mpeg1_l3_128k.mp3", "12_v23_sjis_enc0_handmade_mpeg1_l3_32k.mp3"}) {
     SCOPED_TRACE(fixture);
     Editing e(fixture);
     const RawTag old = ReadRawTag(e.before);
     const auto oldTl = ReadWithTagLib(e.path);
-    RunEditor(e.form(), [&](Form3& w) {
+    RunEditor(e.form(), [&](TagEditorDialog& w) {
       Retype(w, 2, QStringLiteral("別の歌手"));
       Key(Qt::Key_F9);
     });
@@ -291,7 +291,7 @@ TEST(Form3Write, AnUnchangedCommentKeepsItsDescriptionAnEditedOneIsWrittenFromIt
     EXPECT_EQ(TagLibTexts(tl, "TALB"), TagLibTexts(oldTl, "TALB"));
     EXPECT_TRUE(BehindTag(ReadBytes(e.path)) == BehindTag(e.before));
 
-    RunEditor(e.form(), [&](Form3& w) {
+    RunEditor(e.form(), [&](TagEditorDialog& w) {
       Retype(w, 4, QStringLiteral("新しいコメント"));
       Key(Qt::Key_F9);
     });
@@ -302,26 +302,26 @@ TEST(Form3Write, AnUnchangedCommentKeepsItsDescriptionAnEditedOneIsWrittenFromIt
   }
 }
 
-TEST(Form3Write, EverythingEmptyWritesATagWithoutFramesAndEmptiesTableAndListing) {
+TEST(TagEditorWrite, EverythingEmptyWritesATagWithoutFramesAndEmptiesTableAndListing) {
   {
     Editing e("14_notag_lame_mpeg1_l3_128k.mp3");
-    RunEditor(e.form(), [&](Form3&) { Key(Qt::Key_F9); });
+    RunEditor(e.form(), [&](TagEditorDialog&) { Key(Qt::Key_F9); });
     const std::string bytes = ReadBytes(e.path);
     const RawTag t = ReadRawTag(bytes);
     EXPECT_EQ(t.size, 502);
     EXPECT_TRUE(t.frames.empty());
     EXPECT_EQ(bytes.substr(10, 502), std::string(502, '\0'));
     EXPECT_TRUE(BehindTag(bytes) == e.before);
-    ASSERT_EQ(e.state().V2FrameTable.size(), 1u);
-    EXPECT_TRUE(e.state().V2FrameTable[0].id.empty());
-    EXPECT_TRUE(e.state().V2FrameTable[0].text.empty());
+    ASSERT_EQ(e.state().v2Frames.size(), 1u);
+    EXPECT_TRUE(e.state().v2Frames[0].id.empty());
+    EXPECT_TRUE(e.state().v2Frames[0].text.empty());
     EXPECT_EQ(e.listing(), QString());
     EXPECT_TRUE(ReadWithTagLib(e.path).texts.empty());
   }
   {
     // Every field emptied by hand: the old tag is overwritten in place with no frames.
     Editing e("11_v23_and_v1_differ_eyed3_mpeg1_l3_128k.mp3");
-    RunEditor(e.form(), [&](Form3& w) {
+    RunEditor(e.form(), [&](TagEditorDialog& w) {
       for (int k = 0; k < 7; ++k) {
         GoToField(w, k);
         ClearFocused();
@@ -334,34 +334,34 @@ TEST(Form3Write, EverythingEmptyWritesATagWithoutFramesAndEmptiesTableAndListing
     EXPECT_TRUE(t.frames.empty());
     EXPECT_EQ(bytes.substr(10, 339), std::string(339, '\0'));
     EXPECT_TRUE(BehindTag(bytes) == BehindTag(e.before));
-    EXPECT_TRUE(Pairs(e.state().V2FrameTable).empty());
+    EXPECT_TRUE(Pairs(e.state().v2Frames).empty());
     EXPECT_EQ(e.listing(), QString());
   }
 }
 
-TEST(Form3Write, FieldLineBreaksGoIntoTheFrameAndTheListingAsCrLf) {
+TEST(TagEditorWrite, FieldLineBreaksGoIntoTheFrameAndTheListingAsCrLf) {
   Editing e("11_v23_and_v1_differ_eyed3_mpeg1_l3_128k.mp3");
-  RunEditor(e.form(), [&](Form3& w) {
+  RunEditor(e.form(), [&](TagEditorDialog& w) {
     Retype(w, 4, QStringLiteral("line one"));
     Key(Qt::Key_Return, Qt::ShiftModifier);
     Type(QStringLiteral("line two"));
-    EXPECT_EQ(w.text2(4), QStringLiteral("line one\r\nline two"));
+    EXPECT_EQ(w.fieldText(4), QStringLiteral("line one\r\nline two"));
     Key(Qt::Key_F9);
   });
   EXPECT_EQ(TagLibTexts(ReadWithTagLib(e.path), "COMM"), std::vector<std::string>{"line one\r\nline two"});
   EXPECT_TRUE(e.listing().contains(QStringLiteral("COMM(0) line one\r\nline two\r\n")));
-  EXPECT_EQ(Pairs(e.state().V2FrameTable)[3], std::make_pair(std::u16string(u"COMM"), std::u16string(u"line one\r\nline two")));
+  EXPECT_EQ(Pairs(e.state().v2Frames)[3], std::make_pair(std::u16string(u"COMM"), std::u16string(u"line one\r\nline two")));
 }
 
-TEST(Form3Write, KeepDateGivesTheRewrittenFileItsRecordedDate) {
+TEST(TagEditorWrite, KeepDateGivesTheRewrittenFileItsRecordedDate) {
   Editing e("11_v23_and_v1_differ_eyed3_mpeg1_l3_128k.mp3");
   const std::time_t old = vqtest::LocalTime(2000, 1, 2, 3, 4, 5);
   SetFileTimes(e.path, old);
   // List the folder again so that the row's recorded date is the old one.
-  e.form().Dir1_Change();
-  ASSERT_EQ(e.form().List1->currentRow(), 0);
-  e.form().Check1->setChecked(true);
-  RunEditor(e.form(), [&](Form3& w) {
+  e.form().ListCurrentFolder();
+  ASSERT_EQ(e.form().fileList->currentRow(), 0);
+  e.form().keepDateBox->setChecked(true);
+  RunEditor(e.form(), [&](TagEditorDialog& w) {
     Retype(w, 0, QStringLiteral("dated"));
     Key(Qt::Key_F9);
   });
@@ -369,26 +369,26 @@ TEST(Form3Write, KeepDateGivesTheRewrittenFileItsRecordedDate) {
   EXPECT_EQ(ModifiedTime(e.path), std::optional<std::time_t>(old));
 }
 
-TEST(Form3Write, AReadOnlyFileShowsTheUpdateErrorAndTheTableDescribesTheFields) {
+TEST(TagEditorWrite, AReadOnlyFileShowsTheUpdateErrorAndTheTableDescribesTheFields) {
   Editing e("11_v23_and_v1_differ_eyed3_mpeg1_l3_128k.mp3");
   ::chmod(e.path.c_str(), 0444);
   // The main window's ID3v1 year, which F7 would put into the empty year field.
-  ASSERT_FALSE(e.form().Text2[4]->text().isEmpty());
+  ASSERT_FALSE(e.form().tagFields[4]->text().isEmpty());
   bool disabledDuringMessage = false;
   bool commandIgnored = false;
-  Form3* editor = nullptr;
+  TagEditorDialog* editor = nullptr;
   auto buttonsDisabled = [&] {
     for (int i = 0; i < 4; ++i)
-      if (editor->Command1[i]->isEnabled()) return false;
+      if (editor->commandButtons[i]->isEnabled()) return false;
     return true;
   };
   e.h.messages.onMessage = [&](const ui::MessageRequest&) {
     disabledDuringMessage = buttonsDisabled();
     // A command asked for while the write runs does nothing.
-    editor->Command1_Click(1);
-    commandIgnored = editor->text2(5).isEmpty() && buttonsDisabled();
+    editor->RunCommand(1);
+    commandIgnored = editor->fieldText(5).isEmpty() && buttonsDisabled();
   };
-  const int result = RunEditor(e.form(), [&](Form3& w) {
+  const int result = RunEditor(e.form(), [&](TagEditorDialog& w) {
     editor = &w;
     Retype(w, 0, QStringLiteral("Not written"));
     Key(Qt::Key_F9);
@@ -404,9 +404,9 @@ TEST(Form3Write, AReadOnlyFileShowsTheUpdateErrorAndTheTableDescribesTheFields) 
   EXPECT_TRUE(commandIgnored);
 
   EXPECT_TRUE(ReadBytes(e.path) == e.before);
-  EXPECT_EQ(e.state().V2TagSize, 339);
+  EXPECT_EQ(e.state().v2TagSize, 339);
   // Rebuilt from the fields, not from the file.
-  EXPECT_EQ(Pairs(e.state().V2FrameTable),
+  EXPECT_EQ(Pairs(e.state().v2Frames),
             (std::vector<std::pair<std::u16string, std::u16string>>{{u"TIT2", u"Not written"},
                                                                     {u"TALB", u"V2 Album"},
                                                                     {u"TPE1", u"V2 Artist"},
@@ -415,41 +415,41 @@ TEST(Form3Write, AReadOnlyFileShowsTheUpdateErrorAndTheTableDescribesTheFields) 
             QStringLiteral("TIT2(0) Not written\r\nTALB(0) V2 Album\r\nTPE1(0) V2 Artist\r\nCOMM(0) v2 comment\r\n"));
 }
 
-TEST(Form3Write, TheButtonWritesLikeF9AndTheMainWindowsF11OpensTheEditor) {
+TEST(TagEditorWrite, TheButtonWritesLikeF9AndTheMainWindowsF11OpensTheEditor) {
   Editing e("11_v23_and_v1_differ_eyed3_mpeg1_l3_128k.mp3");
-  Form1& main = e.form();
+  MainWindow& main = e.form();
   // The main window's artist field had the focus last.
-  main.Text2[1]->setFocus();
+  main.tagFields[1]->setFocus();
   QApplication::processEvents();
   ASSERT_EQ(main.lastField, 1);
   bool opened = false;
   vqtest::ModalDriver driver([&](QDialog* d) {
-    auto* w = qobject_cast<Form3*>(d);
+    auto* w = qobject_cast<TagEditorDialog*>(d);
     ASSERT_NE(w, nullptr);
     opened = true;
     EXPECT_TRUE(QTest::qWaitFor([d] { return QApplication::activeWindow() == d; }));
     Retype(*w, 5, QStringLiteral("2024"));
-    QTest::mouseClick(w->Command1[0], Qt::LeftButton);
+    QTest::mouseClick(w->commandButtons[0], Qt::LeftButton);
     EXPECT_FALSE(w->isVisible());
   });
   Key(Qt::Key_F11);
   EXPECT_TRUE(opened);
   EXPECT_EQ(TagLibTexts(ReadWithTagLib(e.path), "TDRC"), std::vector<std::string>{"2024"});
-  EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == main.Text2[1]; }));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == main.tagFields[1]; }));
 }
 
 // A tag whose size claims 64 bytes more than the file: the main window's F9 appends an
 // ID3v1 record (the file grows by 128), after which the claim would fit the file's
 // length. The editor's F9 still refuses it, since the tag would end inside the record:
 // the file keeps every byte of the F9 before, and the user is told why.
-TEST(Form3Write, ATagReachingIntoTheRecordTheMainWindowAppendedIsRefused) {
+TEST(TagEditorWrite, ATagReachingIntoTheRecordTheMainWindowAppendedIsRefused) {
   std::string bytes = std::string("ID3\x03\x00\x00\x00\x00\x1F\x6E", 10) + "TIT2" + std::string("\0\0\0\x02\0\0\0a", 8);
   bytes.resize(4024, '\x55');  // the tag claims 4,088 bytes
   Editing e(bytes, "claims.mp3", true);
-  Form1& main = e.form();
-  ASSERT_EQ(main.Label3->text(), "v2");
-  vqtest::Type(main.Text2[0], QStringLiteral("v1 title"));
-  vqtest::Press(main.Text2[0], Qt::Key_F9);
+  MainWindow& main = e.form();
+  ASSERT_EQ(main.v2Mark->text(), "v2");
+  vqtest::Type(main.tagFields[0], QStringLiteral("v1 title"));
+  vqtest::Press(main.tagFields[0], Qt::Key_F9);
   ASSERT_TRUE(e.h.messages.requests.empty());
   const std::string afterF9 = ReadBytes(e.path);
   ASSERT_EQ(afterF9.size(), 4024u + 128u);
@@ -457,11 +457,11 @@ TEST(Form3Write, ATagReachingIntoTheRecordTheMainWindowAppendedIsRefused) {
   for (bool fitsInPlace : {true, false}) {
     SCOPED_TRACE(fitsInPlace);
     e.h.messages.Clear();
-    RunEditor(main, [&](Form3& w) {
+    RunEditor(main, [&](TagEditorDialog& w) {
       if (fitsInPlace) {
         Retype(w, 0, QStringLiteral("short"));
       } else {
-        w.setText2(0, QString(5000, QLatin1Char('x')));  // outgrows the tag: a rebuild
+        w.setFieldText(0, QString(5000, QLatin1Char('x')));  // outgrows the tag: a rebuild
         GoToField(w, 0);
       }
       Key(Qt::Key_F9);
@@ -475,27 +475,27 @@ TEST(Form3Write, ATagReachingIntoTheRecordTheMainWindowAppendedIsRefused) {
 
 // A file too short for an ID3v1 record shows itself with empty fields: F9 appends what
 // the user typed, and nothing of the file shown before.
-TEST(Form3Write, A127ByteFileGetsWhatWasTypedAndTheEditorRefusesItsBrokenHeader) {
+TEST(TagEditorWrite, A127ByteFileGetsWhatWasTypedAndTheEditorRefusesItsBrokenHeader) {
   // 127 bytes beginning with an "ID3" header that claims 1,207 bytes.
   std::string bytes = std::string("ID3\x03\x00\x00\x00\x00\x09\x2D", 10) + std::string(117, '\xAA');
   Editing e("11_v23_and_v1_differ_eyed3_mpeg1_l3_128k.mp3", "01 both.mp3");
   vqtest::WriteBytes(e.h.music / "歌手/アルバム/02 short.mp3", bytes);
-  Form1& main = e.form();
-  main.Dir1_Change();  // lists the new file too
+  MainWindow& main = e.form();
+  main.ListCurrentFolder();  // lists the new file too
   int shortRow = -1;
-  for (int i = 0; i < main.List1->count(); ++i) {
-    main.SetListIndex(i);
-    if (main.text1(2) == QStringLiteral("02 short.mp3")) shortRow = i;
-    else ASSERT_EQ(main.Text2[0]->text(), QStringLiteral("V1 Title"));
+  for (int i = 0; i < main.fileList->count(); ++i) {
+    main.SelectFile(i);
+    if (main.fileInfoText(2) == QStringLiteral("02 short.mp3")) shortRow = i;
+    else ASSERT_EQ(main.tagFields[0]->text(), QStringLiteral("V1 Title"));
   }
-  main.SetListIndex(shortRow);
-  ASSERT_EQ(main.text1(2), QStringLiteral("02 short.mp3"));
-  EXPECT_EQ(main.Text2[0]->text(), "");
-  EXPECT_EQ(main.Label2[0]->text(), "");
+  main.SelectFile(shortRow);
+  ASSERT_EQ(main.fileInfoText(2), QStringLiteral("02 short.mp3"));
+  EXPECT_EQ(main.tagFields[0]->text(), "");
+  EXPECT_EQ(main.storedValueLabels[0]->text(), "");
 
   // The editor goes by the header the file has now, although the selection stopped
   // before reading it: it claims more than the file and is refused.
-  RunEditor(main, [&](Form3&) {
+  RunEditor(main, [&](TagEditorDialog&) {
     Type(QStringLiteral("v2 title"));
     Key(Qt::Key_F9);
   });
@@ -505,8 +505,8 @@ TEST(Form3Write, A127ByteFileGetsWhatWasTypedAndTheEditorRefusesItsBrokenHeader)
 
   main.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
-  vqtest::Type(main.Text2[0], QStringLiteral("typed"));
-  vqtest::Press(main.Text2[0], Qt::Key_F9);
+  vqtest::Type(main.tagFields[0], QStringLiteral("typed"));
+  vqtest::Press(main.tagFields[0], Qt::Key_F9);
   const std::string after = ReadBytes(e.h.music / "歌手/アルバム/02 short.mp3");
   ASSERT_EQ(after.size(), 255u);
   EXPECT_EQ(after.substr(0, 127), bytes);

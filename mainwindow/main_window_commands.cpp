@@ -1,5 +1,5 @@
-// Form1: the function-key commands of the Command1 buttons. Every command acts on the
-// file selected in List1; a command whose button is disabled does nothing.
+// MainWindow: the function-key commands and their buttons. Every command acts on the
+// session's selected file; a command whose button is disabled does nothing.
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -8,10 +8,9 @@
 #include <QScreen>
 #include <algorithm>
 
-#include "batch/ui/form4.h"
+#include "batch/ui/batch_dialog.h"
 #include "formats/id3v1.h"
-#include "formats/module0.h"
-#include "mainwindow/form1.h"
+#include "mainwindow/main_window.h"
 #include "platform/fileio.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
@@ -19,8 +18,8 @@
 #include "platform/ui/window_frame.h"
 #include "session/frame_listing.h"
 #include "session/messages.h"
-#include "v2editor/form3.h"
-#include "viewer/form2.h"
+#include "v2editor/tag_editor.h"
+#include "viewer/reference_viewer.h"
 
 namespace vq {
 
@@ -39,24 +38,24 @@ void ReportCommandError(QWidget* parent, const Error& e, const std::u16string& f
 
 }  // namespace
 
-const Form1::CommandSpec Form1::kCommands[9] = {
-    {4, Qt::Key_F7, false, true, u"ﾌｧｲﾙ参照(F7)", 1680, 7200, true, &Form1::FillFromNames},
-    {0, Qt::Key_F9, true, true, u"v1更新(F9)", 3360, 7200, true, &Form1::WriteV1Tag},
-    {6, Qt::Key_F11, false, true, u"v2入力(F11)", 5040, 7200, true, &Form1::OpenV2Editor},
-    {3, Qt::Key_F6, false, true, u"演奏(F6)", 0, 7680, false, &Form1::PlayFile},
-    {5, Qt::Key_F8, false, true, u"v2参照(F8)", 1680, 7680, true, &Form1::FillFromV2Listing},
-    {2, Qt::Key_F4, false, true, u"やり直し(F4)", 3360, 7680, true, &Form1::RestoreStoredValues},
+const MainWindow::CommandSpec MainWindow::kCommands[9] = {
+    {4, Qt::Key_F7, false, true, u"ﾌｧｲﾙ参照(F7)", 1680, 7200, true, &MainWindow::FillFromNames},
+    {0, Qt::Key_F9, true, true, u"v1更新(F9)", 3360, 7200, true, &MainWindow::WriteV1Tag},
+    {6, Qt::Key_F11, false, true, u"v2入力(F11)", 5040, 7200, true, &MainWindow::OpenV2Editor},
+    {3, Qt::Key_F6, false, true, u"演奏(F6)", 0, 7680, false, &MainWindow::PlayFile},
+    {5, Qt::Key_F8, false, true, u"v2参照(F8)", 1680, 7680, true, &MainWindow::FillFromV2Listing},
+    {2, Qt::Key_F4, false, true, u"やり直し(F4)", 3360, 7680, true, &MainWindow::RestoreStoredValues},
     // Never enabled, no action; the fields do not handle F3.
     {8, Qt::Key_unknown, false, true, u"v1削除(F3)", 5040, 7680, false, nullptr},
-    {7, Qt::Key_F10, false, true, u"自動処理(F10)", 6720, 7680, true, &Form1::OpenBatch},
+    {7, Qt::Key_F10, false, true, u"自動処理(F10)", 6720, 7680, true, &MainWindow::OpenBatch},
     // The quit question; the key itself goes on to the field.
-    {1, Qt::Key_F12, false, false, u"終了(F12)", 8400, 7680, true, &Form1::Quit},
+    {1, Qt::Key_F12, false, false, u"終了(F12)", 8400, 7680, true, &MainWindow::Quit},
 };
 
-void Form1::Command1_Click(int index) {
-  if (index < 0 || index >= static_cast<int>(Command1.size())) return;
+void MainWindow::RunCommand(int index) {
+  if (index < 0 || index >= static_cast<int>(commandButtons.size())) return;
   // A command does nothing while its button is disabled, whatever the source.
-  if (!Command1[index]->isEnabled()) return;
+  if (!commandButtons[index]->isEnabled()) return;
   const auto* spec = std::find_if(std::begin(kCommands), std::end(kCommands),
                                   [index](const CommandSpec& c) { return c.index == index; });
   if (!spec->action) return;
@@ -64,7 +63,7 @@ void Form1::Command1_Click(int index) {
     (this->*spec->action)();
   } catch (const Error& e) {
     // The command ends at the failing step; a file it opened is closed by then.
-    const int row = List1->currentRow();
+    const int row = state_.selectedRow;
     ReportCommandError(this, e, state_.ShownFolderPrefix(row), state_.ShownFileName(row));
   }
 }
@@ -72,24 +71,24 @@ void Form1::Command1_Click(int index) {
 // ---------------------------------------------------------------- 1 "終了(F12)"
 
 // Closing runs the quit question and the save.
-void Form1::Quit() { close(); }
+void MainWindow::Quit() { close(); }
 
 // ---------------------------------------------------------------- 0 "v1更新(F9)"
 
-void Form1::WriteV1Tag() {
-  const int row = List1->currentRow();
+void MainWindow::WriteV1Tag() {
+  const int row = state_.selectedRow;
   const std::string path = state_.FilePath(row);
   {
     RawFile file(path, RawFile::Mode::ReadWrite);
     // A file that has a tag ("v1") has it replaced, otherwise a new one is appended.
     const bool replacing = state_.hasV1;
     ID3v1Fields fields;
-    fields.title = ui::U16(Text2[0]->text());
-    fields.artist = ui::U16(Text2[1]->text());
-    fields.album = ui::U16(Text2[2]->text());
-    fields.comment = ui::U16(Text2[3]->text());
-    fields.year = ui::U16(Text2[4]->text());
-    fields.genre = ui::U16(Text2[5]->text());
+    fields.title = ui::U16(tagFields[0]->text());
+    fields.artist = ui::U16(tagFields[1]->text());
+    fields.album = ui::U16(tagFields[2]->text());
+    fields.comment = ui::U16(tagFields[3]->text());
+    fields.year = ui::U16(tagFields[4]->text());
+    fields.genre = ui::U16(tagFields[5]->text());
     // The genre is converted first: one that is no number in 0-255 stops the command
     // before the stored values change or a byte is written.
     const ID3v1Record record = BuildID3v1FromFields(fields, replacing);
@@ -97,114 +96,121 @@ void Form1::WriteV1Tag() {
 
     // The record is in the file: the stored values are the new ones for "やり直し(F4)",
     // and a file that got a tag now has one, so a further update replaces it.
-    for (int i = 0; i < 3; ++i) Label2[i]->setText(Text2[i]->text());
+    for (int i = 0; i < 3; ++i) storedValueLabels[i]->setText(tagFields[i]->text());
     if (appended) {
       state_.hasV1 = true;
-      QPalette p = Label6->palette();
+      QPalette p = v1Mark->palette();
       p.setColor(QPalette::WindowText, QColor(0, 0, 0));
-      Label6->setPalette(p);
-      Label6->setText(QStringLiteral("v1"));
+      v1Mark->setPalette(p);
+      v1Mark->setText(QStringLiteral("v1"));
     }
     file.Close();
   }
 
   // The file is closed before its times are put back to the listed date.
   // 0: the date could not be read when the list was built; there is nothing to restore.
-  if (const std::time_t date = state_.DateToKeep(row)) SetFileDate(path, date, state_.Row(row)->modifiedNs);
-  Text2[0]->setFocus();
+  if (const std::time_t date = state_.DateToKeep(row)) SetFileTimes(path, date, state_.Row(row)->modifiedNs);
+  tagFields[0]->setFocus();
 }
 
 // ---------------------------------------------------------------- 2 "やり直し(F4)"
 
-void Form1::RestoreStoredValues() {
-  setText1(2, ui::Q(state_.ShownFileName(List1->currentRow())));
+void MainWindow::RestoreStoredValues() {
+  setFileInfoText(2, ui::Q(state_.ShownFileName(state_.selectedRow)));
   // Title, artist and album go back to the stored values; comment, year and genre stay.
-  for (int i = 0; i < 3; ++i) Text2[i]->setText(Label2[i]->text());
-  Text2[lastField]->setFocus();
+  for (int i = 0; i < 3; ++i) tagFields[i]->setText(storedValueLabels[i]->text());
+  tagFields[lastField]->setFocus();
 }
 
 // ---------------------------------------------------------------- 3 "演奏(F6)"
 
-void Form1::PlayFile() {
-  const int row = List1->currentRow();
+void MainWindow::PlayFile() {
+  const int row = state_.selectedRow;
   // The player starts in the current folder, also for a file in a subfolder; whether it
   // starts is not looked at. Without a selected file there is nothing to play.
   if (state_.Row(row)) ui::Shell::OpenWithAssociated(state_.FilePath(row), state_.folder);
-  Text2[lastField]->setFocus();
+  tagFields[lastField]->setFocus();
 }
 
 // ---------------------------------------------------------------- 4 "ﾌｧｲﾙ参照(F7)"
 
-void Form1::FillFromNames() {
+void MainWindow::FillFromNames() {
   // The file name without its extension and dot (its last four characters).
   auto stem = [this] {
-    const QString name = text1(2);
+    const QString name = fileInfoText(2);
     if (name.size() < 4) throw Error(ErrorKind::InvalidArgument);
     return name.left(name.size() - 4);
   };
   const bool structure = !FileNameMode();
   // Only empty fields are filled; a field holding a space is not empty.
-  if (Text2[0]->text().isEmpty()) Text2[0]->setText(stem());
-  if (Text2[1]->text().isEmpty()) Text2[1]->setText(structure ? text1(0) : stem());
-  if (Text2[2]->text().isEmpty()) Text2[2]->setText(structure ? text1(1) : stem());
-  Text2[lastField]->setFocus();
+  if (tagFields[0]->text().isEmpty()) tagFields[0]->setText(stem());
+  if (tagFields[1]->text().isEmpty()) tagFields[1]->setText(structure ? fileInfoText(0) : stem());
+  if (tagFields[2]->text().isEmpty()) tagFields[2]->setText(structure ? fileInfoText(1) : stem());
+  tagFields[lastField]->setFocus();
 }
 
 // ---------------------------------------------------------------- 5 "v2参照(F8)"
 
-void Form1::FillFromV2Listing() {
-  if (state_.FrameListing.empty()) return;
+void MainWindow::FillFromV2Listing() {
+  if (state_.frameListing.empty()) return;
   // A later line of the same field overwrites an earlier one.
-  const auto values = FieldsFromFrameListing(state_.FrameListing);
+  const auto values = FieldsFromFrameListing(state_.frameListing);
   for (std::size_t field = 0; field < values.size(); ++field)
-    if (values[field]) Text2[field]->setText(ui::Q(*values[field]));
-  Text2[0]->setFocus();
+    if (values[field]) tagFields[field]->setText(ui::Q(*values[field]));
+  tagFields[0]->setFocus();
 }
 
 // ---------------------------------------------------------------- 6 "v2入力(F11)", 7 "自動処理(F10)"
 
-Form3Link Form1::EditorLink() {
-  Form3Link link;
-  for (int i = 0; i < 3; ++i) link.main.names[static_cast<std::size_t>(i)] = ui::U16(text1(i));
-  for (int i = 0; i < 6; ++i) link.main.v1Fields[static_cast<std::size_t>(i)] = ui::U16(Text2[i]->text());
+TagEditorLink MainWindow::EditorLink() {
+  TagEditorLink link;
+  for (int i = 0; i < 3; ++i) link.main.names[static_cast<std::size_t>(i)] = ui::U16(fileInfoText(i));
+  for (int i = 0; i < 6; ++i) link.main.v1Fields[static_cast<std::size_t>(i)] = ui::U16(tagFields[i]->text());
   link.main.fileNameMode = FileNameMode();
   link.mainOuter = frameGeometry().size();
-  link.viewerOuter = form2().frameGeometry().size();
+  link.viewerOuter = viewer().frameGeometry().size();
   link.decoration = ui::FrameExtra(this);
   if (QScreen* screen = this->screen()) link.workArea = screen->availableGeometry();
-  link.showV2Marks = [this] { ShowV2Marks(QStringLiteral("3.0")); };
-  link.showFrameListing = [this] { ShowFrameListing(); };
   return link;
 }
 
-Form4Link Form1::BatchLink() {
-  Form4Link link;
+BatchDialogLink MainWindow::BatchLink() {
+  BatchDialogLink link;
   link.mainFrame = frameGeometry();
   link.decoration = ui::FrameExtra(this);
-  link.reselect = [this] {
-    if (List1->currentRow() >= 0) SetListIndex(List1->currentRow());
-  };
   return link;
 }
 
-void Form1::OpenV2Editor() {
+void MainWindow::ShowEditorResult(const TagEditorResult& result) {
+  if (result.headerWritten) ShowV2Marks(QStringLiteral("3.0"));
+  if (result.tableRebuilt) ShowFrameListing();
+}
+
+void MainWindow::ShowBatchResult(const std::optional<BatchResult>& result) {
+  // After a pass the selected file is shown as it is now.
+  if (result && state_.selectedRow >= 0) SelectFile(state_.selectedRow);
+}
+
+void MainWindow::OpenV2Editor() {
   {
-    Form3 w(state_, EditorLink(), this);
+    TagEditorDialog w(state_, EditorLink(), this);
     ui::Dialogs::Exec(&w);
+    ShowEditorResult(w.result());
   }
   // The window took the keyboard; it comes back here with the field.
   activateWindow();
-  Text2[lastField]->setFocus();
+  tagFields[lastField]->setFocus();
 }
 
-void Form1::OpenBatch() {
+void MainWindow::OpenBatch() {
   if (!state_.rows.empty()) {
-    Form4 w(state_, BatchLink(), this);
+    BatchDialog w(state_, BatchLink(), this);
     ui::Dialogs::Exec(&w);
+    ShowBatchResult(w.result());
     // The window took the keyboard; it comes back here with the field.
     activateWindow();
   }
-  Text2[lastField]->setFocus();
+  tagFields[lastField]->setFocus();
 }
 
 }  // namespace vq

@@ -5,89 +5,89 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "form3_test_support.h"
+#include "tag_editor_test_support.h"
 
 using namespace vq;
-using namespace form3test;
+using namespace editortest;
 using vqtest::ReadBytes;
 
 namespace {
 
-QStringList Fields(const Form3& w) {
+QStringList Fields(const TagEditorDialog& w) {
   QStringList out;
-  for (int k = 0; k < 7; ++k) out << w.text2(k);
+  for (int k = 0; k < 7; ++k) out << w.fieldText(k);
   return out;
 }
 
-bool FourButtonsEnabled(const Form3& w) {
+bool FourButtonsEnabled(const TagEditorDialog& w) {
   for (int i = 0; i < 4; ++i)
-    if (!w.Command1[i]->isEnabled()) return false;
+    if (!w.commandButtons[i]->isEnabled()) return false;
   return true;
 }
 
 }  // namespace
 
-TEST(Form3Commands, F8FillsEmptyFieldsFromTheID3v1FieldsWithoutTrailingSpaces) {
+TEST(TagEditorCommands, F8FillsEmptyFieldsFromTheID3v1FieldsWithoutTrailingSpaces) {
   Editing e("14_notag_lame_mpeg1_l3_128k.mp3");
-  Form1& main = e.form();
-  main.Text2[0]->setText(QStringLiteral("abcd") + QString(26, QLatin1Char(' ')));
-  main.Text2[1]->setText(QStringLiteral("v1 artist  "));
-  main.Text2[2]->setText(QStringLiteral("v1 album"));
-  main.Text2[3]->setText(QStringLiteral(" v1 comment "));
-  main.Text2[4]->setText(QStringLiteral("1999"));
-  main.Text2[5]->setText(QStringLiteral("13"));
-  RunEditor(main, [&](Form3& w) {
+  MainWindow& main = e.form();
+  main.tagFields[0]->setText(QStringLiteral("abcd") + QString(26, QLatin1Char(' ')));
+  main.tagFields[1]->setText(QStringLiteral("v1 artist  "));
+  main.tagFields[2]->setText(QStringLiteral("v1 album"));
+  main.tagFields[3]->setText(QStringLiteral(" v1 comment "));
+  main.tagFields[4]->setText(QStringLiteral("1999"));
+  main.tagFields[5]->setText(QStringLiteral("13"));
+  RunEditor(main, [&](TagEditorDialog& w) {
     GoToField(w, 1);
     Type(QStringLiteral("Kept album"));
     GoToField(w, 4);
     Key(Qt::Key_F8);
     EXPECT_EQ(Fields(w), (QStringList{"abcd", "Kept album", "v1 artist", "", " v1 comment", "1999", "13"}));
-    EXPECT_EQ(QApplication::focusWidget(), w.Text2[0]);
+    EXPECT_EQ(QApplication::focusWidget(), w.tagFields[0]);
     EXPECT_TRUE(FourButtonsEnabled(w));
-    EXPECT_FALSE(w.Command1[5]->isEnabled());
+    EXPECT_FALSE(w.commandButtons[5]->isEnabled());
     Key(Qt::Key_F12);
   });
 }
 
-TEST(Form3Commands, F8LeavesAFieldThatHoldsTextAlone) {
+TEST(TagEditorCommands, F8LeavesAFieldThatHoldsTextAlone) {
   Editing e("11_v23_and_v1_differ_eyed3_mpeg1_l3_128k.mp3");
   // The main window shows the ID3v1 tag: "V1 Title", 1998, genre 17.
-  ASSERT_EQ(e.form().Text2[0]->text(), QStringLiteral("V1 Title"));
-  RunEditor(e.form(), [&](Form3& w) {
+  ASSERT_EQ(e.form().tagFields[0]->text(), QStringLiteral("V1 Title"));
+  RunEditor(e.form(), [&](TagEditorDialog& w) {
     Key(Qt::Key_F8);
     EXPECT_EQ(Fields(w), (QStringList{"V2 Title", "V2 Album", "V2 Artist", "", "v2 comment", "1998", "17"}));
     Key(Qt::Key_F12);
   });
 }
 
-TEST(Form3Commands, F7InFolderStructureModeTakesFileSubfolderAndFolderNames) {
+TEST(TagEditorCommands, F7InFolderStructureModeTakesFileSubfolderAndFolderNames) {
   Editing e("14_notag_lame_mpeg1_l3_128k.mp3");
-  Form1& main = e.form();
+  MainWindow& main = e.form();
   ASSERT_FALSE(main.FileNameMode());
-  ASSERT_EQ(main.text1(0), QStringLiteral("歌手"));
-  ASSERT_EQ(main.text1(1), QStringLiteral("アルバム"));
-  main.Text2[3]->setText(QStringLiteral("main comment"));
-  main.Text2[4]->setText(QStringLiteral("2001"));
-  RunEditor(main, [&](Form3& w) {
+  ASSERT_EQ(main.fileInfoText(0), QStringLiteral("歌手"));
+  ASSERT_EQ(main.fileInfoText(1), QStringLiteral("アルバム"));
+  main.tagFields[3]->setText(QStringLiteral("main comment"));
+  main.tagFields[4]->setText(QStringLiteral("2001"));
+  RunEditor(main, [&](TagEditorDialog& w) {
     GoToField(w, 3);
     Key(Qt::Key_F7);
     // The composer is never filled; genre "0" is the main window's genre field.
     EXPECT_EQ(Fields(w), (QStringList{"01 曲", "アルバム", "歌手", "", "main comment", "2001", "0"}));
-    EXPECT_EQ(QApplication::focusWidget(), w.Text2[0]);
+    EXPECT_EQ(QApplication::focusWidget(), w.tagFields[0]);
     EXPECT_TRUE(FourButtonsEnabled(w));
     Key(Qt::Key_F12);
   });
 }
 
-TEST(Form3Commands, F7InFileNameModePutsTheFileNameIntoTitleAlbumAndArtist) {
+TEST(TagEditorCommands, F7InFileNameModePutsTheFileNameIntoTitleAlbumAndArtist) {
   Editing e("14_notag_lame_mpeg1_l3_128k.mp3");
-  Form1& main = e.form();
-  main.Option1[1]->click();
+  MainWindow& main = e.form();
+  main.modeButtons[1]->click();
   ASSERT_TRUE(main.FileNameMode());
-  main.Dir1->setPath(e.h.music / "歌手/アルバム");
-  main.SetListIndex(0);
-  ASSERT_EQ(main.text1(2), QStringLiteral("01 曲.mp3"));
-  RunEditor(main, [&](Form3& w) {
+  main.folderTree->setPath(e.h.music / "歌手/アルバム");
+  main.SelectFile(0);
+  ASSERT_EQ(main.fileInfoText(2), QStringLiteral("01 曲.mp3"));
+  RunEditor(main, [&](TagEditorDialog& w) {
     GoToField(w, 2);
     Type(QStringLiteral("Someone"));
     Key(Qt::Key_F7);
@@ -96,21 +96,21 @@ TEST(Form3Commands, F7InFileNameModePutsTheFileNameIntoTitleAlbumAndArtist) {
   });
 }
 
-TEST(Form3Commands, F7WithoutAFileNameFillsOnlyTheOtherFields) {
+TEST(TagEditorCommands, F7WithoutAFileNameFillsOnlyTheOtherFields) {
   Editing e("14_notag_lame_mpeg1_l3_128k.mp3");
-  Form1& main = e.form();
-  main.setText1(2, QStringLiteral("abc"));
-  main.Text2[3]->setText(QStringLiteral("c"));
-  RunEditor(main, [&](Form3& w) {
+  MainWindow& main = e.form();
+  main.setFileInfoText(2, QStringLiteral("abc"));
+  main.tagFields[3]->setText(QStringLiteral("c"));
+  RunEditor(main, [&](TagEditorDialog& w) {
     Key(Qt::Key_F7);
     EXPECT_EQ(Fields(w), (QStringList{"", "アルバム", "歌手", "", "c", "", "0"}));
     Key(Qt::Key_F12);
   });
 }
 
-TEST(Form3Commands, RedoPutsBackEveryLoadedValueIncludingEmptyOnesAndF4InAFieldDoesNothing) {
+TEST(TagEditorCommands, RedoPutsBackEveryLoadedValueIncludingEmptyOnesAndF4InAFieldDoesNothing) {
   Editing e("11_v23_and_v1_differ_eyed3_mpeg1_l3_128k.mp3");
-  RunEditor(e.form(), [&](Form3& w) {
+  RunEditor(e.form(), [&](TagEditorDialog& w) {
     const QStringList loaded = Fields(w);
     EXPECT_EQ(loaded, (QStringList{"V2 Title", "V2 Album", "V2 Artist", "", "v2 comment", "", ""}));
     ClearFocused();
@@ -128,13 +128,13 @@ TEST(Form3Commands, RedoPutsBackEveryLoadedValueIncludingEmptyOnesAndF4InAFieldD
     Key(Qt::Key_F4);
     EXPECT_EQ(Fields(w), edited);
 
-    QTest::mouseClick(w.Command1[4], Qt::LeftButton);
+    QTest::mouseClick(w.commandButtons[4], Qt::LeftButton);
     EXPECT_EQ(Fields(w), loaded);
-    EXPECT_EQ(QApplication::focusWidget(), w.Text2[0]);
+    EXPECT_EQ(QApplication::focusWidget(), w.tagFields[0]);
     EXPECT_TRUE(FourButtonsEnabled(w));
-    EXPECT_FALSE(w.Command1[5]->isEnabled());
+    EXPECT_FALSE(w.commandButtons[5]->isEnabled());
     // The never-enabled "v2削除" does nothing when called.
-    w.Command1_Click(5);
+    w.RunCommand(5);
     EXPECT_EQ(Fields(w), loaded);
     EXPECT_TRUE(FourButtonsEnabled(w));
     EXPECT_TRUE(w.isVisible());
@@ -142,28 +142,28 @@ TEST(Form3Commands, RedoPutsBackEveryLoadedValueIncludingEmptyOnesAndF4InAFieldD
   });
 }
 
-TEST(Form3Commands, F12TheCloseBoxAndEscWriteNothing) {
+TEST(TagEditorCommands, F12TheCloseBoxAndEscWriteNothing) {
   Editing e("13_v22_handmade_mpeg1_l2_64k.mp3");
-  const auto table = Pairs(e.state().V2FrameTable);
+  const auto table = Pairs(e.state().v2Frames);
   const QString listing = e.listing();
-  const QString version = e.form().Label5->text();
+  const QString version = e.form().v2VersionMark->text();
   ASSERT_FALSE(listing.isEmpty());
 
-  auto edit = [](Form3& w) {
+  auto edit = [](TagEditorDialog& w) {
     ClearFocused();
     Type(QStringLiteral("not written"));
     GoToField(w, 6);
     ClearFocused();
   };
   // F12 from the genre field.
-  int result = RunEditor(e.form(), [&](Form3& w) {
+  int result = RunEditor(e.form(), [&](TagEditorDialog& w) {
     edit(w);
     Key(Qt::Key_F12);
     EXPECT_FALSE(w.isVisible());
   });
   EXPECT_EQ(result, QDialog::Rejected);
   // The close box, after Esc, which leaves the window open.
-  result = RunEditor(e.form(), [&](Form3& w) {
+  result = RunEditor(e.form(), [&](TagEditorDialog& w) {
     edit(w);
     Key(Qt::Key_Escape);
     EXPECT_TRUE(w.isVisible());
@@ -172,16 +172,16 @@ TEST(Form3Commands, F12TheCloseBoxAndEscWriteNothing) {
   });
   EXPECT_EQ(result, QDialog::Rejected);
   // The button.
-  result = RunEditor(e.form(), [&](Form3& w) {
+  result = RunEditor(e.form(), [&](TagEditorDialog& w) {
     edit(w);
-    QTest::mouseClick(w.Command1[3], Qt::LeftButton);
+    QTest::mouseClick(w.commandButtons[3], Qt::LeftButton);
   });
   EXPECT_EQ(result, QDialog::Rejected);
 
   EXPECT_TRUE(ReadBytes(e.path) == e.before);
-  EXPECT_EQ(Pairs(e.state().V2FrameTable), table);
+  EXPECT_EQ(Pairs(e.state().v2Frames), table);
   EXPECT_EQ(e.listing(), listing);
-  EXPECT_EQ(e.state().V2TagSize, 326);
-  EXPECT_EQ(e.form().Label5->text(), version);
+  EXPECT_EQ(e.state().v2TagSize, 326);
+  EXPECT_EQ(e.form().v2VersionMark->text(), version);
   EXPECT_TRUE(e.h.messages.requests.empty());
 }

@@ -1,4 +1,4 @@
-#include "viewer/form2.h"
+#include "viewer/reference_viewer.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -15,31 +15,31 @@ namespace {
 constexpr double kViewerPointSize = 9.0;
 }
 
-Form2::Form2(std::string programFolder, QWidget* parent)
+ReferenceViewer::ReferenceViewer(std::string programFolder, QWidget* parent)
     : QWidget(parent, Qt::Window), programFolder_(std::move(programFolder)) {
-  setObjectName(QStringLiteral("Form2"));
+  setObjectName(QStringLiteral("ReferenceViewer"));
   setWindowTitle(QStringLiteral("ID3 Tag v2"));
   // A companion window: showing it leaves the keyboard with the main window.
   setAttribute(Qt::WA_ShowWithoutActivating);
 
-  Text1 = new QPlainTextEdit(this);
-  Text1->setObjectName(QStringLiteral("Text1"));
-  Text1->setAccessibleName(QStringLiteral("ID3v2フレーム"));
-  Text1->setFont(ui::FixedFont(kViewerPointSize));
+  listingView = new QPlainTextEdit(this);
+  listingView->setObjectName(QStringLiteral("listingView"));
+  listingView->setAccessibleName(QStringLiteral("ID3v2フレーム"));
+  listingView->setFont(ui::FixedFont(kViewerPointSize));
   // The listing can be selected, scrolled and copied, never edited.
-  Text1->setReadOnly(true);
-  Text1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-  Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
-  Text1->setFrameShape(QFrame::Box);
+  listingView->setReadOnly(true);
+  listingView->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  listingView->setLineWrapMode(QPlainTextEdit::NoWrap);
+  listingView->setFrameShape(QFrame::Box);
 
-  List1 = new QListWidget(this);
-  List1->setObjectName(QStringLiteral("List1"));
-  List1->setAccessibleName(QStringLiteral("ID3タグ リファレンス"));
-  List1->setFont(ui::FixedFont(kViewerPointSize));
-  List1->setUniformItemSizes(true);
+  referenceList = new QListWidget(this);
+  referenceList->setObjectName(QStringLiteral("referenceList"));
+  referenceList->setAccessibleName(QStringLiteral("ID3タグ リファレンス"));
+  referenceList->setFont(ui::FixedFont(kViewerPointSize));
+  referenceList->setUniformItemSizes(true);
 }
 
-void Form2::Form_Load(QWidget* mainWindow) {
+void ReferenceViewer::Load(QWidget* mainWindow) {
   if (loaded_) return;
   loaded_ = true;
 
@@ -56,15 +56,15 @@ void Form2::Form_Load(QWidget* mainWindow) {
   // far as it was read.
   try {
     auto lines = ReadTextLines(ReferenceTextPath(programFolder_));
-    List1->setUpdatesEnabled(false);
-    for (const auto& line : lines) List1->addItem(ui::Q(line));
-    List1->setUpdatesEnabled(true);
+    referenceList->setUpdatesEnabled(false);
+    for (const auto& line : lines) referenceList->addItem(ui::Q(line));
+    referenceList->setUpdatesEnabled(true);
   } catch (const std::exception&) {
   }
-  Form_Resize();
+  SplitInHalves();
 }
 
-void Form2::PlaceBesideMainWindow() {
+void ReferenceViewer::PlaceBesideMainWindow() {
   if (!mainWindow_) return;
   // Right of the main window: left = its outer width, top = 0, width = the work area's
   // width less the main window's, height = the main window's (outer sizes, from the
@@ -77,34 +77,34 @@ void Form2::PlaceBesideMainWindow() {
   ui::SetOuterGeometry(this, outer, ui::FrameExtraOr(this, ui::FrameExtra(mainWindow_)));
 }
 
-void Form2::setText1(const QString& text) {
+void ReferenceViewer::setListing(const QString& text) {
   listing_ = text;
   showListing();
 }
 
-void Form2::appendText1(const QString& text) {
+void ReferenceViewer::appendListing(const QString& text) {
   listing_ += text;
   showListing();
 }
 
-void Form2::showListing() {
+void ReferenceViewer::showListing() {
   QString shown = listing_;
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  Text1->setPlainText(shown);
+  listingView->setPlainText(shown);
 }
 
-void Form2::resizeEvent(QResizeEvent* event) {
+void ReferenceViewer::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  Form_Resize();
+  SplitInHalves();
 }
 
-void Form2::Form_Resize() {
+void ReferenceViewer::SplitInHalves() {
   // Two equal halves: the listing above, the reference text below.
   int w = width();
   int half = height() / 2;
-  Text1->setGeometry(0, 0, w, half);
-  List1->setGeometry(0, half, w, half);
+  listingView->setGeometry(0, 0, w, half);
+  referenceList->setGeometry(0, half, w, half);
 }
 
 }  // namespace vq

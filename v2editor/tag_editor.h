@@ -1,11 +1,11 @@
-// Form3, "v2 Edit": the modal ID3v2 editor of the session's selected file. It shows the
+// TagEditorDialog, "v2 Edit": the modal ID3v2 editor of the session's selected file. It shows the
 // seven common frames as fields with their loaded values above them, every other frame
 // in a list, and writes an ID3v2.3 tag with "v2更新(F9)".
 //
 // The class is split by concern:
-//   form3.cpp           layout, placement, Form_Load, the fields' texts, closing
-//   form3_commands.cpp  the command table and Command1_Click: write, fills, redo, close
-//   form3_fields.cpp    the fields' focus and key handling
+//   tag_editor.cpp           layout, placement, Load, the fields' texts, closing
+//   tag_editor_commands.cpp  the command table and RunCommand: write, fills, redo, close
+//   tag_editor_fields.cpp    the fields' focus and key handling
 // The fields' data, the fills and the write are the session's editor model
 // (session/editor_model.h).
 #pragma once
@@ -25,53 +25,60 @@ class QPushButton;
 
 namespace vq {
 
-// What the editor gets from the main window that opens it, and may change there.
-struct Form3Link {
+// What the editor gets from the main window that opens it.
+struct TagEditorLink {
   MainWindowTexts main;     // the names and ID3v1 fields the main window showed
   QSize mainOuter;          // outer sizes of the main window and the reference viewer
   QSize viewerOuter;
   QSize decoration;         // a window frame's extra size, until this window has its own
   QRect workArea;           // the main window's screen's work area; the window stays inside
-  std::function<void()> showV2Marks;       // "v2" and "3.0" in red, before the header is written
-  std::function<void()> showFrameListing;  // the viewer shows the session's listing again
 };
 
-class Form3 : public QDialog {
+// What the editor did, for the main window to show once it has closed.
+struct TagEditorResult {
+  bool headerWritten = false;  // the write reached the file: it has an ID3v2.3 tag ("v2", "3.0")
+  bool tableRebuilt = false;   // the session's frame table and listing describe the fields
+};
+
+class TagEditorDialog : public QDialog {
   Q_OBJECT
 
  public:
-  // Builds and loads the window from the session's frame table (Form_Load).
-  Form3(Session& session, Form3Link link, QWidget* parent = nullptr);
-  ~Form3() override;
+  // Builds and loads the window from the session's frame table (Load).
+  TagEditorDialog(Session& session, TagEditorLink link, QWidget* parent = nullptr);
+  ~TagEditorDialog() override;
 
-  // Fields and labels from V2FrameTable, the other frames into List1, placement, and the
+  // Fields and labels from the session's frame table, the other frames into keptFramesList, placement, and the
   // caret to the end of the title field.
-  void Form_Load();
+  void Load();
   // 0 "v2更新(F9)", 1 "ﾌｧｲﾙ参照(F7)", 2 "v1参照(F8)", 3 "終了(F12)", 4 "やり直し(F4)",
   // 5 "v2削除". Buttons 0-3 are disabled while a command runs; a call made meanwhile
   // (a function key while the write lets events run) does nothing.
-  void Command1_Click(int index);
+  void RunCommand(int index);
 
-  void Text2_GotFocus(int index);
+  void FieldEntered(int index);
   // Removes CR LF pairs at the start and at the end of the field's text, repeatedly.
-  void Text2_LostFocus(int index);
+  void FieldLeft(int index);
   // True when the key is consumed.
-  bool Text2_KeyDown(int index, QKeyEvent* event);
+  bool FieldKeyDown(int index, QKeyEvent* event);
 
   // A field's text with CR LF line breaks: fields 0-4 show each line break as a line of
   // their own and give back exactly the text they were given until the user edits them;
   // then every line break they hold reads as CR LF.
-  QString text2(int index) const;
-  void setText2(int index, const QString& text);
-  // Label2(index)'s caption: the field's value as loaded, exactly (CR LF included).
-  QString label2(int index) const;
+  QString fieldText(int index) const;
+  void setFieldText(int index, const QString& text);
+  // The stored value's caption: the field's value as loaded, exactly (CR LF included).
+  QString storedValue(int index) const;
 
-  // Controls. Text2 0-4 are QPlainTextEdit, 5 and 6 QLineEdit.
-  std::array<QLabel*, 7> Label1{};  // captions; Label1(3) is the title's
-  std::array<QLabel*, 7> Label2{};  // values as loaded
-  std::array<QWidget*, 7> Text2{};
-  std::array<QPushButton*, 6> Command1{};
-  QListWidget* List1 = nullptr;
+  const TagEditorResult& result() const { return result_; }
+
+  // Controls, indexed by EditorField except the captions (the title's is 3). The fields
+  // of title to comment are QPlainTextEdit, year and genre QLineEdit.
+  std::array<QLabel*, 7> captionLabels{};
+  std::array<QLabel*, 7> storedValueLabels{};  // values as loaded
+  std::array<QWidget*, 7> tagFields{};
+  std::array<QPushButton*, 6> commandButtons{};
+  QListWidget* keptFramesList = nullptr;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -79,18 +86,18 @@ class Form3 : public QDialog {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  // form3.cpp
+  // tag_editor.cpp
   void BuildLayout();
   void PlaceWindow();
-  void SetLabel2(int index, const QString& text);
-  // form3_commands.cpp: each command once, with its key, caption, place and action.
+  void SetStoredValue(int index, const QString& text);
+  // tag_editor_commands.cpp: each command once, with its key, caption, place and action.
   struct CommandSpec {
     int index;
     Qt::Key key;              // its function key in the fields; Qt::Key_unknown for none
     bool cleansField;         // the field's leaving clean-up runs before it (F9)
     const char16_t* caption;
     int left;                 // twips; every button is at top 6360, 1575 x 495
-    void (Form3::*action)();  // nullptr: no action
+    void (TagEditorDialog::*action)();  // nullptr: no action
     bool closes;              // the window closes after it
   };
   static const CommandSpec kCommands[6];
@@ -104,7 +111,8 @@ class Form3 : public QDialog {
   void ShowFields(const EditorFields& fields);
 
   Session& session_;
-  Form3Link link_;
+  TagEditorLink link_;
+  TagEditorResult result_;
   EditorModel model_;
   // Fields 0-4 keep the exact text they were given while the user has not edited them.
   std::array<QString, 7> exact_;

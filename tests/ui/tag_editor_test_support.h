@@ -22,17 +22,17 @@
 #include "platform/ui/folder_list.h"
 #include "platform/ui/qt_text.h"
 #include "support/ui/ui_test_util.h"
-#include "v2editor/form3.h"
-#include "viewer/form2.h"
+#include "v2editor/tag_editor.h"
+#include "viewer/reference_viewer.h"
 
-namespace form3test {
+namespace editortest {
 
 using vqtest::Utf8;
 
 // A main window whose list shows one file, selected: music/歌手/アルバム/<name>, listed in
 // folder-structure mode from the artist folder.
 struct Editing {
-  vqtest::Form1Harness h;
+  vqtest::MainWindowHarness h;
   std::string path;
   std::string before;  // the file's bytes before the editor ran
 
@@ -48,32 +48,35 @@ struct Editing {
     Init();
   }
 
-  vq::Form1& form() { return *h.form; }
+  vq::MainWindow& form() { return *h.form; }
   vq::Session& state() { return h.state; }
-  QString listing() { return form().form2().text1(); }
+  QString listing() { return form().viewer().listing(); }
 
  private:
   void Init() {
     before = vqtest::ReadBytes(path);
     h.Start(h.music.path());
-    form().Dir1->setPath(h.music / "歌手");
+    form().folderTree->setPath(h.music / "歌手");
     const QString name = Utf8(path.substr(path.rfind('/') + 1));
-    for (int i = 0; i < form().List1->count(); ++i)
-      if (form().List1->item(i)->text() == name) form().SetListIndex(i);
-    EXPECT_EQ(form().List1->currentItem() ? form().List1->currentItem()->text() : QString(), name);
+    for (int i = 0; i < form().fileList->count(); ++i)
+      if (form().fileList->item(i)->text() == name) form().SelectFile(i);
+    EXPECT_EQ(form().fileList->currentItem() ? form().fileList->currentItem()->text() : QString(), name);
   }
 };
 
 // Opens the editor on the main window's selection and runs `drive` inside its modal
-// loop once it is shown and active. Returns exec()'s result.
-inline int RunEditor(vq::Form1& main, const std::function<void(vq::Form3&)>& drive) {
-  vq::Form3 w(main.state(), main.EditorLink(), &main);
+// loop once it is shown and active; the main window then shows what it did, as after
+// F11. Returns exec()'s result.
+inline int RunEditor(vq::MainWindow& main, const std::function<void(vq::TagEditorDialog&)>& drive) {
+  vq::TagEditorDialog w(main.state(), main.EditorLink(), &main);
   vqtest::ModalDriver driver([&](QDialog* d) {
     EXPECT_EQ(d, &w);
     EXPECT_TRUE(QTest::qWaitFor([d] { return QApplication::activeWindow() == d; }));
     drive(w);
   });
-  return vq::ui::Dialogs::Exec(&w);
+  const int result = vq::ui::Dialogs::Exec(&w);
+  main.ShowEditorResult(w.result());
+  return result;
 }
 
 // Real key events to the widget that has the keyboard focus.
@@ -97,23 +100,23 @@ inline void ClearFocused() {
 }
 
 // Moves the focus to field k with Enter from the title field.
-inline void GoToField(vq::Form3& w, int k) {
-  w.Text2[0]->setFocus();
+inline void GoToField(vq::TagEditorDialog& w, int k) {
+  w.tagFields[0]->setFocus();
   for (int i = 0; i < k; ++i) Key(Qt::Key_Return);
-  ASSERT_EQ(QApplication::focusWidget(), w.Text2[k]);
+  ASSERT_EQ(QApplication::focusWidget(), w.tagFields[k]);
 }
 
 // Replaces field k's text by typing.
-inline void Retype(vq::Form3& w, int k, const QString& text) {
+inline void Retype(vq::TagEditorDialog& w, int k, const QString& text) {
   GoToField(w, k);
   ClearFocused();
   Type(text);
 }
 
 // What a field shows, with its line breaks as "\n".
-inline QString Shown(const vq::Form3& w, int k) {
-  if (auto* line = qobject_cast<QLineEdit*>(w.Text2[k])) return line->text();
-  return static_cast<QPlainTextEdit*>(w.Text2[k])->toPlainText();
+inline QString Shown(const vq::TagEditorDialog& w, int k) {
+  if (auto* line = qobject_cast<QLineEdit*>(w.tagFields[k])) return line->text();
+  return static_cast<QPlainTextEdit*>(w.tagFields[k])->toPlainText();
 }
 
 inline QStringList Lines(const QListWidget* list) { return vqtest::Rows(list); }
@@ -228,4 +231,4 @@ inline std::string V23File(const std::vector<std::pair<std::string, std::string>
   return tag + body + audio;
 }
 
-}  // namespace form3test
+}  // namespace editortest

@@ -1,12 +1,12 @@
-// Form1, "Velquist": the main window. It owns the current drive and folder, the naming
+// MainWindow, "Velquist": the main window. It owns the current drive and folder, the naming
 // mode, the file list and the six ID3v1 fields, and its closing ends the program.
 //
 // The class is split by concern:
-//   form1_startup.cpp   layout, Form_Load, Form_QueryUnload, "Path.dat"
-//   form1_listing.cpp   drive and folder changes, next folder, modes, the file list
-//   form1_display.cpp   List1_Click: the selected file's tags and information
-//   form1_commands.cpp  Command1_Click: the function-key commands
-//   form1_fields.cpp    the tag fields' focus and key handling
+//   main_window_startup.cpp   layout, Start, ConfirmQuit, "Path.dat"
+//   main_window_listing.cpp   drive and folder changes, next folder, modes, the file list
+//   main_window_display.cpp   ShowSelectedFile: the selected file's tags and information
+//   main_window_commands.cpp  RunCommand: the function-key commands
+//   main_window_fields.cpp    the tag fields' focus and key handling
 #pragma once
 
 #include <QString>
@@ -15,12 +15,13 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "batch/ui/form4.h"
+#include "batch/ui/batch_dialog.h"
 #include "session/session.h"
-#include "v2editor/form3.h"
+#include "v2editor/tag_editor.h"
 
 class QCheckBox;
 class QFrame;
@@ -39,10 +40,10 @@ class DriveList;
 class FolderList;
 }  // namespace ui
 
-class Form2;
+class ReferenceViewer;
 struct FileSummary;
 
-struct Form1Setup {
+struct MainWindowSetup {
   // The program's folder, where "Path.dat" (when it may be written there) and
   // "id3 tag.txt" live; empty: the folder of the executable.
   std::string programFolder;
@@ -51,12 +52,12 @@ struct Form1Setup {
   std::string startFolder;
 };
 
-class Form1 : public QWidget {
+class MainWindow : public QWidget {
   Q_OBJECT
 
  public:
-  explicit Form1(Session& state, Form1Setup setup = {}, QWidget* parent = nullptr);
-  ~Form1() override;
+  explicit MainWindow(Session& state, MainWindowSetup setup = {}, QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   Session& state() { return state_; }
   const std::string& programFolder() const { return programFolder_; }
@@ -65,78 +66,84 @@ class Form1 : public QWidget {
   // Places and shows the window and the reference viewer, then restores the previous
   // run's settings from "Path.dat", or on a first run lists the start folder. Never
   // reports an error.
-  void Form_Load();
+  void Start();
   // Asks "終了しますか?"; on Yes writes "Path.dat" and ends the program (programEnded()).
-  void Form_QueryUnload(bool& cancel);
+  void ConfirmQuit(bool& cancel);
   // The reference viewer; loaded (without being shown) on first use.
-  Form2& form2();
+  ReferenceViewer& viewer();
   // True once the program has been ended.
   bool ended() const { return ended_; }
 
   // ---------------------------------------------------------------- folders and list
-  void Drive1_Change();
-  void Dir1_Change();
-  void Command2_Click();
-  void Option1_Click(int index);
-  void Check1_Click();
-  void Check2_Click();  // "ID3v2をUnicodeで書く": the focus returns as after Check1
+  void OpenSelectedDrive();
+  void ListCurrentFolder();
+  void OpenNextFolder();
+  void ApplyMode(int index);
+  void KeepDateBoxToggled();
+  void UnicodeBoxToggled();  // the focus returns as after the keep-date box
   void ListFolderFiles();
   void ListSubfolderFiles();
-  // Option1(1), "ファイル名", is selected.
+  // "ファイル名" mode (the session's).
   bool FileNameMode() const;
 
   // ---------------------------------------------------------------- selection and display
-  void List1_Click();
+  void ShowSelectedFile();
   // Selects a row and shows its file, also when the row was selected already.
-  void SetListIndex(int row);
+  void SelectFile(int row);
   // "v2" and the version text (e.g. "3.0") in red.
   void ShowV2Marks(const QString& version);
   // The reference viewer shows the session's frame listing.
   void ShowFrameListing();
 
   // ---------------------------------------------------------------- commands, fields
-  void Command1_Click(int index);
+  void RunCommand(int index);
   // What the ID3v2 editor and the batch window get from this window when they open.
-  Form3Link EditorLink();
-  Form4Link BatchLink();
+  TagEditorLink EditorLink();
+  // After the editor has closed: the marks when it wrote a header, the viewer's listing
+  // when it rebuilt the frame table.
+  void ShowEditorResult(const TagEditorResult& result);
+  // After the batch window has closed: the selected file again when a pass ran.
+  void ShowBatchResult(const std::optional<BatchResult>& result);
+  BatchDialogLink BatchLink();
   // Cuts a tag field's text to the byte limit held in its "Tag" property (code page 932
   // bytes; a double-byte character is never split) and beeps when it cut something.
   static void LimitFieldBytes(QLineEdit* box);
-  void Text2_GotFocus(int index);
-  void Text2_LostFocus(int index);
+  void FieldEntered(int index);
+  void FieldLeft(int index);
   // True when the key is consumed.
-  bool Text2_KeyDown(int index, QKeyEvent* event);
+  bool FieldKeyDown(int index, QKeyEvent* event);
 
   // ---------------------------------------------------------------- controls
-  ui::DriveList* Drive1 = nullptr;
-  ui::FolderList* Dir1 = nullptr;
-  QListWidget* List1 = nullptr;
-  QCheckBox* Check1 = nullptr;
-  QCheckBox* Check2 = nullptr;  // "ID3v2をUnicodeで書く"
-  QFrame* Line1 = nullptr;
-  QLabel* Label4 = nullptr;
-  QPushButton* Command2 = nullptr;
-  QGroupBox* Frame2 = nullptr;
-  std::array<QRadioButton*, 2> Option1{};
-  QGroupBox* Frame1 = nullptr;
-  std::array<QLabel*, 6> Label1{};
-  // Text1(0) and Text1(1) are single-line boxes, Text1(2) a multi-line one: use text1()
-  // and setText1() for their texts.
-  std::array<QWidget*, 3> Text1{};
-  QLabel* Label6 = nullptr;
-  QLabel* Label3 = nullptr;
-  QLabel* Label5 = nullptr;
-  std::array<QLabel*, 3> Label2{};
-  std::array<QLineEdit*, 6> Text2{};
-  QGroupBox* Frame3 = nullptr;
-  QLabel* Label7 = nullptr;
-  std::array<QPushButton*, 9> Command1{};
+  ui::DriveList* driveBox = nullptr;
+  ui::FolderList* folderTree = nullptr;
+  QListWidget* fileList = nullptr;
+  QCheckBox* keepDateBox = nullptr;    // "ファイルの更新で日付を変更しない"
+  QCheckBox* unicodeBox = nullptr;     // "ID3v2をUnicodeで書く"
+  QFrame* separatorLine = nullptr;
+  QLabel* mpegInfoLabel = nullptr;     // size, MPEG data and date of the selected file
+  QPushButton* nextFolderButton = nullptr;
+  QGroupBox* modeGroup = nullptr;
+  std::array<QRadioButton*, 2> modeButtons{};  // folder structure, file names
+  QGroupBox* fileInfoGroup = nullptr;          // "ファイル情報"
+  std::array<QLabel*, 6> captionLabels{};      // of the three names, then of title, artist, album
+  // Folder, subfolder and file name; the first two are single-line boxes, the file name a
+  // multi-line one: use fileInfoText() and setFileInfoText() for their texts.
+  std::array<QWidget*, 3> fileInfoFields{};
+  QLabel* v1Mark = nullptr;
+  QLabel* v2Mark = nullptr;
+  QLabel* v2VersionMark = nullptr;
+  // Title, artist and album as read or last written: what "やり直し(F4)" puts back.
+  std::array<QLabel*, 3> storedValueLabels{};
+  std::array<QLineEdit*, 6> tagFields{};  // indexed by MainField
+  QGroupBox* commentGroup = nullptr;      // "コメント、年、ジャンル"
+  QLabel* positionLabel = nullptr;        // "1/6 曲"
+  std::array<QPushButton*, 9> commandButtons{};  // by command number, see kCommands
 
-  QString text1(int index) const;
-  void setText1(int index, const QString& text);
+  QString fileInfoText(int index) const;
+  void setFileInfoText(int index, const QString& text);
 
   // ---------------------------------------------------------------- window state
-  int lastField = 0;         // the Text2 field that last had the focus
+  int lastField = 0;         // the tag field that last had the focus
   bool fillingList = false;  // set while the file list is being rebuilt
   std::string nextFolder;    // the sibling after the current folder, or ""
 
@@ -149,8 +156,8 @@ class Form1 : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // form1_commands.cpp: each command once, with its key, caption, place and action;
-  // Command1_Click reports their failures.
+  // main_window_commands.cpp: each command once, with its key, caption, place and action;
+  // RunCommand reports their failures.
   struct CommandSpec {
     int index;
     Qt::Key key;             // its function key in the tag fields; Qt::Key_unknown for none
@@ -159,7 +166,7 @@ class Form1 : public QWidget {
     const char16_t* caption;
     int left, top;           // twips, 1575 x 375
     bool enabledAtStart;
-    void (Form1::*action)();  // nullptr: no action
+    void (MainWindow::*action)();  // nullptr: no action
   };
   static const CommandSpec kCommands[9];
   void WriteV1Tag();          // 0 "v1更新(F9)"
@@ -170,13 +177,13 @@ class Form1 : public QWidget {
   void FillFromV2Listing();   // 5 "v2参照(F8)"
   void OpenV2Editor();        // 6 "v2入力(F11)"
   void OpenBatch();           // 7 "自動処理(F10)"
-  // form1_fields.cpp: Up, Down, Page Up and Page Down move the file list.
+  // main_window_fields.cpp: Up, Down, Page Up and Page Down move the file list.
   void MoveListSelection(int key);
 
-  // form1_startup.cpp
+  // main_window_startup.cpp
   void BuildLayout();
   void RestoreSettings();
-  // form1_listing.cpp
+  // main_window_listing.cpp
   void ConnectListing();
   bool OpenFolder(const std::string& path);
   void ChooseDrive(const std::string& mountPoint);
@@ -197,7 +204,7 @@ class Form1 : public QWidget {
 
   Session& state_;
   std::string programFolder_;
-  std::unique_ptr<Form2> form2_;
+  std::unique_ptr<ReferenceViewer> reference_viewer_;
   std::map<std::string, std::string> lastFolderOnVolume_;
   std::vector<std::function<void()>> heldBack_;
   bool holding_ = false;
