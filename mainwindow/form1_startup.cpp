@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <algorithm>
 
+#include "batch/ui/unicode_dialog.h"
 #include "mainwindow/form1.h"
 #include "platform/app_paths.h"
 #include "platform/file_names.h"
@@ -200,6 +201,12 @@ void Form1::BuildLayout() {
     const int index = b.index;
     connect(button, &QPushButton::clicked, this, [this, index] { Command1_Click(index); });
   }
+
+  unicodeButton = AddUnicodeConversionCommand(this, state_, QRect(10035, 7680, 1035, 375), [this] {
+    if (List1->currentRow() >= 0) SetListIndex(List1->currentRow());
+    activateWindow();
+    Text2[lastField]->setFocus();
+  });
 
   Dir1->installEventFilter(this);
   Drive1->installEventFilter(this);
