@@ -1,6 +1,6 @@
 // The conversion of a collection's tags to Unicode: what independent readers see after
-// it, what it keeps byte for byte, the preview, a second run, and failures of the file
-// layer at every step.
+// it, what it keeps byte for byte, a second run, and failures of the file layer at every
+// step. The preview is tested through the command (unicode_conversion_test).
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -23,9 +23,7 @@ namespace {
 
 class Recorder : public UnicodeCallbacks {
  public:
-  std::u16string preview;
   std::vector<std::u16string> failures;
-  void FilePlanned(const UnicodeFile& file, const UnicodeFilePlan& plan) override { preview += PreviewText(file, plan); }
   bool Progress(std::size_t, std::size_t) override { return true; }
   void ReportUpdateError(const std::u16string& prefix, const std::u16string& name) override {
     failures.push_back(u"更新エラー " + prefix + name);
@@ -33,10 +31,8 @@ class Recorder : public UnicodeCallbacks {
   void ReportError(const std::u16string& d) override { failures.push_back(d); }
 };
 
-UnicodeResult Convert(const vqtest::UnicodeCollection& c, bool write, Recorder& rec) {
-  UnicodeSettings settings;
-  settings.write = write;
-  return RunUnicodeConversion(ListMp3FilesBelow(c.root), settings, rec);
+UnicodeResult Convert(const vqtest::UnicodeCollection& c, Recorder& rec) {
+  return RunUnicodeConversion(ListMp3FilesBelow(c.root), UnicodeSettings{}, rec);
 }
 
 // Frame id -> body of a file's tag as this program reads it.
@@ -56,7 +52,7 @@ TEST(ToUnicode, TagLibWithoutCodePageReadsEveryTextAsMeant) {
   vqtest::TempDir dir;
   const auto c = vqtest::MakeUnicodeCollection(dir);
   Recorder rec;
-  const UnicodeResult r = Convert(c, true, rec);
+  const UnicodeResult r = Convert(c, rec);
   EXPECT_FALSE(r.failed);
   EXPECT_EQ(r.done, 9u);  // the link to a folder is not followed
   EXPECT_EQ(r.converted, 8u);
@@ -113,7 +109,7 @@ TEST(ToUnicode, KeepsEverythingElseByteForByteAndShowsTheSameTexts) {
   const auto shownBefore = h3test::ReadTag(first);
   const auto bodiesBefore = Bodies(first);
   Recorder rec;
-  Convert(c, true, rec);
+  Convert(c, rec);
 
   for (const auto& [rel, before] : c.before) {
     SCOPED_TRACE(rel);
@@ -139,39 +135,14 @@ TEST(ToUnicode, KeepsEverythingElseByteForByteAndShowsTheSameTexts) {
     EXPECT_EQ(U8(shownAfter.table[i].text), U8(shownBefore.table[i].text)) << U8(shownBefore.table[i].id);
 }
 
-TEST(ToUnicode, DryRunPreviewsAndLeavesBytesAndDates) {
-  vqtest::TempDir dir;
-  const auto c = vqtest::MakeUnicodeCollection(dir);
-  const std::time_t date = vqtest::LocalTime(2020, 5, 6, 7, 8, 9);
-  for (const auto& [rel, bytes] : c.before) SetFileTimes(c.Path(rel), date);
-  Recorder rec;
-  const UnicodeResult r = Convert(c, false, rec);
-  EXPECT_EQ(r.converted, 8u);
-  EXPECT_EQ(r.undecided, 1u);
-  for (const auto& [rel, bytes] : c.before) {
-    EXPECT_EQ(vqtest::ReadBytes(c.Path(rel)), bytes) << rel;
-    EXPECT_EQ(ModifiedTime(c.Path(rel)), date) << rel;
-  }
-  const std::string preview = U8(rec.preview);
-  // What players show today (ISO-8859-1, control bytes as U+FFFD) and what it becomes.
-  EXPECT_NE(preview.find("  TIT2  �Í�¶�ß�É → はじめに  (コードページ932)\n"), std::string::npos) << preview;
-  EXPECT_NE(preview.find("  TIT2  déménageurs → déménageurs  (ISO-8859-1)\n"), std::string::npos) << preview;
-  EXPECT_NE(preview.find("  TIT2  夏の旅 → 夏の旅  (UTF-8)\n"), std::string::npos) << preview;
-  EXPECT_NE(preview.find("→ CDｼﾝｸﾞﾙ  (コードページ932、ほかの文字列から判断)\n"), std::string::npos) << preview;
-  EXPECT_NE(preview.find("  TIT2  判定できません: \xEF\xBF\xBD\xEF\xBF\xBD (コードページ932では \xEF\xBF\xBD)\n"),
-            std::string::npos)
-      << preview;
-  EXPECT_EQ(preview.find("ascii.mp3"), std::string::npos);
-}
-
 TEST(ToUnicode, ASecondRunConvertsNothing) {
   vqtest::TempDir dir;
   const auto c = vqtest::MakeUnicodeCollection(dir);
   Recorder first, second;
-  Convert(c, true, first);
+  Convert(c, first);
   std::map<std::string, std::string> converted;
   for (const auto& [rel, bytes] : c.before) converted[rel] = vqtest::ReadBytes(c.Path(rel));
-  const UnicodeResult r = Convert(c, true, second);
+  const UnicodeResult r = Convert(c, second);
   EXPECT_EQ(r.converted, 0u);
   EXPECT_EQ(r.unchanged, 9u);
   EXPECT_EQ(r.undecided, 1u);  // z.mp3's bytes stay undecided
@@ -187,7 +158,7 @@ TEST(ToUnicode, EachFailingOperationLeavesEveryFileWholeAndIsReportedOnce) {
     vqtest::TempDir dir;
     const auto c = vqtest::MakeUnicodeCollection(dir);
     Recorder rec;
-    Convert(c, true, rec);
+    Convert(c, rec);
     for (const auto& [rel, bytes] : c.before) clean[rel] = vqtest::ReadBytes(c.Path(rel));
   }
   for (int err : {EACCES, ENOSPC, EIO}) {
@@ -199,7 +170,7 @@ TEST(ToUnicode, EachFailingOperationLeavesEveryFileWholeAndIsReportedOnce) {
       FaultInjection::FailAt(k, err);
       UnicodeResult r;
       try {
-        r = Convert(c, true, rec);
+        r = Convert(c, rec);
       } catch (const Error&) {
         r.failed = true;  // the listing of the top folder itself failed
         rec.failures.push_back(u"listing");
