@@ -220,9 +220,17 @@ UnicodeTagResult PlanUnicodeTag(std::string_view tag, const ReadingTally* folder
   }
   for (std::size_t k = 0; k < frames.size(); ++k) {
     if (!reencoded[k]) continue;
-    const std::string& body = frames[k].body;
-    const std::u16string text = DecodeV23FrameText(std::string_view(body).substr(1), 1, frames[k].id).full;
-    plan.changes.push_back({frames[k].id, text, text, TextReading::Undecided, true, false});
+    // The frame's strings as they read now (a picture's or an object's frame: none).
+    const std::string& id = frames[k].id;
+    std::u16string text;
+    std::string_view data = std::string_view(frames[k].body).substr(1);
+    if (id == "COMM" || id == "USLT") data = data.substr(std::min<std::size_t>(3, data.size()));
+    if (id[0] == 'T' || id == "COMM" || id == "USLT" || id == "WXXX")
+      text = DecodeV23FrameText(data, 1, id == "WXXX" ? "WXXX" : "TXXX").full;
+    // The spaces an empty description or a terminator leaves.
+    while (!text.empty() && text.back() == u' ') text.pop_back();
+    text.erase(0, std::min(text.find_first_not_of(u' '), text.size()));
+    plan.changes.push_back({id, text, text, TextReading::Undecided, true, false});
   }
 
   plan.rewrite = std::find(convert.begin(), convert.end(), true) != convert.end() ||
