@@ -131,7 +131,7 @@ class Form1 : public QWidget {
   QGroupBox* Frame3 = nullptr;
   QLabel* Label7 = nullptr;
   std::array<QPushButton*, 9> Command1{};
-  QPushButton* unicodeButton = nullptr;  // "ﾕﾆｺｰﾄﾞ(F5)": the listing's tags to Unicode
+  QPushButton* unicodeButton = nullptr;  // "ﾕﾆｺｰﾄﾞ(F2)": the listing's tags to Unicode
 
   QString text1(int index) const;
   void setText1(int index, const QString& text);

@@ -181,15 +181,15 @@ void UnicodeConversionDialog::done(int result) {
 
 QPushButton* AddUnicodeConversionCommand(QWidget* mainWindow, Session& session, const QRect& twipsPlace,
                                          std::function<void()> afterRun) {
-  auto* button = ui::PlaceTwips(new QPushButton(QStringLiteral("ﾕﾆｺｰﾄﾞ(F5)"), mainWindow),
+  auto* button = ui::PlaceTwips(new QPushButton(QStringLiteral("ﾕﾆｺｰﾄﾞ(F2)"), mainWindow),
                                 QStringLiteral("unicodeButton"), twipsPlace.x(), twipsPlace.y(), twipsPlace.width(),
                                 twipsPlace.height());
   // The place beside "終了(F12)" is narrower than the other commands'.
   button->setFont(ui::ProportionalFont(9));
-  button->setAccessibleName(QStringLiteral("タグをUnicodeに変換(F5)"));
-  button->setToolTip(QStringLiteral("一覧の曲のID3v2タグをUnicodeに変換します(F5)"));
+  button->setAccessibleName(QStringLiteral("タグをUnicodeに変換(F2)"));
+  button->setToolTip(QStringLiteral("一覧の曲のID3v2タグをUnicodeに変換します(F2)"));
   button->setAutoDefault(false);
-  // Reached with the mouse or F5, never with Tab, as the other commands.
+  // Reached with the mouse or F2, never with Tab, as the other commands.
   button->setFocusPolicy(Qt::ClickFocus);
   auto open = [mainWindow, &session, afterRun = std::move(afterRun)] {
     if (session.rows.empty()) return;
@@ -200,7 +200,7 @@ QPushButton* AddUnicodeConversionCommand(QWidget* mainWindow, Session& session, 
     if (afterRun) afterRun();
   };
   QObject::connect(button, &QPushButton::clicked, mainWindow, open);
-  auto* key = new QShortcut(QKeySequence(Qt::Key_F5), mainWindow);
+  auto* key = new QShortcut(QKeySequence(Qt::Key_F2), mainWindow);
   key->setObjectName(QStringLiteral("unicodeKey"));
   QObject::connect(key, &QShortcut::activated, mainWindow, open);
   return button;

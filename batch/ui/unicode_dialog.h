@@ -51,8 +51,8 @@ class UnicodeConversionDialog : public QDialog {
   bool stopAsked_ = false;
 };
 
-// The main window's way to the conversion: a button "ﾕﾆｺｰﾄﾞ(F5)" at `twipsPlace` and the
-// key F5 anywhere in `mainWindow` open the window over the session's listing (nothing
+// The main window's way to the conversion: a button "ﾕﾆｺｰﾄﾞ(F2)" at `twipsPlace` and the
+// key F2 anywhere in `mainWindow` open the window over the session's listing (nothing
 // happens while the listing is empty); `afterRun` runs once it is closed. Returns the
 // button.
 QPushButton* AddUnicodeConversionCommand(QWidget* mainWindow, Session& session, const QRect& twipsPlace,
