@@ -74,6 +74,8 @@ class LandingCheck {
 
 }  // namespace
 
+bool HasFooter(std::uint8_t major, std::uint8_t flags) { return major == 4 && (flags & 0x10) != 0; }
+
 V2Header ReadV2Header(const ByteSource& src) {
   std::uint8_t b[10];
   src.ReadAt(0, b, sizeof b);
@@ -85,6 +87,19 @@ V2Header ReadV2Header(const ByteSource& src) {
   h.flags = b[5];
   h.size = static_cast<std::int32_t>(ReadSynchsafe(b + 6));  // at most 535,773,503
   return h;
+}
+
+void ReadV2Frames(const ByteSource& src, const V2Header& header, V2FrameTable& table, std::u16string& listing) {
+  if (header.major > 3 || !(header.flags & 0x80)) {
+    WalkV2Frames(src, header.major, header.size, table, listing);
+    return;
+  }
+  const std::uint64_t length = std::min<std::uint64_t>(src.Length(), 10 + static_cast<std::uint64_t>(header.size));
+  std::string tag(static_cast<std::size_t>(length), '\0');
+  src.ReadAt(0, reinterpret_cast<std::uint8_t*>(tag.data()), tag.size());
+  if (tag.size() < 10) return;
+  std::string real = tag.substr(0, 10) + Resynchronise(std::string_view(tag).substr(std::min<std::size_t>(10, tag.size())));
+  WalkV2Frames(MemorySource(real), header.major, static_cast<std::int32_t>(real.size() - 10), table, listing);
 }
 
 void WalkV2Frames(const ByteSource& src, std::uint8_t major, std::int32_t size, V2FrameTable& table,

@@ -44,6 +44,10 @@ struct DecodedText {
 
 V2Header ReadV2Header(const ByteSource& src);
 
+// Whether a tag header's version and flags announce a 10-byte footer behind the tag
+// ("3DI", v2.4 only).
+bool HasFooter(std::uint8_t major, std::uint8_t flags);
+
 // Walks the frames of a tag with the given major version and size; appends entries to
 // `table` (replacing the single empty entry first) and lines to `listing`
 // ("TIT2(0) text" CR LF; "APIC(0) " CR LF for a frame that is not decoded).
@@ -58,6 +62,13 @@ V2Header ReadV2Header(const ByteSource& src);
 // Frame ids are taken byte by byte as code page characters (one unit per byte).
 void WalkV2Frames(const ByteSource& src, std::uint8_t major, std::int32_t size, V2FrameTable& table,
                   std::u16string& listing);
+
+// The frames of the tag that `header` describes, as WalkV2Frames reads them, after a
+// tag-wide unsynchronisation (flag 0x80 of a v2.2 or v2.3 header: every FF 00 of the
+// tag stands for FF) is undone, so that frame sizes, texts and the bodies carried into a
+// new tag are the frames' real bytes. (v2.4 marks unsynchronisation per frame; the
+// frame's body keeps it until it is carried over.)
+void ReadV2Frames(const ByteSource& src, const V2Header& header, V2FrameTable& table, std::u16string& listing);
 
 // Decoders: pure functions of their bytes. `data` is the frame body after the encoding
 // byte; `e` is that encoding byte. `id` is the frame id: COM (v2.2) and COMM read their

@@ -83,25 +83,31 @@ std::int32_t RoundedTagSize(std::int64_t n);
 // Largest tag size the header's four 7-bit groups hold.
 inline constexpr std::int32_t kMaxTagSize = 0x0FFFFFFF;
 
-// The length (10 + size) of the ID3v2 tag the file begins with as it is now, 0 without
-// one. Throws Error(TagTooLong) when that tag claims more bytes than lie before the
+// The length (10 + size, and 10 more for a v2.4 footer) of the ID3v2 tag the file
+// begins with as it is now, 0 without one. Throws Error(TagTooLong) when that tag claims more bytes than lie before the
 // file's ID3v1 record (or before its end, when it has none): written in place it would
 // overwrite audio or the record, and a rebuild would copy from inside them.
 std::uint64_t ClaimedTagLength(const RawFile& file);
 
 // Writes a v2.3 tag of size `tagSize` with the frames into the file at `path` whose
 // current tag size is `oldTagSize` (0 without a tag): in place over the old tag when
-// `inPlace` (then tagSize must equal oldTagSize), else through the temporary file.
-// Before anything is created or changed: the MP3 file is opened for writing (a
-// read-only file fails with PathFileAccess); the header it has now is read: a tag that
-// claims more bytes than lie before its ID3v1 record (or its end) fails with
-// TagTooLong, and a header that is not the one that was read (a tag of `oldTagSize`,
-// or no tag for 0) fails too. Throws vq::Error on failure; the file is then unchanged (in
-// place, the failure happened at the one write of the tag region) and no temporary
-// file is left. Calls reporter.ShowV2Marks() before the tag is written, and, in a
-// rebuild, reporter.Yield() once before the rename.
-void WriteTagFile(const std::string& path, const std::vector<OutFrame>& frames, std::int32_t tagSize,
-                  std::int32_t oldTagSize, bool inPlace, WriteReporter& reporter);
+// `inPlace` (then tagSize must equal oldTagSize; a v2.4 footer's 10 bytes become
+// padding of the new tag), else through a temporary file in the file's folder (the
+// folder of the file a symbolic link points to: the link stays a link).
+// The file is opened for writing, and so locked (RawFile::Mode::ReadWrite), for the
+// whole write. Before anything is created or changed: a read-only file fails with
+// PathFileAccess; the header it has now is read: a tag that claims more bytes than lie
+// before its ID3v1 record (or its end) fails with TagTooLong, and a header that is not
+// the one that was read (a tag of `oldTagSize`, or no tag for 0) fails too; a rebuild of
+// a file with other hard links fails with HardLinked. A rebuilt file keeps its owner,
+// group and mode (OwnerNotKept when the owner cannot be kept), and takes the name only
+// while the path still names the file that was read, unchanged (ChangedMeanwhile).
+// Throws vq::Error on failure; the file is then unchanged (in place, the failure
+// happened at the one write of the tag region) and no temporary file is left. Calls
+// reporter.ShowV2Marks() before the tag is written, and, in a rebuild, reporter.Yield()
+// once before the rename. Returns the size of the tag written.
+std::int32_t WriteTagFile(const std::string& path, const std::vector<OutFrame>& frames, std::int32_t tagSize,
+                          std::int32_t oldTagSize, bool inPlace, WriteReporter& reporter);
 
 // One frame the ID3v2 editor hands over from its list: the id as the list shows it
 // (four characters, or a v2.2 id of three), its text (empty for a frame without decoded
@@ -129,6 +135,7 @@ struct EditorWriteInput {
   bool frameListingEmpty = true;
   bool keepDate = false;
   std::time_t recordedDate = 0;
+  long recordedDateNs = 0;  // its nanoseconds
 };
 
 // What became of one kept line: the id it has now (a v2.2 id converted, "TT1" becomes
@@ -164,8 +171,9 @@ EditorWriteResult WriteV2Tag(const EditorWriteInput& in, WriteReporter& reporter
 // S = E. Throws vq::Error on failure. Returns the tag size written.
 std::int32_t WriteBatchV2Tag(const std::string& path, const std::vector<OutFrame>& frames, std::int32_t E,
                              WriteReporter& reporter);
-// The same on a file the caller holds open for writing, having just read its tag: in
-// place through that file (which stays open), or, for a rebuild, after closing it.
+// The same on a file the caller holds open for writing (and so locked), having just
+// read its tag: in place through that file (which stays open), or a rebuild, which
+// closes it once the new file has its name.
 // *inPlace, when given, is set before anything is written when the write goes in place.
 std::int32_t WriteBatchV2Tag(RawFile& file, const std::vector<OutFrame>& frames, std::int32_t E,
                              WriteReporter& reporter, bool* inPlace = nullptr);

@@ -1,9 +1,14 @@
 // Writing a v2.3 tag into an MP3 file: in place over the old tag, or by a rebuild
 // through "~tmpmp3.tmp" that replaces the MP3 file in one rename. The editor's and the
 // batch's sizing rules on top.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <new>
+#include <set>
 
 #include "formats/id3v2_writer.h"
 #include "formats/module0.h"
@@ -63,14 +68,44 @@ void WriteTagRegion(RawFile& file, const std::vector<OutFrame>& frames, std::int
   }
 }
 
+// The tag the file begins with as it is now: its header's size field and the bytes it
+// takes, a v2.4 footer included.
+struct TagOnDisk {
+  bool present = false;
+  std::uint32_t sizeField = 0;
+  std::uint64_t length = 0;  // 10 + size (+ 10 for a footer); 0 without a tag
+};
+
+TagOnDisk TagAsItIsNow(const RawFile& file) {
+  const std::uint64_t fileLength = file.Length();
+  std::uint8_t h[10];
+  file.ReadAt(0, h, sizeof h);
+  TagOnDisk tag;
+  if (fileLength < 3 || std::memcmp(h, "ID3", 3) != 0) return tag;
+  tag.present = true;
+  tag.sizeField = ReadSynchsafe(h + 6);
+  tag.length = 10 + static_cast<std::uint64_t>(tag.sizeField) + (HasFooter(h[3], h[5]) ? 10 : 0);
+  // Only a claim reaching into the last 128 bytes depends on whether they are a record.
+  if (tag.length + 128 <= fileLength) return tag;
+  std::uint64_t limit = fileLength;
+  if (fileLength >= 128) {
+    char record[3];
+    file.ReadAt(fileLength - 128, record, sizeof record);
+    if (std::memcmp(record, "TAG", 3) == 0) limit = fileLength - 128;
+  }
+  if (tag.length > limit) throw Error(ErrorKind::TagTooLong);
+  return tag;
+}
+
 // Where the file's audio starts as it is now, whatever was recorded when it was read.
 // The header must still be the one that was read: a tag of oldTagSize, or none when
 // oldTagSize is 0 (an empty tag, "ID3" with size 0, counts as none and is replaced).
 std::uint64_t CheckTagAsItIsNow(const RawFile& file, std::int32_t oldTagSize) {
-  const std::uint64_t tagLength = ClaimedTagLength(file);
-  const std::uint64_t expected = oldTagSize > 0 ? 10 + static_cast<std::uint64_t>(oldTagSize) : 0;
-  if (tagLength != expected && !(expected == 0 && tagLength == 10)) throw Error(ErrorKind::Io, kChangedSinceRead);
-  return tagLength;
+  const TagOnDisk tag = TagAsItIsNow(file);
+  const bool asRead = oldTagSize > 0 ? tag.present && tag.sizeField == static_cast<std::uint32_t>(oldTagSize)
+                                     : !tag.present || tag.sizeField == 0;
+  if (!asRead) throw Error(ErrorKind::Io, kChangedSinceRead);
+  return tag.length;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -78,49 +113,68 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-void WriteInPlaceOpen(RawFile& file, const std::vector<OutFrame>& frames, std::int32_t tagSize,
-                      WriteReporter& reporter) {
-  CheckTagAsItIsNow(file, tagSize);
+// In place over the old tag, whose bytes (a footer's too) the new tag takes whole.
+// Returns the new tag's size.
+std::int32_t WriteInPlaceOpen(RawFile& file, const std::vector<OutFrame>& frames, std::int32_t oldTagSize,
+                              WriteReporter& reporter) {
+  const std::uint64_t region = CheckTagAsItIsNow(file, oldTagSize);
+  if (region - 10 > static_cast<std::uint64_t>(kMaxTagSize)) throw Error(ErrorKind::Overflow);
+  const std::int32_t tagSize = static_cast<std::int32_t>(region - 10);
   reporter.ShowV2Marks();
   WriteTagRegion(file, frames, tagSize);
+  return tagSize;
 }
 
-void WriteInPlace(const std::string& path, const std::vector<OutFrame>& frames, std::int32_t tagSize,
-                  WriteReporter& reporter) {
-  RawFile file(path, RawFile::Mode::ReadWrite);
-  WriteInPlaceOpen(file, frames, tagSize, reporter);
-  file.Close();
+// Folders whose left-over temporary files this process has removed: once is enough (a
+// living writer's own are never removed), and a folder of a thousand files is not read
+// again for each of them.
+bool FirstRebuildIn(const std::string& folder) {
+  static std::set<std::string> seen;
+  return seen.insert(folder).second;
 }
 
-// The new tag and the bytes behind the old one go into "~tmpmp3.tmp", which is flushed,
-// given the MP3 file's permissions and renamed over it. Until the rename the MP3 file is
-// only read; any failure removes the temporary file. The folder is not flushed after the
-// rename: the new file's bytes are on disk before it takes the name, so after a crash
-// the name holds either the old file or the new one, both whole.
-void Rebuild(const std::string& path, const std::vector<OutFrame>& frames, std::int32_t tagSize,
-             std::int32_t oldTagSize, WriteReporter& reporter) {
-  // Opened for writing although only read, so that a file that may not be changed
-  // (read-only, not ours to write) fails here, before anything is created.
-  RawFile mp3(path, RawFile::Mode::ReadWrite);
-  const std::uint64_t length = mp3.Length();
-  const std::uint64_t audioStart = CheckTagAsItIsNow(mp3, oldTagSize);
-
-  const std::string temp = FolderOf(path) + kTempFileName;
-  try {
-    RemoveFile(temp);  // a left-over one, or a link that must not be followed
-  } catch (const Error& e) {
-    if (e.kind() != ErrorKind::FileNotFound) throw;
+// The new file takes the old one's owner, group and mode, so that a rewrite by another
+// user (root) leaves the file as its owner had it.
+void KeepOwnerAndMode(const RawFile& out, const struct stat& was) {
+  FaultInjection::CheckPoint(FileOp::Chmod);
+  if (::fchown(out.fd(), was.st_uid, was.st_gid) != 0) {
+    struct stat now {};
+    if (fstat(out.fd(), &now) != 0 || now.st_uid != was.st_uid || now.st_gid != was.st_gid)
+      throw Error(ErrorKind::OwnerNotKept);
   }
-  RawFile out(temp, RawFile::Mode::Create);
+  if (::fchmod(out.fd(), was.st_mode & 07777) != 0) ThrowErrno(errno);
+}
+
+// The new tag and the bytes behind the old one go into a temporary file of the MP3
+// file's own folder (the folder of the file a link points to), which is flushed, given
+// the MP3 file's owner and permissions and renamed over it. The MP3 file, open and
+// locked by the caller, is only read until the rename and stays locked through it; just
+// before the rename its path must still name the file that was read, unchanged. Any
+// failure removes the temporary file. The folder is not flushed after the rename: the
+// new file's bytes are on disk before it takes the name, so after a crash the name
+// holds either the old file or the new one, both whole. The MP3 file is closed.
+void Rebuild(RawFile& mp3, const std::vector<OutFrame>& frames, std::int32_t tagSize, std::int32_t oldTagSize,
+             WriteReporter& reporter) {
+  const std::uint64_t audioStart = CheckTagAsItIsNow(mp3, oldTagSize);
+  // A file with other names stays one file: a copy would take only this name.
+  if (mp3.LinkCount() > 1) throw Error(ErrorKind::HardLinked);
+  struct stat was {};
+  if (fstat(mp3.fd(), &was) != 0) ThrowErrno(errno);
+  const std::string path = ResolveFileLink(mp3.path());
+  const std::string folder = FolderOf(path);
+  if (FirstRebuildIn(folder)) RemoveLeftoverTemporaryFiles(folder);
+
+  RawFile out = CreateTemporaryFile(folder);
+  const std::string temp = out.path();
   try {
     reporter.ShowV2Marks();
     WriteTagRegion(out, frames, tagSize);
-    CopyBytes(mp3, audioStart, out, 10 + static_cast<std::uint64_t>(tagSize), length - audioStart);
+    const FileIdentity read = mp3.Identity();
+    CopyBytes(mp3, audioStart, out, 10 + static_cast<std::uint64_t>(tagSize), read.size - audioStart);
     out.Sync();
-    out.Close();
-    mp3.Close();
-    CopyPermissions(path, temp);
+    KeepOwnerAndMode(out, was);
     reporter.Yield();
+    if (IdentityOf(path) != read) throw Error(ErrorKind::ChangedMeanwhile);
     RenameFile(temp, path);
   } catch (...) {
     out = RawFile();  // closed silently
@@ -130,38 +184,31 @@ void Rebuild(const std::string& path, const std::vector<OutFrame>& frames, std::
     }
     throw;
   }
+  out = RawFile();  // its lock ends with the name it had
+  mp3 = RawFile();
+}
+
+// The write on a file open for writing: in place, or a rebuild, which closes it.
+std::int32_t WriteOpenFile(RawFile& file, const std::vector<OutFrame>& frames, std::int32_t tagSize,
+                           std::int32_t oldTagSize, bool inPlace, WriteReporter& reporter) {
+  if (inPlace) return WriteInPlaceOpen(file, frames, oldTagSize, reporter);
+  Rebuild(file, frames, tagSize, oldTagSize, reporter);
+  return tagSize;
 }
 
 }  // namespace
 
-std::uint64_t ClaimedTagLength(const RawFile& file) {
-  const std::uint64_t length = file.Length();
-  std::uint8_t h[10];
-  file.ReadAt(0, h, sizeof h);
-  if (length < 3 || std::memcmp(h, "ID3", 3) != 0) return 0;
-  const std::uint64_t tagLength = 10 + static_cast<std::uint64_t>(ReadSynchsafe(h + 6));
-  // Only a claim reaching into the last 128 bytes depends on whether they are a record.
-  if (tagLength + 128 <= length) return tagLength;
-  std::uint64_t limit = length;
-  if (length >= 128) {
-    char tag[3];
-    file.ReadAt(length - 128, tag, sizeof tag);
-    if (std::memcmp(tag, "TAG", 3) == 0) limit = length - 128;
-  }
-  if (tagLength > limit) throw Error(ErrorKind::TagTooLong);
-  return tagLength;
-}
+std::uint64_t ClaimedTagLength(const RawFile& file) { return TagAsItIsNow(file).length; }
 
-void WriteTagFile(const std::string& path, const std::vector<OutFrame>& frames, std::int32_t tagSize,
-                  std::int32_t oldTagSize, bool inPlace, WriteReporter& reporter) {
+std::int32_t WriteTagFile(const std::string& path, const std::vector<OutFrame>& frames, std::int32_t tagSize,
+                          std::int32_t oldTagSize, bool inPlace, WriteReporter& reporter) {
   if (tagSize < 0 || tagSize > kMaxTagSize) throw Error(ErrorKind::Overflow);
   if (FramesSize(frames) > tagSize) throw Error(ErrorKind::Overflow);
-  if (inPlace) {
-    if (tagSize != oldTagSize || oldTagSize <= 0) throw Error(ErrorKind::InvalidArgument);
-    WriteInPlace(path, frames, tagSize, reporter);
-  } else {
-    Rebuild(path, frames, tagSize, oldTagSize, reporter);
-  }
+  if (inPlace && (tagSize != oldTagSize || oldTagSize <= 0)) throw Error(ErrorKind::InvalidArgument);
+  RawFile file(path, RawFile::Mode::ReadWrite);
+  const std::int32_t written = WriteOpenFile(file, frames, tagSize, oldTagSize, inPlace, reporter);
+  if (file.IsOpen()) file.Close();
+  return written;
 }
 
 EditorWriteResult WriteV2Tag(const EditorWriteInput& in, WriteReporter& reporter) {
@@ -174,9 +221,9 @@ EditorWriteResult WriteV2Tag(const EditorWriteInput& in, WriteReporter& reporter
     const std::string& path = in.path;
     const bool inPlace = !in.frameListingEmpty && old > 0 && old >= n;
     const std::int32_t size = inPlace ? old : std::max(RoundedTagSize(n), old);
-    WriteTagFile(path, frames, size, old, inPlace, reporter);
-    if (in.V2TagSize) *in.V2TagSize = size;
-    if (in.keepDate) SetFileDate(path, in.recordedDate);
+    const std::int32_t written = WriteTagFile(path, frames, size, old, inPlace, reporter);
+    if (in.V2TagSize) *in.V2TagSize = written;
+    if (in.keepDate) SetFileDate(path, in.recordedDate, in.recordedDateNs);
     result.written = true;
   } catch (const Error& e) {
     if (e.kind() == ErrorKind::PathFileAccess)
@@ -194,18 +241,10 @@ EditorWriteResult WriteV2Tag(const EditorWriteInput& in, WriteReporter& reporter
 std::int32_t WriteBatchV2Tag(RawFile& file, const std::vector<OutFrame>& frames, std::int32_t E,
                              WriteReporter& reporter, bool* inPlace) {
   const std::int64_t n = FramesSize(frames);
-  if (E <= 0 || E < n) {
-    const std::int32_t size = RoundedTagSize(n);
-    const std::string path = file.path();
-    file.Close();
-    WriteTagFile(path, frames, size, std::max(E, 0), false, reporter);
-    return size;
-  }
-  // In place: the checks of WriteTagFile, then its one write, through the open file.
+  if (E <= 0 || E < n) return WriteOpenFile(file, frames, RoundedTagSize(n), std::max(E, 0), false, reporter);
   if (E > kMaxTagSize) throw Error(ErrorKind::Overflow);
   if (inPlace) *inPlace = true;
-  WriteInPlaceOpen(file, frames, E, reporter);
-  return E;
+  return WriteOpenFile(file, frames, E, E, true, reporter);
 }
 
 std::int32_t WriteBatchV2Tag(const std::string& path, const std::vector<OutFrame>& frames, std::int32_t E,

@@ -27,10 +27,10 @@ void EncodeFrameText(std::u16string_view text, std::vector<std::uint8_t>& bytes)
   }
 }
 
-void SetFileDate(const std::string& path, std::time_t t) {
+void SetFileDate(const std::string& path, std::time_t t, long nanoseconds) {
   // Creation time cannot be set here; listings show the last-modified time, which is
   // what callers rely on. Failures stay silent: the file keeps the times the write gave it.
-  SetFileTimes(path, t);
+  SetFileTimes(path, t, nanoseconds);
 }
 
 }  // namespace vq

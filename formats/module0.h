@@ -21,6 +21,6 @@ void EncodeFrameText(std::u16string_view text, std::vector<std::uint8_t>& bytes)
 
 // Sets the file's last-access and last-modified times to the local time t; silent on
 // failure. The file must be closed.
-void SetFileDate(const std::string& path, std::time_t t);
+void SetFileDate(const std::string& path, std::time_t t, long nanoseconds = 0);
 
 }  // namespace vq

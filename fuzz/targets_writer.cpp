@@ -67,13 +67,28 @@ void WriterRoundTrip(const std::uint8_t* data, std::size_t size) {
   }
   const std::string& path = WorkFile();
   const std::string audio = std::string("\xFF\xFB\x90\x64", 4) + std::string(400, '\x55') + "TAG" + std::string(125, 'a');
+  // The tag the file had: none, a v2.4 tag with a footer, or an unsynchronised v2.3 tag
+  // (its FF bytes followed by stuffing zeros), of a size the input chooses; the new tag
+  // goes in place when it fits, else the file is rebuilt. No byte of the old tag stays.
+  const int oldKind = size > 0 ? data[size - 1] % 3 : 0;
+  const std::int32_t oldSize = oldKind == 0 ? 0 : 20 + (size > 1 ? data[size - 2] : 0) * 4;
+  std::string old;
+  if (oldKind != 0) {
+    old = oldKind == 1 ? std::string("ID3\x04\x00\x10", 6) : std::string("ID3\x03\x00\x80", 6);
+    old += {static_cast<char>(oldSize >> 21 & 0x7F), static_cast<char>(oldSize >> 14 & 0x7F),
+            static_cast<char>(oldSize >> 7 & 0x7F), static_cast<char>(oldSize & 0x7F)};
+    std::string body = oldKind == 1 ? std::string("PRIV\0\0\0\x0A\0\0ab\xFF\xE0", 14) : std::string("PRIV\0\0\0\x04\0\0\xFF\0\xE0\0", 14);
+    body.resize(static_cast<std::size_t>(oldSize), '\0');
+    old += body;
+    if (oldKind == 1) old += std::string("3DI\x04\x00\x10", 6) + old.substr(6, 4);
+  }
   {
     vq::RawFile f(path, vq::RawFile::Mode::Create);
-    f.WriteAt(0, audio.data(), audio.size());
+    const std::string bytes = old + audio;
+    f.WriteAt(0, bytes.data(), bytes.size());
   }
   SilentReporter reporter;
-  std::int32_t tagSize = vq::RoundedTagSize(n);
-  vq::WriteTagFile(path, frames, tagSize, 0, false, reporter);
+  const std::int32_t tagSize = vq::WriteBatchV2Tag(path, frames, oldSize, reporter);
 
   vq::RawFile f(path, vq::RawFile::Mode::Read);
   Check(f.Length() == audio.size() + 10 + static_cast<std::uint64_t>(tagSize));

@@ -110,7 +110,7 @@ void Form1::WriteV1Tag() {
 
   // The file is closed before its times are put back to the listed date.
   // 0: the date could not be read when the list was built; there is nothing to restore.
-  if (const std::time_t date = state_.DateToKeep(row)) SetFileDate(path, date);
+  if (const std::time_t date = state_.DateToKeep(row)) SetFileDate(path, date, state_.Row(row)->modifiedNs);
   Text2[0]->setFocus();
 }
 

@@ -2,12 +2,18 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "platform/text.h"
@@ -27,6 +33,13 @@ std::u16string ErrorDescription(ErrorKind kind) {
     case ErrorKind::TypeMismatch: return u"型が一致しません。";
     case ErrorKind::InvalidArgument: return u"プロシージャの呼び出し、または引数が不正です。";
     case ErrorKind::TagTooLong: return u"ID3v2タグの長さがファイルの長さを超えています。ファイルは変更されていません。";
+    case ErrorKind::HardLinked:
+      return u"このファイルには別の名前(ハードリンク)があります。タグを大きくするとその名前と別のファイルになるため、"
+             u"書き換えませんでした。ファイルは変更されていません。";
+    case ErrorKind::ChangedMeanwhile:
+      return u"書き込みの間に、ファイルがほかのプログラムによって変更されました。ファイルは変更されていません。";
+    case ErrorKind::OwnerNotKept:
+      return u"ファイルの所有者とグループを保てないため、書き換えませんでした。ファイルは変更されていません。";
   }
   return u"入出力エラーです。";
 }
@@ -102,32 +115,79 @@ void FaultInjection::CheckPoint(FileOp op) {
 
 // ---------------------------------------------------------------- RawFile
 
+namespace {
+
+struct DirCloser {
+  DIR* d;
+  ~DirCloser() {
+    if (d) closedir(d);
+  }
+};
+
+bool HasZeroByte(const std::string& path) { return path.find('\0') != std::string::npos; }
+
+int OpenOnce(const std::string& path, int flags) {
+  int fd;
+  do {
+    fd = ::open(path.c_str(), flags, 0666);
+  } while (fd < 0 && errno == EINTR);
+  if (fd >= 0) return fd;
+  int err = errno;
+  if (err == ENOENT) {
+    // Tell a missing folder from a missing file.
+    auto slash = path.rfind('/');
+    if (slash != std::string::npos && slash > 0) {
+      struct stat st {};
+      if (stat(path.substr(0, slash).c_str(), &st) != 0) throw Error(ErrorKind::PathNotFound);
+    }
+  }
+  if (err == EISDIR) throw Error(ErrorKind::PathFileAccess);
+  ThrowErrno(err);
+}
+
+// Waits for the exclusive lock on the open file. Another writer holds it for one file's
+// read-decide-write, so the wait is short; a file locked for a minute is reported.
+void LockExclusive(int fd) {
+  for (int waited = 0;; ++waited) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return;
+    if (errno == EINTR) continue;
+    if (errno != EWOULDBLOCK) return;  // a file system without locks: written as before
+    if (waited >= 60000) throw Error(ErrorKind::PathFileAccess);
+    ::usleep(waited < 100 ? 200 : 1000);
+  }
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+}  // namespace
+
 RawFile::RawFile(const std::string& path, Mode mode) : path_(path) {
   FaultInjection::CheckPoint(FileOp::Open);
+  if (HasZeroByte(path)) throw Error(ErrorKind::PathNotFound);
   int flags = O_CLOEXEC;
   switch (mode) {
     case Mode::Read: flags |= O_RDONLY; break;
     case Mode::ReadWrite: flags |= O_RDWR; break;
     case Mode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
   }
-  int fd;
-  do {
-    fd = ::open(path.c_str(), flags, 0666);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) {
-    int err = errno;
-    if (err == ENOENT) {
-      // Tell a missing folder from a missing file.
-      auto slash = path.rfind('/');
-      if (slash != std::string::npos && slash > 0) {
-        struct stat st {};
-        if (stat(path.substr(0, slash).c_str(), &st) != 0) throw Error(ErrorKind::PathNotFound);
-      }
-    }
-    if (err == EISDIR) throw Error(ErrorKind::PathFileAccess);
-    ThrowErrno(err);
-  }
+  int fd = OpenOnce(path, flags);
   if (mode == Mode::ReadWrite) {
+    // Once the lock is held, the path must still name the locked file: a writer that
+    // held it before may have replaced the file by a rebuilt copy. Then the copy is
+    // opened and locked in its turn.
+    for (int attempt = 0;; ++attempt) {
+      try {
+        LockExclusive(fd);
+      } catch (...) {
+        ::close(fd);
+        throw;
+      }
+      struct stat locked {}, named {};
+      if (fstat(fd, &locked) != 0 || stat(path.c_str(), &named) != 0 || SameFile(locked, named)) break;
+      ::close(fd);
+      if (attempt >= 100) throw Error(ErrorKind::ChangedMeanwhile);
+      fd = OpenOnce(path, flags);
+    }
     // A read-only file (owner write bit clear) is never written, even by root. Checked
     // on the open file: the path is looked up once.
     struct stat st {};
@@ -153,6 +213,18 @@ RawFile& RawFile::operator=(RawFile&& other) noexcept {
 
 RawFile::~RawFile() {
   if (fd_ >= 0) ::close(fd_);
+}
+
+FileIdentity RawFile::Identity() const {
+  struct stat st {};
+  if (fstat(fd_, &st) != 0) ThrowErrno(errno);
+  return {st.st_dev, st.st_ino, static_cast<std::uint64_t>(st.st_size), st.st_mtim};
+}
+
+nlink_t RawFile::LinkCount() const {
+  struct stat st {};
+  if (fstat(fd_, &st) != 0) ThrowErrno(errno);
+  return st.st_nlink;
 }
 
 std::uint64_t RawFile::Length() const {
@@ -257,12 +329,12 @@ void CopyBytes(const RawFile& from, std::uint64_t fromOffset, RawFile& to, std::
 
 bool FileExists(const std::string& path) {
   struct stat st {};
-  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  return !HasZeroByte(path) && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool IsFolder(const std::string& path) {
   struct stat st {};
-  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  return !HasZeroByte(path) && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool IsReadOnly(const std::string& path) {
@@ -294,13 +366,90 @@ void SyncFolder(const std::string& folder) {
   ::close(fd);
 }
 
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+  struct stat st {};
+  if (HasZeroByte(path) || stat(path.c_str(), &st) != 0) return std::nullopt;
+  return FileIdentity{st.st_dev, st.st_ino, static_cast<std::uint64_t>(st.st_size), st.st_mtim};
+}
+
+std::string ResolveFileLink(const std::string& path) {
+  struct stat st {};
+  if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+  char* real = ::realpath(path.c_str(), nullptr);
+  if (!real) return path;
+  std::string out = real;
+  std::free(real);
+  return out;
+}
+
+namespace {
+constexpr char kTemporaryStart[] = "~tmp";
+constexpr char kTemporaryEnd[] = ".tmp";
+}  // namespace
+
+bool IsTemporaryFileName(std::string_view name) {
+  return name.size() >= 8 && name.substr(0, 4) == kTemporaryStart && name.substr(name.size() - 4) == kTemporaryEnd;
+}
+
+RawFile CreateTemporaryFile(const std::string& folderPrefix) {
+  FaultInjection::CheckPoint(FileOp::Open);
+  for (int attempt = 0;; ++attempt) {
+    std::string name = folderPrefix + "~tmpmp3-XXXXXX.tmp";
+    int fd = ::mkostemps(name.data(), 4, O_CLOEXEC);
+    if (fd < 0) {
+      int err = errno;
+      if (err == ENOENT) throw Error(ErrorKind::PathNotFound);
+      ThrowErrno(err);
+    }
+    // A cleaner in another process takes an unlocked temporary file for a left-over one:
+    // it is ours only if the name still names it once our lock is held.
+    ::flock(fd, LOCK_EX | LOCK_NB);
+    struct stat mine {}, named {};
+    if (fstat(fd, &mine) == 0 && stat(name.c_str(), &named) == 0 && SameFile(mine, named)) {
+      RawFile file;
+      file.fd_ = fd;
+      file.path_ = std::move(name);
+      return file;
+    }
+    ::close(fd);
+    if (attempt >= 10) throw Error(ErrorKind::Io);
+  }
+}
+
+void RemoveLeftoverTemporaryFiles(const std::string& folderPrefix) {
+  DIR* d = opendir(folderPrefix.empty() ? "/" : folderPrefix.c_str());
+  if (!d) return;
+  DirCloser closer{d};
+  int dfd = dirfd(d);
+  while (dirent* e = readdir(d)) {
+    if (!IsTemporaryFileName(e->d_name)) continue;
+    struct stat link {};
+    if (fstatat(dfd, e->d_name, &link, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (S_ISLNK(link.st_mode)) {
+      ::unlinkat(dfd, e->d_name, 0);  // never ours, and never followed
+      continue;
+    }
+    if (!S_ISREG(link.st_mode)) continue;
+    int fd = ::openat(dfd, e->d_name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) continue;
+    struct stat st {};
+    // A living writer holds its temporary file locked; a left-over one is free.
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      struct stat named {};
+      if (fstatat(dfd, e->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(st, named))
+        ::unlinkat(dfd, e->d_name, 0);
+    }
+    ::close(fd);
+  }
+}
+
 std::optional<std::time_t> ModifiedTime(const std::string& path) {
   struct stat st {};
   if (stat(path.c_str(), &st) != 0) return std::nullopt;
   return st.st_mtim.tv_sec;
 }
 
-void SetFileTimes(const std::string& path, std::time_t t) {
+void SetFileTimes(const std::string& path, std::time_t t, long nanoseconds) {
   try {
     FaultInjection::CheckPoint(FileOp::SetTimes);
   } catch (const Error&) {
@@ -308,9 +457,14 @@ void SetFileTimes(const std::string& path, std::time_t t) {
   }
   struct timespec times[2];
   times[0].tv_sec = t;
-  times[0].tv_nsec = 0;
+  times[0].tv_nsec = nanoseconds;
   times[1] = times[0];
   ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+}
+
+void SetFileTimes(const RawFile& file, const struct timespec& accessed, const struct timespec& modified) {
+  const struct timespec times[2] = {accessed, modified};
+  ::futimens(file.fd(), times);
 }
 
 // ---------------------------------------------------------------- folders
@@ -331,17 +485,12 @@ std::string Join(const std::string& folder, const char* name) {
   return p;
 }
 
-struct DirCloser {
-  DIR* d;
-  ~DirCloser() {
-    if (d) closedir(d);
-  }
-};
 
 }  // namespace
 
 std::vector<Mp3FileInfo> ListMp3Files(const std::string& folder) {
   FaultInjection::CheckPoint(FileOp::List);
+  if (HasZeroByte(folder)) throw Error(ErrorKind::PathNotFound);
   DIR* d = opendir(folder.empty() ? "/" : folder.c_str());
   if (!d) ThrowErrno(errno);
   DirCloser closer{d};
@@ -354,25 +503,57 @@ std::vector<Mp3FileInfo> ListMp3Files(const std::string& folder) {
     bool statOk = fstatat(dfd, e->d_name, &st, 0) == 0;
     if (statOk && !S_ISREG(st.st_mode)) continue;
     if (!statOk && e->d_type != DT_REG) continue;
-    out.push_back({e->d_name, statOk ? st.st_mtim.tv_sec : 0, statOk && !(st.st_mode & S_IWUSR)});
+    out.push_back({e->d_name, statOk ? st.st_mtim.tv_sec : 0, statOk && !(st.st_mode & S_IWUSR),
+                   statOk ? st.st_mtim.tv_nsec : 0});
   }
   return out;
 }
 
+namespace {
+
+// The folder and every folder above it, as (device, inode): a link among its subfolders
+// that leads to one of them would list the folder's files again, or without end.
+std::vector<std::pair<dev_t, ino_t>> FolderAndAncestors(const std::string& folder) {
+  std::vector<std::pair<dev_t, ino_t>> out;
+  char* real = ::realpath(folder.empty() ? "/" : folder.c_str(), nullptr);
+  if (!real) return out;
+  std::string path = real;
+  std::free(real);
+  for (;;) {
+    struct stat st {};
+    if (stat(path.empty() ? "/" : path.c_str(), &st) == 0) out.emplace_back(st.st_dev, st.st_ino);
+    auto slash = path.rfind('/');
+    if (path.empty() || slash == std::string::npos) break;
+    path.erase(slash);
+  }
+  return out;
+}
+
+}  // namespace
+
 std::vector<std::string> ListSubfolderNames(const std::string& folder) {
   FaultInjection::CheckPoint(FileOp::List);
+  if (HasZeroByte(folder)) throw Error(ErrorKind::PathNotFound);
   DIR* d = opendir(folder.empty() ? "/" : folder.c_str());
   if (!d) ThrowErrno(errno);
   DirCloser closer{d};
   int dfd = dirfd(d);
   std::vector<std::string> out;
+  std::optional<std::vector<std::pair<dev_t, ino_t>>> ancestors;  // looked up at the first link
   while (dirent* e = readdir(d)) {
     if (e->d_name[0] == '.') continue;
     if (e->d_type == DT_DIR) {
       out.emplace_back(e->d_name);
     } else if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
       struct stat st {};
-      if (fstatat(dfd, e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode)) out.emplace_back(e->d_name);
+      if (fstatat(dfd, e->d_name, &st, 0) != 0 || !S_ISDIR(st.st_mode)) continue;
+      if (e->d_type == DT_LNK || (fstatat(dfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))) {
+        fstatat(dfd, e->d_name, &st, 0);
+        if (!ancestors) ancestors = FolderAndAncestors(folder);
+        const auto id = std::make_pair(st.st_dev, st.st_ino);
+        if (std::find(ancestors->begin(), ancestors->end(), id) != ancestors->end()) continue;
+      }
+      out.emplace_back(e->d_name);
     }
   }
   return out;

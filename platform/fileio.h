@@ -7,12 +7,14 @@
 #pragma once
 
 #include <sys/types.h>
+#include <time.h>
 
 #include <cstdint>
 #include <ctime>
 #include <exception>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vq {
@@ -27,6 +29,9 @@ enum class ErrorKind {
   TypeMismatch,
   InvalidArgument,
   TagTooLong,       // a tag that claims more bytes than its file holds
+  HardLinked,       // a file with other names whose tag would have to grow
+  ChangedMeanwhile, // another program replaced or changed the file while it was written
+  OwnerNotKept,     // a rebuilt copy could not be given the file's owner and group
 };
 
 // Japanese description of an error kind, ending in "。".
@@ -53,6 +58,19 @@ ErrorKind KindFromErrno(int err);
 // The operations the fault injection can pick.
 enum class FileOp { Open, Read, Write, Sync, Close, Remove, Rename, Chmod, List, Stat, SetTimes };
 
+// What names a file and what says whether it changed: device, inode, size and the
+// last-modified time to the nanosecond.
+struct FileIdentity {
+  dev_t device = 0;
+  ino_t inode = 0;
+  std::uint64_t size = 0;
+  struct timespec modified {};
+  bool operator==(const FileIdentity& o) const {
+    return device == o.device && inode == o.inode && size == o.size && modified.tv_sec == o.modified.tv_sec &&
+           modified.tv_nsec == o.modified.tv_nsec;
+  }
+};
+
 // Test hook: the k-th file operation (counting from 1, of the chosen kind or of any
 // kind) fails with errno `err`. One failure per arming.
 struct FaultInjection {
@@ -63,12 +81,20 @@ struct FaultInjection {
   static void CheckPoint(FileOp op);  // called by every operation; throws when armed
 };
 
+class RawFile;
+RawFile CreateTemporaryFile(const std::string& folderPrefix);
+
 // A raw binary file. Closed by the destructor (silently) or by Close().
 class RawFile {
  public:
   enum class Mode {
     Read,       // existing file, read only
-    ReadWrite,  // existing file, read and write; a read-only file fails with PathFileAccess
+    // Existing file, read and write; a read-only file fails with PathFileAccess. The
+    // file is locked (flock, exclusive) while it is open, so that two writers (two
+    // passes, a pass and the editor) take turns: each reads, decides and writes the
+    // file as the other left it. The path is looked up again once the lock is held, and
+    // the file opened anew when another writer replaced it meanwhile.
+    ReadWrite,
     Create,     // create or truncate, read and write
   };
 
@@ -90,10 +116,13 @@ class RawFile {
   void Sync();
   void Truncate(std::uint64_t length);
   void Close();  // throws when the close reports an error
+  FileIdentity Identity() const;  // of the open file
+  nlink_t LinkCount() const;      // names the open file has
   int fd() const { return fd_; }
   const std::string& path() const { return path_; }
 
  private:
+  friend RawFile CreateTemporaryFile(const std::string& folderPrefix);
   int fd_ = -1;
   std::string path_;
 };
@@ -104,6 +133,9 @@ class RawFile {
 void CopyBytes(const RawFile& from, std::uint64_t fromOffset, RawFile& to, std::uint64_t toOffset,
                std::uint64_t length);
 
+// A path holding a zero byte names nothing: the system would stop reading it there and
+// reach another file or folder than the one shown. Such a path is no file and no folder,
+// and opening it fails with PathNotFound.
 bool FileExists(const std::string& path);          // regular file (or link to one)
 bool IsFolder(const std::string& path);            // folder (or link to one)
 bool IsReadOnly(const std::string& path);          // owner write bit clear
@@ -112,16 +144,38 @@ void RenameFile(const std::string& from, const std::string& to);  // throws Erro
 void CopyPermissions(const std::string& from, const std::string& to);  // throws Error
 void SyncFolder(const std::string& folder);        // fsync of a folder; silent
 
+// The identity of what the path names now (links followed); nullopt when nothing.
+std::optional<FileIdentity> IdentityOf(const std::string& path);
+
+// The path of the file itself: a symbolic link (or a chain of them) resolved to the
+// file it points to, so that a rewrite replaces that file and the link stays a link.
+// Any other path as it is.
+std::string ResolveFileLink(const std::string& path);
+
+// Temporary files of rewrites start "~tmp" and end ".tmp" ("~tmpmp3-Ab12Cd.tmp"). Each
+// writer creates its own under a name no other process uses, and holds a lock on it
+// while it lives.
+bool IsTemporaryFileName(std::string_view name);
+// Creates a new temporary file in the folder (ending in "/"), locked, for reading and
+// writing. Throws Error.
+RawFile CreateTemporaryFile(const std::string& folderPrefix);
+// Removes the temporary files in the folder (ending in "/") that no living writer holds
+// (left by a process that was killed, or by the power going off). Silent.
+void RemoveLeftoverTemporaryFiles(const std::string& folderPrefix);
+
 // Last-modified time, truncated to the second; nullopt when the file cannot be examined.
 std::optional<std::time_t> ModifiedTime(const std::string& path);
 
-// Sets last-access and last-modified to t (one-second resolution); silent on failure.
-void SetFileTimes(const std::string& path, std::time_t t);
+// Sets last-access and last-modified to t and nanoseconds; silent on failure.
+void SetFileTimes(const std::string& path, std::time_t t, long nanoseconds = 0);
+// Sets the open file's last-access and last-modified times; silent on failure.
+void SetFileTimes(const RawFile& file, const struct timespec& accessed, const struct timespec& modified);
 
 struct Mp3FileInfo {
   std::string name;      // bare file name
   std::time_t modified;  // local last-modified, whole seconds (0 when unknown)
   bool readOnly;
+  long modifiedNs = 0;   // the nanoseconds of the last-modified time
 };
 
 // MP3 files of one folder (regular files or links to them, name ending ".mp3" in any

@@ -128,6 +128,7 @@ bool WriteEditorTag(EditorModel& model, const EditorFields& fields, Session& ses
   in.frameListingEmpty = session.FrameListing.empty();
   in.textChoice = session.unicodeV2 ? TextChoice::Unicode : TextChoice::CodePage;
   in.recordedDate = session.DateToKeep(row);
+  if (const ListedFile* r = session.Row(row)) in.recordedDateNs = r->modifiedNs;
   in.keepDate = in.recordedDate != 0;  // a row whose date could not be read has none to put back
 
   const EditorWriteResult result = WriteV2Tag(in, reporter);

@@ -10,7 +10,10 @@ namespace {
 
 std::vector<ListedFile> Rows(const std::string& folder, const std::string& entry) {
   std::vector<ListedFile> rows;
-  for (auto& f : ListMp3Files(folder)) rows.push_back(MakeRow(entry, std::move(f.name), f.modified, f.readOnly));
+  for (auto& f : ListMp3Files(folder)) {
+    rows.push_back(MakeRow(entry, std::move(f.name), f.modified, f.readOnly));
+    rows.back().modifiedNs = f.modifiedNs;
+  }
   return rows;
 }
 

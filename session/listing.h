@@ -15,6 +15,7 @@ struct ListedFile {
   std::string name;             // the file name's bytes, no folder
   std::string subfolderEntry;   // "" or "/" + the subfolder name's bytes
   std::time_t modified = 0;     // local last-modified time, 0 when it could not be read
+  long modifiedNs = 0;          // its nanoseconds, which keep-date puts back too
   bool readOnly = false;
   std::u16string displayName;   // the file name as shown
   std::u16string subfolderName;  // the subfolder's name as shown, "" for the folder itself

@@ -8,6 +8,11 @@ std::u16string UpdateErrorText(const std::u16string& folderPrefix, const std::u1
   return u"ファイルの属性が読み取り専用になっていませんか?\r\n" + folderPrefix + u"\r\n" + fileName;
 }
 
+std::u16string NamedErrorText(const std::u16string& description, const std::u16string& folderPrefix,
+                              const std::u16string& fileName) {
+  return description + u"\r\n" + folderPrefix + u"\r\n" + fileName;
+}
+
 std::u16string ProgressText(std::size_t done, std::size_t count) {
   return FormatThousands(static_cast<std::int64_t>(done)) + u" / " + FormatThousands(static_cast<std::int64_t>(count));
 }

@@ -14,6 +14,11 @@ inline constexpr char16_t kUpdateErrorCaption[] = u"更新エラー";
 // file name: what a file that may not be written shows.
 std::u16string UpdateErrorText(const std::u16string& folderPrefix, const std::u16string& fileName);
 
+// Any other failure of a file in a pass: its description CR LF, the folder prefix,
+// CR LF, the file name, so that the message names the file as the update error does.
+std::u16string NamedErrorText(const std::u16string& description, const std::u16string& folderPrefix,
+                              const std::u16string& fileName);
+
 // "k / n" with thousands separators: the batch's progress.
 std::u16string ProgressText(std::size_t done, std::size_t count);
 

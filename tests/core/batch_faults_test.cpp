@@ -14,6 +14,7 @@
 #include "formats/file_summary.h"
 #include "platform/fileio.h"
 #include "platform/text.h"
+#include "session/messages.h"
 #include "id3v2_writer_support.h"
 #include "test_util.h"
 
@@ -53,11 +54,7 @@ struct Fixture {
     originals.push_back(vqtest::ReadBytes(p));
     expectedTitles.push_back(name.substr(0, name.size() - 4));
   }
-  bool AnyTempFile() const {
-    for (auto& e : fs::recursive_directory_iterator(dir.path()))
-      if (e.path().filename() == "~tmpmp3.tmp") return true;
-    return false;
-  }
+  bool AnyTempFile() const { return !vqtest::TemporaryFilesIn(dir.path()).empty(); }
 };
 
 }  // namespace
@@ -93,7 +90,12 @@ TEST(BatchFaults, EachFailingOperationLeavesEveryFileWholeAndIsReportedOnce) {
       } else {
         ASSERT_EQ(rec.errors.size(), 1u);
         EXPECT_TRUE(rec.updateErrors.empty());
-        EXPECT_EQ(rec.errors[0], ErrorDescription(KindFromErrno(err)));
+        bool named = false;
+        for (std::size_t i = 0; i < fx.paths.size(); ++i)
+          named |= rec.errors[0] == NamedErrorText(ErrorDescription(KindFromErrno(err)),
+                                                   Utf8ToUtf16(FolderPrefix(fx.list.folder, fx.list.rows[i].subfolderEntry)),
+                                                   Utf8ToUtf16(fx.list.rows[i].name));
+        EXPECT_TRUE(named) << Utf16ToUtf8(rec.errors[0]);
       }
       EXPECT_FALSE(fx.AnyTempFile());
       for (std::size_t i = 0; i < fx.paths.size(); ++i) {
@@ -130,7 +132,9 @@ TEST(BatchFaults, AFileDeletedSinceTheListingStopsThePassThere) {
   BatchResult r = RunBatch(fx.list, BatchSettings{}, rec);
   EXPECT_EQ(r.done, 1u);
   ASSERT_EQ(rec.errors.size(), 1u);
-  EXPECT_EQ(rec.errors[0], ErrorDescription(ErrorKind::FileNotFound));
+  EXPECT_EQ(rec.errors[0], NamedErrorText(ErrorDescription(ErrorKind::FileNotFound),
+                                          Utf8ToUtf16(FolderPrefix(fx.list.folder, fx.list.rows[1].subfolderEntry)),
+                                          Utf8ToUtf16(fx.list.rows[1].name)));
   EXPECT_EQ(vqtest::ReadBytes(fx.paths[2]), fx.originals[2]);
 
 }
@@ -161,7 +165,8 @@ TEST(BatchFaults, ATagClaimingMoreThanItsFileIsNeverWrittenWhateverFails) {
       if (!fired) {
         EXPECT_EQ(r.done, 1u);
         ASSERT_EQ(rec.errors.size(), 1u);
-        EXPECT_EQ(rec.errors[0], ErrorDescription(ErrorKind::TagTooLong));
+        EXPECT_EQ(rec.errors[0], NamedErrorText(ErrorDescription(ErrorKind::TagTooLong),
+                                                Utf8ToUtf16(dir / "Band/Disc/"), u"claims.mp3"));
         break;
       }
     }

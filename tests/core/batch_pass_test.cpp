@@ -14,6 +14,7 @@
 #include "platform/codepage.h"
 #include "platform/fileio.h"
 #include "platform/text.h"
+#include "session/messages.h"
 #include "test_util.h"
 
 using namespace vq;
@@ -260,7 +261,7 @@ TEST(BatchPass, ASmallTagIsRebuiltAndAPictureSurvives) {
   EXPECT_EQ(f.Text("TIT2"), Utf8ToUtf16(std::string(150, 'n')));
   EXPECT_EQ(f.Text("COMM"), u"v2 comment");
   EXPECT_EQ(AudioOf(ReadBytes(small)), AudioOf(t.originals[0]));
-  EXPECT_FALSE(FileExists(t.dir.path() + "/" + longArtist + "/" + std::string(100, 'B') + "/~tmpmp3.tmp"));
+  EXPECT_TRUE(vqtest::TemporaryFilesIn(t.dir.path()).empty());
   // The ID3v1 step ran first: the new record is the one copied behind the audio.
   EXPECT_EQ(ReadV1(small)->title, Utf8ToUtf16(std::string(30, 'n')));
 
@@ -307,7 +308,8 @@ TEST(BatchPass, KeepDateAndShortFiles) {
   BatchResult r = RunBatch(u.list, BatchSettings{}, rec2);
   EXPECT_TRUE(r.failed);
   ASSERT_EQ(rec2.errors.size(), 1u);
-  EXPECT_EQ(rec2.errors[0], ErrorDescription(ErrorKind::InvalidArgument));
+  EXPECT_EQ(rec2.errors[0], NamedErrorText(ErrorDescription(ErrorKind::InvalidArgument),
+                                           Utf8ToUtf16(u.list.folder + "/X/"), u"tiny.mp3"));
   EXPECT_EQ(ReadBytes(tiny), std::string(100, 'x'));
 }
 
@@ -339,7 +341,8 @@ TEST(BatchPass, ATagClaimingMoreThanItsFileIsRefusedBeforeTheID3v1Step) {
   EXPECT_TRUE(r.failed);
   EXPECT_EQ(r.done, 0u);
   ASSERT_EQ(rec.errors.size(), 1u);
-  EXPECT_EQ(rec.errors[0], ErrorDescription(ErrorKind::TagTooLong));
+  EXPECT_EQ(rec.errors[0], NamedErrorText(ErrorDescription(ErrorKind::TagTooLong),
+                                          Utf8ToUtf16(t.list.folder + "/X/"), u"claims.mp3"));
   EXPECT_EQ(ReadBytes(path), bytes);
   EXPECT_EQ(ReadBytes(after), t.originals[0]);
 
@@ -387,7 +390,8 @@ TEST(BatchPass, AFullDiskLeavesNoFragmentAndTheNextPassAppendsOneRecord) {
   Recorder rec;
   EXPECT_TRUE(RunBatch(list, v1Only, rec).failed);
   ASSERT_EQ(rec.errors.size(), 1u);
-  EXPECT_EQ(rec.errors[0], ErrorDescription(ErrorKind::DiskFull));
+  EXPECT_EQ(rec.errors[0], NamedErrorText(ErrorDescription(ErrorKind::DiskFull),
+                                          Utf8ToUtf16(list.folder + "/X/"), u"a.mp3"));
   EXPECT_EQ(ReadBytes(disk / "Artist/X/a.mp3"), audio);
 
   ASSERT_TRUE(disk.Resize(128 * 1024));
@@ -415,7 +419,8 @@ TEST(BatchPass, AShortFileWithABrokenHeaderEndsThePassUnchanged) {
     BatchResult r = RunBatch(t.list, s, rec);
     EXPECT_TRUE(r.failed);
     ASSERT_EQ(rec.errors.size(), 1u);
-    EXPECT_EQ(rec.errors[0], ErrorDescription(ErrorKind::TagTooLong));
+    EXPECT_EQ(rec.errors[0], NamedErrorText(ErrorDescription(ErrorKind::TagTooLong),
+                                            Utf8ToUtf16(t.list.folder + "/X/"), u"short.mp3"));
     EXPECT_EQ(ReadBytes(t.dir.path() + "/Artist/X/short.mp3"), bytes);
   }
 }

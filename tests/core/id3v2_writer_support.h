@@ -149,6 +149,6 @@ struct EditorCall {
   std::int32_t size;
 };
 
-inline bool TempLeft(const std::string& folder) { return vq::FileExists(folder + "/" + vq::kTempFileName); }
+inline bool TempLeft(const std::string& folder) { return !vqtest::TemporaryFilesIn(folder).empty(); }
 
 }  // namespace h3test

@@ -10,6 +10,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "platform/fileio.h"
+
 #include <taglib/attachedpictureframe.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2frame.h>
@@ -107,6 +109,13 @@ std::string AudioOf(const std::string& bytes) {
   std::size_t end = bytes.size();
   if (end >= start + 128 && bytes.compare(end - 128, 3, "TAG") == 0) end -= 128;
   return start >= end ? std::string() : bytes.substr(start, end - start);
+}
+
+std::vector<std::string> TemporaryFilesIn(const std::string& folder) {
+  std::vector<std::string> out;
+  for (auto& e : fs::recursive_directory_iterator(folder))
+    if (vq::IsTemporaryFileName(e.path().filename().string())) out.push_back(e.path().string());
+  return out;
 }
 
 TempDir::TempDir() {

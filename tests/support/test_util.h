@@ -93,6 +93,9 @@ std::time_t LocalTime(int year, int month, int day, int hour, int minute, int se
 // size) and the ID3v1 record at the end.
 std::string AudioOf(const std::string& bytes);
 
+// The temporary files of rewrites ("~tmp...tmp") in a folder and its subfolders.
+std::vector<std::string> TemporaryFilesIn(const std::string& folder);
+
 // What an independent reader (TagLib) sees in a file's ID3v2 tag.
 struct TagLibView {
   bool hasV2 = false;

@@ -131,3 +131,43 @@ TEST(BatchCommand, ProgressUpdatesOneLineOnATerminal) {
   EXPECT_NE(tty.find("\r\x1b[K1 / 1  曲.mp3"), std::string::npos) << tty;
   EXPECT_NE(tty.find("\r\x1b[K1 / 1 曲を処理しました。"), std::string::npos) << tty;
 }
+
+// Two passes over the same untagged files at once, as two users (or the batch window and
+// the command line) might start them: every file ends with its own audio and one
+// complete tag of each kind, and a process that says it tagged every file did.
+TEST(BatchCommand, TwoPassesAtOnceLoseNothing) {
+  const std::string original = ReadBytes(DataPath("14_notag_lame_mpeg1_l3_128k.mp3"));
+  for (int run = 0; run < 5; ++run) {
+    SCOPED_TRACE(run);
+    TempDir dir;
+    std::vector<std::string> songs;
+    for (int i = 0; i < 20; ++i) {
+      const std::string name = "song" + std::to_string(100 + i);
+      songs.push_back(name);
+      WriteBytes(dir / ("Band/Disc/" + name + ".mp3"), original);
+    }
+    const std::string exe = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" + std::string(VQ_VELQUIST_EXE) +
+                            "' --batch '" + dir / "Band" + "'";
+    const std::string both = "(" + exe + " 2>'" + dir / "err1" + "'; echo $? >'" + dir / "st1" + "') & (" + exe +
+                             " 2>'" + dir / "err2" + "'; echo $? >'" + dir / "st2" + "') & wait";
+    ASSERT_EQ(std::system(both.c_str()), 0);
+    for (const char* which : {"1", "2"}) {
+      const std::string status = ReadBytes(dir / (std::string("st") + which));
+      const std::string err = ReadBytes(dir / (std::string("err") + which));
+      // 0 only with every file counted; 1 only with a message that names the file.
+      if (status == "0\n")
+        EXPECT_EQ(err, "20 / 20 曲を処理しました。\n");
+      else
+        EXPECT_EQ(status, "1\n") << err;
+    }
+    for (const std::string& name : songs) {
+      const std::string bytes = ReadBytes(dir / ("Band/Disc/" + name + ".mp3"));
+      EXPECT_EQ(AudioOf(bytes), original) << name;
+      const TagLibView view = ReadWithTagLib(dir / ("Band/Disc/" + name + ".mp3"));
+      EXPECT_EQ(view.texts.count("TIT2"), 1u) << name;
+      EXPECT_EQ(view.texts.find("TIT2")->second, name);
+      EXPECT_EQ(view.v1Title, name);
+    }
+    EXPECT_TRUE(TemporaryFilesIn(dir.path()).empty());
+  }
+}

@@ -17,11 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool AnyTempFile(const std::string& root) {
-  for (auto& e : fs::recursive_directory_iterator(root))
-    if (e.path().filename() == kTempFileName) return true;
-  return false;
-}
+bool AnyTempFile(const std::string& root) { return !vqtest::TemporaryFilesIn(root).empty(); }
 
 }  // namespace
 

@@ -469,7 +469,7 @@ TEST(Form3Write, ATagReachingIntoTheRecordTheMainWindowAppendedIsRefused) {
     ASSERT_EQ(e.h.messages.requests.size(), 1u);
     EXPECT_EQ(e.h.messages.requests[0].text, ui::Q(ErrorDescription(ErrorKind::TagTooLong)));
     EXPECT_EQ(ReadBytes(e.path), afterF9);
-    EXPECT_FALSE(vq::FileExists(e.h.music / "歌手/アルバム/~tmpmp3.tmp"));
+    EXPECT_TRUE(vqtest::TemporaryFilesIn(e.h.music.path()).empty());
   }
 }
 

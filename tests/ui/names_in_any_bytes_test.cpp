@@ -115,7 +115,7 @@ TEST(NamesInAnyBytes, F9AndTheEditorWriteTheFileByItsOwnBytes) {
   EXPECT_EQ(V1Title(c.song), u"新しい曲名");
 
   // F11: the file has no ID3v2 tag, so the editor's write rebuilds it through
-  // "~tmpmp3.tmp" in the Shift-JIS folder.
+  // a temporary file in the Shift-JIS folder.
   form3test::RunEditor(f, [&](vq::Form3& w) {
     form3test::Retype(w, 0, Str(u"エディタの曲名"));
     form3test::Key(Qt::Key_F9);
@@ -123,7 +123,7 @@ TEST(NamesInAnyBytes, F9AndTheEditorWriteTheFileByItsOwnBytes) {
   EXPECT_TRUE(c.h.messages.requests.empty());
   EXPECT_EQ(V2Texts(c.song)[u"TIT2"], u"エディタの曲名");
   EXPECT_EQ(form3test::BehindTag(ReadBytes(c.song)), before + ReadBytes(c.song).substr(ReadBytes(c.song).size() - 128));
-  EXPECT_FALSE(std::filesystem::exists(c.h.music / (kArtist + "/" + kAlbum + "/~tmpmp3.tmp")));
+  EXPECT_TRUE(TemporaryFilesIn(c.h.music.path()).empty());
   EXPECT_EQ(f.Label3->text(), "v2");
 }
 
