@@ -12,11 +12,13 @@
 #include "formats/bytesource.h"
 #include "formats/id3v2_reader.h"
 #include "formats/module0.h"
+#include "formats/synchsafe.h"
 #include "platform/codepage.h"
 #include "platform/file_names.h"
 #include "platform/fileio.h"
 #include "platform/text.h"
 #include "session/listing.h"
+#include "session/messages.h"
 
 namespace vq {
 namespace {
@@ -139,9 +141,9 @@ UnicodeTagResult PlanUnicodeTag(std::string_view tag, const ReadingTally* folder
   const MemorySource src(tag);
   const V2Header header = ReadV2Header(src);
   if (!header.present || header.size <= 0) return result;
-  // An extended header, or unsynchronisation of the whole tag before v2.4 (v2.4 marks it
-  // per frame), is not read by the frame walk: such a tag is left as it is.
-  if ((header.flags & 0x40) || (header.major < 4 && (header.flags & 0x80))) {
+  // An extended header (v2.2: compression) is not read by the frame walk: such a tag is
+  // left as it is.
+  if (header.flags & 0x40) {
     plan.unreadableTag = true;
     return result;
   }
@@ -149,9 +151,16 @@ UnicodeTagResult PlanUnicodeTag(std::string_view tag, const ReadingTally* folder
   V2FrameTable table;
   ResetV2FrameTable(table);
   std::u16string listing;
-  WalkV2Frames(src, header.major, header.size, table, listing);
-  if (!OnlyPaddingAfterFrames(tag.substr(0, std::min<std::size_t>(tag.size(), 10 + static_cast<std::size_t>(header.size))),
-                              table, header.major)) {
+  ReadV2Frames(src, header, table, listing);
+  // The tag as the walk saw it: a tag-wide unsynchronisation (before v2.4) undone, the
+  // footer left out.
+  std::string_view walked = tag.substr(0, std::min<std::size_t>(tag.size(), 10 + static_cast<std::size_t>(header.size)));
+  std::string real;
+  if (header.major <= 3 && (header.flags & 0x80) && walked.size() >= 10) {
+    real = std::string(walked.substr(0, 10)) + Resynchronise(walked.substr(10));
+    walked = real;
+  }
+  if (!OnlyPaddingAfterFrames(walked, table, header.major)) {
     plan.unreadableTag = true;
     return result;
   }
@@ -306,7 +315,7 @@ void CollectBelow(const std::string& folder, std::vector<UnicodeFile>& out, bool
   std::sort(files.begin(), files.end(), [](const Mp3FileInfo& a, const Mp3FileInfo& b) { return a.name < b.name; });
   const std::u16string shownFolder = DecodePath(folder == "/" ? folder : folder + "/");
   for (const Mp3FileInfo& f : files)
-    out.push_back({JoinPath(folder, f.name), shownFolder, DecodePath(f.name), f.modified});
+    out.push_back({JoinPath(folder, f.name), shownFolder, DecodePath(f.name)});
   for (const std::string& sub : subfolders) CollectBelow(JoinPath(folder, sub), out, false);
 }
 
@@ -315,15 +324,24 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-// Puts the old tag back after an in-place write failed; best effort, the failure is the
-// one reported.
-void RestoreTag(const std::string& path, const std::string& tag) {
+// Puts the old tag and the file's times back after an in-place write failed; best
+// effort, the failure is the one reported.
+void RestoreTag(const std::string& path, const std::string& tag, const struct timespec times[2]) {
   try {
     RawFile file(path, RawFile::Mode::ReadWrite);
     file.WriteAt(0, tag.data(), tag.size());
+    SetFileTimes(file, times[0], times[1]);
     file.Close();
   } catch (const std::exception&) {
   }
+}
+
+// A failure's message names the file, as the batch's do.
+void ReportFailure(UnicodeCallbacks& callbacks, const Error& e, const UnicodeFile& file) {
+  if (e.kind() == ErrorKind::PathFileAccess)
+    callbacks.ReportUpdateError(file.shownFolder, file.shownName);
+  else
+    callbacks.ReportError(NamedErrorText(e.description(), file.shownFolder, file.shownName));
 }
 
 class Conversion {
@@ -362,17 +380,19 @@ class Conversion {
     callbacks_.FilePlanned(file, plan);
     if (settings_.write && plan.rewrite) {
       if (!writable) throw Error(ErrorKind::PathFileAccess);
-      const std::time_t date = file.modified != 0 ? file.modified : ModifiedTime(file.path).value_or(0);
+      struct timespec times[2] {};
+      struct stat st {};
+      if (fstat(raw.fd(), &st) == 0) times[0] = st.st_atim, times[1] = st.st_mtim;
       bool inPlace = false;
       try {
         WriteBatchV2Tag(raw, planned.frames, header.size, callbacks_, &inPlace);
         if (raw.IsOpen()) raw.Close();
       } catch (...) {
         raw = RawFile();
-        if (inPlace) RestoreTag(file.path, tag);
+        if (inPlace) RestoreTag(file.path, tag, times);
         throw;
       }
-      if (settings_.keepDate && date != 0) SetFileDate(file.path, date);
+      if (settings_.keepDate && times[1].tv_sec != 0) SetFileDate(file.path, times[1].tv_sec, times[1].tv_nsec);
     }
     if (raw.IsOpen()) raw.Close();
     return std::move(plan);
@@ -405,7 +425,7 @@ std::vector<UnicodeFile> UnicodeFilesOf(const std::string& folder, const std::ve
   out.reserve(rows.size());
   for (const ListedFile& row : rows) {
     const std::string prefix = FolderPrefix(folder, row.subfolderEntry);
-    out.push_back({prefix + row.name, DecodePath(prefix), row.displayName, row.modified});
+    out.push_back({prefix + row.name, DecodePath(prefix), row.displayName});
   }
   return out;
 }
@@ -483,14 +503,11 @@ UnicodeResult RunUnicodeConversion(const std::vector<UnicodeFile>& files, const 
             return result;
           }
         } catch (const Error& e) {
-          if (e.kind() == ErrorKind::PathFileAccess)
-            callbacks.ReportUpdateError(file.shownFolder, file.shownName);
-          else
-            callbacks.ReportError(e.description());
+          ReportFailure(callbacks, e, file);
           result.failed = true;
           return result;
         } catch (const std::exception&) {
-          callbacks.ReportError(ErrorDescription(ErrorKind::Io));
+          ReportFailure(callbacks, Error(ErrorKind::Io), file);
           result.failed = true;
           return result;
         }

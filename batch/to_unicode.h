@@ -9,11 +9,11 @@
 // has. Everything else is kept byte for byte: ASCII-only frames, texts already in
 // UTF-16, pictures, frames of other kinds, the ID3v1 record, the audio. A frame with
 // a text whose reading stays undecided is left as it is, and so is a tag whose frames
-// the reader cannot walk (unsynchronised or with an extended header).
+// the reader cannot walk whole (an extended header, bytes after the frames that are not
+// padding, a frame with no v2.3 form).
 #pragma once
 
 #include <cstddef>
-#include <ctime>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,7 +62,6 @@ struct UnicodeFile {
   std::string path;
   std::u16string shownFolder;  // the folder as shown in messages, ends in "/"
   std::u16string shownName;
-  std::time_t modified = 0;    // kept with keepDate; 0: read before the write
 };
 
 // The MP3 files of a folder and of every folder below it (links to folders are not
@@ -76,7 +75,7 @@ std::vector<UnicodeFile> UnicodeFilesOf(const std::string& folder, const std::ve
 
 struct UnicodeSettings {
   bool write = true;      // false: the preview only (nothing is opened for writing)
-  bool keepDate = false;  // a changed file keeps its modification date
+  bool keepDate = false;  // a changed file keeps the modification date it has when it is written
 };
 
 struct UnicodeResult : BatchResult {
@@ -104,8 +103,9 @@ class UnicodeCallbacks : public BatchCallbacks {
 // Runs the conversion over the files, folder by folder: a file whose undecided texts
 // wait for its folder's tally is planned again once the folder's files are read. The
 // first failing file stops the run and is reported through the callbacks as the batch
-// reports it ("更新エラー" with its folder and name, or the description); files before
-// it keep their new tags, the failing file is left as it was. Progress counts files.
+// reports it ("更新エラー" with its folder and name, or the description with them);
+// files before it keep their new tags, the failing file is left as it was (its times
+// too). Progress counts files.
 UnicodeResult RunUnicodeConversion(const std::vector<UnicodeFile>& files, const UnicodeSettings& settings,
                                    UnicodeCallbacks& callbacks);
 
