@@ -199,7 +199,8 @@ TEST(WriteOwnership, FootersAndUnsynchronisationLeaveOnlyRealBytes) {
       const std::string after = ReadBytes(path);
       ASSERT_EQ(after.substr(0, 6), std::string("ID3\x03\x00\x00", 6));
       EXPECT_EQ(AudioOf(after), audio);
-      const V2FrameEntry* carried = Frame(FramesOf(path), c.carried);
+      const V2FrameTable frames = FramesOf(path);  // alive while `carried` points into it
+      const V2FrameEntry* carried = Frame(frames, c.carried);
       ASSERT_NE(carried, nullptr);
       EXPECT_EQ(carried->body, c.body);
     }
