@@ -1,6 +1,9 @@
 #include "batch/batch_command.h"
 
+#include <signal.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <cstdio>
 #include <cstring>
@@ -29,6 +32,7 @@ constexpr char kUsage[] =
     "  --new-only     新規作成のみ行う: すでにあるタグはそのままにします\n"
     "  --keep-date    ファイルの更新で日付を変更しない\n"
     "  --unicode      ID3v2をUnicodeで書く\n"
+    "  --dry-run      何も書き込まずに、各ファイルに書き込む内容を表示します\n"
     "  --help         この説明を表示します\n"
     "  --version      バージョンを表示します\n";
 
@@ -63,6 +67,8 @@ Options Parse(int argc, char** argv) {
       o.settings.keepDate = true;
     } else if (a == "--unicode") {
       o.settings.unicode = true;
+    } else if (a == "--dry-run") {
+      o.settings.dryRun = true;
     } else if (a == "--help" || a == "-h") {
       o.help = true;
     } else if (a == "--version") {
@@ -87,11 +93,41 @@ int Usage(const std::string& problem) {
   return 2;
 }
 
+// The signal that asked the pass to stop (SIGINT, SIGTERM, SIGHUP), 0 for none. The pass
+// looks at it between files, so a file is never left half-written.
+volatile std::sig_atomic_t stopSignal = 0;
+
+void AskToStop(int signal) { stopSignal = signal; }
+
+void CatchStopSignals() {
+  struct sigaction action {};
+  action.sa_handler = AskToStop;
+  sigemptyset(&action.sa_mask);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+}
+
 // The pass reports on standard error: progress in place on a terminal, the failure's
-// message as the batch window shows it.
+// message as the batch window shows it. A dry run's plan goes to standard output, one
+// line per file.
 class TerminalCallbacks : public BatchCallbacks {
  public:
-  TerminalCallbacks(const std::vector<ListedFile>& rows, bool terminal) : rows_(rows), terminal_(terminal) {}
+  TerminalCallbacks(const std::string& folder, const std::vector<ListedFile>& rows, bool terminal)
+      : folder_(folder), rows_(rows), terminal_(terminal) {}
+
+  bool StopRequested() override { return stopSignal != 0; }
+
+  void Planned(const PlannedFile& plan) override {
+    EndLine();
+    const ListedFile& row = rows_[plan.row];
+    std::u16string line = DecodePath(FolderPrefix(folder_, row.subfolderEntry)) + row.displayName + u"\t曲名: " +
+                          plan.title + u"\t作者: " + plan.artist + u"\tアルバム: " + plan.album + u"\t";
+    if (plan.v1) line += u"v1";
+    if (plan.v1 && plan.v2) line += u" ";
+    if (plan.v2) line += u"v2";
+    if (!plan.v1 && !plan.v2) line += u"書き込みなし";
+    Print(stdout, line + u"\n");
+    if (plan.v1 || plan.v2) ++writes;
+  }
 
   bool Progress(std::size_t done, std::size_t count) override {
     if (terminal_) {
@@ -104,7 +140,7 @@ class TerminalCallbacks : public BatchCallbacks {
       std::fflush(stderr);
       shown_ = true;
     }
-    return true;
+    return stopSignal == 0;
   }
   void ReportUpdateError(const std::u16string& prefix, const std::u16string& name) override {
     EndLine();
@@ -120,7 +156,10 @@ class TerminalCallbacks : public BatchCallbacks {
     shown_ = false;
   }
 
+  std::size_t writes = 0;  // files a dry run would write
+
  private:
+  const std::string& folder_;
   const std::vector<ListedFile>& rows_;
   bool terminal_;
   bool shown_ = false;
@@ -156,10 +195,21 @@ int RunBatchCommand(int argc, char** argv, const char* version) {
     Print(stderr, u"フォルダを開けません。\n" + DecodePath(folder) + u"\n" + e.description() + u"\n");
     return 1;
   }
-  TerminalCallbacks callbacks(rows, ::isatty(2) == 1);
+  TerminalCallbacks callbacks(folder, rows, ::isatty(2) == 1);
+  CatchStopSignals();
   const BatchResult result = RunBatch(folder, rows, o.settings, callbacks);
   callbacks.EndLine();
-  Print(stderr, ProgressText(result.done, rows.size()) + u" 曲を処理しました。\n");
+  if (result.stopped && stopSignal != 0) {
+    Print(stderr, InterruptedPassText(result.done, rows.size()) + u"\n");
+    return 128 + stopSignal;
+  }
+  if (o.settings.dryRun) {
+    std::fflush(stdout);
+    Print(stderr, u"試行: " + ProgressText(callbacks.writes, rows.size()) +
+                      u" 曲に書き込みます。ファイルは変更していません。\n");
+  } else {
+    Print(stderr, ProgressText(result.done, rows.size()) + u" 曲を処理しました。\n");
+  }
   return result.failed ? 1 : 0;
 }
 

@@ -19,6 +19,15 @@ struct BatchSettings {
   bool createNewOnly = false;  // "新規作成のみ行う": leave existing tags alone
   bool keepDate = false;       // "ファイルの更新で日付を変更しない"
   bool unicode = false;        // "ID3v2をUnicodeで書く"
+  bool dryRun = false;         // decide everything, write nothing (no byte, no date)
+};
+
+// What the pass writes (or, in a dry run, would write) into one file.
+struct PlannedFile {
+  std::size_t row = 0;
+  std::u16string title, artist, album;  // the derived names
+  bool v1 = false;                      // the ID3v1 record is written
+  bool v2 = false;                      // the ID3v2 tag is written
 };
 
 // The rows of a folder-structure listing: the current folder's bytes ("/" at the root)
@@ -33,6 +42,11 @@ class BatchCallbacks : public WriteReporter {
   // After each file: `done` of `count` finished. Return false to end the pass here
   // (the window was closed); the file just done is complete.
   virtual bool Progress(std::size_t done, std::size_t count) = 0;
+  // Before each file: true ends the pass before it (a signal asked the program to stop);
+  // the files already written are completed first.
+  virtual bool StopRequested() { return false; }
+  // In a dry run, for each file in list order: what the pass would write.
+  virtual void Planned(const PlannedFile&) {}
 };
 
 struct BatchResult {

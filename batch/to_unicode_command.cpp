@@ -1,7 +1,9 @@
 #include "batch/to_unicode_command.h"
 
+#include <signal.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -40,6 +42,19 @@ int Usage(const std::string& problem) {
   return 2;
 }
 
+// The signal that asked the run to stop (SIGINT, SIGTERM, SIGHUP), 0 for none. The run
+// looks at it between files, so a file is never left half-written.
+volatile std::sig_atomic_t stopSignal = 0;
+
+void AskToStop(int signal) { stopSignal = signal; }
+
+void CatchStopSignals() {
+  struct sigaction action {};
+  action.sa_handler = AskToStop;
+  sigemptyset(&action.sa_mask);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+}
+
 // Files' lines on standard output, progress and failures on standard error.
 class CommandCallbacks : public UnicodeCallbacks {
  public:
@@ -69,7 +84,7 @@ class CommandCallbacks : public UnicodeCallbacks {
       std::fflush(stderr);
       shown_ = true;
     }
-    return true;
+    return stopSignal == 0;
   }
   void ReportUpdateError(const std::u16string& prefix, const std::u16string& name) override {
     EndLine();
@@ -131,9 +146,14 @@ int RunToUnicodeCommand(int argc, char** argv) {
     Print(stderr, u"フォルダを開けません。\n" + DecodePath(folder) + u"\n" + e.description() + u"\n");
     return 1;
   }
+  CatchStopSignals();
   CommandCallbacks callbacks(!settings.write, ::isatty(2) == 1);
   const UnicodeResult result = RunUnicodeConversion(files, settings, callbacks);
   callbacks.EndLine();
+  if (result.stopped && stopSignal != 0) {
+    Print(stderr, InterruptedPassText(result.done, files.size()) + u"\n");
+    return 128 + stopSignal;
+  }
   Print(stdout, CountsText(result, !settings.write) + u"\n");
   return result.failed ? 1 : 0;
 }

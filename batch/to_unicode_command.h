@@ -17,7 +17,8 @@ bool IsToUnicodeCommand(int argc, char** argv);
 // texts), else one line per converted file and per file with undecided texts; then the
 // counts. Standard error: the progress on a terminal and a failure's message. Exit
 // status as the batch's: 0 done, 1 a file failed (it is left as it was), 2 a bad option
-// or a folder that does not exist (the usage is printed). Text is printed in UTF-8.
+// or a folder that does not exist (the usage is printed), 128 + the signal when SIGINT,
+// SIGTERM or SIGHUP ended the run between two files. Text is printed in UTF-8.
 int RunToUnicodeCommand(int argc, char** argv);
 
 }  // namespace vq

@@ -19,6 +19,7 @@ struct Results {
   // work on the same files (its rebuild with the flush).
   std::optional<double> commandInPlaceMs, commandInPlaceTagLibMs;
   std::optional<double> commandRebuildMs, commandRebuildTagLibMs;
+  std::optional<double> commandCopySyncMs;  // "cp -r" of the same untagged tree, then "sync"
   // The whole "velquist --to-unicode" process over 1,000 code page 932 tagged files, and
   // "velquist --batch" in place on the same files.
   std::optional<double> unicodeMs, unicodeBatchMs;

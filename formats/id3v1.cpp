@@ -164,31 +164,43 @@ bool WriteID3v1(RawFile& file, const ID3v1Record& rec, bool replace) {
   return true;
 }
 
-bool WriteBatchID3v1(RawFile& file, std::u16string_view title, std::u16string_view artist,
-                     std::u16string_view album, bool createNewOnly, ID3v1Undo* undo) {
+std::optional<BatchID3v1Change> PlanBatchID3v1(const RawFile& file, std::u16string_view title,
+                                               std::u16string_view artist, std::u16string_view album,
+                                               bool createNewOnly) {
   const std::uint64_t length = file.Length();
   if (length < kRecordSize) throw Error(ErrorKind::InvalidArgument);
-  ID3v1Record rec;
-  file.ReadAt(length - kRecordSize, &rec, sizeof rec);
-  if (undo) {
-    undo->length = length;
-    undo->tail.assign(reinterpret_cast<const char*>(&rec), sizeof rec);
-  }
-  std::uint64_t offset = length - kRecordSize;
-  if (!HasTagHeader(rec)) {
-    rec = NewRecord();
-    offset = length;
-  } else if (createNewOnly) {
-    return false;
-  }
+  BatchID3v1Change change;
+  file.ReadAt(length - kRecordSize, &change.record, sizeof change.record);
+  change.replace = HasTagHeader(change.record);
+  if (!change.replace)
+    change.record = NewRecord();
+  else if (createNewOnly)
+    return std::nullopt;
   // Year, comment and genre of an existing record stay as read.
-  EncodeID3v1Field(title, rec.Title, sizeof rec.Title);
-  EncodeID3v1Field(artist, rec.Artist, sizeof rec.Artist);
-  EncodeID3v1Field(album, rec.Album, sizeof rec.Album);
-  if (offset == length)
-    AppendRecord(file, length, rec);
+  EncodeID3v1Field(title, change.record.Title, sizeof change.record.Title);
+  EncodeID3v1Field(artist, change.record.Artist, sizeof change.record.Artist);
+  EncodeID3v1Field(album, change.record.Album, sizeof change.record.Album);
+  return change;
+}
+
+void ApplyBatchID3v1(RawFile& file, const BatchID3v1Change& change) {
+  const std::uint64_t length = file.Length();
+  if (change.replace)
+    file.WriteAt(length - kRecordSize, &change.record, sizeof change.record);
   else
-    file.WriteAt(offset, &rec, sizeof rec);
+    AppendRecord(file, length, change.record);
+}
+
+bool WriteBatchID3v1(RawFile& file, std::u16string_view title, std::u16string_view artist,
+                     std::u16string_view album, bool createNewOnly, ID3v1Undo* undo) {
+  const std::optional<BatchID3v1Change> change = PlanBatchID3v1(file, title, artist, album, createNewOnly);
+  if (undo) {
+    undo->length = file.Length();
+    undo->tail.resize(kRecordSize);
+    file.ReadAt(undo->length - kRecordSize, undo->tail.data(), kRecordSize);
+  }
+  if (!change) return false;
+  ApplyBatchID3v1(file, *change);
   return true;
 }
 

@@ -74,4 +74,16 @@ struct ID3v1Undo {
 bool WriteBatchID3v1(RawFile& file, std::u16string_view title, std::u16string_view artist,
                      std::u16string_view album, bool createNewOnly, ID3v1Undo* undo = nullptr);
 
+// The same step decided on one file and carried out on another that ends with the same
+// bytes: the rebuilt copy of a file whose ID3v2 tag grows, so that the file itself is
+// never changed before its copy takes its name. nullopt when nothing is to be written.
+struct BatchID3v1Change {
+  ID3v1Record record;
+  bool replace = false;  // over the last 128 bytes; else appended
+};
+std::optional<BatchID3v1Change> PlanBatchID3v1(const RawFile& file, std::u16string_view title,
+                                               std::u16string_view artist, std::u16string_view album,
+                                               bool createNewOnly);
+void ApplyBatchID3v1(RawFile& file, const BatchID3v1Change& change);
+
 }  // namespace vq

@@ -4,6 +4,8 @@
 // step, so the MP3 file is either exactly as before or completely rewritten.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <array>
 #include <cstdint>
 #include <ctime>
@@ -108,6 +110,29 @@ std::uint64_t ClaimedTagLength(const RawFile& file);
 // once before the rename. Returns the size of the tag written.
 std::int32_t WriteTagFile(const std::string& path, const std::vector<OutFrame>& frames, std::int32_t tagSize,
                           std::int32_t oldTagSize, bool inPlace, WriteReporter& reporter);
+
+// A rebuild made but not yet given the file's name: the MP3 file, still open and
+// locked, and its new copy in a locked temporary file beside it, with the file's owner,
+// group and mode, not yet flushed. The batch flushes a group of them with one sync of
+// the file system before each takes its file's name.
+struct PendingRebuild {
+  RawFile mp3;         // the MP3 file, open and locked until the rename
+  RawFile temp;        // the new file
+  std::string path;    // the MP3 file itself (a symbolic link resolved)
+  FileIdentity read;   // the MP3 file as it was read
+  struct stat was {};  // its owner, group and mode
+};
+// The first half of a rebuild (WriteTagFile's checks included): takes the open MP3 file.
+// Throws vq::Error; then no temporary file is left and `mp3` stays open.
+PendingRebuild PrepareRebuild(RawFile& mp3, const std::vector<OutFrame>& frames, std::int32_t tagSize,
+                              std::int32_t oldTagSize, WriteReporter& reporter);
+// The second half: flushes the new file (unless `flush` is false because the caller
+// synced its file system), lets window events run once, checks that the path still
+// names the file that was read, unchanged, and renames the new file over it. Throws
+// vq::Error; then the temporary file is removed and the MP3 file left as it was.
+void CommitRebuild(PendingRebuild& pending, WriteReporter& reporter, bool flush);
+// Gives a pending rebuild up: the temporary file is removed, the MP3 file stays as it was.
+void DiscardRebuild(PendingRebuild& pending);
 
 // One frame the ID3v2 editor hands over from its list: the id as the list shows it
 // (four characters, or a v2.2 id of three), its text (empty for a frame without decoded

@@ -145,6 +145,16 @@ void KeepOwnerAndMode(const RawFile& out, const struct stat& was) {
   if (::fchmod(out.fd(), was.st_mode & 07777) != 0) ThrowErrno(errno);
 }
 
+void DropTemporary(RawFile& temp) {
+  if (temp.path().empty()) return;
+  const std::string path = temp.path();
+  temp = RawFile();  // closed silently
+  try {
+    RemoveFile(path);
+  } catch (const Error&) {
+  }
+}
+
 // The new tag and the bytes behind the old one go into a temporary file of the MP3
 // file's own folder (the folder of the file a link points to), which is flushed, given
 // the MP3 file's owner and permissions and renamed over it. The MP3 file, open and
@@ -155,37 +165,8 @@ void KeepOwnerAndMode(const RawFile& out, const struct stat& was) {
 // holds either the old file or the new one, both whole. The MP3 file is closed.
 void Rebuild(RawFile& mp3, const std::vector<OutFrame>& frames, std::int32_t tagSize, std::int32_t oldTagSize,
              WriteReporter& reporter) {
-  const std::uint64_t audioStart = CheckTagAsItIsNow(mp3, oldTagSize);
-  // A file with other names stays one file: a copy would take only this name.
-  if (mp3.LinkCount() > 1) throw Error(ErrorKind::HardLinked);
-  struct stat was {};
-  if (fstat(mp3.fd(), &was) != 0) ThrowErrno(errno);
-  const std::string path = ResolveFileLink(mp3.path());
-  const std::string folder = FolderOf(path);
-  if (FirstRebuildIn(folder)) RemoveLeftoverTemporaryFiles(folder);
-
-  RawFile out = CreateTemporaryFile(folder);
-  const std::string temp = out.path();
-  try {
-    reporter.ShowV2Marks();
-    WriteTagRegion(out, frames, tagSize);
-    const FileIdentity read = mp3.Identity();
-    CopyBytes(mp3, audioStart, out, 10 + static_cast<std::uint64_t>(tagSize), read.size - audioStart);
-    out.Sync();
-    KeepOwnerAndMode(out, was);
-    reporter.Yield();
-    if (IdentityOf(path) != read) throw Error(ErrorKind::ChangedMeanwhile);
-    RenameFile(temp, path);
-  } catch (...) {
-    out = RawFile();  // closed silently
-    try {
-      RemoveFile(temp);
-    } catch (const Error&) {
-    }
-    throw;
-  }
-  out = RawFile();  // its lock ends with the name it had
-  mp3 = RawFile();
+  PendingRebuild pending = PrepareRebuild(mp3, frames, tagSize, oldTagSize, reporter);
+  CommitRebuild(pending, reporter, true);
 }
 
 // The write on a file open for writing: in place, or a rebuild, which closes it.
@@ -199,6 +180,50 @@ std::int32_t WriteOpenFile(RawFile& file, const std::vector<OutFrame>& frames, s
 }  // namespace
 
 std::uint64_t ClaimedTagLength(const RawFile& file) { return TagAsItIsNow(file).length; }
+
+PendingRebuild PrepareRebuild(RawFile& mp3, const std::vector<OutFrame>& frames, std::int32_t tagSize,
+                              std::int32_t oldTagSize, WriteReporter& reporter) {
+  const std::uint64_t audioStart = CheckTagAsItIsNow(mp3, oldTagSize);
+  // A file with other names stays one file: a copy would take only this name.
+  if (mp3.LinkCount() > 1) throw Error(ErrorKind::HardLinked);
+  PendingRebuild p;
+  if (fstat(mp3.fd(), &p.was) != 0) ThrowErrno(errno);
+  p.path = ResolveFileLink(mp3.path());
+  const std::string folder = FolderOf(p.path);
+  if (FirstRebuildIn(folder)) RemoveLeftoverTemporaryFiles(folder);
+  p.temp = CreateTemporaryFile(folder);
+  try {
+    reporter.ShowV2Marks();
+    WriteTagRegion(p.temp, frames, tagSize);
+    p.read = mp3.Identity();
+    CopyBytes(mp3, audioStart, p.temp, 10 + static_cast<std::uint64_t>(tagSize), p.read.size - audioStart);
+    KeepOwnerAndMode(p.temp, p.was);
+  } catch (...) {
+    DropTemporary(p.temp);
+    throw;
+  }
+  p.mp3 = std::move(mp3);
+  return p;
+}
+
+void CommitRebuild(PendingRebuild& p, WriteReporter& reporter, bool flush) {
+  try {
+    if (flush) p.temp.Sync();
+    reporter.Yield();
+    if (IdentityOf(p.path) != p.read) throw Error(ErrorKind::ChangedMeanwhile);
+    RenameFile(p.temp.path(), p.path);
+  } catch (...) {
+    DiscardRebuild(p);
+    throw;
+  }
+  p.temp = RawFile();  // its lock ends with the name it had
+  p.mp3 = RawFile();
+}
+
+void DiscardRebuild(PendingRebuild& p) {
+  DropTemporary(p.temp);
+  p.mp3 = RawFile();
+}
 
 std::int32_t WriteTagFile(const std::string& path, const std::vector<OutFrame>& frames, std::int32_t tagSize,
                           std::int32_t oldTagSize, bool inPlace, WriteReporter& reporter) {

@@ -274,6 +274,11 @@ void RawFile::Sync() {
   if (::fsync(fd_) != 0) ThrowErrno(errno);
 }
 
+void RawFile::SyncFileSystem() {
+  FaultInjection::CheckPoint(FileOp::Sync);
+  if (::syncfs(fd_) != 0) ThrowErrno(errno);
+}
+
 void RawFile::Truncate(std::uint64_t length) {
   FaultInjection::CheckPoint(FileOp::Write);
   if (::ftruncate(fd_, static_cast<off_t>(length)) != 0) ThrowErrno(errno);

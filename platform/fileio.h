@@ -114,6 +114,9 @@ class RawFile {
   std::size_t ReadSomeAt(std::uint64_t offset, void* buf, std::size_t n) const;
   void WriteAt(std::uint64_t offset, const void* buf, std::size_t n);
   void Sync();
+  // Flushes every file of the file system this file is on: one flush for many files
+  // written one after another.
+  void SyncFileSystem();
   void Truncate(std::uint64_t length);
   void Close();  // throws when the close reports an error
   FileIdentity Identity() const;  // of the open file

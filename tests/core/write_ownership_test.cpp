@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -117,13 +118,16 @@ TEST(WriteOwnership, AHardLinkedFileStaysOneFile) {
   EXPECT_EQ(Stat(tight).st_nlink, 2u);
 }
 
-// A rebuilt file keeps its owner, group and mode, and with keep-date its date to the
-// nanosecond.
+// A rebuilt file keeps its owner, group and mode (another owner than the one running
+// the pass only as root), and with keep-date its date to the nanosecond.
 TEST(WriteOwnership, ARebuiltFileKeepsOwnerModeAndExactDate) {
-  if (geteuid() != 0) GTEST_SKIP() << "giving a file another owner needs root";
+  const bool root = geteuid() == 0;
+  if (!root) std::printf("not root: the owner is not changed, only the mode and the date are checked\n");
   TempDir dir;
   const std::string path = dir.CopyFixture(kUntagged, "Artist/Album/song.mp3");
-  ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
+  const uid_t owner = root ? 65534 : geteuid();
+  const gid_t group = root ? 65534 : getegid();
+  ASSERT_EQ(chown(path.c_str(), owner, group), 0);
   ASSERT_EQ(chmod(path.c_str(), 0640), 0);
   const struct timespec date[2] = {{981173106, 123456789}, {981173106, 123456789}};
   ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), date, 0), 0);
@@ -132,8 +136,8 @@ TEST(WriteOwnership, ARebuiltFileKeepsOwnerModeAndExactDate) {
   keep.keepDate = true;
   EXPECT_FALSE(Pass(dir / "Artist", rec, keep).failed);
   const struct stat st = Stat(path);
-  EXPECT_EQ(st.st_uid, 65534u);
-  EXPECT_EQ(st.st_gid, 65534u);
+  EXPECT_EQ(st.st_uid, owner);
+  EXPECT_EQ(st.st_gid, group);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
   EXPECT_EQ(st.st_mtim.tv_sec, 981173106);
   EXPECT_EQ(st.st_mtim.tv_nsec, 123456789);

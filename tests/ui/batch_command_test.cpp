@@ -7,6 +7,7 @@
 
 #include <QPushButton>
 #include <QTest>
+#include <csignal>
 #include <cstdlib>
 
 #include "batch/ui/form4.h"
@@ -168,6 +169,111 @@ TEST(BatchCommand, TwoPassesAtOnceLoseNothing) {
       EXPECT_EQ(view.texts.find("TIT2")->second, name);
       EXPECT_EQ(view.v1Title, name);
     }
+    EXPECT_TRUE(TemporaryFilesIn(dir.path()).empty());
+  }
+}
+
+// Killed (kill -9) at any moment of a pass that rebuilds: every file is either as it was
+// or completely tagged, and the next pass removes what the killed one left and tags the
+// rest.
+TEST(BatchCommand, AKilledPassLosesNothing) {
+  const std::string original = ReadBytes(DataPath("14_notag_lame_mpeg1_l3_128k.mp3"));
+  for (int delayMs : {20, 60, 120, 250}) {
+    SCOPED_TRACE(delayMs);
+    TempDir dir;
+    for (int i = 0; i < 150; ++i) WriteBytes(dir / ("Band/Disc/song" + std::to_string(1000 + i) + ".mp3"), original);
+    const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" +
+                                std::string(VQ_VELQUIST_EXE) + "' --batch '" + dir / "Band" + "' 2>/dev/null & " +
+                                "sleep " + std::to_string(delayMs / 1000.0) + "; kill -9 $! 2>/dev/null; wait";
+    std::system(command.c_str());
+    int tagged = 0;
+    for (int i = 0; i < 150; ++i) {
+      const std::string name = "song" + std::to_string(1000 + i);
+      const std::string bytes = ReadBytes(dir / ("Band/Disc/" + name + ".mp3"));
+      if (bytes == original) continue;
+      ++tagged;
+      EXPECT_EQ(AudioOf(bytes), original) << name;
+      const TagLibView view = ReadWithTagLib(dir / ("Band/Disc/" + name + ".mp3"));
+      EXPECT_EQ(view.texts.find("TIT2")->second, name);
+      EXPECT_EQ(view.v1Title, name);
+    }
+    const Outcome again = Velquist({"--batch", dir / "Band"});
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_TRUE(TemporaryFilesIn(dir.path()).empty());
+    RecordProperty("tagged_before_kill_" + std::to_string(delayMs), tagged);
+  }
+}
+
+// --dry-run prints what the pass then writes, file by file, and changes no byte and no
+// date.
+TEST(BatchCommand, ADryRunPrintsWhatThePassThenWritesAndWritesNothing) {
+  TempDir dir;
+  const std::vector<std::string> files = {
+      dir.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "Band/Disc/01 new.mp3"),
+      dir.CopyFixture("11_v23_and_v1_differ_eyed3_mpeg1_l3_128k.mp3", "Band/Disc/02 both.mp3"),
+      dir.CopyFixture("01_v1only_eyed3_mpeg1_l3_128k.mp3", "Band/03 v1only.mp3"),
+  };
+  std::vector<std::string> before;
+  std::vector<struct stat> dates;
+  for (const auto& f : files) {
+    before.push_back(ReadBytes(f));
+    struct stat st {};
+    ::stat(f.c_str(), &st);
+    dates.push_back(st);
+  }
+  const std::string run = "env -u DISPLAY -u QT_QPA_PLATFORM '" + std::string(VQ_VELQUIST_EXE) +
+                          "' --batch --new-only --dry-run '" + dir / "Band" + "' >'" + dir / "out" + "' 2>'" +
+                          dir / "err" + "'";
+  ASSERT_EQ(std::system(run.c_str()), 0) << ReadBytes(dir / "err");
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    struct stat st {};
+    ::stat(files[i].c_str(), &st);
+    EXPECT_EQ(ReadBytes(files[i]), before[i]);
+    EXPECT_EQ(st.st_mtim.tv_nsec, dates[i].st_mtim.tv_nsec);
+    EXPECT_EQ(st.st_mtim.tv_sec, dates[i].st_mtim.tv_sec);
+  }
+  const std::string out = ReadBytes(dir / "out");
+  for (const std::string& line : {dir / "Band/Disc/01 new.mp3\t曲名: 01 new\t作者: Band\tアルバム: Disc\tv1 v2\n",
+                                   dir / "Band/Disc/02 both.mp3\t曲名: 02 both\t作者: Band\tアルバム: Disc\t書き込みなし\n",
+                                   dir / "Band/03 v1only.mp3\t曲名: 03 v1only\t作者: Band\tアルバム: \tv2\n"})
+    EXPECT_NE(out.find(line), std::string::npos) << out;
+  EXPECT_EQ(ReadBytes(dir / "err"), "試行: 2 / 3 曲に書き込みます。ファイルは変更していません。\n");
+
+  // The real pass writes what was printed.
+  ASSERT_EQ(Velquist({"--batch", "--new-only", dir / "Band"}).status, 0);
+  EXPECT_EQ(ReadWithTagLib(files[0]).v1Title, "01 new");
+  EXPECT_EQ(ReadWithTagLib(files[0]).texts.find("TALB")->second, "Disc");
+  EXPECT_EQ(ReadBytes(files[1]), before[1]);
+  EXPECT_EQ(ReadWithTagLib(files[2]).texts.find("TIT2")->second, "03 v1only");
+  EXPECT_EQ(ReadWithTagLib(files[2]).v1Title, "v1 Only Title");
+}
+
+// SIGINT, SIGTERM and SIGHUP end a pass between two files: each file untouched or
+// completely tagged, no temporary file left, the count printed, status 128 + signal.
+TEST(BatchCommand, ASignalEndsThePassBetweenFiles) {
+  const std::string original = ReadBytes(DataPath("14_notag_lame_mpeg1_l3_128k.mp3"));
+  for (const auto& [signal, status] : std::vector<std::pair<int, int>>{{SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 129}}) {
+    SCOPED_TRACE(signal);
+    TempDir dir;
+    for (int i = 0; i < 2000; ++i) WriteBytes(dir / ("Band/Disc/" + std::to_string(10000 + i) + ".mp3"), original);
+    const std::string command = "env -u DISPLAY -u QT_QPA_PLATFORM '" + std::string(VQ_VELQUIST_EXE) + "' --batch '" +
+                                dir / "Band" + "' 2>'" + dir / "err" + "' & sleep 0.3; kill -" +
+                                std::to_string(signal) + " $!; wait $!; echo $? >'" + dir / "status" + "'";
+    std::system(command.c_str());
+    const std::string err = ReadBytes(dir / "err");
+    if (ReadBytes(dir / "status") == "0\n") GTEST_SKIP() << "the pass ended before the signal: " << err;
+    EXPECT_EQ(ReadBytes(dir / "status"), std::to_string(status) + "\n");
+    EXPECT_EQ(err.rfind("自動処理を中断しました。\n", 0), 0u) << err;
+    EXPECT_NE(err.find(" / 2,000 曲を処理しました。\n"), std::string::npos) << err;
+    int tagged = 0;
+    for (int i = 0; i < 2000; ++i) {
+      const std::string bytes = ReadBytes(dir / ("Band/Disc/" + std::to_string(10000 + i) + ".mp3"));
+      if (bytes == original) continue;
+      ++tagged;
+      EXPECT_EQ(AudioOf(bytes), original);
+      EXPECT_EQ(bytes.compare(bytes.size() - 128, 3, "TAG"), 0);
+    }
+    EXPECT_NE(err.find(std::to_string(tagged) + " / 2,000"), std::string::npos) << err;
     EXPECT_TRUE(TemporaryFilesIn(dir.path()).empty());
   }
 }
