@@ -2,7 +2,7 @@
 // frames, measures with a warm page cache, and prints one table with TagLib's figures
 // for the same work and the targets. Each figure is the median of several runs.
 //
-//   vq_bench [--rebuild-rounds N] [--only listing|window|read|inplace|rebuild|command]
+//   vq_bench [--rebuild-rounds N] [--only listing|window|startup|read|inplace|rebuild|command]
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -26,6 +26,7 @@
 #include "bench_taglib.h"
 #include "bench_tree.h"
 #include "bench_util.h"
+#include "bench_startup.h"
 #include "bench_window.h"
 #include "formats/bytesource.h"
 #include "formats/file_summary.h"
@@ -43,6 +44,10 @@ constexpr int kSetSubfolders = 10, kSetFiles = 100;            // 1,000 files pe
 constexpr std::size_t kRebuildAudio = 1 << 20;                 // 1 MB files without tags
 const char kArtist[] = "Yamada Hanako";                         // the current folder's name
 constexpr int kListingRuns = 11, kWindowRuns = 7, kReadRounds = 9, kInPlaceRounds = 9, kCommandRounds = 5;
+// Start-up on a big listing: 100 folders of 100 files (10,000 rows) and of 1,000 files
+// (100,000 rows), each run a process of its own.
+constexpr int kStartupSubfolders = 100, kStartupSmallFiles = 100, kStartupBigFiles = 1000;
+constexpr int kStartupSmallRuns = 5, kStartupBigRuns = 3;
 
 struct Options {
   int rebuildRounds = 3;
@@ -316,6 +321,8 @@ std::string LoadAverage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 5 && std::strcmp(argv[1], kStartupOption) == 0)
+    RunStartupProcess(argc, argv, argv[2], argv[3], static_cast<std::size_t>(std::atol(argv[4])));
   Options options;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
@@ -324,7 +331,7 @@ int main(int argc, char** argv) {
     } else if (a == "--only" && i + 1 < argc) {
       options.only = argv[++i];
     } else {
-      std::cerr << "usage: vq_bench [--rebuild-rounds N] [--only listing|window|read|inplace|rebuild|command|unicode]\n";
+      std::cerr << "usage: vq_bench [--rebuild-rounds N] [--only listing|window|startup|read|inplace|rebuild|command|unicode]\n";
       return 2;
     }
   }
@@ -362,6 +369,38 @@ int main(int argc, char** argv) {
     }
     RemoveTree(root / "listing");
     Note("listing tree removed");
+  }
+
+  if (options.Runs("startup")) {
+    // The listing reads names and attributes only, so the files are empty but for the
+    // first one, which the window reads and shows: a typical tag without picture, 16 KB
+    // of audio and an ID3v1 record. (On this disk, 100,000 files with content take
+    // minutes to remove.) Written to disk before the runs.
+    const std::string audio16k = AudioFrames(16 << 10);
+    auto content = [&audio16k](int i) { return i == 0 ? TypicalTag(i, false) + audio16k + V1Record(i) : std::string(); };
+    MakeDirs(root / "program");
+    WriteFile(root / "program/id3 tag.txt", ReadFile(VQ_BENCH_SOURCE "/resources/id3tag.txt"));
+    const struct {
+      int files, runs;
+      std::optional<double>*cpu, *peak;
+    } sizes[] = {{kStartupSmallFiles, kStartupSmallRuns, &results.startupSmallCpuMs, &results.startupSmallPeakMb},
+                 {kStartupBigFiles, kStartupBigRuns, &results.startupBigCpuMs, &results.startupBigPeakMb}};
+    for (const auto& size : sizes) {
+      Tree tree = MakeTree(root / "startup/" + kArtist, kStartupSubfolders, size.files, content);
+      SyncDisk();
+      StartupCosts c = TimeStartup("/proc/self/exe", tree.folder, root / "program", tree.files.size(), size.runs);
+      *size.cpu = Median(c.cpuMs);
+      *size.peak = Median(c.peakMb);
+      Note("start-up on " + std::to_string(tree.files.size()) + " rows: processor " + Fixed(**size.cpu, 1) +
+           " ms, peak " + Fixed(**size.peak, 1) + " MB");
+      if (size.files == kStartupBigFiles) {
+        // The listing alone, in this process: the part of the start-up that is not windows.
+        Costs engine = TimeListingEngine(tree);
+        results.listingEngineBigMs = engine.Cpu();
+        Note("listing engine on " + std::to_string(tree.files.size()) + " rows: " + engine.Text());
+      }
+      RemoveTree(root / "startup");
+    }
   }
 
   if (options.Runs("read") || options.Runs("inplace")) {

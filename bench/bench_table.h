@@ -20,6 +20,11 @@ struct Results {
   std::optional<double> commandInPlaceMs, commandInPlaceTagLibMs;
   std::optional<double> commandRebuildMs, commandRebuildTagLibMs;
   std::optional<double> commandCopySyncMs;  // "cp -r" of the same untagged tree, then "sync"
+  // The program started on 10,000 and on 100,000 rows until the first file is shown, as
+  // a process of its own: processor milliseconds and peak memory in MB.
+  std::optional<double> startupSmallCpuMs, startupSmallPeakMb;
+  std::optional<double> startupBigCpuMs, startupBigPeakMb;
+  std::optional<double> listingEngineBigMs;  // processor time, 100,000 rows, in process
   // The whole "velquist --to-unicode" process over 1,000 code page 932 tagged files, and
   // "velquist --batch" in place on the same files.
   std::optional<double> unicodeMs, unicodeBatchMs;

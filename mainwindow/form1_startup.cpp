@@ -89,9 +89,10 @@ void Form1::BuildLayout() {
 
   // Beyond the design's controls: ID3v2 texts in Unicode for players and taggers that
   // follow the ID3v2 standard. The column under Check1 is full (Label4, Command2), so
-  // the box takes the nearest free space, left of the comment frame, on three lines.
-  Check2 = ui::PlaceTwips(new ui::WrappingCheckBox(QStringLiteral("ID3v2をUnicodeで書く"), this), QStringLiteral("Check2"),
-                          5520, 6240, 1170, 900);
+  // the box takes the nearest free space: under the album caption, left of the album
+  // field and above the comment frame, its caption on two lines.
+  Check2 = ui::PlaceTwips(new ui::HangingCaptionCheckBox(QStringLiteral("ID3v2をUnicodeで書く"), this),
+                          QStringLiteral("Check2"), 5490, 5805, 1395, 510);
   Check2->setAccessibleName(Check2->text());
   Check2->setChecked(false);
 

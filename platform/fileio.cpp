@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/name_order.h"
 #include "platform/text.h"
 
 namespace vq {
@@ -561,26 +562,12 @@ std::vector<std::string> ListSubfolderNames(const std::string& folder) {
       out.emplace_back(e->d_name);
     }
   }
+  SortNames(out);
   return out;
 }
 
-namespace {
-bool LessNoCase(const std::string& a, const std::string& b) {
-  size_t n = std::min(a.size(), b.size());
-  for (size_t i = 0; i < n; ++i) {
-    unsigned char ca = static_cast<unsigned char>(a[i]), cb = static_cast<unsigned char>(b[i]);
-    if (ca >= 'A' && ca <= 'Z') ca = static_cast<unsigned char>(ca + 32);
-    if (cb >= 'A' && cb <= 'Z') cb = static_cast<unsigned char>(cb + 32);
-    if (ca != cb) return ca < cb;
-  }
-  if (a.size() != b.size()) return a.size() < b.size();
-  return a < b;
-}
-}  // namespace
-
 std::vector<std::string> ListSubfoldersSorted(const std::string& folder) {
   auto names = ListSubfolderNames(folder);
-  std::sort(names.begin(), names.end(), LessNoCase);
   std::vector<std::string> out;
   out.reserve(names.size());
   for (auto& n : names) out.push_back(Join(folder, n.c_str()));

@@ -182,14 +182,15 @@ struct Mp3FileInfo {
 };
 
 // MP3 files of one folder (regular files or links to them, name ending ".mp3" in any
-// case, names starting "." hidden), in the directory's own order. Throws Error when
-// the folder cannot be read.
+// case, names starting "." hidden), in the directory's own order (the listing puts
+// them in name order with the texts it shows them with). Throws Error when the folder
+// cannot be read.
 std::vector<Mp3FileInfo> ListMp3Files(const std::string& folder);
 
-// Names of the direct subfolders (hidden ones left out) in the directory's own order.
+// Names of the direct subfolders (hidden ones left out) in name order (name_order.h).
 std::vector<std::string> ListSubfolderNames(const std::string& folder);
 
-// Full paths of the direct subfolders, sorted by name case-insensitively.
+// Full paths of the direct subfolders in name order (name_order.h).
 std::vector<std::string> ListSubfoldersSorted(const std::string& folder);
 
 }  // namespace vq

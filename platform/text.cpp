@@ -7,8 +7,16 @@
 namespace vq {
 
 std::u16string Utf8ToUtf16(std::string_view s) {
+  // Room for the units of valid UTF-8, not one per byte: a Japanese name takes three
+  // bytes a character, and a listing keeps a hundred thousand of them.
+  std::size_t units = 0;
+  for (char c : s) {
+    const auto b = static_cast<unsigned char>(c);
+    units += (b & 0xC0) != 0x80;
+    units += b >= 0xF0;
+  }
   std::u16string out;
-  out.reserve(s.size());
+  out.reserve(units);
   size_t i = 0;
   while (i < s.size()) {
     auto b = static_cast<unsigned char>(s[i]);

@@ -1,18 +1,52 @@
 #include "session/listing.h"
 
+#include <algorithm>
+#include <numeric>
+
 #include "platform/file_names.h"
 #include "platform/fileio.h"
+#include "platform/name_order.h"
 #include "platform/text.h"
 
 namespace vq {
 
 namespace {
 
-std::vector<ListedFile> Rows(const std::string& folder, const std::string& entry) {
+// One folder's MP3 files as the file system gave them, with the entry they are listed under.
+struct FolderFiles {
+  std::string entry;
+  std::vector<Mp3FileInfo> files;
+};
+
+// The rows of each folder's files in name order, the folders in the order given.
+std::vector<ListedFile> Rows(std::vector<FolderFiles>& folders) {
+  std::size_t total = 0;
+  for (const auto& f : folders) total += f.files.size();
   std::vector<ListedFile> rows;
-  for (auto& f : ListMp3Files(folder)) {
-    rows.push_back(MakeRow(entry, std::move(f.name), f.modified, f.readOnly));
-    rows.back().modifiedNs = f.modifiedNs;
+  rows.reserve(total);
+  std::vector<std::u16string> shown;
+  std::vector<std::size_t> order;
+  for (auto& folder : folders) {
+    auto& files = folder.files;
+    shown.clear();
+    for (const auto& f : files) shown.push_back(DecodeName(f.name));
+    order.resize(files.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+      return CompareNames(shown[a], files[a].name, shown[b], files[b].name) < 0;
+    });
+    const std::u16string subfolderName =
+        folder.entry.empty() ? std::u16string() : DecodeName(std::string_view(folder.entry).substr(1));
+    for (std::size_t k : order) {
+      ListedFile& row = rows.emplace_back();
+      row.name = std::move(files[k].name);
+      row.subfolderEntry = folder.entry;
+      row.modified = files[k].modified;
+      row.modifiedNs = files[k].modifiedNs;
+      row.readOnly = files[k].readOnly;
+      row.displayName = std::move(shown[k]);
+      row.subfolderName = subfolderName;
+    }
   }
   return rows;
 }
@@ -30,7 +64,10 @@ ListedFile MakeRow(std::string subfolderEntry, std::string name, std::time_t mod
   return row;
 }
 
-std::vector<ListedFile> ListOwnFiles(const std::string& folder) { return Rows(folder, std::string()); }
+std::vector<ListedFile> ListOwnFiles(const std::string& folder) {
+  std::vector<FolderFiles> folders{{std::string(), ListMp3Files(folder)}};
+  return Rows(folders);
+}
 
 std::vector<ListedFile> ListFilesWithSubfolders(const std::string& folder) {
   std::vector<std::string> entries{std::string()};
@@ -39,16 +76,17 @@ std::vector<ListedFile> ListFilesWithSubfolders(const std::string& folder) {
   } catch (const Error&) {
     // The folder's own files may still be readable; the listing goes on.
   }
-  std::vector<ListedFile> rows;
-  for (const auto& entry : entries) {
+  std::vector<FolderFiles> folders;
+  folders.reserve(entries.size());
+  for (auto& entry : entries) {
     try {
-      auto part = Rows(folder + entry, entry);
-      rows.insert(rows.end(), std::make_move_iterator(part.begin()), std::make_move_iterator(part.end()));
+      auto files = ListMp3Files(folder + entry);
+      folders.push_back({std::move(entry), std::move(files)});
     } catch (const Error&) {
       // A subfolder that cannot be read gives no rows.
     }
   }
-  return rows;
+  return Rows(folders);
 }
 
 int LastReadOnlyRow(const std::vector<ListedFile>& rows) {

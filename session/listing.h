@@ -24,12 +24,12 @@ struct ListedFile {
 // A row for a file name in a subfolder entry, with the texts they are shown with.
 ListedFile MakeRow(std::string subfolderEntry, std::string name, std::time_t modified = 0, bool readOnly = false);
 
-// File-name mode: the folder's own MP3 files in the directory's order. Throws Error when
-// the folder cannot be read.
+// File-name mode: the folder's own MP3 files in name order (platform/name_order.h).
+// Throws Error when the folder cannot be read.
 std::vector<ListedFile> ListOwnFiles(const std::string& folder);
 
-// Folder-structure mode: the folder's own MP3 files, then those of each direct subfolder
-// in the order the file system gives the subfolders. A folder or subfolder that cannot
+// Folder-structure mode: the folder's own MP3 files, then those of each direct subfolder,
+// the subfolders and each one's files in name order. A folder or subfolder that cannot
 // be read contributes no rows; the listing goes on.
 std::vector<ListedFile> ListFilesWithSubfolders(const std::string& folder);
 
@@ -46,7 +46,7 @@ struct NextFolderResult {
   int count = 0;            // n: number of siblings
 };
 
-// Looks the folder up among its parent's subfolders (sorted by name, case-insensitive):
+// Looks the folder up among its parent's subfolders (in name order):
 // the next sibling, and k and n for the caption "次ﾌｫﾙﾀﾞへ(k/n)". A parent that cannot
 // be read gives no next folder.
 NextFolderResult FindNextFolder(const std::string& folder);

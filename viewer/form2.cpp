@@ -24,7 +24,7 @@ Form2::Form2(std::string programFolder, QWidget* parent)
 
   Text1 = new QPlainTextEdit(this);
   Text1->setObjectName(QStringLiteral("Text1"));
-  Text1->setAccessibleName(QStringLiteral("ID3v2 frames"));
+  Text1->setAccessibleName(QStringLiteral("ID3v2フレーム"));
   Text1->setFont(ui::FixedFont(kViewerPointSize));
   // The listing can be selected, scrolled and copied, never edited.
   Text1->setReadOnly(true);
@@ -34,7 +34,7 @@ Form2::Form2(std::string programFolder, QWidget* parent)
 
   List1 = new QListWidget(this);
   List1->setObjectName(QStringLiteral("List1"));
-  List1->setAccessibleName(QStringLiteral("id3 tag.txt"));
+  List1->setAccessibleName(QStringLiteral("ID3タグ リファレンス"));
   List1->setFont(ui::FixedFont(kViewerPointSize));
   List1->setUniformItemSizes(true);
 }

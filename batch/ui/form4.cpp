@@ -83,7 +83,9 @@ Form4::Form4(Session& session, Form4Link link, QWidget* parent)
     Command1[static_cast<std::size_t>(c.index)] = button;
   }
 
-  for (auto* c : Check1) c->setAccessibleName(c->text());
+  // The captions "v1" and "v2" say little when read out.
+  Check1[0]->setAccessibleName(QStringLiteral("ID3v1タグを書く"));
+  Check1[1]->setAccessibleName(QStringLiteral("ID3v2タグを書く"));
   Check2->setAccessibleName(Check2->text());
   Label1->setAccessibleName(QStringLiteral("ファイル数"));
   Check1[0]->setChecked(true);

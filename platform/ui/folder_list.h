@@ -1,5 +1,5 @@
 // The folder list: the current folder's ancestors from "/" down, indented, then its
-// subfolders sorted by name (case-insensitive). Double-click or Enter opens an entry.
+// subfolders in name order (platform/name_order.h). Double-click or Enter opens an entry.
 // Paths are the file system's bytes; the entries show their names decoded.
 #pragma once
 

@@ -44,7 +44,7 @@ TEST(ListOwnFiles, Mp3InAnyCaseNoHiddenNoFoldersNoOtherFiles) {
   d.MakeDir("sub");
   vqtest::MakeFile(d / "sub/inner.mp3", 5);
   auto rows = vq::ListOwnFiles(d.path());
-  EXPECT_EQ(Sorted(Names(rows)), (std::vector<std::string>{"X.MP3", "y.Mp3", "z.mp3"}));
+  EXPECT_EQ(Names(rows), (std::vector<std::string>{"X.MP3", "y.Mp3", "z.mp3"}));
   for (const auto& r : rows) EXPECT_EQ(r.subfolderEntry, "");
 }
 
@@ -82,21 +82,20 @@ TEST(ListFilesWithSubfolders, OwnFilesFirstThenEachSubfolderWithItsEntry) {
   vqtest::MakeFile(d / "Disc 1/deeper/not-listed.mp3", 5);
   vqtest::MakeFile(d / ".hidden/not-listed.mp3", 5);
   d.MakeDir("empty");
+  vqtest::MakeFile(d / "disc 10/ten.mp3", 5);
+  vqtest::MakeFile(d / "Disc 2/2.mp3", 5);
+  vqtest::MakeFile(d / "Disc 2/10.mp3", 5);
   auto rows = vq::ListFilesWithSubfolders(d.path());
-  ASSERT_EQ(rows.size(), 4u);
-  EXPECT_EQ(rows[0].name, "own.mp3");
-  EXPECT_EQ(rows[0].subfolderEntry, "");
-  for (std::size_t i = 1; i < rows.size(); ++i) {
-    if (rows[i].name == "三.mp3") {
-      EXPECT_EQ(rows[i].subfolderEntry, "/曲");
-    } else {
-      EXPECT_EQ(rows[i].subfolderEntry, "/Disc 1");
-    }
+  // The subfolders and each one's files in name order.
+  const std::vector<std::pair<std::string, std::string>> expected{
+      {"", "own.mp3"},        {"/Disc 1", "one.mp3"}, {"/Disc 1", "two.MP3"}, {"/Disc 2", "2.mp3"},
+      {"/Disc 2", "10.mp3"}, {"/disc 10", "ten.mp3"}, {"/曲", "三.mp3"}};
+  ASSERT_EQ(rows.size(), expected.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    EXPECT_EQ(rows[i].subfolderEntry, expected[i].first) << i;
+    EXPECT_EQ(rows[i].name, expected[i].second) << i;
+    EXPECT_EQ(rows[i].subfolderName, vq::DecodeName(expected[i].first.empty() ? "" : expected[i].first.substr(1)));
   }
-  // The rows of one subfolder stay together.
-  auto firstDisc = std::find_if(rows.begin(), rows.end(), [](auto& r) { return r.subfolderEntry == "/Disc 1"; });
-  ASSERT_NE(firstDisc, rows.end());
-  EXPECT_EQ((firstDisc + 1)->subfolderEntry, "/Disc 1");
 }
 
 TEST(ListFilesWithSubfolders, FilesOnlyInSubfolders) {

@@ -57,6 +57,10 @@ metainfo=usr/share/metainfo/org.example.velquist.metainfo.xml
 expected=$(printf '%s\n' \
   usr/bin/velquist \
   usr/share/applications/velquist.desktop \
+  usr/share/bash-completion/completions/velquist \
+  usr/share/doc/velquist/changelog.gz \
+  usr/share/doc/velquist/copyright \
+  usr/share/man/man1/velquist.1.gz \
   usr/share/icons/hicolor/scalable/apps/velquist.svg \
   "$metainfo" \
   "usr/share/velquist/id3 tag.txt" | sort)
@@ -98,6 +102,30 @@ if command -v appstreamcli >/dev/null; then
   appstreamcli validate --no-net "$tmp/root/$metainfo" || fail "appstreamcli validate"
 else
   echo "skipped: appstreamcli is not installed"
+fi
+
+# ---- the documents: the license at the root, the changelog's last entry this version,
+# the manual page naming every option of the usage, the completion offering them
+doc=$tmp/root/usr/share/doc/velquist
+cmp -s "$doc/copyright" "$source/packaging/copyright" || fail "the packaged copyright is not packaging/copyright"
+grep -q "Copyright (c) [0-9]* the Velquist developers" "$source/LICENSE" || fail "LICENSE does not name the Velquist developers"
+changed=$(zcat "$doc/changelog.gz" | dpkg-parsechangelog -l - -S Version 2>/dev/null || true)
+[ "$changed" = "$version" ] || fail "the changelog's last entry is version '$changed', the package $version"
+man=$(zcat "$tmp/root/usr/share/man/man1/velquist.1.gz" | sed 's/\\-/-/g')  # roff writes "-" as "\-"
+# What the completion offers first, after --batch and after --to-unicode.
+completion=$(bash -c '. "$1" && for words in "velquist --" "velquist --batch --" "velquist --to-unicode --"; do
+  read -ra COMP_WORDS <<<"$words"; COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _velquist; echo "${COMPREPLY[*]}"; done' _ \
+  "$tmp/root/usr/share/bash-completion/completions/velquist")
+for option in $("$tmp/root/usr/bin/velquist" --help 2>/dev/null | grep -o -- '--[a-z][a-z0-9-]*' | sort -u); do
+  grep -qF -- "$option" <<<"$man" || fail "the manual page does not name $option"
+  grep -qw -- "$option" <<<"$completion" || fail "the completion does not offer $option"
+done
+if command -v lintian >/dev/null; then
+  # Every error and warning fails; the notes below them ("info", "pedantic") do not.
+  lintian --fail-on error,warning "$deb" >"$tmp/lintian.log" 2>&1 ||
+    fail "lintian: $(cat "$tmp/lintian.log")"
+else
+  echo "skipped: lintian is not installed"
 fi
 
 # ---- the packaged program runs and knows its version. (It finds its reference text in

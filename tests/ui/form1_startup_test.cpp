@@ -2,7 +2,10 @@
 // quit question with the save.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QCheckBox>
+#include <QDialog>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -16,6 +19,7 @@
 #include "platform/codepage.h"
 #include "platform/fileio.h"
 #include "platform/text.h"
+#include "platform/ui/check_box.h"
 #include "platform/ui/drive_list.h"
 #include "platform/ui/folder_list.h"
 #include "platform/ui/twips.h"
@@ -146,12 +150,49 @@ TEST(Form1Layout, TheUnicodeBoxTakesFreeSpaceAfterTheKeepDateBox) {
     const QRect onWindow(w->mapTo(&f, QPoint(0, 0)), w->size());
     EXPECT_FALSE(onWindow.intersects(f.Check2->geometry())) << c.name;
   }
+  // The caption on at most two lines, in a font no more than a little smaller.
+  auto* box = qobject_cast<vq::ui::HangingCaptionCheckBox*>(f.Check2);
+  ASSERT_TRUE(box);
+  EXPECT_LE(box->captionLineCount(), 2);
+  EXPECT_GE(box->captionFont().pointSizeF(), f.Check1->font().pointSizeF() - 1);
   EXPECT_EQ(f.Check1->nextInFocusChain(), f.Check2);
   f.lastField = 3;
   QTest::mouseClick(f.Check2, Qt::LeftButton);
   EXPECT_TRUE(f.Check2->isChecked());
   EXPECT_TRUE(h.state.unicodeV2);
   EXPECT_EQ(QApplication::focusWidget(), f.Text2[3]);
+}
+
+// What a screen reader says for each control of every window is Japanese, like the
+// captions: each accessible name holds kana, kanji or full- or half-width forms.
+TEST(Form1Layout, EveryAccessibleNameIsJapanese) {
+  Form1Harness h;
+  h.music.CopyFixture("03_v23_utf16_japanese_mutagen_mpeg1_l3_128k.mp3", "歌手/アルバム/01 朝.mp3");
+  auto& f = h.Start(h.music / "歌手");
+  ASSERT_EQ(f.List1->count(), 1);
+  QStringList notJapanese;
+  auto check = [&notJapanese](QWidget* window) {
+    QList<QWidget*> widgets = window->findChildren<QWidget*>();
+    widgets.prepend(window);
+    for (QWidget* w : widgets) {
+      const QString name = w->accessibleName();
+      const bool japanese = std::any_of(name.begin(), name.end(), [](QChar c) { return c.unicode() >= 0x3000; });
+      if (!name.isEmpty() && !japanese) notJapanese << window->objectName() + "." + w->objectName() + ": " + name;
+    }
+  };
+  check(&f);
+  check(&f.form2());
+  int windows = 0;
+  vqtest::ModalDriver driver([&](QDialog* d) {
+    ++windows;
+    check(d);
+    d->reject();
+  });
+  f.Text2[0]->setFocus();
+  QTest::keyClick(f.Text2[0], Qt::Key_F10);
+  QTest::keyClick(f.Text2[0], Qt::Key_F11);
+  EXPECT_EQ(windows, 2);
+  EXPECT_TRUE(notJapanese.isEmpty()) << notJapanese.join(u'\n').toStdString();
 }
 
 TEST(Form1Layout, InitialStatesColoursAndByteLimits) {

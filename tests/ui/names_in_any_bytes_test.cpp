@@ -29,7 +29,7 @@ namespace {
 const std::string kArtist = vq::cp932::Encode(u"歌手");       // 89 CC 8E E8
 const std::string kAlbum = vq::cp932::Encode(u"アルバム");
 const std::string kSong = vq::cp932::Encode(u"テスト曲") + ".mp3";
-const std::string kNext = vq::cp932::Encode(u"次の歌手");
+const std::string kNext = vq::cp932::Encode(u"葵");           // 88 A8
 const std::string kLatin1Song = "caf\xE9.mp3";
 const std::string kUtf8Album = "Beyonc\xC3\xA9";
 
@@ -168,7 +168,8 @@ TEST(NamesInAnyBytes, NextFolderAndPlayWorkWithTheBytes) {
   EXPECT_EQ(launches[0].first, c.song);
   EXPECT_EQ(launches[0].second, c.artist);
 
-  // The two artist folders sort by their bytes, "歌手" (89 ..) before "次の歌手" (8E ..).
+  // The two artist folders go by their names as shown, "歌手" (U+6B4C) before "葵"
+  // (U+8475), though the bytes of "葵" (88 A8) come before those of "歌手" (89 CC).
   EXPECT_EQ(f.Command2->text(), Str(u"次ﾌｫﾙﾀﾞへ(1/2)"));
   QTest::mouseClick(f.Command2, Qt::LeftButton);
   EXPECT_EQ(f.Dir1->path(), c.h.music / kNext);
