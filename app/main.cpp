@@ -5,12 +5,14 @@
 #include <cstring>
 
 #include "batch/batch_command.h"
+#include "batch/to_unicode_command.h"
 #include "mainwindow/main_window.h"
 #include "session/session.h"
 
 int main(int argc, char** argv) {
   // Options that need no windows are handled before QApplication exists, so they work
   // without a display.
+  if (vq::IsToUnicodeCommand(argc, argv)) return vq::RunToUnicodeCommand(argc, argv);
   if (vq::IsBatchCommand(argc, argv)) return vq::RunBatchCommand(argc, argv, VQ_VERSION);
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--version") == 0) {

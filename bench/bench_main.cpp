@@ -28,7 +28,9 @@
 #include "bench_util.h"
 #include "bench_startup.h"
 #include "bench_window.h"
+#include "formats/bytesource.h"
 #include "formats/file_summary.h"
+#include "formats/id3v2_reader.h"
 #include "platform/file_names.h"
 #include "session/listing.h"
 #include "platform/text.h"
@@ -257,9 +259,10 @@ double RunCopyAndSync(const std::string& from, const std::string& to) {
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
-// "velquist --batch FOLDER" as a user runs it: a process of its own, without a display.
-// Returns the whole run's wall-clock milliseconds (start-up, listing and pass).
-double RunCommand(const std::string& folder) {
+// "velquist --batch FOLDER" (or another command) as a user runs it: a process of its
+// own, without a display, its output to /dev/null. Returns the whole run's wall-clock
+// milliseconds (start-up, listing and pass).
+double RunCommand(const std::string& folder, const std::string& command = "--batch") {
   std::vector<std::string> env;
   for (char** e = environ; *e; ++e) {
     std::string var = *e;
@@ -269,10 +272,11 @@ double RunCommand(const std::string& folder) {
   std::vector<char*> envp;
   for (auto& v : env) envp.push_back(v.data());
   envp.push_back(nullptr);
-  std::string exe = VQ_VELQUIST_EXE, batch = "--batch", target = folder;
-  char* argv[] = {exe.data(), batch.data(), target.data(), nullptr};
+  std::string exe = VQ_VELQUIST_EXE, option = command, target = folder;
+  char* argv[] = {exe.data(), option.data(), target.data(), nullptr};
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
   const double start = NowMs();
   pid_t pid;
@@ -282,8 +286,24 @@ double RunCommand(const std::string& folder) {
   }
   const double ms = NowMs() - start;
   posix_spawn_file_actions_destroy(&actions);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) Fail("velquist --batch failed on " + folder);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) Fail("velquist " + command + " failed on " + folder);
   return ms;
+}
+
+// Every 97th file of a converted tree holds its title in UTF-16 now.
+void CheckConverted(const Tree& tree) {
+  for (std::size_t i = 0; i < tree.files.size(); i += 97) {
+    vq::RawFile f(tree.Path(i), vq::RawFile::Mode::Read);
+    vq::FileSource src(f);
+    const vq::V2Header h = vq::ReadV2Header(src);
+    vq::V2FrameTable table;
+    vq::ResetV2FrameTable(table);
+    std::u16string listing;
+    vq::WalkV2Frames(src, h.major, h.size, table, listing);
+    if (table.empty() || table[0].id != u"TIT2" || table[0].body.substr(0, 3) != "\x01\xFF\xFE" ||
+        table[0].text.substr(0, 5) != u"夜明けの歌")
+      Fail("not converted: " + tree.Path(i));
+  }
 }
 
 // Written to disk and cached as read (see RecacheAsRead), for every file of the trees.
@@ -311,7 +331,7 @@ int main(int argc, char** argv) {
     } else if (a == "--only" && i + 1 < argc) {
       options.only = argv[++i];
     } else {
-      std::cerr << "usage: vq_bench [--rebuild-rounds N] [--only listing|window|startup|read|inplace|rebuild|command]\n";
+      std::cerr << "usage: vq_bench [--rebuild-rounds N] [--only listing|window|startup|read|inplace|rebuild|command|unicode]\n";
       return 2;
     }
   }
@@ -536,6 +556,47 @@ int main(int argc, char** argv) {
     results.commandRebuildMs = vr.Wall();
     results.commandRebuildTagLibMs = tr.Wall();
     results.commandCopySyncMs = cr.Wall();
+  }
+
+  if (options.Runs("unicode")) {
+    // "velquist --to-unicode" over 1,000 files tagged in code page 932 (the typical tag
+    // with its Japanese texts in encoding 0; converted in place), and "velquist --batch"
+    // on the same files: each run starts from the same tags, the order alternates.
+    auto codePageTag = [](int i) { return TypicalTag(i, true, /*codePage=*/true); };
+    Tree tree = MakeTree(root / "unicode/" + kArtist, kSetSubfolders, kSetFiles,
+                         [&](int i) { return codePageTag(i) + audio + V1Record(i); });
+    Settle({&tree});
+    const std::uint64_t length = FileSize(tree.Path(0));
+    auto putBack = [&] {
+      for (std::size_t i = 0; i < tree.files.size(); ++i) {
+        PutBytes(tree.Path(i), 0, codePageTag(static_cast<int>(i)));
+        PutBytes(tree.Path(i), length - 128, V1Record(static_cast<int>(i)));
+      }
+      SyncDisk();
+    };
+    Costs u, b;
+    for (int r = 0; r <= kCommandRounds; ++r) {
+      double unicodeMs = 0, batchMs = 0;
+      for (int k = 0; k < 2; ++k) {
+        putBack();
+        if ((k == 0) == (r % 2 == 0)) {
+          unicodeMs = RunCommand(tree.folder, "--to-unicode");
+          if (FileSize(tree.Path(0)) != length) Fail("the conversion did not write in place");
+          CheckConverted(tree);
+        } else {
+          batchMs = RunCommand(tree.folder);
+        }
+      }
+      if (r > 0) {
+        u.Add({unicodeMs, 0});
+        b.Add({batchMs, 0});
+      }
+    }
+    results.unicodeMs = u.Wall();
+    results.unicodeBatchMs = b.Wall();
+    Note("velquist --to-unicode, 1,000 files: " + Fixed(u.Wall(), 1) + " ms, --batch " + Fixed(b.Wall(), 1) + " ms");
+    RemoveTree(root / "unicode");
+    SyncDisk();
   }
 
   std::cout << "\nVelquist benchmarks, median wall-clock times, warm cache; load average " << loadBefore

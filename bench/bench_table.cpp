@@ -69,6 +69,7 @@ std::string Table(const Results& r, const std::string& tagLibName) {
   auto commandInPlaceRatio = Ratio(r.commandInPlaceMs, r.commandInPlaceTagLibMs);
   auto commandRebuildRatio = Ratio(r.commandRebuildMs, r.commandRebuildTagLibMs);
   auto commandCopyRatio = Ratio(r.commandRebuildMs, r.commandCopySyncMs);
+  auto unicodeRatio = Ratio(r.unicodeMs, r.unicodeBatchMs);
   std::vector<std::vector<std::string>> rows = {
       {"Work", "Velquist", tagLibName, "Ratio", "Target", "Met"},
       {"Listing engine, 100 folders x 100 files (10,000 rows)", Ms(r.listingEngineMs), "–", "–", "< 50 ms",
@@ -102,6 +103,8 @@ std::string Table(const Results& r, const std::string& tagLibName) {
        Verdict({AtMost(commandRebuildRatio, 1.0)})},
       {"cp -r of the same 1,000 files, then sync (ratio: velquist --batch rebuilt / this)", Ms(r.commandCopySyncMs),
        "–", Times(commandCopyRatio), "ratio <= 1.5", Verdict({AtMost(commandCopyRatio, 1.5)})},
+      {"velquist --to-unicode, 1,000 code page 932 tagged files (whole process; ratio: to --batch)",
+       Ms(r.unicodeMs), "–", Times(unicodeRatio), "ratio <= 1.5", Verdict({AtMost(unicodeRatio, 1.5)})},
   };
   // Column widths in characters (the dash counts as one).
   auto width = [](const std::string& s) {

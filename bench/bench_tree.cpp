@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "bench_util.h"
+#include "platform/codepage.h"
 #include "platform/text.h"
 
 namespace vqbench {
@@ -115,15 +116,19 @@ std::string AudioFrames(std::size_t bytes) {
   return out;
 }
 
-std::string TypicalTag(int track, bool picture) {
+std::string TypicalTag(int track, bool picture, bool codePage) {
+  auto text = [codePage](std::u16string_view t) {
+    return codePage ? std::string(1, '\0') + vq::cp932::Encode(t) : TextUtf16(t);
+  };
   std::string frames;
-  frames += Frame("TIT2", TextUtf16(u"夜明けの歌 " + Number(track, 3)));
-  frames += Frame("TPE1", TextUtf16(u"山田花子とオーケストラ"));
-  frames += Frame("TALB", TextUtf16(u"冬の旅 第" + Number(track / 100 + 1, 2) + u"集"));
+  frames += Frame("TIT2", text(u"夜明けの歌 " + Number(track, 3)));
+  frames += Frame("TPE1", text(u"山田花子とオーケストラ"));
+  frames += Frame("TALB", text(u"冬の旅 第" + Number(track / 100 + 1, 2) + u"集"));
   frames += Frame("TRCK", TextLatin1(vq::Utf16ToUtf8(Number(track % 100 + 1, 1)) + "/100"));
   frames += Frame("TYER", TextLatin1("2004"));
   frames += Frame("TCON", TextLatin1("(13)"));
-  frames += Frame("COMM", std::string("\x01jpn", 4) + Utf16Le(u"") + std::string(2, '\0') + Utf16Le(u"ライブ録音"));
+  frames += Frame("COMM", codePage ? std::string("\0jpn\0", 5) + vq::cp932::Encode(u"ライブ録音")
+                                  : std::string("\x01jpn", 4) + Utf16Le(u"") + std::string(2, '\0') + Utf16Le(u"ライブ録音"));
   if (picture) frames += Frame("APIC", std::string("\0image/jpeg\0\x03\0", 14) + Picture());
   const std::size_t padding = 1024;
   std::string tag("ID3\x03\x00\x00", 6);

@@ -17,8 +17,9 @@ std::string AudioFrames(std::size_t bytes);
 
 // A typical ID3v2.3 tag as tagging programs write it: TIT2, TPE1 and TALB in UTF-16 with
 // Japanese text, TRCK, TYER, TCON, a UTF-16 COMM, and, with `picture`, an APIC frame
-// holding a 50 KB JPEG-like picture; then 1 KB of padding.
-std::string TypicalTag(int track, bool picture);
+// holding a 50 KB JPEG-like picture; then 1 KB of padding. With `codePage` the Japanese
+// texts are code page 932 bytes with encoding 0, as Velquist writes them by default.
+std::string TypicalTag(int track, bool picture, bool codePage = false);
 
 // A 128-byte ID3v1.1 record.
 std::string V1Record(int track);

@@ -138,6 +138,7 @@ class MainWindow : public QWidget {
   QGroupBox* commentGroup = nullptr;      // "コメント、年、ジャンル"
   QLabel* positionLabel = nullptr;        // "1/6 曲"
   std::array<QPushButton*, 9> commandButtons{};  // by command number, see kCommands
+  QPushButton* unicodeButton = nullptr;  // "ﾕﾆｺｰﾄﾞ(F2)": the listing's tags to Unicode
 
   QString fileInfoText(int index) const;
   void setFileInfoText(int index, const QString& text);

@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <algorithm>
 
+#include "batch/ui/unicode_dialog.h"
 #include "mainwindow/main_window.h"
 #include "platform/app_paths.h"
 #include "platform/file_names.h"
@@ -199,6 +200,12 @@ void MainWindow::BuildLayout() {
     const int index = b.index;
     connect(button, &QPushButton::clicked, this, [this, index] { RunCommand(index); });
   }
+
+  unicodeButton = AddUnicodeConversionCommand(this, state_, QRect(10035, 7680, 1035, 375), [this] {
+    if (state_.selectedRow >= 0) SelectFile(state_.selectedRow);
+    activateWindow();
+    tagFields[lastField]->setFocus();
+  });
 
   folderTree->installEventFilter(this);
   driveBox->installEventFilter(this);

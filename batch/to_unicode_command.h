@@ -1,0 +1,24 @@
+// The conversion of a folder tree's tags to Unicode from the command line, without any
+// window or display:
+//
+//   velquist --to-unicode [--dry-run] [--keep-date] FOLDER
+//
+// converts every MP3 file under FOLDER at any depth through RunUnicodeConversion.
+#pragma once
+
+namespace vq {
+
+// Whether the arguments ask for the conversion: then the program runs
+// RunToUnicodeCommand instead of opening its windows.
+bool IsToUnicodeCommand(int argc, char** argv);
+
+// Runs the command. Standard output: with --dry-run the preview (per file, each text
+// that changes with what players show today and what it becomes, and the undecided
+// texts), else one line per converted file and per file with undecided texts; then the
+// counts. Standard error: the progress on a terminal and a failure's message. Exit
+// status as the batch's: 0 done, 1 a file failed (it is left as it was), 2 a bad option
+// or a folder that does not exist (the usage is printed), 128 + the signal when SIGINT,
+// SIGTERM or SIGHUP ended the run between two files. Text is printed in UTF-8.
+int RunToUnicodeCommand(int argc, char** argv);
+
+}  // namespace vq

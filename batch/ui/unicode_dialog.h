@@ -1,0 +1,61 @@
+// "タグをUnicodeに変換": the conversion of the listed files' ID3v2 tags to Unicode, with
+// its preview, over the main window's current listing (either mode).
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <vector>
+
+#include "batch/to_unicode.h"
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QWidget;
+
+namespace vq {
+
+struct Session;
+
+class UnicodeConversionDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  // Reads every listed file's tag and shows the preview; nothing is written until start.
+  UnicodeConversionDialog(Session& session, QWidget* parent = nullptr);
+
+  // "開始": converts, reports the counts (or the failure, as the batch does), closes.
+  void Start();
+  // "キャンセル": closes; during the run, ends it after the file being written.
+  void Cancel();
+
+  bool running() const { return running_; }
+
+  QLabel* summaryLabel = nullptr;         // the preview's counts
+  QPlainTextEdit* previewText = nullptr;  // the preview
+  QLabel* progressLabel = nullptr;        // "12 / 300" during the run
+  QPushButton* startButton = nullptr;
+  QPushButton* cancelButton = nullptr;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void done(int result) override;
+
+ private:
+  void LoadPreview();
+
+  Session& session_;
+  std::vector<UnicodeFile> files_;
+  bool running_ = false;
+  bool stopAsked_ = false;
+};
+
+// The main window's way to the conversion: a button "ﾕﾆｺｰﾄﾞ(F2)" at `twipsPlace` and the
+// key F2 anywhere in `mainWindow` open the window over the session's listing (nothing
+// happens while the listing is empty); `afterRun` runs once it is closed. Returns the
+// button.
+QPushButton* AddUnicodeConversionCommand(QWidget* mainWindow, Session& session, const QRect& twipsPlace,
+                                         std::function<void()> afterRun);
+
+}  // namespace vq
