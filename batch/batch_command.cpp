@@ -1,9 +1,7 @@
 #include "batch/batch_command.h"
 
-#include <signal.h>
 #include <unistd.h>
 
-#include <csignal>
 
 #include <cstdio>
 #include <cstring>
@@ -11,6 +9,7 @@
 #include <vector>
 
 #include "batch/batch_pass.h"
+#include "batch/terminal_output.h"
 #include "platform/file_names.h"
 #include "platform/fileio.h"
 #include "platform/text.h"
@@ -80,30 +79,10 @@ Options Parse(int argc, char** argv) {
   return o;
 }
 
-void Print(std::FILE* to, std::u16string_view text) {
-  std::string bytes = Utf16ToUtf8(text);
-  // Messages break their lines with CR LF, as the message boxes show them.
-  for (std::size_t pos; (pos = bytes.find("\r\n")) != std::string::npos;) bytes.erase(pos, 1);
-  std::fputs(bytes.c_str(), to);
-}
-
 int Usage(const std::string& problem) {
   if (!problem.empty()) std::fprintf(stderr, "velquist: %s\n", problem.c_str());
   std::fputs(kUsage, stderr);
   return 2;
-}
-
-// The signal that asked the pass to stop (SIGINT, SIGTERM, SIGHUP), 0 for none. The pass
-// looks at it between files, so a file is never left half-written.
-volatile std::sig_atomic_t stopSignal = 0;
-
-void AskToStop(int signal) { stopSignal = signal; }
-
-void CatchStopSignals() {
-  struct sigaction action {};
-  action.sa_handler = AskToStop;
-  sigemptyset(&action.sa_mask);
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
 }
 
 // The pass reports on standard error: progress in place on a terminal, the failure's
@@ -112,12 +91,12 @@ void CatchStopSignals() {
 class TerminalCallbacks : public BatchCallbacks {
  public:
   TerminalCallbacks(const std::string& folder, const std::vector<ListedFile>& rows, bool terminal)
-      : folder_(folder), rows_(rows), terminal_(terminal) {}
+      : folder_(folder), rows_(rows), report(terminal) {}
 
-  bool StopRequested() override { return stopSignal != 0; }
+  bool StopRequested() override { return StopSignal() != 0; }
 
   void Planned(const PlannedFile& plan) override {
-    EndLine();
+    report.EndLine();
     const ListedFile& row = rows_[plan.row];
     std::u16string line = DecodePath(FolderPrefix(folder_, row.subfolderEntry)) + row.displayName + u"\t曲名: " +
                           plan.title + u"\t作者: " + plan.artist + u"\tアルバム: " + plan.album + u"\t";
@@ -125,44 +104,29 @@ class TerminalCallbacks : public BatchCallbacks {
     if (plan.v1 && plan.v2) line += u" ";
     if (plan.v2) line += u"v2";
     if (!plan.v1 && !plan.v2) line += u"書き込みなし";
-    Print(stdout, line + u"\n");
+    PrintUtf8(stdout, line + u"\n");
     if (plan.v1 || plan.v2) ++writes;
   }
 
   bool Progress(std::size_t done, std::size_t count) override {
-    if (terminal_) {
-      std::fputs("\r\x1b[K", stderr);
-      Print(stderr, ProgressText(done, count));
-      if (done <= rows_.size()) {
-        std::fputs("  ", stderr);
-        Print(stderr, rows_[done - 1].displayName);
-      }
-      std::fflush(stderr);
-      shown_ = true;
-    }
-    return stopSignal == 0;
+    std::u16string text = ProgressText(done, count);
+    if (done >= 1 && done <= rows_.size()) text += u"  " + rows_[done - 1].displayName;
+    report.Progress(text);
+    return StopSignal() == 0;
   }
   void ReportUpdateError(const std::u16string& prefix, const std::u16string& name) override {
-    EndLine();
-    Print(stderr, std::u16string(kUpdateErrorCaption) + u": " + UpdateErrorText(prefix, name) + u"\n");
+    report.UpdateError(prefix, name);
   }
-  void ReportError(const std::u16string& description) override {
-    EndLine();
-    Print(stderr, description + u"\n");
-  }
-  // Ends the line the progress was updated in.
-  void EndLine() {
-    if (shown_) std::fputs("\r\x1b[K", stderr);
-    shown_ = false;
-  }
+  void ReportError(const std::u16string& description) override { report.Error(description); }
 
   std::size_t writes = 0;  // files a dry run would write
 
  private:
   const std::string& folder_;
   const std::vector<ListedFile>& rows_;
-  bool terminal_;
-  bool shown_ = false;
+
+ public:
+  TerminalReport report;
 };
 
 }  // namespace
@@ -192,23 +156,23 @@ int RunBatchCommand(int argc, char** argv, const char* version) {
   try {
     rows = o.fileNames ? ListOwnFiles(folder) : ListFilesWithSubfolders(folder);
   } catch (const Error& e) {
-    Print(stderr, u"フォルダを開けません。\n" + DecodePath(folder) + u"\n" + e.description() + u"\n");
+    PrintUtf8(stderr, u"フォルダを開けません。\n" + DecodePath(folder) + u"\n" + e.description() + u"\n");
     return 1;
   }
   TerminalCallbacks callbacks(folder, rows, ::isatty(2) == 1);
   CatchStopSignals();
   const BatchResult result = RunBatch(folder, rows, o.settings, callbacks);
-  callbacks.EndLine();
-  if (result.stopped && stopSignal != 0) {
-    Print(stderr, InterruptedPassText(result.done, rows.size()) + u"\n");
-    return 128 + stopSignal;
+  callbacks.report.EndLine();
+  if (result.stopped && StopSignal() != 0) {
+    PrintUtf8(stderr, InterruptedPassText(result.done, rows.size()) + u"\n");
+    return 128 + StopSignal();
   }
   if (o.settings.dryRun) {
     std::fflush(stdout);
-    Print(stderr, u"試行: " + ProgressText(callbacks.writes, rows.size()) +
+    PrintUtf8(stderr, u"試行: " + ProgressText(callbacks.writes, rows.size()) +
                       u" 曲に書き込みます。ファイルは変更していません。\n");
   } else {
-    Print(stderr, ProgressText(result.done, rows.size()) + u" 曲を処理しました。\n");
+    PrintUtf8(stderr, ProgressText(result.done, rows.size()) + u" 曲を処理しました。\n");
   }
   return result.failed ? 1 : 0;
 }

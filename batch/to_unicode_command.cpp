@@ -1,14 +1,13 @@
 #include "batch/to_unicode_command.h"
 
-#include <signal.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "batch/terminal_output.h"
 #include "batch/to_unicode.h"
 #include "platform/file_names.h"
 #include "platform/fileio.h"
@@ -29,36 +28,16 @@ constexpr char kUsage[] =
     "  --keep-date    ファイルの更新で日付を変更しない\n"
     "  --help         この説明を表示します\n";
 
-void Print(std::FILE* to, std::u16string_view text) {
-  std::string bytes = Utf16ToUtf8(text);
-  // Messages break their lines with CR LF, as the message boxes show them.
-  for (std::size_t pos; (pos = bytes.find("\r\n")) != std::string::npos;) bytes.erase(pos, 1);
-  std::fputs(bytes.c_str(), to);
-}
-
 int Usage(const std::string& problem) {
   if (!problem.empty()) std::fprintf(stderr, "velquist: %s\n", problem.c_str());
   std::fputs(kUsage, stderr);
   return 2;
 }
 
-// The signal that asked the run to stop (SIGINT, SIGTERM, SIGHUP), 0 for none. The run
-// looks at it between files, so a file is never left half-written.
-volatile std::sig_atomic_t stopSignal = 0;
-
-void AskToStop(int signal) { stopSignal = signal; }
-
-void CatchStopSignals() {
-  struct sigaction action {};
-  action.sa_handler = AskToStop;
-  sigemptyset(&action.sa_mask);
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
-}
-
 // Files' lines on standard output, progress and failures on standard error.
 class CommandCallbacks : public UnicodeCallbacks {
  public:
-  CommandCallbacks(bool preview, bool terminal) : preview_(preview), terminal_(terminal) {}
+  CommandCallbacks(bool preview, bool terminal) : preview_(preview), report(terminal) {}
 
   void FilePlanned(const UnicodeFile& file, const UnicodeFilePlan& plan) override {
     std::u16string text;
@@ -73,36 +52,23 @@ class CommandCallbacks : public UnicodeCallbacks {
         if ((c < 0x20 && c != u'\n') || c == 0x7F) c = u' ';
     }
     if (text.empty()) return;
-    EndLine();
-    Print(stdout, text);
+    report.EndLine();
+    PrintUtf8(stdout, text);
     std::fflush(stdout);
   }
   bool Progress(std::size_t done, std::size_t count) override {
-    if (terminal_) {
-      std::fputs("\r\x1b[K", stderr);
-      Print(stderr, ProgressText(done, count));
-      std::fflush(stderr);
-      shown_ = true;
-    }
-    return stopSignal == 0;
+    report.Progress(ProgressText(done, count));
+    return StopSignal() == 0;
   }
   void ReportUpdateError(const std::u16string& prefix, const std::u16string& name) override {
-    EndLine();
-    Print(stderr, std::u16string(kUpdateErrorCaption) + u": " + UpdateErrorText(prefix, name) + u"\n");
+    report.UpdateError(prefix, name);
   }
-  void ReportError(const std::u16string& description) override {
-    EndLine();
-    Print(stderr, description + u"\n");
-  }
-  void EndLine() {
-    if (shown_) std::fputs("\r\x1b[K", stderr);
-    shown_ = false;
-  }
+  void ReportError(const std::u16string& description) override { report.Error(description); }
+
+  TerminalReport report;
 
  private:
   bool preview_;
-  bool terminal_;
-  bool shown_ = false;
 };
 
 }  // namespace
@@ -143,18 +109,18 @@ int RunToUnicodeCommand(int argc, char** argv) {
   try {
     files = ListMp3FilesBelow(folder);
   } catch (const Error& e) {
-    Print(stderr, u"フォルダを開けません。\n" + DecodePath(folder) + u"\n" + e.description() + u"\n");
+    PrintUtf8(stderr, u"フォルダを開けません。\n" + DecodePath(folder) + u"\n" + e.description() + u"\n");
     return 1;
   }
   CatchStopSignals();
   CommandCallbacks callbacks(!settings.write, ::isatty(2) == 1);
   const UnicodeResult result = RunUnicodeConversion(files, settings, callbacks);
-  callbacks.EndLine();
-  if (result.stopped && stopSignal != 0) {
-    Print(stderr, InterruptedPassText(result.done, files.size()) + u"\n");
-    return 128 + stopSignal;
+  callbacks.report.EndLine();
+  if (result.stopped && StopSignal() != 0) {
+    PrintUtf8(stderr, InterruptedPassText(result.done, files.size()) + u"\n");
+    return 128 + StopSignal();
   }
-  Print(stdout, CountsText(result, !settings.write) + u"\n");
+  PrintUtf8(stdout, CountsText(result, !settings.write) + u"\n");
   return result.failed ? 1 : 0;
 }
 

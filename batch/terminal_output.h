@@ -1,0 +1,38 @@
+// What the command-line passes share: UTF-8 text on standard output and error, the one
+// progress line rewritten in place on a terminal, the failures' messages as the windows
+// show them, and the signals that end a pass between two files.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace vq {
+
+// Prints the text in UTF-8; the messages' CR LF line breaks become LF.
+void PrintUtf8(std::FILE* to, std::u16string_view text);
+
+// From now on SIGINT, SIGTERM and SIGHUP only ask the pass to stop: it looks at
+// StopSignal() between files, so a file is never left half-written.
+void CatchStopSignals();
+// The signal that asked the pass to stop, 0 for none.
+int StopSignal();
+
+// Standard error of a pass: the progress line (on a terminal only) and the failures.
+class TerminalReport {
+ public:
+  explicit TerminalReport(bool terminal) : terminal_(terminal) {}
+  // Rewrites the progress line on a terminal; elsewhere nothing.
+  void Progress(std::u16string_view text);
+  // "更新エラー: ファイルの属性が…" with the folder and the name, one per line.
+  void UpdateError(const std::u16string& folderPrefix, const std::u16string& fileName);
+  void Error(const std::u16string& description);
+  // Ends the progress line, before other text.
+  void EndLine();
+
+ private:
+  bool terminal_;
+  bool shown_ = false;
+};
+
+}  // namespace vq
