@@ -229,8 +229,19 @@ std::optional<OutFrame> CarryOver(const V2FrameEntry& entry, std::string body) {
     V24ToV23(entry.flags, f.body, f.flags);
   }
   if (f.id.size() != 4) return std::nullopt;
-  // A compressed or encrypted body cannot be read here; it goes over as it is.
-  if (!(f.flags[1] & 0xC0)) ReencodeAsUtf16(f.id, f.body);
+  // A compressed or encrypted body cannot be read here; it goes over as it is. A group's
+  // id byte stands before the frame's own data (encoding byte first).
+  if (!(f.flags[1] & 0xC0)) {
+    if (f.flags[1] & 0x20) {
+      if (f.body.size() > 1) {
+        std::string data = f.body.substr(1);
+        ReencodeAsUtf16(f.id, data);
+        f.body.replace(1, std::string::npos, data);
+      }
+    } else {
+      ReencodeAsUtf16(f.id, f.body);
+    }
+  }
   return f;
 }
 

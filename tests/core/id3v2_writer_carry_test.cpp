@@ -165,6 +165,11 @@ TEST(V2WriterCarry, W3_V24FrameFlagsAreMovedToV23Positions) {
   auto packed = CarryOverFrame(Entry(u"TIT2", std::string("\x07\0\0\x01\x00zz", 7), 4, 0, 0x49));
   EXPECT_EQ(packed->flags[1], 0xA0);
   EXPECT_EQ(packed->body, std::string("\0\0\0\x80\x07zz", 7));
+  // A grouped UTF-8 frame: its group byte stands before its encoding byte, and its text
+  // is re-encoded like any other.
+  auto grouped = CarryOverFrame(Entry(u"TIT2", std::string("\x03\x03" "ab", 4), 4, 0, 0x40));
+  EXPECT_EQ(grouped->flags[1], 0x20);
+  EXPECT_EQ(grouped->body, std::string("\x03\x01\xFF\xFE" "a\0b\0", 8));
   // A v2.3 frame keeps its flags as they are.
   auto v23 = CarryOverFrame(Entry(u"TIT2", std::string("\0\0\0\x10\x78", 5), 3, 0x20, 0x80));
   EXPECT_EQ(v23->flags[0], 0x20);
