@@ -7,6 +7,7 @@
 #include "batch/batch_command.h"
 #include "batch/to_unicode_command.h"
 #include "mainwindow/main_window.h"
+#include "platform/ui/termination.h"
 #include "session/session.h"
 
 int main(int argc, char** argv) {
@@ -23,12 +24,19 @@ int main(int argc, char** argv) {
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Velquist"));
+  vq::ui::TerminationNotifier termination;
   // Only the main window's confirmed closing ends the program.
   QApplication::setQuitOnLastWindowClosed(false);
 
   vq::Session state;
   vq::MainWindow mainWindow(state);
   QObject::connect(&mainWindow, &vq::MainWindow::programEnded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+  // The desktop session ending (SIGTERM): a running pass ends after the file at hand, then
+  // the program quits without asking and without saving Path.dat.
+  QObject::connect(&termination, &vq::ui::TerminationNotifier::requested, &app, [&state] {
+    state.endRequested = true;
+    QCoreApplication::exit(0);  // leaves every event loop; quit() would ask the windows to close
+  });
   mainWindow.Start();
   return app.exec();
 }

@@ -341,7 +341,8 @@ void MainWindow::ConfirmQuit(bool& cancel) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (ended_) {
+  // Ended, or the desktop session is ending: no question and no Path.dat.
+  if (ended_ || state_.endRequested) {
     event->accept();
     return;
   }

@@ -38,6 +38,9 @@ struct Session {
 
   // ---------------------------------------------------------------- settings
   bool keepDate = false;   // "ファイルの更新で日付を変更しない"
+  // The desktop session asked the program to end (SIGTERM): a running pass ends after the
+  // file at hand, without a message, and the program quits without saving Path.dat.
+  bool endRequested = false;
   bool unicodeV2 = false;  // "ID3v2をUnicodeで書く": the editor and the batch write UTF-16 text
   int createNewOnly = 0;   // the batch window's "新規作成のみ行う", 0 or 1, saved in Path.dat
 

@@ -28,13 +28,16 @@ constexpr int kClientHeightTwips = 2145;
 // message boxes, a yield after each file.
 class WindowCallbacks : public BatchCallbacks {
  public:
-  WindowCallbacks(BatchDialog& window, const bool& closeAsked) : window_(window), closeAsked_(closeAsked) {}
+  WindowCallbacks(BatchDialog& window, const bool& closeAsked, const bool& endRequested)
+      : window_(window), closeAsked_(closeAsked), endRequested_(endRequested) {}
 
   bool Progress(std::size_t done, std::size_t count) override {
     window_.progressLabel->setText(Q(ProgressText(done, count)));
     ui::Dialogs::Yield();
-    return !closeAsked_;
+    return !closeAsked_ && !endRequested_;
   }
+  // Before each file: the close box or the session's end asked to stop.
+  bool StopRequested() override { return closeAsked_ || endRequested_; }
   void ReportUpdateError(const std::u16string& prefix, const std::u16string& name) override {
     ui::Dialogs::Message(&window_, Q(UpdateErrorText(prefix, name)), ui::MsgButtons::Ok,
                          QString::fromUtf16(kUpdateErrorCaption));
@@ -45,6 +48,7 @@ class WindowCallbacks : public BatchCallbacks {
  private:
   BatchDialog& window_;
   const bool& closeAsked_;
+  const bool& endRequested_;
 };
 
 }  // namespace
@@ -148,12 +152,13 @@ void BatchDialog::RunPass() {
   settings.keepDate = session_.keepDate;
   settings.unicode = session_.unicodeV2;
 
-  WindowCallbacks callbacks(*this, closeAsked_);
+  WindowCallbacks callbacks(*this, closeAsked_, session_.endRequested);
   result_ = RunBatch(folder, rows, settings, callbacks, &session_);
 
   running_ = false;
   // Closed during the pass: it ended after the file it was writing.
-  if (result_->stopped) ui::Dialogs::Message(this, Q(InterruptedPassText(result_->done, rows.size())));
+  if (result_->stopped && !session_.endRequested)
+    ui::Dialogs::Message(this, Q(InterruptedPassText(result_->done, rows.size())));
   close();
 }
 

@@ -38,12 +38,13 @@ class PreviewCallbacks : public UnicodeCallbacks {
 // message boxes, a yield after each file.
 class RunCallbacks : public UnicodeCallbacks {
  public:
-  RunCallbacks(UnicodeConversionDialog& window, const bool& stopAsked) : window_(window), stopAsked_(stopAsked) {}
+  RunCallbacks(UnicodeConversionDialog& window, const bool& stopAsked, const bool& endRequested)
+      : window_(window), stopAsked_(stopAsked), endRequested_(endRequested) {}
 
   bool Progress(std::size_t done, std::size_t count) override {
     window_.progressLabel->setText(Q(ProgressText(done, count)));
     ui::Dialogs::Yield();
-    return !stopAsked_;
+    return !stopAsked_ && !endRequested_;
   }
   void ReportUpdateError(const std::u16string& prefix, const std::u16string& name) override {
     ui::Dialogs::Message(&window_, Q(UpdateErrorText(prefix, name)), ui::MsgButtons::Ok,
@@ -55,6 +56,7 @@ class RunCallbacks : public UnicodeCallbacks {
  private:
   UnicodeConversionDialog& window_;
   const bool& stopAsked_;
+  const bool& endRequested_;
 };
 
 }  // namespace
@@ -137,14 +139,17 @@ void UnicodeConversionDialog::Start() {
 
   UnicodeSettings settings;
   settings.keepDate = session_.keepDate;
-  RunCallbacks callbacks(*this, stopAsked_);
+  RunCallbacks callbacks(*this, stopAsked_, session_.endRequested);
   const UnicodeResult result = RunUnicodeConversion(files_, settings, callbacks);
 
   running_ = false;
-  if (result.stopped)
+  if (session_.endRequested) {
+    // The session is ending: no message waits for an answer.
+  } else if (result.stopped) {
     ui::Dialogs::Message(this, Q(InterruptedPassText(result.done, files_.size())));
-  else if (!result.failed)
+  } else if (!result.failed) {
     ui::Dialogs::Message(this, Q(u"タグをUnicodeに変換しました。\r\n" + CountsText(result, false)));
+  }
   accept();
 }
 

@@ -277,3 +277,22 @@ TEST(BatchCommand, ASignalEndsThePassBetweenFiles) {
     EXPECT_TRUE(TemporaryFilesIn(dir.path()).empty());
   }
 }
+
+// The window program on SIGTERM (the desktop session ending): it quits at once, with
+// status 0, without asking and without saving Path.dat.
+TEST(WindowProgram, SigtermQuitsWithoutAskingOrSavingTheSettings) {
+  TempDir dir;
+  WriteBytes(dir / "bin/velquist", ReadBytes(VQ_VELQUIST_EXE));
+  ASSERT_EQ(::chmod((dir / "bin/velquist").c_str(), 0755), 0);
+  dir.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "music/a.mp3");
+  // The signal goes once the program catches it (SIGTERM, bit 15 of SigCgt) and its
+  // window has had a moment to list the folder.
+  const std::string command =
+      "cd '" + dir / "bin" + "' && QT_QPA_PLATFORM=offscreen VELQUIST_FIRST_FOLDER='" + dir / "music" +
+      "' timeout 60 ./velquist >/dev/null 2>&1 & p=$!; for i in $(seq 200); do "
+      "m=$(awk '/^SigCgt/{print $2}' /proc/$p/status 2>/dev/null); "
+      "[ -n \"$m\" ] && [ $(( 0x$m & 0x4000 )) -ne 0 ] && break; sleep 0.1; done; sleep 0.5; kill -TERM $p; wait $p";
+  const int raw = std::system(command.c_str());
+  EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << raw;
+  EXPECT_FALSE(vq::FileExists(dir / "bin/Path.dat"));
+}

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <csignal>
 #include <functional>
 #include <sys/stat.h>
 
@@ -17,6 +18,7 @@
 #include "formats/id3v2_reader.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/folder_list.h"
+#include "platform/ui/termination.h"
 #include "support/ui/ui_test_util.h"
 
 using namespace vq;
@@ -252,4 +254,28 @@ TEST(BatchDialogWindow, EscDuringThePassDoesNothing) {
   EXPECT_EQ(V2Title(t.files[0]), u"01 朝");
   EXPECT_EQ(V2Title(t.files[1]), u"02 Noon");
   EXPECT_EQ(V2Title(t.files[2]), u"03 Night");
+}
+
+// The desktop session ending (SIGTERM) during a pass: it ends after the file at hand,
+// like the close box, but no message waits for an answer.
+TEST(BatchDialogWindow, SigtermDuringThePassEndsItAfterTheCurrentFileWithoutAMessage) {
+  Tree t;
+  MainWindow& f = t.form();
+  std::vector<std::string> before;
+  for (int i = 0; i < f.fileList->count(); ++i) before.push_back(ReadBytes(f.state().FilePath(i)));
+  ui::TerminationNotifier termination;
+  QObject::connect(&termination, &ui::TerminationNotifier::requested, [&f] { f.state().endRequested = true; });
+  BatchDialog w(f.state(), f.BatchLink(), &f);
+  w.show();
+  QTimer::singleShot(0, &w, [] { ::raise(SIGTERM); });
+  w.RunCommand(0);
+  EXPECT_TRUE(f.state().endRequested);
+  ASSERT_TRUE(w.result());
+  EXPECT_TRUE(w.result()->stopped);
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_TRUE(t.h.messages.requests.empty());
+  int changed = 0;
+  for (int i = 0; i < f.fileList->count(); ++i) changed += ReadBytes(f.state().FilePath(i)) != before[static_cast<std::size_t>(i)];
+  EXPECT_EQ(changed, static_cast<int>(w.result()->done));
+  EXPECT_LT(w.result()->done, 3u);
 }

@@ -1,0 +1,25 @@
+// SIGTERM for the window program: the desktop session ending asks the program to end.
+// The signal only writes a byte into a pipe; the event loop reads it and emits
+// requested(), so the handling runs as an ordinary event, between two files of a pass.
+#pragma once
+
+#include <QObject>
+
+class QSocketNotifier;
+
+namespace vq::ui {
+
+class TerminationNotifier : public QObject {
+  Q_OBJECT
+ public:
+  explicit TerminationNotifier(QObject* parent = nullptr);
+  ~TerminationNotifier() override;
+
+ signals:
+  void requested();
+
+ private:
+  QSocketNotifier* notifier_ = nullptr;
+};
+
+}  // namespace vq::ui
