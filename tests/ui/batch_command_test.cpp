@@ -12,6 +12,8 @@
 
 #include "batch/ui/batch_dialog.h"
 #include "platform/codepage.h"
+#include "platform/text.h"
+#include "session/messages.h"
 #include "support/ui/ui_test_util.h"
 
 using namespace vqtest;
@@ -273,7 +275,9 @@ TEST(BatchCommand, ASignalEndsThePassBetweenFiles) {
       EXPECT_EQ(AudioOf(bytes), original);
       EXPECT_EQ(bytes.compare(bytes.size() - 128, 3, "TAG"), 0);
     }
-    EXPECT_NE(err.find(std::to_string(tagged) + " / 2,000"), std::string::npos) << err;
+    EXPECT_NE(err.find(vq::Utf16ToUtf8(vq::ProgressText(static_cast<std::size_t>(tagged), 2000)) + " 曲を処理しました。"),
+              std::string::npos)
+        << err;
     EXPECT_TRUE(TemporaryFilesIn(dir.path()).empty());
   }
 }
