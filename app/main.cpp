@@ -6,6 +6,7 @@
 
 #include "batch/batch_command.h"
 #include "batch/to_unicode_command.h"
+#include "batch/undo_command.h"
 #include "mainwindow/main_window.h"
 #include "platform/ui/termination.h"
 #include "session/session.h"
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
   // Options that need no windows are handled before QApplication exists, so they work
   // without a display.
   if (vq::IsToUnicodeCommand(argc, argv)) return vq::RunToUnicodeCommand(argc, argv);
+  if (vq::IsUndoCommand(argc, argv)) return vq::RunUndoCommand(argc, argv);
   if (vq::IsBatchCommand(argc, argv)) return vq::RunBatchCommand(argc, argv, VQ_VERSION);
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--version") == 0) {

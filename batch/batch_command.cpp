@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "batch/batch_pass.h"
+#include "batch/journal.h"
 #include "batch/terminal_output.h"
 #include "platform/file_names.h"
 #include "platform/fileio.h"
@@ -32,6 +33,14 @@ constexpr char kUsage[] =
     "  --keep-date    ファイルの更新で日付を変更しない\n"
     "  --unicode      ID3v2をUnicodeで書く\n"
     "  --dry-run      何も書き込まずに、各ファイルに書き込む内容を表示します\n"
+    "\n"
+    "処理を元に戻す:\n"
+    "  velquist --undo [ジャーナル]   最後の処理(または指定した処理)で書き換えた\n"
+    "                                 ファイルのタグと日付を元に戻します\n"
+    "  velquist --list-passes         元に戻せる処理を一覧表示します\n"
+    "処理の記録(ジャーナル)は $XDG_STATE_HOME/velquist/ (既定は ~/.local/state/velquist/)\n"
+    "に、最近の10回分が保存されます。\n"
+    "\n"
     "  --help         この説明を表示します\n"
     "  --version      バージョンを表示します\n";
 
@@ -161,7 +170,9 @@ int RunBatchCommand(int argc, char** argv, const char* version) {
   }
   TerminalCallbacks callbacks(folder, rows, ::isatty(2) == 1);
   CatchStopSignals();
-  const BatchResult result = RunBatch(folder, rows, o.settings, callbacks);
+  BatchSettings settings = o.settings;
+  settings.journalFolder = JournalFolder();
+  const BatchResult result = RunBatch(folder, rows, settings, callbacks);
   callbacks.report.EndLine();
   if (result.stopped && StopSignal() != 0) {
     PrintUtf8(stderr, InterruptedPassText(result.done, rows.size()) + u"\n");

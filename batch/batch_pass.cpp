@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "batch/derive_names.h"
+#include "batch/journal.h"
 #include "formats/bytesource.h"
 #include "formats/frame_ids.h"
 #include "formats/id3v1.h"
@@ -91,36 +92,65 @@ std::vector<OutFrame> BatchFrames(V2FrameTable existing, const DerivedNames& nam
 
 namespace {
 
-// Rebuilt files wait, written but not flushed, until one sync of their file system makes
-// a group of them durable; then each takes its name in list order and is counted done.
-// One flush per file would cost a journal commit each.
-constexpr std::size_t kGroupFiles = 64;
+// The files of a pass wait in groups before they are written: one flush of the journal
+// records what puts the whole group back, then one sync of each file system makes its
+// rebuilt copies durable, and each file is written or takes its name in list order and
+// is counted done. A flush per file would cost a journal commit and a sync each.
+// Rebuilt copies are bounded by count and bytes; files written in place by count (each
+// holds its file open and locked until it is written).
+constexpr std::size_t kGroupRebuilds = 64;
 constexpr std::uint64_t kGroupBytes = 128u << 20;
+constexpr std::size_t kGroupFiles = 256;
+constexpr std::size_t kNoRecord = static_cast<std::size_t>(-1);
 
 class Pass {
  public:
   Pass(const std::string& folder, const std::vector<ListedFile>& rows, const BatchSettings& settings,
        BatchCallbacks& callbacks, Session* state)
       : folder_(folder), shownFolder_(DecodePath(folder)), rows_(rows), settings_(settings), callbacks_(callbacks),
-        state_(state) {}
+        state_(state) {
+    if (!settings.dryRun && !settings.journalFolder.empty())
+      journal_.emplace(settings.journalFolder, PassKind::Batch, folder);
+  }
 
   BatchResult Run() {
     for (std::size_t i = 0; i < rows_.size() && !ended_; ++i) {
       if (callbacks_.StopRequested()) {
         Commit();
         result_.stopped = true;
-        return result_;
+        break;
       }
       TagRow(i);
     }
     if (!ended_) Commit();
+    if (journal_) {
+      // Only withdrawals can be left; without them undo finds those files as they were.
+      try {
+        journal_->Flush();
+      } catch (const Error&) {
+      }
+      result_.journal = journal_->path();
+    }
     return result_;
   }
 
  private:
+  // A file planned and waiting for its group's turn.
   struct Waiting {
-    std::size_t row;
-    PendingRebuild rebuild;
+    std::size_t row = 0;
+    std::size_t record = kNoRecord;          // its journal record
+    std::optional<PendingRebuild> rebuild;   // a rebuilt copy waiting for its name
+    // Else written in place through the open file (nothing to write: not open).
+    RawFile file;
+    FileIdentity identity;
+    std::optional<BatchID3v1Change> v1;
+    bool v2 = false;
+    std::vector<OutFrame> frames;
+    std::int32_t existingSize = 0;
+    std::string oldTag;      // the tag region as read, which a failed write puts back
+    std::string oldTail;     // the last 128 bytes as read
+    std::uint64_t length = 0;
+    struct timespec times[2] {};
   };
 
   std::string Prefix(std::size_t i) const { return FolderPrefix(folder_, rows_[i].subfolderEntry); }
@@ -145,47 +175,93 @@ class Pass {
     }
   }
 
-  // The waiting rebuilds take their names in list order: one sync of each file system
-  // they are on first. The first failure ends the pass there; the rebuilds behind it are
-  // given up and their files stay as they were.
+  // Writes a file planned in place: the ID3v1 step, then the tag over the old one. A
+  // failure puts back what was written.
+  void WriteInPlace(Waiting& w) {
+    bool v1Written = false, inPlace = false;
+    try {
+      if (w.v1) {
+        ApplyBatchID3v1(w.file, *w.v1);
+        v1Written = true;
+      }
+      if (w.v2) {
+        const std::int32_t size = WriteBatchV2Tag(w.file, w.frames, w.existingSize, callbacks_, &inPlace);
+        if (state_) state_->v2TagSize = size;
+      }
+      w.file.Close();
+    } catch (...) {
+      w.file = RawFile();
+      Restore(Prefix(w.row) + rows_[w.row].name, inPlace ? w.oldTag : std::string(), v1Written ? &w.length : nullptr,
+              &w.oldTail, w.times);
+      throw;
+    }
+  }
+
+  // The waiting files' turn: the journal flushed, each file system synced once, then each
+  // file written or renamed in list order. The first failure ends the pass there; the
+  // files behind it are given up and stay as they were.
   void Commit() {
     std::size_t k = 0;
     try {
+      if (journal_ && journal_->HasUnflushed()) journal_->Flush();
       std::vector<dev_t> synced;
       for (Waiting& w : waiting_) {
-        if (std::find(synced.begin(), synced.end(), w.rebuild.read.device) != synced.end()) continue;
-        w.rebuild.temp.SyncFileSystem();
-        synced.push_back(w.rebuild.read.device);
+        if (!w.rebuild || std::find(synced.begin(), synced.end(), w.rebuild->read.device) != synced.end()) continue;
+        w.rebuild->temp.SyncFileSystem();
+        synced.push_back(w.rebuild->read.device);
       }
       for (; k < waiting_.size() && !ended_; ++k) {
-        CommitRebuild(waiting_[k].rebuild, callbacks_, false);
-        Done(waiting_[k].row, true);
+        Waiting& w = waiting_[k];
+        const bool writes = w.rebuild || w.file.IsOpen();
+        if (w.rebuild)
+          CommitRebuild(*w.rebuild, callbacks_, false);
+        else if (writes)
+          WriteInPlace(w);
+        Done(w.row, writes);
       }
     } catch (const Error& e) {
       Fail(waiting_[k].row, e);
     } catch (const std::exception&) {
       Fail(waiting_[k].row, Error(ErrorKind::Io));
     }
-    // Given up: the failing file (a failed commit has already given itself up) and the
+    // Given up: the failing file (a failed write has already put itself back) and the
     // ones behind it, or the rest after the callbacks ended the pass.
-    for (; k < waiting_.size(); ++k) DiscardRebuild(waiting_[k].rebuild);
+    for (; k < waiting_.size(); ++k) {
+      Waiting& w = waiting_[k];
+      if (w.rebuild) DiscardRebuild(*w.rebuild);
+      w.file = RawFile();
+      if (journal_ && w.record != kNoRecord) journal_->Withdraw(w.record);
+    }
     waiting_.clear();
+    waitingRebuilds_ = 0;
     waitingBytes_ = 0;
+  }
+
+  void Wait(Waiting&& w) {
+    if (w.rebuild) {
+      ++waitingRebuilds_;
+      waitingBytes_ += w.rebuild->read.size;
+    }
+    waiting_.push_back(std::move(w));
+    if (waiting_.size() >= kGroupFiles || waitingRebuilds_ >= kGroupRebuilds || waitingBytes_ >= kGroupBytes) Commit();
   }
 
   bool Waits(const std::string& path) const {
     if (waiting_.empty()) return false;
     const std::optional<FileIdentity> id = IdentityOf(path);
-    for (const Waiting& w : waiting_)
-      if (id && w.rebuild.read.device == id->device && w.rebuild.read.inode == id->inode) return true;
+    if (!id) return false;
+    for (const Waiting& w : waiting_) {
+      const FileIdentity& held = w.rebuild ? w.rebuild->read : w.identity;
+      if (held.device == id->device && held.inode == id->inode) return true;
+    }
     return false;
   }
 
   void TagRow(std::size_t i) {
     const ListedFile& row = rows_[i];
     const std::string path = Prefix(i) + row.name;
-    // A file already waiting under another name (a link) is committed before it is
-    // opened again: it holds the lock.
+    // A file already waiting under another name (a link) is written before it is opened
+    // again: it holds the lock.
     if (Waits(path)) {
       Commit();
       if (ended_) return;
@@ -201,114 +277,102 @@ class Pass {
     }
   }
 
+  // Reads file i and decides what it gets; the file waits for its group.
   void TagFile(std::size_t i, const std::string& path) {
     const ListedFile& row = rows_[i];
     DerivedNames names = DeriveRowNames(shownFolder_, row);
-    // What this file looked like where the pass changes it, so that a failure puts it
-    // back and no file is left half-tagged: the old end (ID3v1 step), the old tag (an
-    // ID3v2 tag rewritten in place) and the times.
-    std::optional<ID3v1Undo> v1Undo;
-    std::string tagBytes;  // the whole old tag, read once
-    bool inPlace = false;  // the ID3v2 step writes over the old tag
-    struct timespec times[2] {};
-    bool written = false;
-    try {
-      // Open for writing, the file is locked: what is read here is what is written over.
-      // A dry run only reads, but a file the pass could not write fails as it would.
-      if (settings_.dryRun && IsReadOnly(path)) throw Error(ErrorKind::PathFileAccess);
-      RawFile file(path, settings_.dryRun ? RawFile::Mode::Read : RawFile::Mode::ReadWrite);
-      {
-        struct stat st {};
-        if (fstat(file.fd(), &st) == 0) times[0] = st.st_atim, times[1] = st.st_mtim;
+    Waiting w;
+    w.row = i;
+    // Open for writing, the file is locked: what is read here is what is written over.
+    // A dry run only reads, but a file the pass could not write fails as it would.
+    if (settings_.dryRun && IsReadOnly(path)) throw Error(ErrorKind::PathFileAccess);
+    RawFile file(path, settings_.dryRun ? RawFile::Mode::Read : RawFile::Mode::ReadWrite);
+    {
+      struct stat st {};
+      if (fstat(file.fd(), &st) == 0) w.times[0] = st.st_atim, w.times[1] = st.st_mtim;
+    }
+    w.length = file.Length();
+    FileSource src(file);
+    V2Header header = ReadV2Header(src);
+    const bool v2Step = settings_.v2 && !(header.present && settings_.createNewOnly);
+    // The new tag is decided before anything is written: a tag that claims more than
+    // lies before the ID3v1 record is refused before the ID3v1 step can move the file's
+    // end, and so is a file with other hard links whose tag must grow.
+    std::int32_t existingSize = 0;
+    if (settings_.v2) {
+      V2FrameTable table;
+      ResetV2FrameTable(table);
+      if (v2Step && header.present) {
+        existingSize = header.size;
+        std::u16string listing;
+        // One read instead of two per frame; the same bytes (a footer's too) put the
+        // file back if the write over them fails.
+        w.oldTag.resize(static_cast<std::size_t>(ClaimedTagLength(file)));
+        file.ReadAt(0, w.oldTag.data(), w.oldTag.size());
+        ReadV2Frames(MemorySource(w.oldTag), header, table, listing);
       }
-      FileSource src(file);
-      V2Header header = ReadV2Header(src);
-      const bool v2Step = settings_.v2 && !(header.present && settings_.createNewOnly);
-      // The new tag is decided before anything is written: a tag that claims more than
-      // lies before the ID3v1 record is refused before the ID3v1 step can move the
-      // file's end, and so is a file with other hard links whose tag must grow.
-      std::vector<OutFrame> frames;
-      std::int32_t existingSize = 0;
-      if (settings_.v2) {
-        V2FrameTable table;
-        ResetV2FrameTable(table);
-        if (v2Step && header.present) {
-          ClaimedTagLength(file);
-          existingSize = header.size;
-          std::u16string listing;
-          // One read instead of two per frame; the same bytes put the file back if the
-          // write over them fails.
-          tagBytes.resize(10 + static_cast<std::size_t>(header.size));
-          file.ReadAt(0, tagBytes.data(), tagBytes.size());
-          ReadV2Frames(MemorySource(tagBytes), header, table, listing);
-        }
-        if (state_) {
-          state_->v2TagSize = existingSize;
-          state_->v2Frames = table;
-        }
-        if (v2Step) {
-          frames = BatchFrames(std::move(table), names, settings_.unicode ? TextChoice::Unicode : TextChoice::CodePage);
-          if ((existingSize <= 0 || existingSize < FramesSize(frames)) && file.LinkCount() > 1)
-            throw Error(ErrorKind::HardLinked);
-        }
-      }
-      const bool rebuild = v2Step && (existingSize <= 0 || existingSize < FramesSize(frames));
-      if (settings_.dryRun) {
-        PlannedFile plan{i, names.FileTitle, names.FolderName, names.SubfolderName, false, v2Step};
-        if (settings_.v1)
-          plan.v1 = PlanBatchID3v1(file, names.FileTitle, names.FolderName, names.SubfolderName,
-                                   settings_.createNewOnly).has_value();
-        callbacks_.Planned(plan);
-        Done(i, false);
-        return;
-      }
-      if (rebuild && !(settings_.v1 && file.Length() < 128)) {
-        // The file itself is only read: its ID3v1 step goes into the copy, which waits
-        // for the group's flush before it takes the file's name.
-        std::optional<BatchID3v1Change> v1;
-        if (settings_.v1)
-          v1 = PlanBatchID3v1(file, names.FileTitle, names.FolderName, names.SubfolderName, settings_.createNewOnly);
-        const std::int32_t size = RoundedTagSize(FramesSize(frames));
-        PendingRebuild pending = PrepareRebuild(file, frames, size, std::max(existingSize, 0), callbacks_);
-        try {
-          if (v1) ApplyBatchID3v1(pending.temp, *v1);
-        } catch (...) {
-          DiscardRebuild(pending);
-          throw;
-        }
-        if (state_) state_->v2TagSize = size;
-        waitingBytes_ += pending.read.size;
-        waiting_.push_back({i, std::move(pending)});
-        if (waiting_.size() >= kGroupFiles || waitingBytes_ >= kGroupBytes) Commit();
-        return;
-      }
-      // Written in place: the files waiting before it take their names first.
-      Commit();
-      if (ended_) return;
-      if (settings_.v1) {
-        ID3v1Undo undo;
-        if (WriteBatchID3v1(file, names.FileTitle, names.FolderName, names.SubfolderName, settings_.createNewOnly,
-                            &undo)) {
-          written = true;
-          v1Undo = std::move(undo);
-        }
+      if (state_) {
+        state_->v2TagSize = existingSize;
+        state_->v2Frames = table;
       }
       if (v2Step) {
-        const std::int32_t size = WriteBatchV2Tag(file, frames, existingSize, callbacks_, &inPlace);
-        if (file.IsOpen()) file.Close();
-        if (state_) state_->v2TagSize = size;
-        written = true;
-        v1Undo.reset();
-        inPlace = false;
+        w.frames = BatchFrames(std::move(table), names, settings_.unicode ? TextChoice::Unicode : TextChoice::CodePage);
+        if ((existingSize <= 0 || existingSize < FramesSize(w.frames)) && file.LinkCount() > 1)
+          throw Error(ErrorKind::HardLinked);
       }
-      if (file.IsOpen()) file.Close();
-      v1Undo.reset();
-    } catch (...) {
-      Restore(path, inPlace ? tagBytes : std::string(), v1Undo ? &v1Undo->length : nullptr,
-              v1Undo ? &v1Undo->tail : nullptr, times);
-      throw;
     }
-    Done(i, written);
+    const bool rebuild = v2Step && (existingSize <= 0 || existingSize < FramesSize(w.frames));
+    // The ID3v1 step's record; a file shorter than a record fails here, before anything
+    // is written.
+    if (settings_.v1)
+      w.v1 = PlanBatchID3v1(file, names.FileTitle, names.FolderName, names.SubfolderName, settings_.createNewOnly);
+    if (settings_.dryRun) {
+      callbacks_.Planned({i, names.FileTitle, names.FolderName, names.SubfolderName, w.v1.has_value(), v2Step});
+      Done(i, false);
+      return;
+    }
+    if (w.v1 && w.v1->replace) {
+      w.oldTail.resize(128);
+      file.ReadAt(w.length - 128, w.oldTail.data(), w.oldTail.size());
+    }
+    const bool writes = v2Step || w.v1;
+    if (writes && journal_) {
+      std::string newHead;
+      if (v2Step) newHead = NewHeadBytes(w.frames, existingSize, w.oldTag.size());
+      FileChange change;
+      change.path = path;
+      if (v2Step) change.oldHead = w.oldTag, change.newHead = newHead;
+      if (w.v1) {
+        change.oldTail = w.oldTail;
+        change.newTail = std::string_view(reinterpret_cast<const char*>(&w.v1->record), sizeof w.v1->record);
+      }
+      change.oldLength = w.length;
+      change.accessed = w.times[0];
+      change.modified = w.times[1];
+      w.record = journal_->Record(change);
+    }
+    if (rebuild) {
+      // The file itself is only read: its ID3v1 step goes into the copy, which waits for
+      // the group's flush before it takes the file's name.
+      const std::int32_t size = RoundedTagSize(FramesSize(w.frames));
+      PendingRebuild pending = PrepareRebuild(file, w.frames, size, std::max(existingSize, 0), callbacks_);
+      try {
+        if (w.v1) ApplyBatchID3v1(pending.temp, *w.v1);
+      } catch (...) {
+        DiscardRebuild(pending);
+        throw;
+      }
+      if (state_) state_->v2TagSize = size;
+      w.rebuild.emplace(std::move(pending));
+      w.frames.clear();
+      w.oldTag.clear();
+    } else if (writes) {
+      w.v2 = v2Step;
+      w.existingSize = existingSize;
+      w.identity = file.Identity();
+      w.file = std::move(file);
+    }
+    Wait(std::move(w));
   }
 
   const std::string& folder_;
@@ -319,7 +383,9 @@ class Pass {
   Session* state_;
   BatchResult result_;
   bool ended_ = false;
+  std::optional<PassJournal> journal_;
   std::vector<Waiting> waiting_;
+  std::size_t waitingRebuilds_ = 0;
   std::uint64_t waitingBytes_ = 0;
 };
 

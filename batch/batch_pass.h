@@ -20,6 +20,8 @@ struct BatchSettings {
   bool keepDate = false;       // "ファイルの更新で日付を変更しない"
   bool unicode = false;        // "ID3v2をUnicodeで書く"
   bool dryRun = false;         // decide everything, write nothing (no byte, no date)
+  // Where the pass's undo journal goes (JournalFolder()); empty: no journal.
+  std::string journalFolder;
 };
 
 // What the pass writes (or, in a dry run, would write) into one file.
@@ -53,6 +55,7 @@ struct BatchResult {
   std::size_t done = 0;     // files completed
   bool failed = false;      // a file failed and the pass stopped there (reported)
   bool stopped = false;     // the callbacks ended the pass
+  std::string journal;      // the pass's undo journal; empty when it changed no file
 };
 
 // Runs the pass over every row. The names come from the rows' shown texts, the paths

@@ -9,6 +9,7 @@
 #include <map>
 #include <optional>
 
+#include "batch/journal.h"
 #include "formats/bytesource.h"
 #include "formats/id3v2_reader.h"
 #include "formats/synchsafe.h"
@@ -345,8 +346,8 @@ void ReportFailure(UnicodeCallbacks& callbacks, const Error& e, const UnicodeFil
 
 class Conversion {
  public:
-  Conversion(const UnicodeSettings& settings, UnicodeCallbacks& callbacks, std::size_t count)
-      : settings_(settings), callbacks_(callbacks), count_(count) {}
+  Conversion(const UnicodeSettings& settings, UnicodeCallbacks& callbacks, std::size_t count, PassJournal* journal)
+      : settings_(settings), callbacks_(callbacks), count_(count), journal_(journal) {}
 
   // Plans one file and, when its plan is final, writes it. Returns the plan; a plan that
   // waits for its folder is neither reported nor written.
@@ -383,6 +384,19 @@ class Conversion {
       struct stat st {};
       if (fstat(raw.fd(), &st) == 0) times[0] = st.st_atim, times[1] = st.st_mtim;
       bool inPlace = false;
+      if (journal_) {
+        // Flushed before the file changes: one flush per converted file.
+        const std::string newHead = NewHeadBytes(planned.frames, header.size, tag.size());
+        FileChange change;
+        change.path = file.path;
+        change.oldHead = tag;
+        change.newHead = newHead;
+        change.oldLength = raw.Length();
+        change.accessed = times[0];
+        change.modified = times[1];
+        journal_->Record(change);
+        journal_->Flush();
+      }
       try {
         WriteBatchV2Tag(raw, planned.frames, header.size, callbacks_, &inPlace);
         if (raw.IsOpen()) raw.Close();
@@ -409,6 +423,7 @@ class Conversion {
   const UnicodeSettings& settings_;
   UnicodeCallbacks& callbacks_;
   std::size_t count_;
+  PassJournal* journal_;
 };
 
 }  // namespace
@@ -467,9 +482,13 @@ std::u16string CountsText(const UnicodeResult& result, bool preview) {
          u" 曲";
 }
 
+namespace {
+UnicodeResult RunConversion(const std::vector<UnicodeFile>& files, const std::vector<std::vector<std::size_t>>& groups,
+                            Conversion& conversion, UnicodeCallbacks& callbacks);
+}  // namespace
+
 UnicodeResult RunUnicodeConversion(const std::vector<UnicodeFile>& files, const UnicodeSettings& settings,
                                    UnicodeCallbacks& callbacks) {
-  UnicodeResult result;
   // The files of each folder, in the order the folders first appear.
   std::vector<std::vector<std::size_t>> groups;
   std::map<std::string, std::size_t> groupOf;
@@ -479,7 +498,20 @@ UnicodeResult RunUnicodeConversion(const std::vector<UnicodeFile>& files, const 
     groups[it->second].push_back(i);
   }
 
-  Conversion conversion(settings, callbacks, files.size());
+  std::optional<PassJournal> journal;
+  if (settings.write && !settings.journalFolder.empty())
+    journal.emplace(settings.journalFolder, PassKind::Unicode, settings.folder);
+  Conversion conversion(settings, callbacks, files.size(), journal ? &*journal : nullptr);
+  UnicodeResult out = RunConversion(files, groups, conversion, callbacks);
+  if (journal) out.journal = journal->path();
+  return out;
+}
+
+namespace {
+
+UnicodeResult RunConversion(const std::vector<UnicodeFile>& files, const std::vector<std::vector<std::size_t>>& groups,
+                            Conversion& conversion, UnicodeCallbacks& callbacks) {
+  UnicodeResult result;
   for (const auto& group : groups) {
     ReadingTally folderTally;
     std::vector<std::size_t> waiting;
@@ -516,5 +548,7 @@ UnicodeResult RunUnicodeConversion(const std::vector<UnicodeFile>& files, const 
   }
   return result;
 }
+
+}  // namespace
 
 }  // namespace vq

@@ -76,6 +76,10 @@ std::vector<UnicodeFile> UnicodeFilesOf(const std::string& folder, const std::ve
 struct UnicodeSettings {
   bool write = true;      // false: the preview only (nothing is opened for writing)
   bool keepDate = false;  // a changed file keeps the modification date it has when it is written
+  // Where the undo journal goes (JournalFolder()), empty for none; `folder` is the
+  // folder the conversion runs over, as the journal names it.
+  std::string journalFolder;
+  std::string folder;
 };
 
 struct UnicodeResult : BatchResult {

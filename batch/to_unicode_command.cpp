@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/journal.h"
 #include "batch/terminal_output.h"
 #include "batch/to_unicode.h"
 #include "platform/file_names.h"
@@ -37,7 +38,7 @@ int Usage(const std::string& problem) {
 // Files' lines on standard output, progress and failures on standard error.
 class CommandCallbacks : public UnicodeCallbacks {
  public:
-  CommandCallbacks(bool preview, bool terminal) : preview_(preview), report(terminal) {}
+  CommandCallbacks(bool preview, bool terminal) : report(terminal), preview_(preview) {}
 
   void FilePlanned(const UnicodeFile& file, const UnicodeFilePlan& plan) override {
     std::u16string text;
@@ -114,6 +115,8 @@ int RunToUnicodeCommand(int argc, char** argv) {
   }
   CatchStopSignals();
   CommandCallbacks callbacks(!settings.write, ::isatty(2) == 1);
+  settings.journalFolder = JournalFolder();
+  settings.folder = folder;
   const UnicodeResult result = RunUnicodeConversion(files, settings, callbacks);
   callbacks.report.EndLine();
   if (result.stopped && StopSignal() != 0) {

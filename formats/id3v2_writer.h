@@ -133,6 +133,14 @@ PendingRebuild PrepareRebuild(RawFile& mp3, const std::vector<OutFrame>& frames,
 void CommitRebuild(PendingRebuild& pending, WriteReporter& reporter, bool flush);
 // Gives a pending rebuild up: the temporary file is removed, the MP3 file stays as it was.
 void DiscardRebuild(PendingRebuild& pending);
+// A rebuild of given bytes, which puts a file back as it was: `head`, then the bytes
+// [from, to) of the MP3 file, then `tail`. The same checks, owner and mode as a rebuild;
+// CommitRebuild gives the copy the file's name.
+PendingRebuild PrepareRebuildWith(RawFile& mp3, std::string_view head, std::uint64_t from, std::uint64_t to,
+                                  std::string_view tail);
+
+// The whole tag region [0, 10 + tagSize) as a write puts it: header, frames, zero padding.
+std::string TagRegionBytes(const std::vector<OutFrame>& frames, std::int32_t tagSize);
 
 // One frame the ID3v2 editor hands over from its list: the id as the list shows it
 // (four characters, or a v2.2 id of three), its text (empty for a frame without decoded

@@ -180,9 +180,13 @@ std::int32_t WriteOpenFile(RawFile& file, const std::vector<OutFrame>& frames, s
 
 std::uint64_t ClaimedTagLength(const RawFile& file) { return TagAsItIsNow(file).length; }
 
-PendingRebuild PrepareRebuild(RawFile& mp3, const std::vector<OutFrame>& frames, std::int32_t tagSize,
-                              std::int32_t oldTagSize, WriteReporter& reporter) {
-  const std::uint64_t audioStart = CheckTagAsItIsNow(mp3, oldTagSize);
+namespace {
+
+// The rebuild's copy: `writeHead` puts the new first bytes, the bytes [from, to) of the
+// MP3 file follow behind them, then `tail`.
+template <typename WriteHead>
+PendingRebuild PrepareCopy(RawFile& mp3, std::uint64_t headLength, WriteHead writeHead, std::uint64_t from,
+                           std::uint64_t to, std::string_view tail) {
   // A file with other names stays one file: a copy would take only this name.
   if (mp3.LinkCount() > 1) throw Error(ErrorKind::HardLinked);
   PendingRebuild p;
@@ -192,10 +196,11 @@ PendingRebuild PrepareRebuild(RawFile& mp3, const std::vector<OutFrame>& frames,
   if (FirstRebuildIn(folder)) RemoveLeftoverTemporaryFiles(folder);
   p.temp = CreateTemporaryFile(folder);
   try {
-    reporter.ShowV2Marks();
-    WriteTagRegion(p.temp, frames, tagSize);
+    writeHead(p.temp);
     p.read = mp3.Identity();
-    CopyBytes(mp3, audioStart, p.temp, 10 + static_cast<std::uint64_t>(tagSize), p.read.size - audioStart);
+    if (to > p.read.size || from > to) throw Error(ErrorKind::Io, kChangedSinceRead);
+    CopyBytes(mp3, from, p.temp, headLength, to - from);
+    if (!tail.empty()) p.temp.WriteAt(headLength + (to - from), tail.data(), tail.size());
     KeepOwnerAndMode(p.temp, p.was);
   } catch (...) {
     DropTemporary(p.temp);
@@ -203,6 +208,34 @@ PendingRebuild PrepareRebuild(RawFile& mp3, const std::vector<OutFrame>& frames,
   }
   p.mp3 = std::move(mp3);
   return p;
+}
+
+}  // namespace
+
+PendingRebuild PrepareRebuild(RawFile& mp3, const std::vector<OutFrame>& frames, std::int32_t tagSize,
+                              std::int32_t oldTagSize, WriteReporter& reporter) {
+  const std::uint64_t audioStart = CheckTagAsItIsNow(mp3, oldTagSize);
+  return PrepareCopy(
+      mp3, 10 + static_cast<std::uint64_t>(tagSize),
+      [&](RawFile& temp) {
+        reporter.ShowV2Marks();
+        WriteTagRegion(temp, frames, tagSize);
+      },
+      audioStart, mp3.Length(), {});
+}
+
+PendingRebuild PrepareRebuildWith(RawFile& mp3, std::string_view head, std::uint64_t from, std::uint64_t to,
+                                  std::string_view tail) {
+  return PrepareCopy(
+      mp3, head.size(), [&](RawFile& temp) { temp.WriteAt(0, head.data(), head.size()); }, from, to, tail);
+}
+
+std::string TagRegionBytes(const std::vector<OutFrame>& frames, std::int32_t tagSize) {
+  const std::int64_t padding = static_cast<std::int64_t>(tagSize) - FramesSize(frames);
+  if (padding < 0) throw Error(ErrorKind::Overflow);
+  std::string tag = TagHead(frames, tagSize, padding);
+  tag.append(static_cast<std::size_t>(padding), '\0');
+  return tag;
 }
 
 void CommitRebuild(PendingRebuild& p, WriteReporter& reporter, bool flush) {
