@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "batch/ui/batch_dialog.h"
+#include "batch/ui/undo_offer.h"
 #include "formats/id3v1.h"
 #include "mainwindow/main_window.h"
 #include "platform/fileio.h"
@@ -207,6 +208,8 @@ void MainWindow::OpenBatch() {
     BatchDialog w(state_, BatchLink(), this);
     ui::Dialogs::Exec(&w);
     ShowBatchResult(w.result());
+    // Files put back by the window's undo are shown as they are now too.
+    if (!w.result() && w.undoButton->undone() && state_.selectedRow >= 0) SelectFile(state_.selectedRow);
     // The window took the keyboard; it comes back here with the field.
     activateWindow();
   }

@@ -16,6 +16,8 @@ class QPushButton;
 
 namespace vq {
 
+class UndoPassButton;
+
 struct Session;
 
 // What the batch window gets from the main window that opens it.
@@ -49,6 +51,7 @@ class BatchDialog : public QDialog {
   QLabel* progressLabel = nullptr;  // file count, then progress
   QFrame* separatorLine = nullptr;
   std::array<QPushButton*, 2> commandButtons{};  // "開 始", "ｷｬﾝｾﾙ"
+  UndoPassButton* undoButton = nullptr;          // takes the last pass back
 
  protected:
   void done(int result) override;

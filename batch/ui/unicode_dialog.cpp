@@ -9,6 +9,8 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
+#include "batch/journal.h"
+#include "batch/ui/undo_offer.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/qt_text.h"
@@ -92,6 +94,7 @@ UnicodeConversionDialog::UnicodeConversionDialog(Session& session, QWidget* pare
   progressLabel->setObjectName(QStringLiteral("progressLabel"));
   progressLabel->setAccessibleName(QStringLiteral("進み具合"));
 
+  undoButton = new UndoPassButton(this);
   startButton = new QPushButton(QStringLiteral("開 始"), this);
   startButton->setObjectName(QStringLiteral("startButton"));
   startButton->setAccessibleName(QStringLiteral("開始"));
@@ -102,8 +105,13 @@ UnicodeConversionDialog::UnicodeConversionDialog(Session& session, QWidget* pare
   cancelButton->setAutoDefault(false);
   connect(startButton, &QPushButton::clicked, this, &UnicodeConversionDialog::Start);
   connect(cancelButton, &QPushButton::clicked, this, &UnicodeConversionDialog::Cancel);
+  // Files put back: the preview shows them as they are now.
+  connect(undoButton, &QPushButton::clicked, this, [this] {
+    if (undoButton->undone()) LoadPreview();
+  });
 
   auto* buttons = new QHBoxLayout;
+  buttons->addWidget(undoButton);
   buttons->addWidget(progressLabel, 1);
   buttons->addWidget(startButton);
   buttons->addWidget(cancelButton);
@@ -114,7 +122,8 @@ UnicodeConversionDialog::UnicodeConversionDialog(Session& session, QWidget* pare
   layout->addLayout(buttons);
 
   setTabOrder(startButton, cancelButton);
-  setTabOrder(cancelButton, previewText);
+  setTabOrder(cancelButton, undoButton);
+  setTabOrder(undoButton, previewText);
   LoadPreview();
   startButton->setFocus();
 }
@@ -136,9 +145,12 @@ void UnicodeConversionDialog::Start() {
   if (running_) return;
   running_ = true;
   startButton->setEnabled(false);
+  undoButton->setEnabled(false);
 
   UnicodeSettings settings;
   settings.keepDate = session_.keepDate;
+  settings.journalFolder = JournalFolder();
+  settings.folder = session_.folder;
   RunCallbacks callbacks(*this, stopAsked_, session_.endRequested);
   const UnicodeResult result = RunUnicodeConversion(files_, settings, callbacks);
 

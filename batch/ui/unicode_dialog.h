@@ -16,6 +16,7 @@ class QWidget;
 namespace vq {
 
 struct Session;
+class UndoPassButton;
 
 class UnicodeConversionDialog : public QDialog {
   Q_OBJECT
@@ -36,6 +37,7 @@ class UnicodeConversionDialog : public QDialog {
   QLabel* progressLabel = nullptr;        // "12 / 300" during the run
   QPushButton* startButton = nullptr;
   QPushButton* cancelButton = nullptr;
+  UndoPassButton* undoButton = nullptr;   // takes the last pass back
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
