@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -459,15 +460,31 @@ Undone UndoFile(const FileRecord& r, WriteReporter& reporter) {
   if (!oldHead) return Undone::Changed;
   const std::uint64_t audioEnd = length - r.newTailLength;
   if (oldHead->size() == r.newHeadLength) {
-    // In place: the head keeps its length; the tail is written over or cut off.
-    if (!oldHead->empty()) {
-      reporter.ShowV2Marks();
-      file.WriteAt(0, oldHead->data(), oldHead->size());
+    // In place: the head keeps its length; the tail is written over or cut off. A
+    // failure puts the pass's bytes and the times back, so that undo can run again.
+    struct stat now {};
+    if (fstat(file.fd(), &now) != 0) ThrowErrno(errno);
+    try {
+      if (!oldHead->empty()) {
+        reporter.ShowV2Marks();
+        file.WriteAt(0, oldHead->data(), oldHead->size());
+      }
+      if (r.oldTail.size() != r.newTailLength) file.Truncate(audioEnd);
+      if (!r.oldTail.empty()) file.WriteAt(audioEnd, r.oldTail.data(), r.oldTail.size());
+      SetFileTimes(file, r.accessed, r.modified);
+      file.Close();
+    } catch (...) {
+      try {
+        if (file.IsOpen()) {
+          file.WriteAt(0, head.data(), head.size());
+          if (r.oldTail.size() != r.newTailLength) file.Truncate(audioEnd);
+          file.WriteAt(audioEnd, tail.data(), tail.size());
+          SetFileTimes(file, now.st_atim, now.st_mtim);
+        }
+      } catch (...) {
+      }
+      throw;
     }
-    if (r.oldTail.size() != r.newTailLength) file.Truncate(audioEnd);
-    if (!r.oldTail.empty()) file.WriteAt(audioEnd, r.oldTail.data(), r.oldTail.size());
-    SetFileTimes(file, r.accessed, r.modified);
-    file.Close();
     return Undone::Restored;
   }
   reporter.ShowV2Marks();
