@@ -251,15 +251,17 @@ TEST(BatchCommand, ADryRunPrintsWhatThePassThenWritesAndWritesNothing) {
 }
 
 // SIGINT, SIGTERM and SIGHUP end a pass between two files: each file untouched or
-// completely tagged, no temporary file left, the count printed, status 128 + signal.
+// completely tagged, no temporary file left, the count printed, status 128 + signal;
+// then --undo puts the files done back.
 TEST(BatchCommand, ASignalEndsThePassBetweenFiles) {
   const std::string original = ReadBytes(DataPath("14_notag_lame_mpeg1_l3_128k.mp3"));
   for (const auto& [signal, status] : std::vector<std::pair<int, int>>{{SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 129}}) {
     SCOPED_TRACE(signal);
     TempDir dir;
     for (int i = 0; i < 2000; ++i) WriteBytes(dir / ("Band/Disc/" + std::to_string(10000 + i) + ".mp3"), original);
-    const std::string command = "env -u DISPLAY -u QT_QPA_PLATFORM '" + std::string(VQ_VELQUIST_EXE) + "' --batch '" +
-                                dir / "Band" + "' 2>'" + dir / "err" + "' & sleep 0.3; kill -" +
+    const std::string env = "env -u DISPLAY -u QT_QPA_PLATFORM XDG_STATE_HOME='" + dir / "state" + "' '" +
+                            std::string(VQ_VELQUIST_EXE) + "'";
+    const std::string command = env + " --batch '" + dir / "Band" + "' 2>'" + dir / "err" + "' & sleep 0.3; kill -" +
                                 std::to_string(signal) + " $!; wait $!; echo $? >'" + dir / "status" + "'";
     std::system(command.c_str());
     const std::string err = ReadBytes(dir / "err");
@@ -279,6 +281,15 @@ TEST(BatchCommand, ASignalEndsThePassBetweenFiles) {
               std::string::npos)
         << err;
     EXPECT_TRUE(TemporaryFilesIn(dir.path()).empty());
+
+    // --undo puts back the files done.
+    const std::string undo = env + " --undo 2>'" + dir / "undo" + "'";
+    EXPECT_EQ(std::system(undo.c_str()), 0) << ReadBytes(dir / "undo");
+    EXPECT_NE(ReadBytes(dir / "undo").find(vq::Utf16ToUtf8(vq::FormatThousands(tagged)) + " 曲を元に戻しました。\n"),
+              std::string::npos)
+        << ReadBytes(dir / "undo");
+    for (int i = 0; i < 2000; ++i)
+      ASSERT_EQ(ReadBytes(dir / ("Band/Disc/" + std::to_string(10000 + i) + ".mp3")), original) << i;
   }
 }
 

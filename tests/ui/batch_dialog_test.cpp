@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 
 #include "batch/ui/batch_dialog.h"
+#include "batch/ui/undo_offer.h"
 #include "formats/bytesource.h"
 #include "formats/id3v1.h"
 #include "formats/id3v2_reader.h"
@@ -197,6 +198,52 @@ TEST(BatchDialogWindow, F10InATagFieldOpensTheWindowAndEnterStartsThePass) {
   }
   QString name = f.fileList->item(f.fileList->currentRow())->text();
   EXPECT_EQ(f.tagFields[0]->text(), name.left(name.size() - 4));
+}
+
+// After a pass, the window's undo (Alt+U) asks with the folder and count, then puts every
+// file back, and the main window shows the selected file as it is again.
+TEST(BatchDialogWindow, AltUTakesTheLastPassBackAfterAsking) {
+  TempDir state;
+  ScopedEnv journals("XDG_STATE_HOME", state.path().c_str());
+  Tree t;
+  MainWindow& f = t.form();
+  f.SelectFile(0);
+  std::vector<std::string> before;
+  for (const auto& p : t.files) before.push_back(ReadBytes(p));
+  const QString shownTitle = f.tagFields[0]->text();
+  bool undoEnabledBeforePass = true;
+  {
+    ModalDriver driver([&](QDialog* d) {
+      undoEnabledBeforePass = qobject_cast<BatchDialog*>(d)->undoButton->isEnabled();
+      QTest::keyClick(d, Qt::Key_Return);
+    });
+    f.tagFields[0]->setFocus();
+    QTest::keyClick(f.tagFields[0], Qt::Key_F10);
+  }
+  EXPECT_FALSE(undoEnabledBeforePass);
+  ASSERT_NE(ReadBytes(t.files[1]), before[1]);
+
+  t.h.messages.yesNoDefault = ui::MsgAnswer::Yes;
+  {
+    ModalDriver driver([&](QDialog* d) {
+      // A mnemonic reaches the active window.
+      d->activateWindow();
+      ASSERT_TRUE(QTest::qWaitForWindowActive(d));
+      QTest::keyClick(d, Qt::Key_U, Qt::AltModifier);
+      // A mnemonic clicks its button as a mouse would, a moment later.
+      QTRY_COMPARE(t.h.messages.requests.size(), 2u);
+      QTest::keyClick(d, Qt::Key_Escape);
+    });
+    f.tagFields[0]->setFocus();
+    QTest::keyClick(f.tagFields[0], Qt::Key_F10);
+  }
+  ASSERT_EQ(t.h.messages.requests.size(), 2u);
+  const QString question = t.h.messages.requests[0].text;
+  EXPECT_TRUE(question.startsWith(QStringLiteral("直前の処理を元に戻しますか?"))) << Utf8(question);
+  EXPECT_TRUE(question.contains(QStringLiteral("自動処理  ") + Utf8(t.artist) + QStringLiteral("/  3 曲"))) << Utf8(question);
+  EXPECT_EQ(t.h.messages.requests[1].text, QStringLiteral("3 曲を元に戻しました。"));
+  for (std::size_t i = 0; i < t.files.size(); ++i) EXPECT_EQ(ReadBytes(t.files[i]), before[i]) << t.files[i];
+  EXPECT_EQ(f.tagFields[0]->text(), shownTitle);
 }
 
 // The close box during the pass ends it after the current file and says so, before
