@@ -92,12 +92,13 @@ std::vector<OutFrame> BatchFrames(V2FrameTable existing, const DerivedNames& nam
 
 namespace {
 
-// The files of a pass wait in groups before they are written: one flush of the journal
-// records what puts the whole group back, then one sync of each file system makes its
-// rebuilt copies durable, and each file is written or takes its name in list order and
-// is counted done. A flush per file would cost a journal commit and a sync each.
-// Rebuilt copies are bounded by count and bytes; files written in place by count (each
-// holds its file open and locked until it is written).
+// With a journal, the files of a pass wait in groups before they are written: one flush
+// of the journal records what puts the whole group back, then one sync of each file
+// system makes its rebuilt copies durable, and each file is written or takes its name in
+// list order and is counted done. A flush per file would cost a journal commit and a
+// sync each. Rebuilt copies are bounded by count and bytes; files written in place by
+// count (each holds its file open and locked, and its new tag, until it is written).
+// Without a journal a file written in place is written at once.
 constexpr std::size_t kGroupRebuilds = 64;
 constexpr std::uint64_t kGroupBytes = 128u << 20;
 constexpr std::size_t kGroupFiles = 256;
@@ -146,12 +147,27 @@ class Pass {
     std::optional<BatchID3v1Change> v1;
     bool v2 = false;
     std::vector<OutFrame> frames;
+    std::string newTag;      // the new tag region, when made beforehand for the journal
     std::int32_t existingSize = 0;
     std::string oldTag;      // the tag region as read, which a failed write puts back
     std::string oldTail;     // the last 128 bytes as read
     std::uint64_t length = 0;
     struct timespec times[2] {};
   };
+
+  // Tag buffers of written files, kept for the next ones: a group of a few hundred files
+  // holds tens of megabytes, which would otherwise be given back and faulted in again.
+  std::string SpareBuffer() {
+    if (spare_.empty()) return {};
+    std::string b = std::move(spare_.back());
+    spare_.pop_back();
+    return b;
+  }
+  void KeepBuffer(std::string&& b) {
+    if (b.capacity() == 0) return;
+    b.clear();
+    spare_.push_back(std::move(b));
+  }
 
   std::string Prefix(std::size_t i) const { return FolderPrefix(folder_, rows_[i].subfolderEntry); }
 
@@ -185,14 +201,23 @@ class Pass {
         v1Written = true;
       }
       if (w.v2) {
-        const std::int32_t size = WriteBatchV2Tag(w.file, w.frames, w.existingSize, callbacks_, &inPlace);
+        const std::int32_t size =
+            w.newTag.empty() ? WriteBatchV2Tag(w.file, w.frames, w.existingSize, callbacks_, &inPlace)
+                             : (inPlace = true, WriteTagRegionInPlace(w.file, w.newTag, w.existingSize, callbacks_));
         if (state_) state_->v2TagSize = size;
       }
       w.file.Close();
     } catch (...) {
       w.file = RawFile();
-      Restore(Prefix(w.row) + rows_[w.row].name, inPlace ? w.oldTag : std::string(), v1Written ? &w.length : nullptr,
-              &w.oldTail, w.times);
+      std::string oldTag;
+      if (inPlace) {
+        // A file journalled kept only its new tag; the journal has what was there.
+        try {
+          oldTag = w.oldTag.empty() && journal_ ? journal_->OldHeadOf(w.record, w.newTag) : w.oldTag;
+        } catch (const Error&) {
+        }
+      }
+      Restore(Prefix(w.row) + rows_[w.row].name, oldTag, v1Written ? &w.length : nullptr, &w.oldTail, w.times);
       throw;
     }
   }
@@ -231,6 +256,10 @@ class Pass {
       if (w.rebuild) DiscardRebuild(*w.rebuild);
       w.file = RawFile();
       if (journal_ && w.record != kNoRecord) journal_->Withdraw(w.record);
+    }
+    for (Waiting& w : waiting_) {
+      KeepBuffer(std::move(w.oldTag));
+      KeepBuffer(std::move(w.newTag));
     }
     waiting_.clear();
     waitingRebuilds_ = 0;
@@ -283,6 +312,7 @@ class Pass {
     DerivedNames names = DeriveRowNames(shownFolder_, row);
     Waiting w;
     w.row = i;
+    w.oldTag = SpareBuffer();
     // Open for writing, the file is locked: what is read here is what is written over.
     // A dry run only reads, but a file the pass could not write fails as it would.
     if (settings_.dryRun && IsReadOnly(path)) throw Error(ErrorKind::PathFileAccess);
@@ -337,8 +367,11 @@ class Pass {
     }
     const bool writes = v2Step || w.v1;
     if (writes && journal_) {
-      std::string newHead;
-      if (v2Step) newHead = NewHeadBytes(w.frames, existingSize, w.oldTag.size());
+      std::string& newHead = w.newTag;
+      if (v2Step) {
+        newHead = SpareBuffer();
+        PutNewHead(newHead, w.frames, existingSize, w.oldTag.size());
+      }
       FileChange change;
       change.path = path;
       if (v2Step) change.oldHead = w.oldTag, change.newHead = newHead;
@@ -365,12 +398,26 @@ class Pass {
       if (state_) state_->v2TagSize = size;
       w.rebuild.emplace(std::move(pending));
       w.frames.clear();
-      w.oldTag.clear();
+      KeepBuffer(std::move(w.oldTag));
+      KeepBuffer(std::move(w.newTag));
     } else if (writes) {
       w.v2 = v2Step;
       w.existingSize = existingSize;
       w.identity = file.Identity();
       w.file = std::move(file);
+      // The tag written is the one the journal recorded, and the journal has the old one:
+      // a group holds only the new tags.
+      if (!w.newTag.empty() || !v2Step) w.frames.clear();
+      if (journal_) KeepBuffer(std::move(w.oldTag));
+    }
+    if (!rebuild && !journal_) {
+      // Without a journal a file is written at once, after the rebuilt files before it
+      // have taken their names.
+      Commit();
+      if (ended_) return;
+      waiting_.push_back(std::move(w));
+      Commit();
+      return;
     }
     Wait(std::move(w));
   }
@@ -385,6 +432,7 @@ class Pass {
   bool ended_ = false;
   std::optional<PassJournal> journal_;
   std::vector<Waiting> waiting_;
+  std::vector<std::string> spare_;
   std::size_t waitingRebuilds_ = 0;
   std::uint64_t waitingBytes_ = 0;
 };

@@ -11,6 +11,9 @@
 #include <cstring>
 #include <optional>
 
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
 #include "platform/file_names.h"
 #include "platform/text.h"
 
@@ -36,44 +39,9 @@ constexpr char16_t kNotWritten[] = u"元に戻すための記録(ジャーナル
 constexpr char16_t kChangedSince[] = u"処理の後に変更されているため、元に戻しませんでした。";
 constexpr char16_t kNoJournal[] = u"処理の記録(ジャーナル)として読めないファイルです。";
 
-// A 64-bit checksum in four lanes of eight bytes (the xxHash64 construction): it tells
-// whether a tag is still the one a pass wrote.
-std::uint64_t Checksum(std::string_view s) {
-  constexpr std::uint64_t P1 = 11400714785074694791ULL, P2 = 14029467366897019727ULL, P3 = 1609587929392839161ULL,
-                          P4 = 9650029242287828579ULL, P5 = 2870177450012600261ULL;
-  auto rotl = [](std::uint64_t x, int r) { return (x << r) | (x >> (64 - r)); };
-  auto round = [&](std::uint64_t acc, std::uint64_t in) { return rotl(acc + in * P2, 31) * P1; };
-  auto merge = [&](std::uint64_t acc, std::uint64_t v) { return (acc ^ round(0, v)) * P1 + P4; };
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(s.data());
-  const unsigned char* end = p + s.size();
-  auto read64 = [](const unsigned char* q) {
-    std::uint64_t v;
-    std::memcpy(&v, q, 8);
-    return v;
-  };
-  std::uint64_t h;
-  if (s.size() >= 32) {
-    std::uint64_t v1 = P1 + P2, v2 = P2, v3 = 0, v4 = 0 - P1;
-    for (; p + 32 <= end; p += 32) {
-      v1 = round(v1, read64(p));
-      v2 = round(v2, read64(p + 8));
-      v3 = round(v3, read64(p + 16));
-      v4 = round(v4, read64(p + 24));
-    }
-    h = rotl(v1, 1) + rotl(v2, 7) + rotl(v3, 12) + rotl(v4, 18);
-    h = merge(merge(merge(merge(h, v1), v2), v3), v4);
-  } else {
-    h = P5;
-  }
-  h += s.size();
-  for (; p + 8 <= end; p += 8) h = rotl(h ^ round(0, read64(p)), 27) * P1 + P4;
-  for (; p < end; ++p) h = rotl(h ^ (*p * P5), 11) * P1;
-  h ^= h >> 33;
-  h *= P2;
-  h ^= h >> 29;
-  h *= P3;
-  return h ^ (h >> 32);
-}
+// Whether a tag is still the one a pass wrote: a 64-bit checksum (XXH3), fast enough to
+// run over every tag and picture of a pass.
+std::uint64_t Checksum(std::string_view s) { return XXH3_64bits(s.data(), s.size()); }
 // A head and a tail together.
 std::uint64_t Checksum(std::string_view head, std::string_view tail) {
   return Checksum(head) * 11400714785074694791ULL + Checksum(tail);
@@ -164,9 +132,19 @@ std::string HeadSegments(std::string_view oldHead, std::string_view newHead, std
     const std::size_t body = at + 10;
     if (size > newHead.size() - body) break;
     if (size >= kSharedMin && oldPos < oldHead.size()) {
-      const void* found = ::memmem(oldHead.data() + oldPos, oldHead.size() - oldPos, newHead.data() + body, size);
+      // Looked for by its first bytes, then compared whole: a search for the whole body
+      // would first digest all of it.
+      const char* const end = oldHead.data() + oldHead.size();
+      const char* from = oldHead.data() + oldPos;
+      const char* found = nullptr;
+      while (!found && static_cast<std::size_t>(end - from) >= size) {
+        const auto* at = static_cast<const char*>(::memmem(from, static_cast<std::size_t>(end - from), newHead.data() + body, 32));
+        if (!at || static_cast<std::size_t>(end - at) < size) break;
+        if (std::memcmp(at, newHead.data() + body, size) == 0) found = at;
+        from = at + 1;
+      }
       if (found) {
-        const std::size_t oldAt = static_cast<std::size_t>(static_cast<const char*>(found) - oldHead.data());
+        const std::size_t oldAt = static_cast<std::size_t>(found - oldHead.data());
         PutLiteral(segments, count, oldHead.substr(oldPos, oldAt - oldPos));
         segments.push_back(kFromNewHead), Put(segments, body, 8), Put(segments, size, 4);
         ++count;
@@ -335,10 +313,15 @@ std::string JournalFolder() {
   return std::string(home && home[0] ? home : "") + "/.local/state/velquist";
 }
 
-std::string NewHeadBytes(const std::vector<OutFrame>& frames, std::int32_t E, std::uint64_t oldRegion) {
+void PutNewHead(std::string& out, const std::vector<OutFrame>& frames, std::int32_t E, std::uint64_t oldRegion) {
   const std::int64_t n = FramesSize(frames);
-  if (E <= 0 || E < n) return TagRegionBytes(frames, RoundedTagSize(n));
-  return TagRegionBytes(frames, static_cast<std::int32_t>(oldRegion - 10));
+  PutTagRegion(out, frames, E <= 0 || E < n ? RoundedTagSize(n) : static_cast<std::int32_t>(oldRegion - 10));
+}
+
+std::string NewHeadBytes(const std::vector<OutFrame>& frames, std::int32_t E, std::uint64_t oldRegion) {
+  std::string out;
+  PutNewHead(out, frames, E, oldRegion);
+  return out;
 }
 
 PassJournal::PassJournal(std::string journalFolder, PassKind kind, std::string folder)
@@ -411,6 +394,14 @@ void PassJournal::Flush() {
   } catch (const Error& e) {
     throw Error(ErrorKind::Io, std::u16string(kNotWritten) + u"\r\n" + e.description());
   }
+}
+
+std::string PassJournal::OldHeadOf(std::size_t number, std::string_view newHead) const {
+  const Journal j = ReadJournal(path_, true);
+  std::optional<std::string> head;
+  if (number < j.files.size()) head = OldHead(j.files[number], newHead);
+  if (!head) throw Error(ErrorKind::Io, kNoJournal);
+  return *head;
 }
 
 PassInfo ReadPassInfo(const std::string& journalPath) { return ReadJournal(journalPath, false).info; }
@@ -557,10 +548,9 @@ std::u16string PassText(const PassInfo& pass) {
 }
 
 std::u16string UndoResultText(const UndoResult& result) {
-  std::u16string text = FormatThousands(static_cast<std::int64_t>(result.restored)) + u" 曲を元に戻しました。";
-  if (result.skipped > 0)
-    text += u"\r\n" + FormatThousands(static_cast<std::int64_t>(result.skipped)) +
-            u" 曲は処理の後に変更されていたか、書き込めなかったため、そのままにしました。";
+  std::u16string text = FormatThousands(static_cast<std::int64_t>(result.restored)) + u" 曲を元に戻しました。\r\n" +
+                        u"そのままにした曲: " + FormatThousands(static_cast<std::int64_t>(result.skipped)) + u" 曲";
+  if (result.skipped > 0) text += u"(処理の後に変更されていたか、書き込めなかった曲)";
   return text;
 }
 

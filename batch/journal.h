@@ -61,6 +61,9 @@ class PassJournal {
   // Error(Io) with a description that says no file was changed.
   void Flush();
   bool HasUnflushed() const { return !pending_.empty(); }
+  // The old head of flushed record `number`, from the journal on disk and the new head it
+  // was recorded with: what puts a file back when its write fails. Throws Error.
+  std::string OldHeadOf(std::size_t number, std::string_view newHead) const;
   // The journal's path, once it is created.
   const std::string& path() const { return path_; }
 
@@ -80,6 +83,8 @@ class PassJournal {
 // `oldRegion` bytes long with size field E (0 for none): in place over that region when
 // E > 0 and the frames fit, else the rounded tag of a rebuild.
 std::string NewHeadBytes(const std::vector<OutFrame>& frames, std::int32_t E, std::uint64_t oldRegion);
+// The same into `out`, whose buffer is reused.
+void PutNewHead(std::string& out, const std::vector<OutFrame>& frames, std::int32_t E, std::uint64_t oldRegion);
 
 // The journal folder: $XDG_STATE_HOME/velquist, or ~/.local/state/velquist without it.
 std::string JournalFolder();
@@ -120,8 +125,8 @@ std::optional<PassInfo> LastPass(const std::string& journalFolder);
 // What the windows and the command line say of passes and undo:
 // "2026-12-07 18:45  自動処理  /music/Artist/  1,000 曲" (local time; the folder as shown).
 std::u16string PassText(const PassInfo& pass);
-// "k 曲を元に戻しました。", then, when files were left alone, CR LF
-// "m 曲は処理の後に変更されていたか、書き込めなかったため、そのままにしました。"
+// "k 曲を元に戻しました。" CR LF "そのままにした曲: m 曲", and when m > 0 why
+// ("(処理の後に変更されていたか、書き込めなかった曲)").
 std::u16string UndoResultText(const UndoResult& result);
 
 }  // namespace vq

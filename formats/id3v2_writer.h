@@ -139,8 +139,16 @@ void DiscardRebuild(PendingRebuild& pending);
 PendingRebuild PrepareRebuildWith(RawFile& mp3, std::string_view head, std::uint64_t from, std::uint64_t to,
                                   std::string_view tail);
 
+// Writes a tag region made beforehand (TagRegionBytes) over the old tag of a file open
+// for writing, with WriteTagFile's checks: the old tag must have size `oldTagSize` and
+// take exactly as many bytes. Returns the size written.
+std::int32_t WriteTagRegionInPlace(RawFile& file, std::string_view region, std::int32_t oldTagSize,
+                                   WriteReporter& reporter);
+
 // The whole tag region [0, 10 + tagSize) as a write puts it: header, frames, zero padding.
 std::string TagRegionBytes(const std::vector<OutFrame>& frames, std::int32_t tagSize);
+// The same into `out`, whose buffer is reused.
+void PutTagRegion(std::string& out, const std::vector<OutFrame>& frames, std::int32_t tagSize);
 
 // One frame the ID3v2 editor hands over from its list: the id as the list shows it
 // (four characters, or a v2.2 id of three), its text (empty for a frame without decoded

@@ -28,9 +28,10 @@ void PutBigEndian32(std::string& out, std::uint32_t v) {
   for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<char>((v >> shift) & 0xFF));
 }
 
-// Header and frames; the caller adds the padding.
-std::string TagHead(const std::vector<OutFrame>& frames, std::int32_t tagSize, std::int64_t padding) {
-  std::string out;
+// Header and frames into `out` (its old content dropped, its buffer kept); the caller
+// adds the padding.
+void PutTagHead(std::string& out, const std::vector<OutFrame>& frames, std::int32_t tagSize, std::int64_t padding) {
+  out.clear();
   out.reserve(static_cast<std::size_t>(10 + FramesSize(frames) + padding));
   out.append("ID3\x03\x00\x00", 6);
   AppendSynchsafe(out, static_cast<std::uint32_t>(tagSize));
@@ -43,6 +44,11 @@ std::string TagHead(const std::vector<OutFrame>& frames, std::int32_t tagSize, s
     out.push_back(static_cast<char>(f.flags[1]));
     out += f.body;
   }
+}
+
+std::string TagHead(const std::vector<OutFrame>& frames, std::int32_t tagSize, std::int64_t padding) {
+  std::string out;
+  PutTagHead(out, frames, tagSize, padding);
   return out;
 }
 
@@ -180,6 +186,14 @@ std::int32_t WriteOpenFile(RawFile& file, const std::vector<OutFrame>& frames, s
 
 std::uint64_t ClaimedTagLength(const RawFile& file) { return TagAsItIsNow(file).length; }
 
+std::int32_t WriteTagRegionInPlace(RawFile& file, std::string_view region, std::int32_t oldTagSize,
+                                   WriteReporter& reporter) {
+  if (CheckTagAsItIsNow(file, oldTagSize) != region.size() || oldTagSize <= 0) throw Error(ErrorKind::Io, kChangedSinceRead);
+  reporter.ShowV2Marks();
+  file.WriteAt(0, region.data(), region.size());
+  return static_cast<std::int32_t>(region.size() - 10);
+}
+
 namespace {
 
 // The rebuild's copy: `writeHead` puts the new first bytes, the bytes [from, to) of the
@@ -230,12 +244,17 @@ PendingRebuild PrepareRebuildWith(RawFile& mp3, std::string_view head, std::uint
       mp3, head.size(), [&](RawFile& temp) { temp.WriteAt(0, head.data(), head.size()); }, from, to, tail);
 }
 
-std::string TagRegionBytes(const std::vector<OutFrame>& frames, std::int32_t tagSize) {
+void PutTagRegion(std::string& out, const std::vector<OutFrame>& frames, std::int32_t tagSize) {
   const std::int64_t padding = static_cast<std::int64_t>(tagSize) - FramesSize(frames);
   if (padding < 0) throw Error(ErrorKind::Overflow);
-  std::string tag = TagHead(frames, tagSize, padding);
-  tag.append(static_cast<std::size_t>(padding), '\0');
-  return tag;
+  PutTagHead(out, frames, tagSize, padding);
+  out.append(static_cast<std::size_t>(padding), '\0');
+}
+
+std::string TagRegionBytes(const std::vector<OutFrame>& frames, std::int32_t tagSize) {
+  std::string out;
+  PutTagRegion(out, frames, tagSize);
+  return out;
 }
 
 void CommitRebuild(PendingRebuild& p, WriteReporter& reporter, bool flush) {

@@ -241,7 +241,7 @@ TEST(BatchDialogWindow, AltUTakesTheLastPassBackAfterAsking) {
   const QString question = t.h.messages.requests[0].text;
   EXPECT_TRUE(question.startsWith(QStringLiteral("直前の処理を元に戻しますか?"))) << Utf8(question);
   EXPECT_TRUE(question.contains(QStringLiteral("自動処理  ") + Utf8(t.artist) + QStringLiteral("/  3 曲"))) << Utf8(question);
-  EXPECT_EQ(t.h.messages.requests[1].text, QStringLiteral("3 曲を元に戻しました。"));
+  EXPECT_EQ(t.h.messages.requests[1].text, QStringLiteral("3 曲を元に戻しました。\r\nそのままにした曲: 0 曲"));
   for (std::size_t i = 0; i < t.files.size(); ++i) EXPECT_EQ(ReadBytes(t.files[i]), before[i]) << t.files[i];
   EXPECT_EQ(f.tagFields[0]->text(), shownTitle);
 }
