@@ -5,11 +5,13 @@
 
 #include <sys/stat.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -115,6 +117,21 @@ TEST(MainWindowListing, FilesOnlyInSubfolders) {
   EXPECT_EQ(CurrentRow(f.fileList), -1);
   // Nothing selected: the fields keep what they showed.
   EXPECT_EQ(f.positionLabel->text(), QString::fromUtf16(u"1/3 曲"));
+}
+
+TEST(MainWindowListing, ALongNameAnywhereWidensEveryRowAndTheScrollRange) {
+  // The rows share one size: it must be the widest row's, not the last row's.
+  MainWindowHarness h;
+  const std::string longName = "b " + std::string(60, 'W') + ".mp3";
+  for (const std::string& name : {std::string("a.mp3"), longName, std::string("c.mp3")})
+    vqtest::MakeFile(h.music / name, 200);
+  auto& f = h.Start();
+  ASSERT_EQ(Rows(f.fileList), (QStringList{"a.mp3", Utf8(longName), "c.mp3"}));
+  QApplication::processEvents();
+  const int wide = f.fileList->fontMetrics().horizontalAdvance(Utf8(longName));
+  ASSERT_GT(wide, f.fileList->viewport()->width());
+  for (int row = 0; row < 3; ++row) EXPECT_GE(f.fileList->visualRect(f.fileList->model()->index(row, 0)).width(), wide);
+  EXPECT_GE(f.fileList->horizontalScrollBar()->maximum(), wide - f.fileList->viewport()->width());
 }
 
 TEST(MainWindowNextFolder, CaptionWalkAndDisabledEnd) {
