@@ -1,7 +1,7 @@
 #include "bench_window.h"
 
 #include <QApplication>
-#include <QListWidget>
+#include <QListView>
 
 #include "bench_util.h"
 #include "session/session.h"
@@ -36,8 +36,8 @@ WindowTimes TimeFileListWindow(const std::string& folder, const std::string& pro
         result.cpuMs.push_back(CpuMs() - cpu);
       }
     }
-    result.rows = form.fileList->count();
-    if (form.fileList->currentRow() != 0) Fail("the file list's first row was not selected");
+    result.rows = form.fileList->model()->rowCount();
+    if (form.fileList->currentIndex().row() != 0) Fail("the file list's first row was not selected");
     form.hide();
   }
   QApplication::processEvents();

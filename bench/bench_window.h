@@ -15,9 +15,9 @@ struct WindowTimes {
 
 // Starts the main window (MainWindow, with its reference viewer) on `folder` and times
 // `runs` rebuilds of its file list as the window does it in folder-structure mode:
-// the listing, the rows into fileList, the first row selected and its file shown, and the
-// window's pending events (layout and painting) processed. One untimed run goes first.
-// Needs a QApplication.
+// the listing into the session's rows (which fileList shows), the first row selected
+// and its file shown, and the window's pending events (layout and painting) processed.
+// One untimed run goes first. Needs a QApplication.
 WindowTimes TimeFileListWindow(const std::string& folder, const std::string& programFolder, int runs);
 
 }  // namespace vqbench

@@ -29,7 +29,7 @@ class QGroupBox;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QListView;
 class QPushButton;
 class QRadioButton;
 
@@ -40,6 +40,7 @@ class DriveList;
 class FolderList;
 }  // namespace ui
 
+class FileListModel;
 class ReferenceViewer;
 struct FileSummary;
 
@@ -116,7 +117,8 @@ class MainWindow : public QWidget {
   // ---------------------------------------------------------------- controls
   ui::DriveList* driveBox = nullptr;
   ui::FolderList* folderTree = nullptr;
-  QListWidget* fileList = nullptr;
+  // A view of the session's rows; its highlighted row is the session's selected row.
+  QListView* fileList = nullptr;
   QCheckBox* keepDateBox = nullptr;    // "ファイルの更新で日付を変更しない"
   QCheckBox* unicodeBox = nullptr;     // "ID3v2をUnicodeで書く"
   QFrame* separatorLine = nullptr;
@@ -180,6 +182,9 @@ class MainWindow : public QWidget {
   void OpenBatch();           // 7 "自動処理(F10)"
   // main_window_fields.cpp: Up, Down, Page Up and Page Down move the file list.
   void MoveListSelection(int key);
+  // Highlights a row of the file list; when that changes the row, the view's selection
+  // makes it the session's selected row and shows its file.
+  void HighlightRow(int row);
 
   // main_window_startup.cpp
   void BuildLayout();
@@ -204,6 +209,7 @@ class MainWindow : public QWidget {
   bool ReportErrors() const { return !restoring_ && !ended_; }
 
   Session& state_;
+  FileListModel* fileRows_ = nullptr;  // the model of fileList over state_.rows
   std::string programFolder_;
   std::unique_ptr<ReferenceViewer> reference_viewer_;
   std::map<std::string, std::string> lastFolderOnVolume_;

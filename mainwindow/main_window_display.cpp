@@ -2,11 +2,12 @@
 // its place in the list, and its ID3v2 frames in the reference viewer.
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
 
 #include "formats/file_summary.h"
+#include "mainwindow/file_list_model.h"
 #include "mainwindow/main_window.h"
 #include "session/listing.h"
 #include "platform/file_names.h"
@@ -47,15 +48,17 @@ void MainWindow::SelectFile(int row) {
   if (row == state_.selectedRow) {
     ShowSelectedFile();
   } else {
-    fileList->setCurrentRow(row);
+    HighlightRow(row);
   }
 }
+
+void MainWindow::HighlightRow(int row) { fileList->setCurrentIndex(fileRows_->index(row, 0)); }
 
 void MainWindow::ShowSelectedFile() {
   if (fillingList) return;
   const int row = state_.selectedRow;
   const ListedFile* listed = state_.Row(row);
-  if (!listed || row >= fileList->count()) return;
+  if (!listed) return;
   const bool structure = !state_.fileNameMode;
 
   const std::string path = state_.FilePath(row);
@@ -139,7 +142,7 @@ void MainWindow::ShowInformation(int row, const FileSummary& summary) {
 
   tagFields[0]->setFocus();
 
-  positionLabel->setText(QStringLiteral("%1/%2 曲").arg(row + 1).arg(fileList->count()));
+  positionLabel->setText(QStringLiteral("%1/%2 曲").arg(row + 1).arg(state_.rows.size()));
 }
 
 }  // namespace vq

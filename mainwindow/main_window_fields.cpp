@@ -3,8 +3,9 @@
 // the function keys of the commands.
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 
+#include "mainwindow/file_list_model.h"
 #include "mainwindow/main_window.h"
 #include "platform/codepage.h"
 #include "platform/ui/dialogs.h"
@@ -18,7 +19,7 @@ constexpr int kFieldCount = 6;
 constexpr int kPageRows = 18;
 
 // The row shown at the top of the list, 0 for an empty list.
-int TopIndex(const QListWidget* list) {
+int TopIndex(const QListView* list) {
   const QModelIndex top = list->indexAt(list->viewport()->rect().topLeft());
   return top.isValid() ? top.row() : 0;
 }
@@ -96,27 +97,27 @@ bool MainWindow::FieldKeyDown(int index, QKeyEvent* event) {
 }
 
 void MainWindow::MoveListSelection(int key) {
-  const int count = fileList->count();
+  const int count = static_cast<int>(state_.rows.size());
   if (count == 0) return;
   const int row = state_.selectedRow;
   // A changed selection runs ShowSelectedFile, which shows the file and focuses the title.
   switch (key) {
     case Qt::Key_Up:
-      if (row > 0) fileList->setCurrentRow(row - 1);
+      if (row > 0) HighlightRow(row - 1);
       break;
     case Qt::Key_Down:
-      if (count - row > 1) fileList->setCurrentRow(row + 1);
+      if (count - row > 1) HighlightRow(row + 1);
       break;
     case Qt::Key_PageUp: {
       const int target = std::max(row - kPageRows, 0);
-      fileList->setCurrentRow(target);
-      if (TopIndex(fileList) > target) fileList->scrollToItem(fileList->item(target), QAbstractItemView::PositionAtTop);
+      HighlightRow(target);
+      if (TopIndex(fileList) > target) fileList->scrollTo(fileRows_->index(target, 0), QAbstractItemView::PositionAtTop);
       break;
     }
     case Qt::Key_PageDown: {
       const int target = std::min(row + kPageRows, count - 1);
-      fileList->setCurrentRow(target);
-      if (target < TopIndex(fileList) + 21) fileList->scrollToItem(fileList->item(target), QAbstractItemView::PositionAtTop);
+      HighlightRow(target);
+      if (target < TopIndex(fileList) + 21) fileList->scrollTo(fileRows_->index(target, 0), QAbstractItemView::PositionAtTop);
       break;
     }
     default: break;

@@ -3,11 +3,13 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QItemSelectionModel>
+#include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
 
+#include "mainwindow/file_list_model.h"
 #include "mainwindow/main_window.h"
 #include "session/listing.h"
 #include "platform/file_names.h"
@@ -48,9 +50,9 @@ void MainWindow::ConnectListing() {
     state_.keepDate = checked;
     KeepDateBoxToggled();
   });
-  connect(fileList, &QListWidget::currentRowChanged, this, [this](int row) {
+  connect(fileList->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& current) {
     // The commands act on the highlighted row, also while its file is being read.
-    state_.selectedRow = row;
+    state_.selectedRow = current.isValid() ? current.row() : -1;
     ShowSelectedFile();
   });
 }
@@ -182,8 +184,8 @@ void MainWindow::UnicodeBoxToggled() {
 void MainWindow::ListFolderFiles() {
   fillingList = true;
   holding_ = true;
-  fileList->clear();
-  state_.rows.clear();
+  state_.selectedRow = -1;
+  fileRows_->Clear();
 
   const std::string folder = folderTree->path();
   std::vector<ListedFile> rows;
@@ -198,11 +200,10 @@ void MainWindow::ListFolderFiles() {
   }
 
   int readOnlyRow = -1;
-  state_.rows.reserve(rows.size());
+  fileRows_->Reserve(rows.size());
   for (std::size_t i = 0; i < rows.size() && !ended_; ++i) {
-    fileList->addItem(ui::Q(rows[i].displayName));
     if (rows[i].readOnly) readOnlyRow = static_cast<int>(i);
-    state_.rows.push_back(std::move(rows[i]));
+    fileRows_->Append(std::move(rows[i]));
     // Queued input runs after each file; selections are ignored while fillingList is set.
     ui::Dialogs::Yield();
   }
@@ -214,19 +215,16 @@ void MainWindow::ListFolderFiles() {
 
 void MainWindow::ListSubfolderFiles() {
   fillingList = true;
-  fileList->clear();
-  state_.rows = ListFilesWithSubfolders(folderTree->path());
-  QStringList names;
-  names.reserve(static_cast<qsizetype>(state_.rows.size()));
-  for (const auto& row : state_.rows) names << ui::Q(row.displayName);
-  fileList->addItems(names);
+  state_.selectedRow = -1;
+  fileRows_->Clear();  // the previous rows go before the new ones are read
+  fileRows_->Replace(ListFilesWithSubfolders(folderTree->path()));
   fillingList = false;
   FinishList(LastReadOnlyRow(state_.rows));
 }
 
 void MainWindow::FinishList(int readOnlyRow) {
   if (readOnlyRow < 0) {
-    if (fileList->count() > 0) SelectFile(0);
+    if (!state_.rows.empty()) SelectFile(0);
     return;
   }
   SelectFile(readOnlyRow);

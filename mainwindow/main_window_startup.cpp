@@ -8,7 +8,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -16,6 +16,7 @@
 #include <algorithm>
 
 #include "batch/ui/unicode_dialog.h"
+#include "mainwindow/file_list_model.h"
 #include "mainwindow/main_window.h"
 #include "platform/app_paths.h"
 #include "platform/file_names.h"
@@ -75,10 +76,13 @@ void MainWindow::BuildLayout() {
   driveBox->setAccessibleName(QStringLiteral("ドライブ"));
   folderTree = ui::PlaceTwips(new ui::FolderList(this), QStringLiteral("folderTree"), 0, 360, 2655, 2640);
   folderTree->setAccessibleName(QStringLiteral("フォルダ"));
-  fileList = ui::PlaceTwips(new QListWidget(this), QStringLiteral("fileList"), 0, 3000, 5415, 4110);
+  fileList = ui::PlaceTwips(new QListView(this), QStringLiteral("fileList"), 0, 3000, 5415, 4110);
   fileList->setAccessibleName(QStringLiteral("ファイル"));
-  fileList->setSortingEnabled(false);
   fileList->setSelectionMode(QAbstractItemView::SingleSelection);
+  fileRows_ = new FileListModel(state_.rows, fileList);
+  fileList->setItemDelegate(new UniformRowDelegate(*fileRows_, fileList));
+  fileList->setUniformItemSizes(true);
+  fileList->setModel(fileRows_);
 
   keepDateBox = ui::PlaceTwips(new ui::WrappingCheckBox(QStringLiteral("ファイルの更新で日付を変更しない"), this), QStringLiteral("keepDateBox"), 2760,
                  40, 2655, 495);

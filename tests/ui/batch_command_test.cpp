@@ -66,7 +66,7 @@ TEST(BatchCommand, WritesWhatTheBatchWindowWrites) {
     WriteBytes(h.PathDat(), "0\r\n/\r\n" + h.music / ("window/" + vq::cp932::Encode(u"歌手")) + "\r\n 0 \r\n 0 \r\n" +
                                 (unicode ? " 1 " : " 0 ") + "\r\n");
     h.Start();
-    ASSERT_EQ(h.form->fileList->count(), 5);
+    ASSERT_EQ(RowCount(h.form->fileList), 5);
     ModalDriver driver([](QDialog* d) { QTest::keyClick(static_cast<vq::BatchDialog*>(d)->commandButtons[0], Qt::Key_Return); });
     Press(h.form->tagFields[0], Qt::Key_F10);
     ASSERT_TRUE(h.messages.requests.empty());

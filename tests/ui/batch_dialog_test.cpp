@@ -61,7 +61,7 @@ struct Tree {
 TEST(BatchDialogWindow, EnterOnStartTagsEveryFileAndTheMainWindowShowsTheNewValues) {
   Tree t;
   MainWindow& f = t.form();
-  ASSERT_EQ(f.fileList->count(), 3);
+  ASSERT_EQ(RowCount(f.fileList), 3);
   f.SelectFile(0);
 
   BatchDialog w(f.state(), f.BatchLink(), &f);
@@ -111,8 +111,8 @@ TEST(BatchDialogWindow, EnterOnStartTagsEveryFileAndTheMainWindowShowsTheNewValu
   EXPECT_EQ(tl.v1Album, "Live");
 
   // The main window read the selected file again.
-  EXPECT_EQ(f.fileList->currentRow(), 0);
-  QString name = f.fileList->item(0)->text();
+  EXPECT_EQ(CurrentRow(f.fileList), 0);
+  QString name = RowText(f.fileList, 0);
   EXPECT_EQ(f.tagFields[0]->text(), name.left(name.size() - 4));
   EXPECT_EQ(f.tagFields[1]->text(), QStringLiteral("歌手"));
   EXPECT_EQ(f.tagFields[2]->text(), name.startsWith(QStringLiteral("03")) ? QStringLiteral("Live") : QStringLiteral("アルバム"));
@@ -125,8 +125,8 @@ TEST(BatchDialogWindow, AReadOnlyFileStopsThePassWithTheUpdateError) {
   // Rows come in the folder's own order: find the read-only one.
   int readOnlyRow = -1;
   std::vector<std::string> rowFiles;
-  for (int i = 0; i < f.fileList->count(); ++i) {
-    std::string name = Utf8(f.fileList->item(i)->text());
+  for (int i = 0; i < RowCount(f.fileList); ++i) {
+    std::string name = Utf8(RowText(f.fileList, i));
     for (const auto& p : t.files)
       if (p.size() >= name.size() && p.compare(p.size() - name.size(), name.size(), name) == 0) rowFiles.push_back(p);
     if (name == "02 Noon.mp3") readOnlyRow = i;
@@ -196,7 +196,7 @@ TEST(BatchDialogWindow, F10InATagFieldOpensTheWindowAndEnterStartsThePass) {
     EXPECT_EQ(tl.texts.find("TPE1")->second, "歌手");
     EXPECT_EQ(tl.v1Artist, "歌手");
   }
-  QString name = f.fileList->item(f.fileList->currentRow())->text();
+  QString name = RowText(f.fileList, CurrentRow(f.fileList));
   EXPECT_EQ(f.tagFields[0]->text(), name.left(name.size() - 4));
 }
 
@@ -257,7 +257,7 @@ TEST(BatchDialogWindow, ClosingTheWindowDuringThePassEndsItAfterTheCurrentFileAn
   const QString stem = f.fileInfoText(2).chopped(4);
   ASSERT_NE(titleBefore, stem);
   std::vector<std::string> before;
-  for (int i = 0; i < f.fileList->count(); ++i) before.push_back(ReadBytes(f.state().FilePath(i)));
+  for (int i = 0; i < RowCount(f.fileList); ++i) before.push_back(ReadBytes(f.state().FilePath(i)));
   QString titleAtTheMessage = QStringLiteral("<no message>");
   t.h.messages.onMessage = [&](const ui::MessageRequest&) { titleAtTheMessage = f.tagFields[0]->text(); };
   BatchDialog w(f.state(), f.BatchLink(), &f);
@@ -274,7 +274,7 @@ TEST(BatchDialogWindow, ClosingTheWindowDuringThePassEndsItAfterTheCurrentFileAn
   EXPECT_EQ(titleAtTheMessage, titleBefore);
   EXPECT_EQ(f.tagFields[0]->text(), stem);
   int changed = 0;
-  for (int i = 0; i < f.fileList->count(); ++i) changed += ReadBytes(f.state().FilePath(i)) != before[static_cast<std::size_t>(i)];
+  for (int i = 0; i < RowCount(f.fileList); ++i) changed += ReadBytes(f.state().FilePath(i)) != before[static_cast<std::size_t>(i)];
   EXPECT_EQ(changed, 1);
   EXPECT_NE(ReadBytes(f.state().FilePath(0)), before[0]);
 }
@@ -309,7 +309,7 @@ TEST(BatchDialogWindow, SigtermDuringThePassEndsItAfterTheCurrentFileWithoutAMes
   Tree t;
   MainWindow& f = t.form();
   std::vector<std::string> before;
-  for (int i = 0; i < f.fileList->count(); ++i) before.push_back(ReadBytes(f.state().FilePath(i)));
+  for (int i = 0; i < RowCount(f.fileList); ++i) before.push_back(ReadBytes(f.state().FilePath(i)));
   ui::TerminationNotifier termination;
   QObject::connect(&termination, &ui::TerminationNotifier::requested, [&f] { f.state().endRequested = true; });
   BatchDialog w(f.state(), f.BatchLink(), &f);
@@ -322,7 +322,7 @@ TEST(BatchDialogWindow, SigtermDuringThePassEndsItAfterTheCurrentFileWithoutAMes
   EXPECT_FALSE(w.isVisible());
   EXPECT_TRUE(t.h.messages.requests.empty());
   int changed = 0;
-  for (int i = 0; i < f.fileList->count(); ++i) changed += ReadBytes(f.state().FilePath(i)) != before[static_cast<std::size_t>(i)];
+  for (int i = 0; i < RowCount(f.fileList); ++i) changed += ReadBytes(f.state().FilePath(i)) != before[static_cast<std::size_t>(i)];
   EXPECT_EQ(changed, static_cast<int>(w.result()->done));
   EXPECT_LT(w.result()->done, 3u);
 }

@@ -58,7 +58,7 @@ TEST(EditorFaults, EachFailingOperationLeavesTheFileWholeAndTheProgramWorking) {
         // Exactly as before, or completely rewritten.
         const bool unchanged = now == e.before;
         // Selecting the file again reads what is in it.
-        e.form().SelectFile(e.form().fileList->currentRow());
+        e.form().SelectFile(vqtest::CurrentRow(e.form().fileList));
         const bool titleInFile = e.listing().contains(QStringLiteral("TIT2(0) 新しい曲名\r\n"));
         EXPECT_NE(unchanged, titleInFile);
       }

@@ -31,6 +31,9 @@
 using vq::ui::Dialogs;
 using vq::ui::MsgAnswer;
 using vqtest::Focus;
+using vqtest::CurrentRow;
+using vqtest::RowCount;
+using vqtest::SelectRow;
 using vqtest::MainWindowHarness;
 using vqtest::Press;
 using vqtest::Type;
@@ -72,7 +75,7 @@ struct OneFile {
     if (mtime != 0) SetMtime(path, mtime);
     h.WritePathDat({"1"});
     h.Start();
-    EXPECT_EQ(h.form->fileList->currentRow(), 0);
+    EXPECT_EQ(CurrentRow(h.form->fileList), 0);
   }
   vq::MainWindow& f() { return *h.form; }
 };
@@ -236,7 +239,7 @@ TEST(MainWindowWriteV1, KeepDateInASubfolderUsesTheRowsListedDate) {
   ASSERT_TRUE(f.keepDateBox->isChecked());
   int row = Rows(f.fileList).indexOf("b.mp3");
   ASSERT_GE(row, 0);
-  f.fileList->setCurrentRow(row);
+  SelectRow(f.fileList, row);
   Type(f.tagFields[0], "In Disc 1");
   Press(f.tagFields[0], Qt::Key_F9);
   EXPECT_EQ(vqtest::ReadWithTagLib(b).v1Title, "In Disc 1");
@@ -251,7 +254,7 @@ TEST(MainWindowWriteV1, AReadOnlyFileGivesTheUpdateErrorAndStaysUnchanged) {
   const std::string before = ReadBytes(path);
   h.WritePathDat({"0", "/", h.music / "Band"});
   auto& f = h.Start();
-  ASSERT_EQ(f.fileList->currentRow(), 0);  // selected after the listing's warning
+  ASSERT_EQ(CurrentRow(f.fileList), 0);  // selected after the listing's warning
   h.messages.Clear();
   const int fds = OpenDescriptors();
 
@@ -379,7 +382,7 @@ TEST(MainWindowPlay, F6OpensTheFileWithXdgOpenInTheCurrentFolder) {
     h.music.CopyFixture(kNoTag, "Band/Disc 1/play me.mp3");
     h.WritePathDat({"0", "/", h.music / "Band"});
     auto& f = h.Start();
-    ASSERT_EQ(f.fileList->currentRow(), 0);
+    ASSERT_EQ(CurrentRow(f.fileList), 0);
     Press(f.tagFields[2], Qt::Key_F6);
     ASSERT_EQ(launches.size(), 1u);
     EXPECT_EQ(launches[0].program, "xdg-open");
@@ -408,7 +411,7 @@ TEST(MainWindowFillFromNames, FolderStructureModeFillsOnlyEmptyFields) {
   h.music.CopyFixture(kNoTag, "Band/Disc 1/02 Other.mp3");
   h.WritePathDat({"0", "/", h.music / "Band"});
   auto& f = h.Start();
-  f.fileList->setCurrentRow(Rows(f.fileList).indexOf("01 Song.mp3"));
+  SelectRow(f.fileList, Rows(f.fileList).indexOf("01 Song.mp3"));
   Press(f.tagFields[4], Qt::Key_F7);
   EXPECT_EQ(f.tagFields[0]->text(), "01 Song");
   EXPECT_EQ(f.tagFields[1]->text(), "Band");
@@ -418,7 +421,7 @@ TEST(MainWindowFillFromNames, FolderStructureModeFillsOnlyEmptyFields) {
   EXPECT_EQ(QApplication::focusWidget(), f.tagFields[4]);
 
   // A field holding a space is not empty.
-  f.fileList->setCurrentRow(Rows(f.fileList).indexOf("02 Other.mp3"));
+  SelectRow(f.fileList, Rows(f.fileList).indexOf("02 Other.mp3"));
   Type(f.tagFields[0], "Mine");
   Type(f.tagFields[1], " ");
   Press(f.tagFields[1], Qt::Key_F7);
@@ -561,7 +564,7 @@ TEST(MainWindowModal, F10OpensTheBatchOnlyWithRowsAndInFolderStructureMode) {
     h.music.MakeDir("Empty");
     h.WritePathDat({"0", "/", h.music / "Empty"});
     auto& f = h.Start();
-    ASSERT_EQ(f.fileList->count(), 0);
+    ASSERT_EQ(RowCount(f.fileList), 0);
     ASSERT_TRUE(f.commandButtons[7]->isEnabled());
     Press(f.tagFields[1], Qt::Key_F10);
     EXPECT_TRUE(opened.empty());

@@ -25,6 +25,10 @@
 #include "support/ui/ui_test_util.h"
 #include "viewer/reference_viewer.h"
 
+using vqtest::CurrentRow;
+using vqtest::RowCount;
+using vqtest::RowText;
+using vqtest::SelectRow;
 using vqtest::MainWindowHarness;
 using vqtest::Rows;
 using vqtest::Utf8;
@@ -136,20 +140,20 @@ TEST(MainWindowDisplay, EveryFixtureShowsWhatTheFormatCoreReads) {
   for (auto* fixture : kFixtures) SetMtime(h.music.CopyFixture(fixture, std::string("Album/") + fixture), when);
   h.WritePathDat({"0", "/", h.music.path()});
   auto& f = h.Start();
-  ASSERT_EQ(f.fileList->count(), static_cast<int>(std::size(kFixtures)));
+  ASSERT_EQ(RowCount(f.fileList), static_cast<int>(std::size(kFixtures)));
 
   // Walk the list with the keyboard, from the first row to the last.
   f.fileList->setFocus();
   QTest::keyClick(f.fileList, Qt::Key_Home);
-  for (int row = 0; row < f.fileList->count(); ++row) {
+  for (int row = 0; row < RowCount(f.fileList); ++row) {
     if (row > 0) {
       f.fileList->setFocus();
       QTest::keyClick(f.fileList, Qt::Key_Down);
     }
-    ASSERT_EQ(f.fileList->currentRow(), row);
-    QString name = f.fileList->item(row)->text();
+    ASSERT_EQ(CurrentRow(f.fileList), row);
+    QString name = RowText(f.fileList, row);
     ExpectShows(f, h.state, h.music / ("Album/" + Utf8(name)), name, when);
-    EXPECT_EQ(f.positionLabel->text(), QString("%1/%2 ").arg(row + 1).arg(f.fileList->count()) + QString::fromUtf16(u"曲"));
+    EXPECT_EQ(f.positionLabel->text(), QString("%1/%2 ").arg(row + 1).arg(RowCount(f.fileList)) + QString::fromUtf16(u"曲"));
     EXPECT_EQ(f.fileInfoText(0), Utf8(std::filesystem::path(h.music.path()).filename().string()));
     EXPECT_EQ(f.fileInfoText(1), "Album");
     // The selection gives the title field the focus.
@@ -164,7 +168,7 @@ TEST(MainWindowDisplay, KnownValuesOfTheFileWithBothTags) {
   SetMtime(path, vqtest::LocalTime(2024, 1, 2, 3, 4, 5));
   h.WritePathDat({"1"});
   auto& f = h.Start();
-  ASSERT_EQ(f.fileList->currentRow(), 0);
+  ASSERT_EQ(CurrentRow(f.fileList), 0);
   EXPECT_EQ(f.tagFields[0]->text(), "V1 Title");
   EXPECT_EQ(f.storedValueLabels[0]->text(), "V1 Title");
   EXPECT_EQ(f.tagFields[1]->text(), "V1 Artist");
@@ -230,7 +234,7 @@ TEST(MainWindowDisplay, A127ByteFileShowsItselfWithEmptyFieldsA128ByteFileIsRead
   int r127 = Rows(f.fileList).indexOf("b-127.mp3");
   int r128 = Rows(f.fileList).indexOf("c-128.mp3");
 
-  f.fileList->setCurrentRow(r127);
+  SelectRow(f.fileList, r127);
   EXPECT_EQ(f.v2Mark->text(), "");
   EXPECT_EQ(f.v2VersionMark->text(), "");
   EXPECT_EQ(f.v1Mark->text(), "");
@@ -248,7 +252,7 @@ TEST(MainWindowDisplay, A127ByteFileShowsItselfWithEmptyFieldsA128ByteFileIsRead
   EXPECT_TRUE(f.commandButtons[0]->isEnabled());
   EXPECT_TRUE(h.messages.requests.empty());
 
-  f.fileList->setCurrentRow(r128);
+  SelectRow(f.fileList, r128);
   EXPECT_EQ(f.fileInfoText(2), "c-128.mp3");
   EXPECT_EQ(f.tagFields[0]->text(), "");
   EXPECT_EQ(f.tagFields[5]->text(), "0");
@@ -262,9 +266,9 @@ TEST(MainWindowDisplay, AFileDeletedSinceTheListingIsReportedAndTheDisplayStays)
   h.music.CopyFixture("02_v23_latin1_mutagen_mpeg1_l3_32k.mp3", "b.mp3");
   h.WritePathDat({"1"});
   auto& f = h.Start();
-  int shown = f.fileList->currentRow();
-  QString name = f.fileList->item(shown)->text();
-  QString other = f.fileList->item(1 - shown)->text();
+  int shown = CurrentRow(f.fileList);
+  QString name = RowText(f.fileList, shown);
+  QString other = RowText(f.fileList, 1 - shown);
   QString listing = f.viewer().listing();
   QString info = f.mpegInfoLabel->text();
   std::filesystem::remove(h.music / Utf8(other));
@@ -288,9 +292,9 @@ TEST(MainWindowDisplay, MouseSelectionAndTheRowPaths) {
   auto& f = h.Start();
   int row = Rows(f.fileList).indexOf(QString::fromUtf16(u"曲.mp3"));
   ASSERT_GE(row, 0);
-  QRect r = f.fileList->visualItemRect(f.fileList->item(row));
+  QRect r = f.fileList->visualRect(f.fileList->model()->index(row, 0));
   QTest::mouseClick(f.fileList->viewport(), Qt::LeftButton, {}, r.center());
-  EXPECT_EQ(f.fileList->currentRow(), row);
+  EXPECT_EQ(CurrentRow(f.fileList), row);
   EXPECT_EQ(f.fileInfoText(0), "Band");
   EXPECT_EQ(f.fileInfoText(1), "Disc 1");
   EXPECT_EQ(f.state().FolderPrefix(row), h.music / "Band/Disc 1/");

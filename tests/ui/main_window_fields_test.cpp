@@ -16,6 +16,10 @@
 #include "viewer/reference_viewer.h"
 
 using vq::ui::Dialogs;
+using vqtest::CurrentRow;
+using vqtest::RowCount;
+using vqtest::RowText;
+using vqtest::SelectRow;
 using vqtest::MainWindowHarness;
 using vqtest::Rows;
 using vqtest::Utf8;
@@ -80,7 +84,7 @@ void SelectInsideTheYear(vq::MainWindow& f) {
   f.lastField = 2;
 }
 
-int TopRow(const QListWidget* list) { return list->indexAt(list->viewport()->rect().topLeft()).row(); }
+int TopRow(const QAbstractItemView* list) { return list->indexAt(list->viewport()->rect().topLeft()).row(); }
 
 }  // namespace
 
@@ -275,81 +279,81 @@ TEST(MainWindowFields, AClickIntoAFieldSelectsItsWholeText) {
 TEST(MainWindowFields, PageKeysMoveTheListBy18Rows) {
   ListOf t(10);
   auto& f = t.f();
-  ASSERT_EQ(f.fileList->count(), 10);
-  ASSERT_EQ(f.fileList->currentRow(), 0);
+  ASSERT_EQ(RowCount(f.fileList), 10);
+  ASSERT_EQ(CurrentRow(f.fileList), 0);
   QTest::keyClick(f.tagFields[2], Qt::Key_PageDown);
-  EXPECT_EQ(f.fileList->currentRow(), 9);
-  EXPECT_EQ(f.fileInfoText(2), f.fileList->item(9)->text());  // the new row's file is shown
+  EXPECT_EQ(CurrentRow(f.fileList), 9);
+  EXPECT_EQ(f.fileInfoText(2), RowText(f.fileList, 9));  // the new row's file is shown
   EXPECT_EQ(QApplication::focusWidget(), f.tagFields[0]);
 
-  f.fileList->setCurrentRow(5);
+  SelectRow(f.fileList, 5);
   QTest::keyClick(f.tagFields[0], Qt::Key_PageUp);
-  EXPECT_EQ(f.fileList->currentRow(), 0);
+  EXPECT_EQ(CurrentRow(f.fileList), 0);
   EXPECT_EQ(f.positionLabel->text(), Str(u"1/10 曲"));
 }
 
 TEST(MainWindowFields, PageDownIn100RowsPutsTheSelectionAtTheTop) {
   ListOf t(100);
   auto& f = t.f();
-  ASSERT_EQ(f.fileList->count(), 100);
-  f.fileList->setCurrentRow(2);
+  ASSERT_EQ(RowCount(f.fileList), 100);
+  SelectRow(f.fileList, 2);
   QTest::keyClick(f.tagFields[0], Qt::Key_PageDown);
-  EXPECT_EQ(f.fileList->currentRow(), 20);
+  EXPECT_EQ(CurrentRow(f.fileList), 20);
   EXPECT_EQ(TopRow(f.fileList), 20);
   QTest::keyClick(f.tagFields[0], Qt::Key_PageDown);
-  EXPECT_EQ(f.fileList->currentRow(), 38);
+  EXPECT_EQ(CurrentRow(f.fileList), 38);
   EXPECT_EQ(TopRow(f.fileList), 38);
 
   // Page Up: 38 -> 20 -> 2 -> 0; the selection stays visible.
   for (int expected : {20, 2, 0}) {
     QTest::keyClick(f.tagFields[0], Qt::Key_PageUp);
-    EXPECT_EQ(f.fileList->currentRow(), expected);
+    EXPECT_EQ(CurrentRow(f.fileList), expected);
     EXPECT_LE(TopRow(f.fileList), expected);
   }
   // From near the end Page Down stops at the last row.
-  f.fileList->setCurrentRow(95);
+  SelectRow(f.fileList, 95);
   QTest::keyClick(f.tagFields[0], Qt::Key_PageDown);
-  EXPECT_EQ(f.fileList->currentRow(), 99);
+  EXPECT_EQ(CurrentRow(f.fileList), 99);
 }
 
 TEST(MainWindowFields, UpAndDownStopAtTheEndsWithoutRereadingTheFile) {
   ListOf t(3);
   auto& f = t.f();
-  ASSERT_EQ(f.fileList->currentRow(), 0);
+  ASSERT_EQ(CurrentRow(f.fileList), 0);
   // An edit shows whether the file was read again.
   Type(f.tagFields[1], "edited");
   QTest::keyClick(f.tagFields[1], Qt::Key_Up);
-  EXPECT_EQ(f.fileList->currentRow(), 0);
+  EXPECT_EQ(CurrentRow(f.fileList), 0);
   EXPECT_EQ(f.tagFields[1]->text(), "edited");
   EXPECT_EQ(QApplication::focusWidget(), f.tagFields[1]);
   QTest::keyClick(f.tagFields[1], Qt::Key_PageUp);  // already at the first row
   EXPECT_EQ(f.tagFields[1]->text(), "edited");
 
   QTest::keyClick(f.tagFields[1], Qt::Key_Down);
-  EXPECT_EQ(f.fileList->currentRow(), 1);
-  EXPECT_EQ(f.fileInfoText(2), f.fileList->item(1)->text());
+  EXPECT_EQ(CurrentRow(f.fileList), 1);
+  EXPECT_EQ(f.fileInfoText(2), RowText(f.fileList, 1));
   EXPECT_EQ(f.tagFields[1]->text(), "V1 Artist");
   EXPECT_EQ(QApplication::focusWidget(), f.tagFields[0]);
   QTest::keyClick(f.tagFields[0], Qt::Key_Down);
-  ASSERT_EQ(f.fileList->currentRow(), 2);
+  ASSERT_EQ(CurrentRow(f.fileList), 2);
 
   Type(f.tagFields[2], "edited");
   QTest::keyClick(f.tagFields[2], Qt::Key_Down, Qt::ShiftModifier);
-  EXPECT_EQ(f.fileList->currentRow(), 2);
+  EXPECT_EQ(CurrentRow(f.fileList), 2);
   EXPECT_EQ(f.tagFields[2]->text(), "edited");
   QTest::keyClick(f.tagFields[2], Qt::Key_Up);
-  EXPECT_EQ(f.fileList->currentRow(), 1);
+  EXPECT_EQ(CurrentRow(f.fileList), 1);
 }
 
 TEST(MainWindowFields, ListKeysOnAnEmptyListChangeNothing) {
   MainWindowHarness h;
   h.WritePathDat({"1"});
   auto& f = h.Start();
-  ASSERT_EQ(f.fileList->count(), 0);
+  ASSERT_EQ(RowCount(f.fileList), 0);
   Type(f.tagFields[0], "kept");
   for (Qt::Key key : {Qt::Key_Up, Qt::Key_Down, Qt::Key_PageUp, Qt::Key_PageDown}) {
     QTest::keyClick(f.tagFields[0], key);
-    EXPECT_EQ(f.fileList->currentRow(), -1);
+    EXPECT_EQ(CurrentRow(f.fileList), -1);
     EXPECT_EQ(f.tagFields[0]->text(), "kept");
   }
   EXPECT_TRUE(h.messages.requests.empty());

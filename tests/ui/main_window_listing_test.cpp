@@ -5,11 +5,13 @@
 
 #include <sys/stat.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -19,6 +21,10 @@
 #include "support/ui/ui_test_util.h"
 
 using vq::ui::FolderList;
+using vqtest::CurrentRow;
+using vqtest::RowCount;
+using vqtest::RowText;
+using vqtest::SelectRow;
 using vqtest::MainWindowHarness;
 using vqtest::Rows;
 using vqtest::Utf8;
@@ -98,19 +104,34 @@ TEST(MainWindowListing, FilesOnlyInSubfolders) {
   auto& f = h.Start();
   OpenInFolderTree(f, h.music / "Artist");
   ASSERT_EQ(f.folderTree->path(), h.music / "Artist");
-  ASSERT_EQ(f.fileList->count(), 3);
+  ASSERT_EQ(RowCount(f.fileList), 3);
   for (int i = 0; i < 3; ++i) {
     QString entry = QString::fromStdString(h.state.rows[static_cast<std::size_t>(i)].subfolderEntry);
-    EXPECT_EQ(entry, f.fileList->item(i)->text() == "3.mp3" ? "/Album B" : "/Album A");
+    EXPECT_EQ(entry, RowText(f.fileList, i) == "3.mp3" ? "/Album B" : "/Album A");
   }
-  EXPECT_EQ(f.fileList->currentRow(), 0);
+  EXPECT_EQ(CurrentRow(f.fileList), 0);
   EXPECT_EQ(f.positionLabel->text(), QString::fromUtf16(u"1/3 曲"));
 
   QTest::mouseClick(f.modeButtons[1], Qt::LeftButton);
-  EXPECT_EQ(f.fileList->count(), 0);
-  EXPECT_EQ(f.fileList->currentRow(), -1);
+  EXPECT_EQ(RowCount(f.fileList), 0);
+  EXPECT_EQ(CurrentRow(f.fileList), -1);
   // Nothing selected: the fields keep what they showed.
   EXPECT_EQ(f.positionLabel->text(), QString::fromUtf16(u"1/3 曲"));
+}
+
+TEST(MainWindowListing, ALongNameAnywhereWidensEveryRowAndTheScrollRange) {
+  // The rows share one size: it must be the widest row's, not the last row's.
+  MainWindowHarness h;
+  const std::string longName = "b " + std::string(60, 'W') + ".mp3";
+  for (const std::string& name : {std::string("a.mp3"), longName, std::string("c.mp3")})
+    vqtest::MakeFile(h.music / name, 200);
+  auto& f = h.Start();
+  ASSERT_EQ(Rows(f.fileList), (QStringList{"a.mp3", Utf8(longName), "c.mp3"}));
+  QApplication::processEvents();
+  const int wide = f.fileList->fontMetrics().horizontalAdvance(Utf8(longName));
+  ASSERT_GT(wide, f.fileList->viewport()->width());
+  for (int row = 0; row < 3; ++row) EXPECT_GE(f.fileList->visualRect(f.fileList->model()->index(row, 0)).width(), wide);
+  EXPECT_GE(f.fileList->horizontalScrollBar()->maximum(), wide - f.fileList->viewport()->width());
 }
 
 TEST(MainWindowNextFolder, CaptionWalkAndDisabledEnd) {
@@ -165,7 +186,7 @@ TEST(MainWindowListing, TwoReadOnlyFilesSelectTheLaterOneAndWarnOnce) {
     QStringList rows = Rows(f.fileList);
     ASSERT_EQ(rows.size(), 4);
     int expected = std::max(rows.indexOf("a.mp3"), rows.indexOf("c.mp3"));
-    EXPECT_EQ(f.fileList->currentRow(), expected);
+    EXPECT_EQ(CurrentRow(f.fileList), expected);
     EXPECT_EQ(h.messages.Count(kReadOnly), 1);
     EXPECT_EQ(h.messages.requests.size(), 1u);
     EXPECT_EQ(h.messages.requests[0].caption, "Velquist");
@@ -260,14 +281,14 @@ TEST(MainWindowHeldBack, AFolderChangeDuringTheListingWaitsUntilTheListIsComplet
   bool modeDuring = false;
   QTimer::singleShot(0, [&] {
     sawFilling = f.fillingList;
-    rowsDuring = f.fileList->count();
+    rowsDuring = RowCount(f.fileList);
     f.folderTree->setFocus();
     QTest::keyClick(f.folderTree, Qt::Key_Return);
     QTest::mouseClick(f.modeButtons[0], Qt::LeftButton);  // back to folder structure, also held
     pathDuring = f.folderTree->path();
     modeDuring = f.FileNameMode();
     // A selection made meanwhile is ignored.
-    f.fileList->setCurrentRow(0);
+    SelectRow(f.fileList, 0);
   });
   QTest::mouseClick(f.modeButtons[1], Qt::LeftButton);
 

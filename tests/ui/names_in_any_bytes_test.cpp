@@ -71,7 +71,7 @@ struct Collection {
   }
   vq::MainWindow& Start() { return h.Start(h.music.path()); }
   int RowOf(const std::string& path) {
-    for (int i = 0; i < h.form->fileList->count(); ++i)
+    for (int i = 0; i < RowCount(h.form->fileList); ++i)
       if (h.form->state().FilePath(i) == path) return i;
     return -1;
   }
@@ -173,7 +173,7 @@ TEST(NamesInAnyBytes, NextFolderAndPlayWorkWithTheBytes) {
   EXPECT_EQ(f.nextFolderButton->text(), Str(u"次ﾌｫﾙﾀﾞへ(1/2)"));
   QTest::mouseClick(f.nextFolderButton, Qt::LeftButton);
   EXPECT_EQ(f.folderTree->path(), c.h.music / kNext);
-  EXPECT_EQ(f.fileList->count(), 0);
+  EXPECT_EQ(RowCount(f.fileList), 0);
 }
 
 TEST(NamesInAnyBytes, ReadOnlyWarningNamesNothingAndTheUpdateErrorShowsTheNames) {
@@ -182,7 +182,7 @@ TEST(NamesInAnyBytes, ReadOnlyWarningNamesNothingAndTheUpdateErrorShowsTheNames)
   vq::MainWindow& f = c.Start();
   ASSERT_EQ(c.h.messages.requests.size(), 1u);
   EXPECT_EQ(c.h.messages.requests[0].text, Str(u"選択されているファイルが読取専用になっています"));
-  EXPECT_EQ(f.state().FilePath(f.fileList->currentRow()), c.song);
+  EXPECT_EQ(f.state().FilePath(CurrentRow(f.fileList)), c.song);
   c.h.messages.Clear();
   Press(f.tagFields[0], Qt::Key_F9);
   ASSERT_EQ(c.h.messages.requests.size(), 1u);

@@ -58,9 +58,9 @@ struct Editing {
     h.Start(h.music.path());
     form().folderTree->setPath(h.music / "歌手");
     const QString name = Utf8(path.substr(path.rfind('/') + 1));
-    for (int i = 0; i < form().fileList->count(); ++i)
-      if (form().fileList->item(i)->text() == name) form().SelectFile(i);
-    EXPECT_EQ(form().fileList->currentItem() ? form().fileList->currentItem()->text() : QString(), name);
+    for (int i = 0; i < vqtest::RowCount(form().fileList); ++i)
+      if (vqtest::RowText(form().fileList, i) == name) form().SelectFile(i);
+    EXPECT_EQ(vqtest::RowText(form().fileList, vqtest::CurrentRow(form().fileList)), name);
   }
 };
 

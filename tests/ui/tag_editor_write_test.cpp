@@ -359,7 +359,7 @@ TEST(TagEditorWrite, KeepDateGivesTheRewrittenFileItsRecordedDate) {
   SetFileTimes(e.path, old);
   // List the folder again so that the row's recorded date is the old one.
   e.form().ListCurrentFolder();
-  ASSERT_EQ(e.form().fileList->currentRow(), 0);
+  ASSERT_EQ(vqtest::CurrentRow(e.form().fileList), 0);
   e.form().keepDateBox->setChecked(true);
   RunEditor(e.form(), [&](TagEditorDialog& w) {
     Retype(w, 0, QStringLiteral("dated"));
@@ -483,7 +483,7 @@ TEST(TagEditorWrite, A127ByteFileGetsWhatWasTypedAndTheEditorRefusesItsBrokenHea
   MainWindow& main = e.form();
   main.ListCurrentFolder();  // lists the new file too
   int shortRow = -1;
-  for (int i = 0; i < main.fileList->count(); ++i) {
+  for (int i = 0; i < vqtest::RowCount(main.fileList); ++i) {
     main.SelectFile(i);
     if (main.fileInfoText(2) == QStringLiteral("02 short.mp3")) shortRow = i;
     else ASSERT_EQ(main.tagFields[0]->text(), QStringLiteral("V1 Title"));

@@ -54,11 +54,11 @@ TEST(UnicodeConversionWindow, F2PreviewsThenEnterConvertsTheListingInEitherMode)
   const UnicodeCollection c = MakeUnicodeCollection(h.music);
   MainWindow& f = h.Start(c.root);
   f.folderTree->setPath(c.Path("歌手"));
-  ASSERT_EQ(f.fileList->count(), 5);  // 03, 04, 05 and アルバム's 01, 02
+  ASSERT_EQ(RowCount(f.fileList), 5);  // 03, 04, 05 and アルバム's 01, 02
 
   // File-name mode: the folder's own three files; Esc closes without writing.
   QTest::mouseClick(f.modeButtons[1], Qt::LeftButton);
-  ASSERT_EQ(f.fileList->count(), 3);
+  ASSERT_EQ(RowCount(f.fileList), 3);
   QString preview, summary;
   ModalDriver cancel([&](QDialog* d) {
     auto* w = static_cast<UnicodeConversionDialog*>(d);
@@ -74,7 +74,7 @@ TEST(UnicodeConversionWindow, F2PreviewsThenEnterConvertsTheListingInEitherMode)
 
   // Folder-structure mode, by mouse: the button opens it over five files; Enter starts.
   QTest::mouseClick(f.modeButtons[0], Qt::LeftButton);
-  ASSERT_EQ(f.fileList->count(), 5);
+  ASSERT_EQ(RowCount(f.fileList), 5);
   f.SelectFile(0);
   h.messages.Clear();
   bool startFocused = false;
@@ -99,7 +99,7 @@ TEST(UnicodeConversionWindow, F2PreviewsThenEnterConvertsTheListingInEitherMode)
   // Outside the listing nothing changed.
   EXPECT_EQ(ReadBytes(c.Path("その他/x.mp3")), c.before.at("その他/x.mp3"));
   // The main window shows its selected file again (its ID3v1 title, which stays).
-  EXPECT_EQ(f.fileList->currentRow(), 0);
+  EXPECT_EQ(CurrentRow(f.fileList), 0);
   EXPECT_EQ(f.tagFields[0]->text(), QStringLiteral("はじめに"));
 }
 

@@ -72,7 +72,7 @@ class WindowPlacement : public ::testing::Test {
     h.music.CopyFixture("02_v23_latin1_mutagen_mpeg1_l3_32k.mp3", "歌手/アルバム/01 朝.mp3");
     vq::MainWindow& f = h.Start(h.music.path());
     f.folderTree->setPath(h.music / "歌手");
-    EXPECT_EQ(f.fileList->count(), 1);
+    EXPECT_EQ(vqtest::RowCount(f.fileList), 1);
     f.SelectFile(0);
     EXPECT_TRUE(Framed(&f));
     EXPECT_TRUE(Framed(&f.viewer()));

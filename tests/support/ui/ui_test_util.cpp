@@ -78,9 +78,22 @@ void MainWindowHarness::CloseAnswering(vq::ui::MsgAnswer answer) {
   QApplication::processEvents();
 }
 
-QStringList Rows(const QListWidget* list) {
+int RowCount(const QAbstractItemView* list) { return list->model()->rowCount(); }
+
+QString RowText(const QAbstractItemView* list, int row) {
+  return list->model()->index(row, 0).data().toString();
+}
+
+int CurrentRow(const QAbstractItemView* list) {
+  const QModelIndex current = list->currentIndex();
+  return current.isValid() ? current.row() : -1;
+}
+
+void SelectRow(QAbstractItemView* list, int row) { list->setCurrentIndex(list->model()->index(row, 0)); }
+
+QStringList Rows(const QAbstractItemView* list) {
   QStringList out;
-  for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
+  for (int i = 0; i < RowCount(list); ++i) out << RowText(list, i);
   return out;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <QLineEdit>
+#include <QAbstractItemView>
 #include <QListWidget>
 #include <QString>
 #include <QStringList>
@@ -85,7 +86,14 @@ class MainWindowHarness {
   void CloseAnswering(vq::ui::MsgAnswer answer);
 };
 
-QStringList Rows(const QListWidget* list);
+// A list as the user sees it, through its model: the number of rows, a row's text, the
+// highlighted row (-1 for none), and all rows' texts.
+int RowCount(const QAbstractItemView* list);
+QString RowText(const QAbstractItemView* list, int row);
+int CurrentRow(const QAbstractItemView* list);
+QStringList Rows(const QAbstractItemView* list);
+// Highlights a row as a click or an arrow key does (-1: none).
+void SelectRow(QAbstractItemView* list, int row);
 
 // Gives a main-window tag field the focus, and checks that it has it.
 QLineEdit* Focus(QLineEdit* field);
