@@ -385,17 +385,8 @@ class Conversion {
       if (fstat(raw.fd(), &st) == 0) times[0] = st.st_atim, times[1] = st.st_mtim;
       bool inPlace = false;
       if (journal_) {
-        // Flushed before the file changes: one flush per converted file.
-        const std::string newHead = NewHeadBytes(planned.frames, header.size, tag.size());
-        FileChange change;
-        change.path = file.path;
-        change.oldHead = tag;
-        change.newHead = newHead;
-        change.oldLength = raw.Length();
-        change.accessed = times[0];
-        change.modified = times[1];
-        journal_->Record(change);
-        journal_->Flush();
+        Defer(file, plan, raw, planned.frames, header.size, tag, times);
+        return std::move(plan);
       }
       try {
         WriteBatchV2Tag(raw, planned.frames, header.size, callbacks_, &inPlace);
@@ -411,6 +402,71 @@ class Conversion {
     return std::move(plan);
   }
 
+  // Counts a file whose plan is final: at once without a journal, else once its group
+  // is written (Commit). False ends the run; a failure is reported and thrown no further.
+  bool Finish(const UnicodeFile& file, const UnicodeFilePlan& plan, UnicodeResult& result) {
+    if (!journal_) return Finished(plan, result);
+    if (!deferredNow_) deferred_.push_back(Deferred{&file, plan});
+    deferredNow_ = false;
+    if (deferred_.size() >= kGroupFiles || rebuilds_ >= kGroupRebuilds) return Commit(result);
+    return true;
+  }
+
+  // The deferred files' turn: the journal flushed, each file system synced once, then
+  // each file written or renamed in order and counted. A failure ends the run there (it
+  // is reported); the files behind it stay as they were. False when the run ends.
+  bool Commit(UnicodeResult& result) {
+    std::size_t k = 0;
+    bool goOn = true;
+    try {
+      if (journal_ && journal_->HasUnflushed()) journal_->Flush();
+      std::vector<dev_t> synced;
+      for (Deferred& d : deferred_) {
+        if (!d.rebuild || std::find(synced.begin(), synced.end(), d.rebuild->read.device) != synced.end()) continue;
+        d.rebuild->temp.SyncFileSystem();
+        synced.push_back(d.rebuild->read.device);
+      }
+      for (; k < deferred_.size() && goOn; ++k) {
+        Deferred& d = deferred_[k];
+        const bool writes = d.rebuild || d.raw.IsOpen();
+        if (d.rebuild) {
+          CommitRebuild(*d.rebuild, callbacks_, false);
+        } else if (writes) {
+          try {
+            WriteTagRegionInPlace(d.raw, d.newTag, d.oldSize, callbacks_);
+            d.raw.Close();
+          } catch (...) {
+            d.raw = RawFile();
+            RestoreTag(d.file->path, d.oldTag, d.times);
+            throw;
+          }
+        }
+        if (writes && settings_.keepDate && d.times[1].tv_sec != 0)
+          SetFileTimes(d.file->path, d.times[1].tv_sec, d.times[1].tv_nsec);
+        goOn = Finished(d.plan, result);
+        if (!goOn) result.stopped = result.done < count_;
+      }
+    } catch (const Error& e) {
+      ReportFailure(callbacks_, e, *deferred_[k].file);
+      result.failed = true;
+      goOn = false;
+    } catch (const std::exception&) {
+      ReportFailure(callbacks_, Error(ErrorKind::Io), *deferred_[k].file);
+      result.failed = true;
+      goOn = false;
+    }
+    // Given up: the failing file (it has put itself back) and the ones behind it.
+    for (; k < deferred_.size(); ++k) {
+      Deferred& d = deferred_[k];
+      if (d.rebuild) DiscardRebuild(*d.rebuild);
+      d.raw = RawFile();
+      if (d.written) journal_->Withdraw(d.record);
+    }
+    deferred_.clear();
+    rebuilds_ = 0;
+    return goOn;
+  }
+
   // Counts a finished file and reports the progress; false ends the run.
   bool Finished(const UnicodeFilePlan& plan, UnicodeResult& result) {
     (plan.rewrite ? result.converted : result.unchanged) += 1;
@@ -420,10 +476,55 @@ class Conversion {
   }
 
  private:
+  // A journalled file waiting for its group: its record made, its file open and locked
+  // with the new tag to write over the old one, or its rebuilt copy made.
+  struct Deferred {
+    const UnicodeFile* file = nullptr;
+    UnicodeFilePlan plan;
+    bool written = false;
+    std::size_t record = 0;
+    RawFile raw;
+    std::optional<PendingRebuild> rebuild;
+    std::string newTag, oldTag;
+    std::int32_t oldSize = 0;
+    struct timespec times[2] {};
+  };
+  static constexpr std::size_t kGroupFiles = 256, kGroupRebuilds = 64;
+
+  void Defer(const UnicodeFile& file, const UnicodeFilePlan& plan, RawFile& raw, const std::vector<OutFrame>& frames,
+             std::int32_t oldSize, std::string& tag, const struct timespec times[2]) {
+    Deferred d{&file, plan, true};
+    d.newTag = NewHeadBytes(frames, oldSize, tag.size());
+    FileChange change;
+    change.path = file.path;
+    change.oldHead = tag;
+    change.newHead = d.newTag;
+    change.oldLength = raw.Length();
+    change.accessed = times[0];
+    change.modified = times[1];
+    d.record = journal_->Record(change);
+    d.times[0] = times[0], d.times[1] = times[1];
+    d.oldSize = oldSize;
+    const std::int64_t n = FramesSize(frames);
+    if (oldSize <= 0 || oldSize < n) {
+      d.rebuild.emplace(PrepareRebuild(raw, frames, RoundedTagSize(n), std::max(oldSize, 0), callbacks_));
+      ++rebuilds_;
+      d.newTag.clear();
+    } else {
+      d.oldTag = std::move(tag);
+      d.raw = std::move(raw);
+    }
+    deferred_.push_back(std::move(d));
+    deferredNow_ = true;
+  }
+
   const UnicodeSettings& settings_;
   UnicodeCallbacks& callbacks_;
   std::size_t count_;
   PassJournal* journal_;
+  std::vector<Deferred> deferred_;
+  std::size_t rebuilds_ = 0;
+  bool deferredNow_ = false;  // Process deferred the file it planned last
 };
 
 }  // namespace
@@ -529,23 +630,28 @@ UnicodeResult RunConversion(const std::vector<UnicodeFile>& files, const std::ve
             later.push_back(i);
             continue;
           }
-          if (!conversion.Finished(plan, result)) {
-            result.stopped = result.done < files.size();
+          if (!conversion.Finish(file, plan, result)) {
+            result.stopped = !result.failed && result.done < files.size();
             return result;
           }
         } catch (const Error& e) {
-          ReportFailure(callbacks, e, file);
-          result.failed = true;
+          if (conversion.Commit(result)) {  // the files before this one first
+            ReportFailure(callbacks, e, file);
+            result.failed = true;
+          }
           return result;
         } catch (const std::exception&) {
-          ReportFailure(callbacks, Error(ErrorKind::Io), file);
-          result.failed = true;
+          if (conversion.Commit(result)) {
+            ReportFailure(callbacks, Error(ErrorKind::Io), file);
+            result.failed = true;
+          }
           return result;
         }
       }
       if (round == 0) waiting = std::move(later);
     }
   }
+  conversion.Commit(result);
   return result;
 }
 

@@ -208,6 +208,28 @@ TEST(Journal, IsOnDiskBeforeAnyFileChangesAndUndoSurvivesFailures) {
     EXPECT_TRUE(TemporaryFilesIn(t.dir.path()).empty());
   }
   for (long k = 1;; ++k) {
+    SCOPED_TRACE("conversion, operation " + std::to_string(k));
+    Tree t({"12_v23_sjis_enc0_handmade_mpeg1_l3_32k.mp3", "02_v23_latin1_mutagen_mpeg1_l3_32k.mp3",
+            "13_v22_handmade_mpeg1_l2_64k.mp3"});
+    const std::vector<UnicodeFile> files = ListMp3FilesBelow(t.folder);
+    UnicodeSettings s;
+    s.journalFolder = t.journals.path();
+    s.folder = t.folder;
+    Quiet q;
+    FaultInjection::FailAt(k, EIO);
+    const UnicodeResult r = RunUnicodeConversion(files, s, q);
+    const bool fired = FaultInjection::Fired();
+    FaultInjection::Reset();
+    if (!fired) break;
+    EXPECT_TRUE(r.failed);
+    if (r.done > 0) {
+      Undo u;
+      EXPECT_EQ(UndoPass(r.journal, u).skipped, 0u);
+    }
+    t.ExpectAsBefore("after undo");
+    EXPECT_TRUE(TemporaryFilesIn(t.dir.path()).empty());
+  }
+  for (long k = 1;; ++k) {
     SCOPED_TRACE("undo, operation " + std::to_string(k));
     Tree t(kinds);
     Quiet q;
