@@ -396,6 +396,7 @@ class Pass {
         throw;
       }
       if (state_) state_->v2TagSize = size;
+      pending.temp.StartWriteback();
       w.rebuild.emplace(std::move(pending));
       w.frames.clear();
       KeepBuffer(std::move(w.oldTag));

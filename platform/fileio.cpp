@@ -270,6 +270,10 @@ void RawFile::WriteAt(std::uint64_t offset, const void* buf, std::size_t n) {
   }
 }
 
+void RawFile::StartWriteback() {
+  if (fd_ >= 0) ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
 void RawFile::Sync() {
   FaultInjection::CheckPoint(FileOp::Sync);
   if (::fsync(fd_) != 0) ThrowErrno(errno);

@@ -114,6 +114,9 @@ class RawFile {
   std::size_t ReadSomeAt(std::uint64_t offset, void* buf, std::size_t n) const;
   void WriteAt(std::uint64_t offset, const void* buf, std::size_t n);
   void Sync();
+  // Starts writing the file's data to disk without waiting for it: a later flush of many
+  // files then finds most of it written.
+  void StartWriteback();
   // Flushes every file of the file system this file is on: one flush for many files
   // written one after another.
   void SyncFileSystem();
