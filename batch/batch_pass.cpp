@@ -73,7 +73,6 @@ std::vector<OutFrame> BatchFrames(V2FrameTable existing, const DerivedNames& nam
   };
   std::vector<OutFrame> frames;
   for (V2FrameEntry& e : existing) {
-    if (e.id.empty()) continue;
     const FrameIdInfo* info = FrameIdOf(e.id);
     if (info && info->batchRole != BatchRole::None) {
       frames.push_back(MakeTextFrame(info->v23, take(info->batchRole), choice));
@@ -231,7 +230,6 @@ class Pass {
       std::int32_t existingSize = 0;
       if (settings_.v2) {
         V2FrameTable table;
-        ResetV2FrameTable(table);
         if (v2Step && header.present) {
           ClaimedTagLength(file);
           existingSize = header.size;

@@ -126,8 +126,7 @@ int V24Encoding(const V2FrameEntry& e) {
 bool OnlyPaddingAfterFrames(std::string_view tag, const V2FrameTable& table, std::uint8_t major) {
   std::size_t pos = 10;
   const std::size_t header = major <= 2 ? 6 : 10;
-  for (const V2FrameEntry& e : table)
-    if (!e.id.empty()) pos += header + e.body.size();
+  for (const V2FrameEntry& e : table) pos += header + e.body.size();
   if (pos > tag.size()) return false;
   return std::all_of(tag.begin() + static_cast<std::ptrdiff_t>(pos), tag.end(), [](char c) { return c == '\0'; });
 }
@@ -148,7 +147,6 @@ UnicodeTagResult PlanUnicodeTag(std::string_view tag, const ReadingTally* folder
   }
 
   V2FrameTable table;
-  ResetV2FrameTable(table);
   std::u16string listing;
   ReadV2Frames(src, header, table, listing);
   // The tag as the walk saw it: a tag-wide unsynchronisation (before v2.4) undone, the
@@ -170,7 +168,6 @@ UnicodeTagResult PlanUnicodeTag(std::string_view tag, const ReadingTally* folder
   std::vector<bool> reencoded;             // per frame: a v2.4 UTF-8 or UTF-16BE text, now UTF-16
   frames.reserve(table.size());
   for (V2FrameEntry& entry : table) {
-    if (entry.id.empty()) continue;
     const int v24Encoding = entry.major == 4 ? V24Encoding(entry) : -1;
     std::optional<OutFrame> carried = CarryOverFrame(std::move(entry));
     if (!carried) {

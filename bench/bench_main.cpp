@@ -297,7 +297,6 @@ void CheckConverted(const Tree& tree) {
     vq::FileSource src(f);
     const vq::V2Header h = vq::ReadV2Header(src);
     vq::V2FrameTable table;
-    vq::ResetV2FrameTable(table);
     std::u16string listing;
     vq::WalkV2Frames(src, h.major, h.size, table, listing);
     if (table.empty() || table[0].id != u"TIT2" || table[0].body.substr(0, 3) != "\x01\xFF\xFE" ||

@@ -46,7 +46,6 @@ FileSummary ReadFileSummary(const std::string& path, std::optional<std::time_t> 
   FileSource src(file);
   FileSummary s;
   s.length = src.Length();
-  ResetV2FrameTable(s.frameTable);
   if (s.length < 128) {
     // Nothing is read: the information is the size and the date.
     s.tooShort = true;

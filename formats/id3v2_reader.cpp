@@ -111,12 +111,9 @@ void WalkV2Frames(const ByteSource& src, std::uint8_t major, std::int32_t size, 
   const std::int64_t sourceEnd = static_cast<std::int64_t>(src.Length());
   LandingCheck landing(src, tagEnd);
 
-  // The reset table's single empty entry is replaced by the first frame.
-  bool replaceFirst = table.size() == 1 && table[0].id.empty();
-
   std::int64_t o = 10;
   while (o < tagEnd - 2) {
-    if (!replaceFirst && table.size() >= kMaxV2FrameEntries) break;
+    if (table.size() >= kMaxV2FrameEntries) break;
 
     std::uint8_t h[10];
     src.ReadAt(static_cast<std::uint64_t>(o), h, static_cast<std::size_t>(headerLength));
@@ -165,12 +162,7 @@ void WalkV2Frames(const ByteSource& src, std::uint8_t major, std::int32_t size, 
     listing += text.full;
     listing += u"\r\n";
 
-    if (replaceFirst) {
-      table[0] = std::move(entry);
-      replaceFirst = false;
-    } else {
-      table.push_back(std::move(entry));
-    }
+    table.push_back(std::move(entry));
     o = next;
   }
 }

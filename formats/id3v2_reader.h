@@ -31,11 +31,9 @@ struct V2FrameEntry {
   bool fromFile = false;
 };
 
-// The frames of the last read tag, in file order. Reset to one entry with an empty id
-// before each read; readers skip entries whose id is empty.
+// The frames of the last read tag, in file order; empty for a file without frames.
 using V2FrameTable = std::vector<V2FrameEntry>;
 inline constexpr std::size_t kMaxV2FrameEntries = 32768;
-void ResetV2FrameTable(V2FrameTable& table);
 
 struct DecodedText {
   std::u16string full;  // the whole decoded text
@@ -49,7 +47,7 @@ V2Header ReadV2Header(const ByteSource& src);
 bool HasFooter(std::uint8_t major, std::uint8_t flags);
 
 // Walks the frames of a tag with the given major version and size; appends entries to
-// `table` (replacing the single empty entry first) and lines to `listing`
+// `table` and lines to `listing`
 // ("TIT2(0) text" CR LF; "APIC(0) " CR LF for a frame that is not decoded).
 // Always ends, on any input, without error:
 // - a zero frame size (padding) ends the walk, and so does a frame that would reach

@@ -205,7 +205,7 @@ void ReencodeAsUtf16(const std::string& id, std::string& body) {
 namespace {
 
 std::optional<OutFrame> CarryOver(const V2FrameEntry& entry, std::string body) {
-  if (!entry.fromFile || entry.id.empty()) return std::nullopt;
+  if (!entry.fromFile) return std::nullopt;
   OutFrame f;
   f.body = std::move(body);
   const std::string id = NarrowId(entry.id);

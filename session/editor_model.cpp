@@ -28,11 +28,10 @@ void CarryFrame(V2FrameEntry& e, const OutFrame& f) {
   e.fromFile = true;
 }
 
-// The reset table's single empty entry is replaced by the first one appended.
 class TableBuilder {
  public:
   TableBuilder(V2FrameTable& table, std::u16string& listing) : table_(table), listing_(listing) {
-    ResetV2FrameTable(table_);
+    table_.clear();
     listing_.clear();
   }
   void Append(V2FrameEntry e) {
@@ -40,18 +39,12 @@ class TableBuilder {
     listing_ += u"(0) ";
     listing_ += e.text;
     listing_ += u"\r\n";
-    if (!replaced_) {
-      table_[0] = std::move(e);
-      replaced_ = true;
-    } else {
-      table_.push_back(std::move(e));
-    }
+    table_.push_back(std::move(e));
   }
 
  private:
   V2FrameTable& table_;
   std::u16string& listing_;
-  bool replaced_ = false;
 };
 
 }  // namespace
@@ -61,7 +54,6 @@ std::u16string KeptLine::ListText() const { return id.empty() ? std::u16string()
 EditorModel LoadEditorModel(const V2FrameTable& table) {
   EditorModel m;
   for (const auto& e : table) {
-    if (e.id.empty()) continue;
     const int k = EditorFieldOf(e.id);
     if (k >= 0) {
       m.loaded[static_cast<std::size_t>(k)] = e.text;

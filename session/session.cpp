@@ -25,7 +25,7 @@ std::u16string Session::ShownFolderName() const { return DecodeName(LastComponen
 
 void Session::ClearSelectedTags() {
   v2TagSize = 0;
-  ResetV2FrameTable(v2Frames);
+  v2Frames.clear();
   frameListing.clear();
   hasV1 = false;
 }

@@ -30,7 +30,7 @@ struct Session {
   // The size field of the last read ID3v2 tag, 0 without a tag.
   std::int32_t v2TagSize = 0;
   // The frames of the last read ID3v2 tag.
-  ::vq::V2FrameTable v2Frames{V2FrameEntry{}};
+  ::vq::V2FrameTable v2Frames;
   // One line per frame, as the reference viewer shows it ("TIT2(0) text" CR LF).
   std::u16string frameListing;
   // Whether the file has an ID3v1 record (shown as "v1"): F9 replaces it, else appends.

@@ -52,7 +52,7 @@ std::vector<std::pair<std::u16string, std::u16string>> Pairs(const V2FrameTable&
 
 TEST(EditorModel, LoadsFieldsByEitherVersionsIdAndKeepsTheOtherFrames) {
   V2FrameTable table{Entry(u"TT2", u"old title"), Entry(u"TP1", u"artist"), Entry(u"TRK", u"3"),
-                     Entry(u"TIT2", u"new title"), Entry(u"APIC", u"", "\0image/png\0\x03\0x"), Entry(u"", u"")};
+                     Entry(u"TIT2", u"new title"), Entry(u"APIC", u"", "\0image/png\0\x03\0x")};
   EditorModel m = LoadEditorModel(table);
   EXPECT_EQ(m.loaded[0], u"new title");  // a later frame of a field replaces an earlier one
   EXPECT_EQ(m.loaded[2], u"artist");

@@ -73,8 +73,7 @@ TEST(ReadFileSummary, Id3v1OnlySearchesTheHeaderFromTheStart) {
   auto s = ReadFileSummary(vqtest::DataPath("01_v1only_eyed3_mpeg1_l3_128k.mp3"), std::nullopt);
   EXPECT_FALSE(s.v2.present);
   EXPECT_EQ(s.v2TagSize, 0);
-  ASSERT_EQ(s.frameTable.size(), 1u);
-  EXPECT_TRUE(s.frameTable[0].id.empty());
+  EXPECT_TRUE(s.frameTable.empty());
   EXPECT_TRUE(s.frameListing.empty());
   ASSERT_TRUE(s.v1);
   // The record keeps the other program's NUL padding; the window cuts it off.

@@ -76,7 +76,6 @@ inline ReadBack ReadTag(const std::string& path) {
   vq::FileSource src(f);
   ReadBack r;
   r.header = vq::ReadV2Header(src);
-  vq::ResetV2FrameTable(r.table);
   if (r.header.present) vq::WalkV2Frames(src, r.header.major, r.header.size, r.table, r.listing);
   return r;
 }
