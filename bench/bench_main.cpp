@@ -140,8 +140,8 @@ Costs TimeListingEngine(const Tree& tree) {
 
 std::size_t VelquistSelectionRead(const std::string& path, std::time_t date) {
   vq::FileSummary s = vq::ReadFileSummary(path, date);
-  if (!s.v2.present || !s.v1 || s.playSeconds <= 0 || s.frameListing.empty()) Fail("selection read: " + path);
-  return s.frameListing.size() + s.infoText.size();
+  if (!s.v2.present || !s.v1 || s.playSeconds <= 0 || s.FrameListing().empty()) Fail("selection read: " + path);
+  return s.FrameListing().size() + s.infoText.size();
 }
 
 // Ours and TagLib's selection read over the same files, per file.

@@ -1,6 +1,6 @@
 // What each ID3v2 frame id is to this program, in one table: its version 2.2 and 2.3
-// ids, the ID3v2 editor's field it fills, the main window's field "v2参照(F8)" copies it
-// into, and the value the batch gives it.
+// ids, the ID3v2 editor's field it fills and the value the batch gives it. (The main
+// window's fields are the session's business: session/frame_roles.h.)
 #pragma once
 
 #include <string>
@@ -12,9 +12,6 @@ namespace vq {
 enum class EditorField { Title = 0, Album, Artist, Composer, Comment, Year, Genre };
 inline constexpr int kEditorFieldCount = 7;
 
-// The main window's six ID3v1 fields, in the order of its tag fields.
-enum class MainField { Title = 0, Artist, Album, Comment, Year, Genre };
-
 // Which name from the folder tree the batch writes into a frame.
 enum class BatchRole { None, Artist, Album, Title };
 
@@ -22,7 +19,6 @@ struct FrameIdInfo {
   const char* v22;        // three-character id
   const char* v23;        // four-character id it is written under
   int editorField;        // EditorField, -1 for none
-  int mainField;          // MainField for "v2参照(F8)", -1 for none
   BatchRole batchRole;
 };
 

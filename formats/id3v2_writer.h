@@ -157,7 +157,7 @@ struct EditorWriteInput {
   std::u16string folderPrefix;   // the folder as shown in messages, ends in "/"
   std::u16string fileName;       // the file name as shown in messages
   std::int32_t* v2TagSize = nullptr;  // read, and updated after a rebuild
-  bool frameListingEmpty = true;
+  bool frameTableEmpty = true;  // no frames were read or written: the write rebuilds
   bool keepDate = false;
   std::time_t recordedDate = 0;
   long recordedDateNs = 0;  // its nanoseconds

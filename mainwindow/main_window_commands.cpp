@@ -16,7 +16,7 @@
 #include "platform/ui/qt_text.h"
 #include "platform/ui/shell.h"
 #include "platform/ui/window_frame.h"
-#include "session/frame_listing.h"
+#include "session/frame_roles.h"
 #include "session/messages.h"
 #include "v2editor/tag_editor.h"
 #include "viewer/reference_viewer.h"
@@ -152,9 +152,9 @@ void MainWindow::FillFromNames() {
 // ---------------------------------------------------------------- 5 "v2参照(F8)"
 
 void MainWindow::FillFromV2Listing() {
-  if (state_.frameListing.empty()) return;
-  // A later line of the same field overwrites an earlier one.
-  const auto values = FieldsFromFrameListing(state_.frameListing);
+  if (state_.v2Frames.empty()) return;
+  // A later frame of the same field overwrites an earlier one.
+  const auto values = FieldsFromFrames(state_.v2Frames);
   for (std::size_t field = 0; field < values.size(); ++field)
     if (values[field]) tagFields[field]->setText(ui::Q(*values[field]));
   tagFields[0]->setFocus();

@@ -28,23 +28,19 @@ void CarryFrame(V2FrameEntry& e, const OutFrame& f) {
   e.fromFile = true;
 }
 
+// The rebuilt table lists each frame with encoding 0 and the text as the field or line
+// held it.
 class TableBuilder {
  public:
-  TableBuilder(V2FrameTable& table, std::u16string& listing) : table_(table), listing_(listing) {
-    table_.clear();
-    listing_.clear();
-  }
+  explicit TableBuilder(V2FrameTable& table) : table_(table) { table_.clear(); }
   void Append(V2FrameEntry e) {
-    listing_ += e.id;
-    listing_ += u"(0) ";
-    listing_ += e.text;
-    listing_ += u"\r\n";
+    e.shownEncoding = 0;
+    e.fullText = e.text;
     table_.push_back(std::move(e));
   }
 
  private:
   V2FrameTable& table_;
-  std::u16string& listing_;
 };
 
 }  // namespace
@@ -111,7 +107,7 @@ bool WriteEditorTag(EditorModel& model, const EditorFields& fields, Session& ses
   in.folderPrefix = session.ShownFolderPrefix(row);
   in.fileName = session.ShownFileName(row);
   in.v2TagSize = &session.v2TagSize;
-  in.frameListingEmpty = session.frameListing.empty();
+  in.frameTableEmpty = session.v2Frames.empty();
   in.textChoice = session.unicodeV2 ? TextChoice::Unicode : TextChoice::CodePage;
   in.recordedDate = session.DateToKeep(row);
   if (const ListedFile* r = session.Row(row)) in.recordedDateNs = r->modifiedNs;
@@ -121,7 +117,7 @@ bool WriteEditorTag(EditorModel& model, const EditorFields& fields, Session& ses
   const EditorFrames& plan = result.plan;
   auto frameOf = [&plan](int index) { return index >= 0 ? &plan.frames[static_cast<std::size_t>(index)] : nullptr; };
 
-  TableBuilder out(session.v2Frames, session.frameListing);
+  TableBuilder out(session.v2Frames);
   for (int k = 0; k < kEditorFieldCount; ++k) {
     const auto idx = static_cast<std::size_t>(k);
     if (fields[idx].empty()) continue;

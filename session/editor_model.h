@@ -13,6 +13,7 @@
 #include "formats/frame_ids.h"
 #include "formats/id3v2_reader.h"
 #include "formats/id3v2_writer.h"
+#include "session/frame_roles.h"
 #include "session/session.h"
 
 namespace vq {

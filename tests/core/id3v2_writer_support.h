@@ -117,7 +117,7 @@ struct EditorCall {
     in.fileName = vq::Utf8ToUtf16(name);
     in.path = folder + "/" + name;
     in.v2TagSize = &size;
-    in.frameListingEmpty = listingEmpty;
+    in.frameTableEmpty = listingEmpty;
   }
   bool Write(vq::WriteReporter& reporter) {
     in.keptLines.clear();
