@@ -6,6 +6,20 @@ namespace vq {
 
 namespace {
 
+using S = BodyStep;
+constexpr BodyStep kText[] = {{S::EncodedStrings}};
+constexpr BodyStep kLanguageText[] = {{S::Bytes, 3}, {S::EncodedStrings}};  // COMM, USLT, USER
+constexpr BodyStep kUrlLink[] = {{S::EncodedString}, {S::Rest}};             // WXXX: description, URL
+constexpr BodyStep kPicture[] = {{S::Latin1String}, {S::Bytes, 1}, {S::EncodedString}, {S::Rest}};
+constexpr BodyStep kObject[] = {{S::Latin1String}, {S::EncodedString}, {S::EncodedString}, {S::Rest}};
+// language, time stamp format, content type, descriptor, then text and time stamp pairs
+constexpr BodyStep kSyncedLyrics[] = {{S::Bytes, 3}, {S::Bytes, 2}, {S::EncodedString},
+                                      {S::RepeatRest}, {S::EncodedString}, {S::Bytes, 4}};
+constexpr BodyStep kOwnership[] = {{S::Latin1String}, {S::Bytes, 8}, {S::EncodedStrings}};
+constexpr BodyStep kCommercial[] = {{S::Latin1String}, {S::Bytes, 8}, {S::Latin1String}, {S::Bytes, 1},
+                                    {S::EncodedString}, {S::EncodedString}, {S::Rest}};
+constexpr BodyLayout kNoText{};
+
 constexpr int kNone = -1;
 constexpr int E(EditorField f) { return static_cast<int>(f); }
 
@@ -13,70 +27,74 @@ constexpr int E(EditorField f) { return static_cast<int>(f); }
 // encrypted meta frame, has none).
 constexpr FrameIdInfo kFrames[] = {
     // text
-    {"TT1", "TIT1", kNone, BatchRole::None},
-    {"TT2", "TIT2", E(EditorField::Title), BatchRole::Title},
-    {"TT3", "TIT3", kNone, BatchRole::None},
-    {"TP1", "TPE1", E(EditorField::Artist), BatchRole::Artist},
-    {"TP2", "TPE2", kNone, BatchRole::None},
-    {"TP3", "TPE3", kNone, BatchRole::None},
-    {"TP4", "TPE4", kNone, BatchRole::None},
-    {"TCM", "TCOM", E(EditorField::Composer), BatchRole::None},
-    {"TXT", "TEXT", kNone, BatchRole::None},
-    {"TLA", "TLAN", kNone, BatchRole::None},
-    {"TCO", "TCON", E(EditorField::Genre), BatchRole::None},
-    {"TAL", "TALB", E(EditorField::Album), BatchRole::Album},
-    {"TPA", "TPOS", kNone, BatchRole::None},
-    {"TRK", "TRCK", kNone, BatchRole::None},
-    {"TRC", "TSRC", kNone, BatchRole::None},
-    {"TYE", "TYER", E(EditorField::Year), BatchRole::None},
-    {"TDA", "TDAT", kNone, BatchRole::None},
-    {"TIM", "TIME", kNone, BatchRole::None},
-    {"TRD", "TRDA", kNone, BatchRole::None},
-    {"TMT", "TMED", kNone, BatchRole::None},
-    {"TFT", "TFLT", kNone, BatchRole::None},
-    {"TBP", "TBPM", kNone, BatchRole::None},
-    {"TCR", "TCOP", kNone, BatchRole::None},
-    {"TPB", "TPUB", kNone, BatchRole::None},
-    {"TEN", "TENC", kNone, BatchRole::None},
-    {"TSS", "TSSE", kNone, BatchRole::None},
-    {"TOF", "TOFN", kNone, BatchRole::None},
-    {"TLE", "TLEN", kNone, BatchRole::None},
-    {"TSI", "TSIZ", kNone, BatchRole::None},
-    {"TDY", "TDLY", kNone, BatchRole::None},
-    {"TKE", "TKEY", kNone, BatchRole::None},
-    {"TOT", "TOAL", kNone, BatchRole::None},
-    {"TOA", "TOPE", kNone, BatchRole::None},
-    {"TOL", "TOLY", kNone, BatchRole::None},
-    {"TOR", "TORY", kNone, BatchRole::None},
-    {"TXX", "TXXX", kNone, BatchRole::None},
+    {"TT1", "TIT1", kNone, BatchRole::None, kText, true},
+    {"TT2", "TIT2", E(EditorField::Title), BatchRole::Title, kText, true},
+    {"TT3", "TIT3", kNone, BatchRole::None, kText, true},
+    {"TP1", "TPE1", E(EditorField::Artist), BatchRole::Artist, kText, true},
+    {"TP2", "TPE2", kNone, BatchRole::None, kText, true},
+    {"TP3", "TPE3", kNone, BatchRole::None, kText, true},
+    {"TP4", "TPE4", kNone, BatchRole::None, kText, true},
+    {"TCM", "TCOM", E(EditorField::Composer), BatchRole::None, kText, true},
+    {"TXT", "TEXT", kNone, BatchRole::None, kText, true},
+    {"TLA", "TLAN", kNone, BatchRole::None, kText, true},
+    {"TCO", "TCON", E(EditorField::Genre), BatchRole::None, kText, true},
+    {"TAL", "TALB", E(EditorField::Album), BatchRole::Album, kText, true},
+    {"TPA", "TPOS", kNone, BatchRole::None, kText, true},
+    {"TRK", "TRCK", kNone, BatchRole::None, kText, true},
+    {"TRC", "TSRC", kNone, BatchRole::None, kText, true},
+    {"TYE", "TYER", E(EditorField::Year), BatchRole::None, kText, true},
+    {"TDA", "TDAT", kNone, BatchRole::None, kText, true},
+    {"TIM", "TIME", kNone, BatchRole::None, kText, true},
+    {"TRD", "TRDA", kNone, BatchRole::None, kText, true},
+    {"TMT", "TMED", kNone, BatchRole::None, kText, true},
+    {"TFT", "TFLT", kNone, BatchRole::None, kText, true},
+    {"TBP", "TBPM", kNone, BatchRole::None, kText, true},
+    {"TCR", "TCOP", kNone, BatchRole::None, kText, true},
+    {"TPB", "TPUB", kNone, BatchRole::None, kText, true},
+    {"TEN", "TENC", kNone, BatchRole::None, kText, true},
+    {"TSS", "TSSE", kNone, BatchRole::None, kText, true},
+    {"TOF", "TOFN", kNone, BatchRole::None, kText, true},
+    {"TLE", "TLEN", kNone, BatchRole::None, kText, true},
+    {"TSI", "TSIZ", kNone, BatchRole::None, kText, true},
+    {"TDY", "TDLY", kNone, BatchRole::None, kText, true},
+    {"TKE", "TKEY", kNone, BatchRole::None, kText, true},
+    {"TOT", "TOAL", kNone, BatchRole::None, kText, true},
+    {"TOA", "TOPE", kNone, BatchRole::None, kText, true},
+    {"TOL", "TOLY", kNone, BatchRole::None, kText, true},
+    {"TOR", "TORY", kNone, BatchRole::None, kText, true},
+    {"TXX", "TXXX", kNone, BatchRole::None, kText, true},
     // URL
-    {"WAF", "WOAF", kNone, BatchRole::None},
-    {"WAR", "WOAR", kNone, BatchRole::None},
-    {"WAS", "WOAS", kNone, BatchRole::None},
-    {"WCM", "WCOM", kNone, BatchRole::None},
-    {"WCP", "WCOP", kNone, BatchRole::None},
-    {"WPB", "WPUB", kNone, BatchRole::None},
-    {"WXX", "WXXX", kNone, BatchRole::None},
+    {"WAF", "WOAF", kNone, BatchRole::None, kNoText, false},
+    {"WAR", "WOAR", kNone, BatchRole::None, kNoText, false},
+    {"WAS", "WOAS", kNone, BatchRole::None, kNoText, false},
+    {"WCM", "WCOM", kNone, BatchRole::None, kNoText, false},
+    {"WCP", "WCOP", kNone, BatchRole::None, kNoText, false},
+    {"WPB", "WPUB", kNone, BatchRole::None, kNoText, false},
+    {"WXX", "WXXX", kNone, BatchRole::None, kUrlLink, true},
     // other
-    {"COM", "COMM", E(EditorField::Comment), BatchRole::None},
-    {"ULT", "USLT", kNone, BatchRole::None},
-    {"SLT", "SYLT", kNone, BatchRole::None},
-    {"IPL", "IPLS", kNone, BatchRole::None},
-    {"UFI", "UFID", kNone, BatchRole::None},
-    {"CNT", "PCNT", kNone, BatchRole::None},
-    {"POP", "POPM", kNone, BatchRole::None},
-    {"GEO", "GEOB", kNone, BatchRole::None},
-    {"CRA", "AENC", kNone, BatchRole::None},
-    {"MCI", "MCDI", kNone, BatchRole::None},
-    {"ETC", "ETCO", kNone, BatchRole::None},
-    {"MLL", "MLLT", kNone, BatchRole::None},
-    {"STC", "SYTC", kNone, BatchRole::None},
-    {"RVA", "RVAD", kNone, BatchRole::None},
-    {"EQU", "EQUA", kNone, BatchRole::None},
-    {"REV", "RVRB", kNone, BatchRole::None},
-    {"BUF", "RBUF", kNone, BatchRole::None},
-    {"LNK", "LINK", kNone, BatchRole::None},
-    {"PIC", "APIC", kNone, BatchRole::None},
+    {"COM", "COMM", E(EditorField::Comment), BatchRole::None, kLanguageText, true},
+    {"ULT", "USLT", kNone, BatchRole::None, kLanguageText, true},
+    {"SLT", "SYLT", kNone, BatchRole::None, kSyncedLyrics, false},
+    {"IPL", "IPLS", kNone, BatchRole::None, kText, false},
+    {"UFI", "UFID", kNone, BatchRole::None, kNoText, false},
+    {"CNT", "PCNT", kNone, BatchRole::None, kNoText, false},
+    {"POP", "POPM", kNone, BatchRole::None, kNoText, false},
+    {"GEO", "GEOB", kNone, BatchRole::None, kObject, true},
+    {"CRA", "AENC", kNone, BatchRole::None, kNoText, false},
+    {"MCI", "MCDI", kNone, BatchRole::None, kNoText, false},
+    {"ETC", "ETCO", kNone, BatchRole::None, kNoText, false},
+    {"MLL", "MLLT", kNone, BatchRole::None, kNoText, false},
+    {"STC", "SYTC", kNone, BatchRole::None, kNoText, false},
+    {"RVA", "RVAD", kNone, BatchRole::None, kNoText, false},
+    {"EQU", "EQUA", kNone, BatchRole::None, kNoText, false},
+    {"REV", "RVRB", kNone, BatchRole::None, kNoText, false},
+    {"BUF", "RBUF", kNone, BatchRole::None, kNoText, false},
+    {"LNK", "LINK", kNone, BatchRole::None, kNoText, false},
+    {"PIC", "APIC", kNone, BatchRole::None, kPicture, true},
+    // v2.3 frames without a v2.2 form whose bodies hold encoded text
+    {nullptr, "USER", kNone, BatchRole::None, kLanguageText, false},
+    {nullptr, "OWNE", kNone, BatchRole::None, kOwnership, false},
+    {nullptr, "COMR", kNone, BatchRole::None, kCommercial, false},
 };
 
 // The editor's fields in their order, by index into kFrames.
@@ -89,6 +107,7 @@ constexpr std::array<const char*, kEditorFieldCount> kEditorFieldIds = [] {
 
 template <class Char>
 bool SameId(std::basic_string_view<Char> id, const char* ascii) {
+  if (!ascii) return false;
   std::size_t i = 0;
   for (; ascii[i] != '\0'; ++i)
     if (i >= id.size() || id[i] != static_cast<Char>(ascii[i])) return false;
@@ -117,6 +136,18 @@ const char* BatchRoleId(BatchRole role) {
   for (const auto& f : kFrames)
     if (f.batchRole == role && role != BatchRole::None) return f.v23;
   return "";
+}
+
+BodyLayout BodyLayoutOf(std::string_view v23id) {
+  if (v23id.size() != 4) return kNoText;
+  if (const FrameIdInfo* f = FrameIdOf(v23id)) return f->layout;
+  return v23id[0] == 'T' ? BodyLayout(kText) : kNoText;
+}
+
+bool ConvertedToUnicode(std::string_view v23id) {
+  if (v23id.size() != 4) return false;
+  if (const FrameIdInfo* f = FrameIdOf(v23id)) return f->toUnicode;
+  return v23id[0] == 'T';
 }
 
 const char* EditorFieldId(int field) { return kEditorFieldIds[static_cast<std::size_t>(field)]; }
