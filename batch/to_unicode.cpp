@@ -215,10 +215,6 @@ UnicodeTagResult PlanUnicodeTag(std::string_view tag, const ReadingTally* folder
 
 namespace {
 
-std::string JoinPath(const std::string& folder, const std::string& name) {
-  return folder == "/" ? "/" + name : folder + "/" + name;
-}
-
 // Direct subfolders that are real folders, not links to folders; hidden ones left out.
 std::vector<std::string> RealSubfolders(const std::string& folder) {
   FaultInjection::CheckPoint(FileOp::List);
