@@ -23,21 +23,6 @@
 
 namespace vq {
 
-namespace {
-
-// A read-only file (or any path/file-access error) is reported as an update error with
-// the folder and the file name; every other error by its own description.
-void ReportCommandError(QWidget* parent, const Error& e, const std::u16string& folder, const std::u16string& name) {
-  if (e.kind() == ErrorKind::PathFileAccess) {
-    ui::Dialogs::Message(parent, ui::Q(UpdateErrorText(folder, name)), ui::MsgButtons::Ok,
-                         QString::fromUtf16(kUpdateErrorCaption));
-  } else {
-    ui::Dialogs::Message(parent, ui::Q(e.description()), ui::MsgButtons::Ok, QString::fromUtf16(ui::kDefaultCaption));
-  }
-}
-
-}  // namespace
-
 const MainWindow::CommandSpec MainWindow::kCommands[9] = {
     {4, Qt::Key_F7, false, true, u"ﾌｧｲﾙ参照(F7)", 1680, 7200, true, &MainWindow::FillFromNames},
     {0, Qt::Key_F9, true, true, u"v1更新(F9)", 3360, 7200, true, &MainWindow::WriteV1Tag},
@@ -64,7 +49,8 @@ void MainWindow::RunCommand(int index) {
   } catch (const Error& e) {
     // The command ends at the failing step; a file it opened is closed by then.
     const int row = state_.selectedRow;
-    ReportCommandError(this, e, state_.ShownFolderPrefix(row), state_.ShownFileName(row));
+    const UserMessage m = FileErrorMessage(e, state_.ShownFolderPrefix(row), state_.ShownFileName(row));
+    ui::Dialogs::Notice(this, m.text, m.caption);
   }
 }
 

@@ -29,7 +29,7 @@ class PreviewCallbacks : public UnicodeCallbacks {
   void FilePlanned(const UnicodeFile& file, const UnicodeFilePlan& plan) override { text += PreviewText(file, plan); }
   bool Progress(std::size_t, std::size_t) override { return true; }
   void ReportUpdateError(const std::u16string& prefix, const std::u16string& name) override {
-    text += u"\n" + std::u16string(kUpdateErrorCaption) + u": " + UpdateErrorText(prefix, name) + u"\n";
+    text += u"\n" + MessageLine(UpdateErrorMessage(prefix, name)) + u"\n";
   }
   void ReportError(const std::u16string& description) override { text += u"\n" + description + u"\n"; }
 };
@@ -47,8 +47,8 @@ class RunCallbacks : public UnicodeCallbacks {
     return !stopAsked_ && !endRequested_;
   }
   void ReportUpdateError(const std::u16string& prefix, const std::u16string& name) override {
-    ui::Dialogs::Message(&window_, Q(UpdateErrorText(prefix, name)), ui::MsgButtons::Ok,
-                         QString::fromUtf16(kUpdateErrorCaption));
+    const UserMessage m = UpdateErrorMessage(prefix, name);
+    ui::Dialogs::Notice(&window_, m.text, m.caption);
   }
   void ReportError(const std::u16string& description) override { ui::Dialogs::Message(&window_, Q(description)); }
   void Yield() override { ui::Dialogs::Yield(); }
