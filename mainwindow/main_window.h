@@ -105,9 +105,9 @@ class MainWindow : public QWidget {
   // After the batch window has closed: the selected file again when a pass ran.
   void ShowBatchResult(const std::optional<BatchResult>& result);
   BatchDialogLink BatchLink();
-  // Cuts a tag field's text to the byte limit held in its "Tag" property (code page 932
-  // bytes; a double-byte character is never split) and beeps when it cut something.
-  static void LimitFieldBytes(QLineEdit* box);
+  // Cuts a tag field's text to its byte limit (code page 932 bytes; a double-byte
+  // character is never split) and beeps when it cut something.
+  void LimitFieldBytes(int index);
   void FieldEntered(int index);
   void FieldLeft(int index);
   // True when the key is consumed.
@@ -135,6 +135,8 @@ class MainWindow : public QWidget {
   // Title, artist and album as read or last written: what "やり直し(F4)" puts back.
   std::array<QLabel*, 3> storedValueLabels{};
   std::array<QLineEdit*, 6> tagFields{};  // indexed by MainField
+  // What each tag field holds in an ID3v1 record, in code page 932 bytes; 0 for no limit.
+  std::array<int, 6> fieldByteLimits{30, 30, 30, 30, 4, 3};
   QGroupBox* commentGroup = nullptr;      // "コメント、年、ジャンル"
   QLabel* positionLabel = nullptr;        // "1/6 曲"
   std::array<QPushButton*, 9> commandButtons{};  // by command number, see kCommands

@@ -179,12 +179,7 @@ void MainWindow::BuildLayout() {
   tagFields[3]->setAccessibleName(QStringLiteral("コメント"));
   tagFields[4]->setAccessibleName(QStringLiteral("年"));
   tagFields[5]->setAccessibleName(QStringLiteral("ジャンル"));
-  // Each field's byte limit, as text, in its "Tag" property.
-  const char* limits[] = {"30", "30", "30", "30", "4", "3"};
-  for (int i = 0; i < 6; ++i) {
-    tagFields[i]->setProperty("Tag", QString::fromLatin1(limits[i]));
-    tagFields[i]->installEventFilter(this);
-  }
+  for (QLineEdit* field : tagFields) field->installEventFilter(this);
 
   positionLabel = ui::PlaceTwips(new QLabel(this), QStringLiteral("positionLabel"), 0, 7240, 1335, 255);
 
