@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/to_unicode.h"
 #include "batch/ui/batch_dialog.h"
 #include "session/session.h"
 #include "v2editor/tag_editor.h"
@@ -104,6 +105,9 @@ class MainWindow : public QWidget {
   void ShowEditorResult(const TagEditorResult& result);
   // After the batch window has closed: the selected file again when a pass ran.
   void ShowBatchResult(const std::optional<BatchResult>& result);
+  // After the conversion window has closed, whether or not it ran: the selected file
+  // again, as its tag may have been rewritten.
+  void ShowUnicodeResult(const std::optional<UnicodeResult>& result);
   BatchDialogLink BatchLink();
   // Cuts a tag field's text to its byte limit (code page 932 bytes; a double-byte
   // character is never split) and beeps when it cut something.
@@ -180,6 +184,7 @@ class MainWindow : public QWidget {
   void FillFromV2Listing();   // 5 "v2参照(F8)"
   void OpenV2Editor();        // 6 "v2入力(F11)"
   void OpenBatch();           // 7 "自動処理(F10)"
+  void OpenUnicodeConversion();  // "ﾕﾆｺｰﾄﾞ(F2)": nothing while the listing is empty
   // main_window_fields.cpp: Up, Down, Page Up and Page Down move the file list.
   void MoveListSelection(int key);
 

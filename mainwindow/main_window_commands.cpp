@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "batch/ui/batch_dialog.h"
+#include "batch/ui/unicode_dialog.h"
 #include "formats/id3v1.h"
 #include "mainwindow/main_window.h"
 #include "platform/fileio.h"
@@ -177,6 +178,10 @@ void MainWindow::ShowBatchResult(const std::optional<BatchResult>& result) {
   if (result && state_.selectedRow >= 0) SelectFile(state_.selectedRow);
 }
 
+void MainWindow::ShowUnicodeResult(const std::optional<UnicodeResult>&) {
+  if (state_.selectedRow >= 0) SelectFile(state_.selectedRow);
+}
+
 void MainWindow::OpenV2Editor() {
   {
     TagEditorDialog w(state_, EditorLink(), this);
@@ -196,6 +201,18 @@ void MainWindow::OpenBatch() {
     // The window took the keyboard; it comes back here with the field.
     activateWindow();
   }
+  tagFields[lastField]->setFocus();
+}
+
+void MainWindow::OpenUnicodeConversion() {
+  if (state_.rows.empty()) return;
+  {
+    UnicodeConversionDialog w(state_, this);
+    ui::Dialogs::Exec(&w);
+    ShowUnicodeResult(w.result());
+  }
+  // The window took the keyboard; it comes back here with the field.
+  activateWindow();
   tagFields[lastField]->setFocus();
 }
 

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShortcut>
 #include <algorithm>
 
 #include "batch/ui/unicode_dialog.h"
@@ -196,11 +197,12 @@ void MainWindow::BuildLayout() {
     connect(button, &QPushButton::clicked, this, [this, index] { RunCommand(index); });
   }
 
-  unicodeButton = AddUnicodeConversionCommand(this, state_, QRect(10035, 7680, 1035, 375), [this] {
-    if (state_.selectedRow >= 0) SelectFile(state_.selectedRow);
-    activateWindow();
-    tagFields[lastField]->setFocus();
-  });
+  unicodeButton = MakeUnicodeConversionButton(this, QRect(10035, 7680, 1035, 375));
+  connect(unicodeButton, &QPushButton::clicked, this, &MainWindow::OpenUnicodeConversion);
+  // F2 anywhere in the window.
+  auto* unicodeKey = new QShortcut(QKeySequence(Qt::Key_F2), this);
+  unicodeKey->setObjectName(QStringLiteral("unicodeKey"));
+  connect(unicodeKey, &QShortcut::activated, this, &MainWindow::OpenUnicodeConversion);
 
   folderTree->installEventFilter(this);
   driveBox->installEventFilter(this);

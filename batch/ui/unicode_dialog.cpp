@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "platform/ui/dialogs.h"
@@ -141,6 +140,7 @@ void UnicodeConversionDialog::Start() {
   settings.keepDate = session_.keepDate;
   RunCallbacks callbacks(*this, stopAsked_, session_.endRequested);
   const UnicodeResult result = RunUnicodeConversion(files_, settings, callbacks);
+  result_ = result;
 
   running_ = false;
   if (session_.endRequested) {
@@ -184,8 +184,7 @@ void UnicodeConversionDialog::done(int result) {
   QDialog::done(result);
 }
 
-QPushButton* AddUnicodeConversionCommand(QWidget* mainWindow, Session& session, const QRect& twipsPlace,
-                                         std::function<void()> afterRun) {
+QPushButton* MakeUnicodeConversionButton(QWidget* mainWindow, const QRect& twipsPlace) {
   auto* button = ui::PlaceTwips(new QPushButton(QStringLiteral("ﾕﾆｺｰﾄﾞ(F2)"), mainWindow),
                                 QStringLiteral("unicodeButton"), twipsPlace.x(), twipsPlace.y(), twipsPlace.width(),
                                 twipsPlace.height());
@@ -196,18 +195,6 @@ QPushButton* AddUnicodeConversionCommand(QWidget* mainWindow, Session& session, 
   button->setAutoDefault(false);
   // Reached with the mouse or F2, never with Tab, as the other commands.
   button->setFocusPolicy(Qt::ClickFocus);
-  auto open = [mainWindow, &session, afterRun = std::move(afterRun)] {
-    if (session.rows.empty()) return;
-    {
-      UnicodeConversionDialog w(session, mainWindow);
-      ui::Dialogs::Exec(&w);
-    }
-    if (afterRun) afterRun();
-  };
-  QObject::connect(button, &QPushButton::clicked, mainWindow, open);
-  auto* key = new QShortcut(QKeySequence(Qt::Key_F2), mainWindow);
-  key->setObjectName(QStringLiteral("unicodeKey"));
-  QObject::connect(key, &QShortcut::activated, mainWindow, open);
   return button;
 }
 
