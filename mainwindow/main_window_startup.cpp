@@ -40,7 +40,6 @@ using ui::TwipsRect;
 
 namespace {
 
-// Client area 11070 x 8115 twips.
 constexpr int kClientWidthTwips = 11070;
 constexpr int kClientHeightTwips = 8115;
 
@@ -95,7 +94,6 @@ void MainWindow::BuildLayout() {
   unicodeBox->setAccessibleName(unicodeBox->text());
   unicodeBox->setChecked(false);
 
-  // separatorLine: from 2760, 600 to 5400, 600.
   separatorLine = new QFrame(this);
   separatorLine->setObjectName(QStringLiteral("separatorLine"));
   separatorLine->setGeometry(ui::Twips(2760), ui::Twips(600), ui::Twips(5400) - ui::Twips(2760), 1);

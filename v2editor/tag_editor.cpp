@@ -23,7 +23,6 @@ namespace vq {
 
 namespace {
 
-// Client area 14,700 x 6,975 twips.
 constexpr int kClientWidthTwips = 14700;
 constexpr int kClientHeightTwips = 6975;
 
