@@ -1,6 +1,7 @@
 // What each ID3v2 frame id is to this program, in one table: its version 2.2 and 2.3
-// ids, the ID3v2 editor's field it fills and the value the batch gives it. (The main
-// window's fields are the session's business: session/frame_roles.h.)
+// ids, the value the batch gives it, where the strings of its body lie and whether the
+// conversion to Unicode rewrites them. (Which window field shows a frame is the
+// session's business: session/frame_roles.h.)
 #pragma once
 
 #include <cstdint>
@@ -10,10 +11,6 @@
 #include <vector>
 
 namespace vq {
-
-// The ID3v2 editor's seven fields, in the order the writer writes them.
-enum class EditorField { Title = 0, Album, Artist, Composer, Comment, Year, Genre };
-inline constexpr int kEditorFieldCount = 7;
 
 // Which name from the folder tree the batch writes into a frame.
 enum class BatchRole { None, Artist, Album, Title };
@@ -37,7 +34,6 @@ using BodyLayout = std::span<const BodyStep>;
 struct FrameIdInfo {
   const char* v22;        // three-character id; nullptr for a frame v2.2 does not have
   const char* v23;        // four-character id it is written under
-  int editorField;        // EditorField, -1 for none
   BatchRole batchRole;
   BodyLayout layout;      // text frames not in the table: BodyLayoutOf
   bool toUnicode;         // the conversion to Unicode rewrites its single-byte strings
@@ -77,10 +73,5 @@ std::vector<BodyPiece> SplitFrameBody(std::string_view data, BodyLayout layout, 
 
 // The v2.3 id of the frame the batch gives a role ("TPE1", "TALB", "TIT2").
 const char* BatchRoleId(BatchRole role);
-
-// The v2.3 id the editor writes a field under ("TIT2" ... "TCON").
-const char* EditorFieldId(int field);
-// The field a frame id of version 2.3 or 2.2 fills in the editor, or -1.
-int EditorFieldOf(std::u16string_view id);
 
 }  // namespace vq

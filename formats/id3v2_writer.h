@@ -146,7 +146,8 @@ struct EditorLine {
 
 // What the ID3v2 editor hands over.
 struct EditorWriteInput {
-  std::array<std::u16string, 7> fieldTexts;  // title, album, artist, composer, comment, year, genre
+  std::array<std::u16string, 7> fieldTexts;  // the editor's fields: title, album, artist, composer, comment, year, genre
+  std::array<const char*, 7> fieldIds{};     // the v2.3 id each field is written under
   // The frame a field was loaded from while its text is still the loaded one: it goes
   // over whole, so a comment keeps its language and description and another program's
   // encoding stays.

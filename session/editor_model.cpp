@@ -95,6 +95,7 @@ bool WriteEditorTag(EditorModel& model, const EditorFields& fields, Session& ses
   const int row = session.selectedRow;
   EditorWriteInput in;
   in.fieldTexts = fields;
+  in.fieldIds = EditorFieldIds();
   for (int k = 0; k < kEditorFieldCount; ++k) {
     const auto idx = static_cast<std::size_t>(k);
     const auto& frame = model.fieldFrames[idx];

@@ -7,6 +7,15 @@ namespace vq {
 
 namespace {
 
+constexpr std::array<const char*, kEditorFieldCount> kEditorFieldIds = {"TIT2", "TALB", "TPE1", "TCOM",
+                                                                        "COMM", "TYER", "TCON"};
+
+// The v2.3 form of an id of either version, or "" for one without.
+std::string_view V23Form(std::u16string_view id) {
+  const FrameIdInfo* info = FrameIdOf(id);
+  return info ? std::string_view(info->v23) : std::string_view();
+}
+
 constexpr struct {
   const char* v23;
   MainField field;
@@ -17,11 +26,21 @@ constexpr struct {
 
 }  // namespace
 
+const char* EditorFieldId(int field) { return kEditorFieldIds[static_cast<std::size_t>(field)]; }
+
+std::array<const char*, kEditorFieldCount> EditorFieldIds() { return kEditorFieldIds; }
+
+int EditorFieldOf(std::u16string_view id) {
+  const std::string_view v23 = V23Form(id);
+  for (std::size_t k = 0; k < kEditorFieldIds.size(); ++k)
+    if (!v23.empty() && v23 == kEditorFieldIds[k]) return static_cast<int>(k);
+  return -1;
+}
+
 int MainFieldOf(std::u16string_view id) {
-  const FrameIdInfo* info = FrameIdOf(id);
-  if (!info) return -1;
+  const std::string_view v23 = V23Form(id);
   for (const auto& f : kMainFields)
-    if (std::string_view(f.v23) == info->v23) return static_cast<int>(f.field);
+    if (!v23.empty() && v23 == f.v23) return static_cast<int>(f.field);
   return -1;
 }
 

@@ -1,5 +1,6 @@
-// The frames' roles in the main window: which of its fields shows a frame, and what
-// "v2参照(F8)" puts into those fields from the session's frame table.
+// The frames' roles in the windows: which of the ID3v2 editor's fields and of the main
+// window's fields shows a frame, and what "v2参照(F8)" puts into the main window's
+// fields from the session's frame table.
 #pragma once
 
 #include <array>
@@ -10,6 +11,16 @@
 #include "formats/id3v2_reader.h"
 
 namespace vq {
+
+// The ID3v2 editor's seven fields, in the order the writer writes them.
+enum class EditorField { Title = 0, Album, Artist, Composer, Comment, Year, Genre };
+inline constexpr int kEditorFieldCount = 7;
+
+// The v2.3 id the editor writes a field under ("TIT2" ... "TCON"), all in field order.
+const char* EditorFieldId(int field);
+std::array<const char*, kEditorFieldCount> EditorFieldIds();
+// The field a frame id of version 2.3 or 2.2 fills in the editor, or -1.
+int EditorFieldOf(std::u16string_view id);
 
 // The main window's six ID3v1 fields, in the order of its tag fields.
 enum class MainField { Title = 0, Artist, Album, Comment, Year, Genre };

@@ -10,6 +10,7 @@
 #include "formats/bytesource.h"
 #include "formats/id3v2_reader.h"
 #include "formats/id3v2_writer.h"
+#include "session/frame_roles.h"
 #include "session/messages.h"
 #include "platform/fileio.h"
 #include "platform/text.h"
@@ -118,6 +119,7 @@ struct EditorCall {
     in.path = folder + "/" + name;
     in.v2TagSize = &size;
     in.frameTableEmpty = listingEmpty;
+    in.fieldIds = vq::EditorFieldIds();
   }
   bool Write(vq::WriteReporter& reporter) {
     in.keptLines.clear();
