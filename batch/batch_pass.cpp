@@ -74,7 +74,6 @@ std::vector<OutFrame> BatchFrames(V2FrameTable existing, const DerivedNames& nam
   };
   std::vector<OutFrame> frames;
   for (V2FrameEntry& e : existing) {
-    if (e.id.empty()) continue;
     const FrameIdInfo* info = FrameIdOf(e.id);
     if (info && info->batchRole != BatchRole::None) {
       frames.push_back(MakeTextFrame(info->v23, take(info->batchRole), choice));
@@ -331,7 +330,6 @@ class Pass {
     std::int32_t existingSize = 0;
     if (settings_.v2) {
       V2FrameTable table;
-      ResetV2FrameTable(table);
       if (v2Step && header.present) {
         existingSize = header.size;
         std::u16string listing;

@@ -39,7 +39,7 @@ void TerminalReport::Progress(std::u16string_view text) {
 
 void TerminalReport::UpdateError(const std::u16string& folderPrefix, const std::u16string& fileName) {
   EndLine();
-  PrintUtf8(stderr, std::u16string(kUpdateErrorCaption) + u": " + UpdateErrorText(folderPrefix, fileName) + u"\n");
+  PrintUtf8(stderr, MessageLine(UpdateErrorMessage(folderPrefix, fileName)) + u"\n");
 }
 
 void TerminalReport::Error(const std::u16string& description) {

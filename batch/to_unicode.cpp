@@ -11,6 +11,7 @@
 
 #include "batch/journal.h"
 #include "formats/bytesource.h"
+#include "formats/frame_ids.h"
 #include "formats/id3v2_reader.h"
 #include "formats/synchsafe.h"
 #include "platform/codepage.h"
@@ -22,65 +23,6 @@
 
 namespace vq {
 namespace {
-
-// A piece of a frame body after its encoding byte: bytes copied as they are, or one
-// single-byte string (without its zero terminator).
-struct Piece {
-  std::string_view bytes;
-  bool text = false;
-  bool terminated = false;
-};
-
-// Layouts of the frames whose single-byte strings are converted, after the encoding
-// byte: a digit n copies n bytes, L copies a string that stays single-byte (a MIME
-// type) with its zero, S is one encoded string, * repeats the S before it to the end,
-// R copies the rest.
-const char* SingleByteLayout(std::string_view id) {
-  if (!id.empty() && id[0] == 'T') return "S*";  // TXXX too: description, value
-  if (id == "COMM" || id == "USLT") return "3S*";
-  if (id == "APIC") return "L1SR";
-  if (id == "GEOB") return "LSSR";
-  if (id == "WXXX") return "SR";
-  return nullptr;
-}
-
-std::vector<Piece> SplitBody(std::string_view data, const char* layout) {
-  std::vector<Piece> pieces;
-  std::size_t pos = 0;
-  auto zeroFrom = [&](std::size_t from) {
-    const std::size_t z = data.find('\0', from);
-    return z == std::string_view::npos ? data.size() : z;
-  };
-  auto string = [&] {
-    const std::size_t z = zeroFrom(pos);
-    pieces.push_back({data.substr(pos, z - pos), true, z < data.size()});
-    pos = std::min(data.size(), z + 1);
-  };
-  for (const char* p = layout; *p && pos < data.size(); ++p) {
-    const char t = *p;
-    if (t >= '0' && t <= '9') {
-      const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(t - '0'), data.size() - pos);
-      pieces.push_back({data.substr(pos, n)});
-      pos += n;
-    } else if (t == 'L') {
-      const std::size_t stop = std::min(data.size(), zeroFrom(pos) + 1);
-      pieces.push_back({data.substr(pos, stop - pos)});
-      pos = stop;
-    } else if (t == 'S') {
-      if (p[1] == '*') {
-        while (pos < data.size()) string();
-        ++p;
-      } else {
-        string();
-      }
-    } else {  // 'R'
-      pieces.push_back({data.substr(pos)});
-      pos = data.size();
-    }
-  }
-  if (pos < data.size()) pieces.push_back({data.substr(pos)});
-  return pieces;
-}
 
 bool IsAscii(std::string_view bytes) {
   return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -127,8 +69,7 @@ int V24Encoding(const V2FrameEntry& e) {
 bool OnlyPaddingAfterFrames(std::string_view tag, const V2FrameTable& table, std::uint8_t major) {
   std::size_t pos = 10;
   const std::size_t header = major <= 2 ? 6 : 10;
-  for (const V2FrameEntry& e : table)
-    if (!e.id.empty()) pos += header + e.body.size();
+  for (const V2FrameEntry& e : table) pos += header + e.body.size();
   if (pos > tag.size()) return false;
   return std::all_of(tag.begin() + static_cast<std::ptrdiff_t>(pos), tag.end(), [](char c) { return c == '\0'; });
 }
@@ -149,7 +90,6 @@ UnicodeTagResult PlanUnicodeTag(std::string_view tag, const ReadingTally* folder
   }
 
   V2FrameTable table;
-  ResetV2FrameTable(table);
   std::u16string listing;
   ReadV2Frames(src, header, table, listing);
   // The tag as the walk saw it: a tag-wide unsynchronisation (before v2.4) undone, the
@@ -166,12 +106,11 @@ UnicodeTagResult PlanUnicodeTag(std::string_view tag, const ReadingTally* folder
   }
 
   std::vector<OutFrame> frames;
-  std::vector<std::vector<Piece>> pieces;  // per frame: its pieces when it has single-byte text to convert
+  std::vector<std::vector<BodyPiece>> pieces;  // per frame: its pieces when it has single-byte text to convert
   std::vector<Slot> slots;
   std::vector<bool> reencoded;             // per frame: a v2.4 UTF-8 or UTF-16BE text, now UTF-16
   frames.reserve(table.size());
   for (V2FrameEntry& entry : table) {
-    if (entry.id.empty()) continue;
     const int v24Encoding = entry.major == 4 ? V24Encoding(entry) : -1;
     std::optional<OutFrame> carried = CarryOverFrame(std::move(entry));
     if (!carried) {
@@ -184,16 +123,16 @@ UnicodeTagResult PlanUnicodeTag(std::string_view tag, const ReadingTally* folder
     const std::size_t k = frames.size() - 1;
     pieces.emplace_back();
     reencoded.push_back(false);
-    const char* layout = SingleByteLayout(f.id);
-    if (!layout || f.body.empty() || (f.flags[1] & 0xE0)) continue;
+    const BodyLayout layout = ConvertedToUnicode(f.id) ? BodyLayoutOf(f.id) : BodyLayout();
+    if (layout.empty() || f.body.empty() || (f.flags[1] & 0xE0)) continue;
     if ((v24Encoding == 2 || v24Encoding == 3) && f.body[0] == '\x01') {
       reencoded[k] = true;
       continue;
     }
     if (f.body[0] != '\0') continue;
-    std::vector<Piece> split = SplitBody(std::string_view(f.body).substr(1), layout);
+    std::vector<BodyPiece> split = SplitFrameBody(std::string_view(f.body).substr(1), layout, /*wide=*/false);
     bool any = false;
-    for (const Piece& p : split) {
+    for (const BodyPiece& p : split) {
       if (!p.text || IsAscii(p.bytes)) continue;
       any = true;
       const TextReading own = DecideTextReading(p.bytes);
@@ -252,7 +191,7 @@ UnicodeTagResult PlanUnicodeTag(std::string_view tag, const ReadingTally* folder
   for (std::size_t k = 0; k < frames.size(); ++k) {
     if (!convert[k]) continue;
     std::string body(1, '\x01');
-    for (const Piece& p : pieces[k]) {
+    for (const BodyPiece& p : pieces[k]) {
       if (!p.text) {
         body.append(p.bytes);
         continue;
@@ -276,10 +215,6 @@ UnicodeTagResult PlanUnicodeTag(std::string_view tag, const ReadingTally* folder
 // ---------------------------------------------------------------- the files
 
 namespace {
-
-std::string JoinPath(const std::string& folder, const std::string& name) {
-  return folder == "/" ? "/" + name : folder + "/" + name;
-}
 
 // Direct subfolders that are real folders, not links to folders; hidden ones left out.
 std::vector<std::string> RealSubfolders(const std::string& folder) {

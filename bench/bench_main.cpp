@@ -140,8 +140,8 @@ Costs TimeListingEngine(const Tree& tree) {
 
 std::size_t VelquistSelectionRead(const std::string& path, std::time_t date) {
   vq::FileSummary s = vq::ReadFileSummary(path, date);
-  if (!s.v2.present || !s.v1 || s.playSeconds <= 0 || s.frameListing.empty()) Fail("selection read: " + path);
-  return s.frameListing.size() + s.infoText.size();
+  if (!s.v2.present || !s.v1 || s.playSeconds <= 0 || s.FrameListing().empty()) Fail("selection read: " + path);
+  return s.FrameListing().size() + s.infoText.size();
 }
 
 // Ours and TagLib's selection read over the same files, per file.
@@ -299,7 +299,6 @@ void CheckConverted(const Tree& tree) {
     vq::FileSource src(f);
     const vq::V2Header h = vq::ReadV2Header(src);
     vq::V2FrameTable table;
-    vq::ResetV2FrameTable(table);
     std::u16string listing;
     vq::WalkV2Frames(src, h.major, h.size, table, listing);
     if (table.empty() || table[0].id != u"TIT2" || table[0].body.substr(0, 3) != "\x01\xFF\xFE" ||

@@ -59,7 +59,7 @@ void RunStartupProcess(int argc, char** argv, const std::string& folder, const s
   std::string problem;
   if (state.fileNameMode) problem = "the main window did not start in folder-structure mode";
   else if (state.rows.size() != rows) problem = "the list holds " + std::to_string(state.rows.size()) + " rows";
-  else if (state.selectedRow != 0 || state.frameListing.empty()) problem = "the first file was not shown";
+  else if (state.selectedRow != 0 || state.FrameListing().empty()) problem = "the first file was not shown";
   else if (messages != 0) problem = "the main window raised a message box";
   if (!problem.empty()) std::cerr << "vq_bench start-up process: " << problem << "\n";
   // Ends here, idle with the first file shown: tearing the window down is not start-up.

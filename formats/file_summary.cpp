@@ -46,7 +46,6 @@ FileSummary ReadFileSummary(const std::string& path, std::optional<std::time_t> 
   FileSource src(file);
   FileSummary s;
   s.length = src.Length();
-  ResetV2FrameTable(s.frameTable);
   if (s.length < 128) {
     // Nothing is read: the information is the size and the date.
     s.tooShort = true;
@@ -58,7 +57,7 @@ FileSummary ReadFileSummary(const std::string& path, std::optional<std::time_t> 
   if (s.v2.present) {
     s.v2TagSize = s.v2.size;
     s.mpeg = FindMpegHeader(src, static_cast<std::uint64_t>(s.v2.TagLength()));
-    ReadV2Frames(src, s.v2, s.frameTable, s.frameListing);
+    ReadV2Frames(src, s.v2, s.frameTable);
   }
   if (auto rec = ReadID3v1(src)) s.v1 = DecodeID3v1(*rec);
   if (!s.v2.present) s.mpeg = FindMpegHeader(src, 0);

@@ -22,8 +22,8 @@ struct FileSummary {
 
   V2Header v2;                       // v2.present: the file starts with "ID3"
   std::int32_t v2TagSize = 0;        // the header's size field, 0 without a tag
-  V2FrameTable frameTable{V2FrameEntry{}};
-  std::u16string frameListing;       // "TIT2(0) text" CR LF per frame
+  V2FrameTable frameTable;
+  std::u16string FrameListing() const { return FrameListingText(frameTable); }
 
   std::optional<ID3v1Values> v1;     // the decoded ID3v1 record, when the file has one
   MpegHeader mpeg;

@@ -6,90 +6,99 @@ namespace vq {
 
 namespace {
 
+using S = BodyStep;
+constexpr BodyStep kText[] = {{S::EncodedStrings}};
+constexpr BodyStep kLanguageText[] = {{S::Bytes, 3}, {S::EncodedStrings}};  // COMM, USLT, USER
+constexpr BodyStep kUrlLink[] = {{S::EncodedString}, {S::Rest}};             // WXXX: description, URL
+constexpr BodyStep kPicture[] = {{S::Latin1String}, {S::Bytes, 1}, {S::EncodedString}, {S::Rest}};
+constexpr BodyStep kObject[] = {{S::Latin1String}, {S::EncodedString}, {S::EncodedString}, {S::Rest}};
+// language, time stamp format, content type, descriptor, then text and time stamp pairs
+constexpr BodyStep kSyncedLyrics[] = {{S::Bytes, 3}, {S::Bytes, 2}, {S::EncodedString},
+                                      {S::RepeatRest}, {S::EncodedString}, {S::Bytes, 4}};
+constexpr BodyStep kOwnership[] = {{S::Latin1String}, {S::Bytes, 8}, {S::EncodedStrings}};
+constexpr BodyStep kCommercial[] = {{S::Latin1String}, {S::Bytes, 8}, {S::Latin1String}, {S::Bytes, 1},
+                                    {S::EncodedString}, {S::EncodedString}, {S::Rest}};
+constexpr BodyLayout kNoText{};
+
 constexpr int kNone = -1;
-constexpr int E(EditorField f) { return static_cast<int>(f); }
-constexpr int M(MainField f) { return static_cast<int>(f); }
 
 // Every v2.2 frame with a v2.3 form, from the ID3v2.2 and v2.3 documents (CRM, the
 // encrypted meta frame, has none).
 constexpr FrameIdInfo kFrames[] = {
     // text
-    {"TT1", "TIT1", kNone, kNone, BatchRole::None},
-    {"TT2", "TIT2", E(EditorField::Title), M(MainField::Title), BatchRole::Title},
-    {"TT3", "TIT3", kNone, kNone, BatchRole::None},
-    {"TP1", "TPE1", E(EditorField::Artist), M(MainField::Artist), BatchRole::Artist},
-    {"TP2", "TPE2", kNone, kNone, BatchRole::None},
-    {"TP3", "TPE3", kNone, kNone, BatchRole::None},
-    {"TP4", "TPE4", kNone, kNone, BatchRole::None},
-    {"TCM", "TCOM", E(EditorField::Composer), kNone, BatchRole::None},
-    {"TXT", "TEXT", kNone, kNone, BatchRole::None},
-    {"TLA", "TLAN", kNone, kNone, BatchRole::None},
-    {"TCO", "TCON", E(EditorField::Genre), M(MainField::Genre), BatchRole::None},
-    {"TAL", "TALB", E(EditorField::Album), M(MainField::Album), BatchRole::Album},
-    {"TPA", "TPOS", kNone, kNone, BatchRole::None},
-    {"TRK", "TRCK", kNone, kNone, BatchRole::None},
-    {"TRC", "TSRC", kNone, kNone, BatchRole::None},
-    {"TYE", "TYER", E(EditorField::Year), M(MainField::Year), BatchRole::None},
-    {"TDA", "TDAT", kNone, kNone, BatchRole::None},
-    {"TIM", "TIME", kNone, kNone, BatchRole::None},
-    {"TRD", "TRDA", kNone, kNone, BatchRole::None},
-    {"TMT", "TMED", kNone, kNone, BatchRole::None},
-    {"TFT", "TFLT", kNone, kNone, BatchRole::None},
-    {"TBP", "TBPM", kNone, kNone, BatchRole::None},
-    {"TCR", "TCOP", kNone, kNone, BatchRole::None},
-    {"TPB", "TPUB", kNone, kNone, BatchRole::None},
-    {"TEN", "TENC", kNone, kNone, BatchRole::None},
-    {"TSS", "TSSE", kNone, kNone, BatchRole::None},
-    {"TOF", "TOFN", kNone, kNone, BatchRole::None},
-    {"TLE", "TLEN", kNone, kNone, BatchRole::None},
-    {"TSI", "TSIZ", kNone, kNone, BatchRole::None},
-    {"TDY", "TDLY", kNone, kNone, BatchRole::None},
-    {"TKE", "TKEY", kNone, kNone, BatchRole::None},
-    {"TOT", "TOAL", kNone, kNone, BatchRole::None},
-    {"TOA", "TOPE", kNone, kNone, BatchRole::None},
-    {"TOL", "TOLY", kNone, kNone, BatchRole::None},
-    {"TOR", "TORY", kNone, kNone, BatchRole::None},
-    {"TXX", "TXXX", kNone, kNone, BatchRole::None},
+    {"TT1", "TIT1", BatchRole::None, kText, true},
+    {"TT2", "TIT2", BatchRole::Title, kText, true},
+    {"TT3", "TIT3", BatchRole::None, kText, true},
+    {"TP1", "TPE1", BatchRole::Artist, kText, true},
+    {"TP2", "TPE2", BatchRole::None, kText, true},
+    {"TP3", "TPE3", BatchRole::None, kText, true},
+    {"TP4", "TPE4", BatchRole::None, kText, true},
+    {"TCM", "TCOM", BatchRole::None, kText, true},
+    {"TXT", "TEXT", BatchRole::None, kText, true},
+    {"TLA", "TLAN", BatchRole::None, kText, true},
+    {"TCO", "TCON", BatchRole::None, kText, true},
+    {"TAL", "TALB", BatchRole::Album, kText, true},
+    {"TPA", "TPOS", BatchRole::None, kText, true},
+    {"TRK", "TRCK", BatchRole::None, kText, true},
+    {"TRC", "TSRC", BatchRole::None, kText, true},
+    {"TYE", "TYER", BatchRole::None, kText, true},
+    {"TDA", "TDAT", BatchRole::None, kText, true},
+    {"TIM", "TIME", BatchRole::None, kText, true},
+    {"TRD", "TRDA", BatchRole::None, kText, true},
+    {"TMT", "TMED", BatchRole::None, kText, true},
+    {"TFT", "TFLT", BatchRole::None, kText, true},
+    {"TBP", "TBPM", BatchRole::None, kText, true},
+    {"TCR", "TCOP", BatchRole::None, kText, true},
+    {"TPB", "TPUB", BatchRole::None, kText, true},
+    {"TEN", "TENC", BatchRole::None, kText, true},
+    {"TSS", "TSSE", BatchRole::None, kText, true},
+    {"TOF", "TOFN", BatchRole::None, kText, true},
+    {"TLE", "TLEN", BatchRole::None, kText, true},
+    {"TSI", "TSIZ", BatchRole::None, kText, true},
+    {"TDY", "TDLY", BatchRole::None, kText, true},
+    {"TKE", "TKEY", BatchRole::None, kText, true},
+    {"TOT", "TOAL", BatchRole::None, kText, true},
+    {"TOA", "TOPE", BatchRole::None, kText, true},
+    {"TOL", "TOLY", BatchRole::None, kText, true},
+    {"TOR", "TORY", BatchRole::None, kText, true},
+    {"TXX", "TXXX", BatchRole::None, kText, true},
     // URL
-    {"WAF", "WOAF", kNone, kNone, BatchRole::None},
-    {"WAR", "WOAR", kNone, kNone, BatchRole::None},
-    {"WAS", "WOAS", kNone, kNone, BatchRole::None},
-    {"WCM", "WCOM", kNone, kNone, BatchRole::None},
-    {"WCP", "WCOP", kNone, kNone, BatchRole::None},
-    {"WPB", "WPUB", kNone, kNone, BatchRole::None},
-    {"WXX", "WXXX", kNone, kNone, BatchRole::None},
+    {"WAF", "WOAF", BatchRole::None, kNoText, false},
+    {"WAR", "WOAR", BatchRole::None, kNoText, false},
+    {"WAS", "WOAS", BatchRole::None, kNoText, false},
+    {"WCM", "WCOM", BatchRole::None, kNoText, false},
+    {"WCP", "WCOP", BatchRole::None, kNoText, false},
+    {"WPB", "WPUB", BatchRole::None, kNoText, false},
+    {"WXX", "WXXX", BatchRole::None, kUrlLink, true},
     // other
-    {"COM", "COMM", E(EditorField::Comment), M(MainField::Comment), BatchRole::None},
-    {"ULT", "USLT", kNone, kNone, BatchRole::None},
-    {"SLT", "SYLT", kNone, kNone, BatchRole::None},
-    {"IPL", "IPLS", kNone, kNone, BatchRole::None},
-    {"UFI", "UFID", kNone, kNone, BatchRole::None},
-    {"CNT", "PCNT", kNone, kNone, BatchRole::None},
-    {"POP", "POPM", kNone, kNone, BatchRole::None},
-    {"GEO", "GEOB", kNone, kNone, BatchRole::None},
-    {"CRA", "AENC", kNone, kNone, BatchRole::None},
-    {"MCI", "MCDI", kNone, kNone, BatchRole::None},
-    {"ETC", "ETCO", kNone, kNone, BatchRole::None},
-    {"MLL", "MLLT", kNone, kNone, BatchRole::None},
-    {"STC", "SYTC", kNone, kNone, BatchRole::None},
-    {"RVA", "RVAD", kNone, kNone, BatchRole::None},
-    {"EQU", "EQUA", kNone, kNone, BatchRole::None},
-    {"REV", "RVRB", kNone, kNone, BatchRole::None},
-    {"BUF", "RBUF", kNone, kNone, BatchRole::None},
-    {"LNK", "LINK", kNone, kNone, BatchRole::None},
-    {"PIC", "APIC", kNone, kNone, BatchRole::None},
+    {"COM", "COMM", BatchRole::None, kLanguageText, true},
+    {"ULT", "USLT", BatchRole::None, kLanguageText, true},
+    {"SLT", "SYLT", BatchRole::None, kSyncedLyrics, false},
+    {"IPL", "IPLS", BatchRole::None, kText, false},
+    {"UFI", "UFID", BatchRole::None, kNoText, false},
+    {"CNT", "PCNT", BatchRole::None, kNoText, false},
+    {"POP", "POPM", BatchRole::None, kNoText, false},
+    {"GEO", "GEOB", BatchRole::None, kObject, true},
+    {"CRA", "AENC", BatchRole::None, kNoText, false},
+    {"MCI", "MCDI", BatchRole::None, kNoText, false},
+    {"ETC", "ETCO", BatchRole::None, kNoText, false},
+    {"MLL", "MLLT", BatchRole::None, kNoText, false},
+    {"STC", "SYTC", BatchRole::None, kNoText, false},
+    {"RVA", "RVAD", BatchRole::None, kNoText, false},
+    {"EQU", "EQUA", BatchRole::None, kNoText, false},
+    {"REV", "RVRB", BatchRole::None, kNoText, false},
+    {"BUF", "RBUF", BatchRole::None, kNoText, false},
+    {"LNK", "LINK", BatchRole::None, kNoText, false},
+    {"PIC", "APIC", BatchRole::None, kPicture, true},
+    // v2.3 frames without a v2.2 form whose bodies hold encoded text
+    {nullptr, "USER", BatchRole::None, kLanguageText, false},
+    {nullptr, "OWNE", BatchRole::None, kOwnership, false},
+    {nullptr, "COMR", BatchRole::None, kCommercial, false},
 };
-
-// The editor's fields in their order, by index into kFrames.
-constexpr std::array<const char*, kEditorFieldCount> kEditorFieldIds = [] {
-  std::array<const char*, kEditorFieldCount> ids{};
-  for (const auto& f : kFrames)
-    if (f.editorField >= 0) ids[static_cast<std::size_t>(f.editorField)] = f.v23;
-  return ids;
-}();
 
 template <class Char>
 bool SameId(std::basic_string_view<Char> id, const char* ascii) {
+  if (!ascii) return false;
   std::size_t i = 0;
   for (; ascii[i] != '\0'; ++i)
     if (i >= id.size() || id[i] != static_cast<Char>(ascii[i])) return false;
@@ -120,11 +129,16 @@ const char* BatchRoleId(BatchRole role) {
   return "";
 }
 
-const char* EditorFieldId(int field) { return kEditorFieldIds[static_cast<std::size_t>(field)]; }
+BodyLayout BodyLayoutOf(std::string_view v23id) {
+  if (v23id.size() != 4) return kNoText;
+  if (const FrameIdInfo* f = FrameIdOf(v23id)) return f->layout;
+  return v23id[0] == 'T' ? BodyLayout(kText) : kNoText;
+}
 
-int EditorFieldOf(std::u16string_view id) {
-  const FrameIdInfo* f = FrameIdOf(id);
-  return f ? f->editorField : -1;
+bool ConvertedToUnicode(std::string_view v23id) {
+  if (v23id.size() != 4) return false;
+  if (const FrameIdInfo* f = FrameIdOf(v23id)) return f->toUnicode;
+  return v23id[0] == 'T';
 }
 
 std::string NarrowId(std::u16string_view id) {

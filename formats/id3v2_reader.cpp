@@ -22,11 +22,6 @@ std::uint32_t PlainSize(const std::uint8_t* b, int bytes) {
 
 bool IsIdChar(std::uint8_t c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
 
-std::u16string DecimalText(unsigned v) {
-  std::string digits = std::to_string(v);
-  return std::u16string(digits.begin(), digits.end());
-}
-
 // Where a frame of version 4 may end: the tag's end, zero padding up to the tag's end,
 // or the id of a next frame. Used to tell synchsafe frame sizes from plain ones.
 class LandingCheck {
@@ -89,9 +84,31 @@ V2Header ReadV2Header(const ByteSource& src) {
   return h;
 }
 
+namespace {
+
+// The listing lines of the entries from `from` on.
+void AppendListing(std::u16string& listing, const V2FrameTable& table, std::size_t from) {
+  for (std::size_t k = from; k < table.size(); ++k) AppendListingLine(listing, table[k]);
+}
+
+}  // namespace
+
 void ReadV2Frames(const ByteSource& src, const V2Header& header, V2FrameTable& table, std::u16string& listing) {
+  const std::size_t from = table.size();
+  ReadV2Frames(src, header, table);
+  AppendListing(listing, table, from);
+}
+
+void WalkV2Frames(const ByteSource& src, std::uint8_t major, std::int32_t size, V2FrameTable& table,
+                  std::u16string& listing) {
+  const std::size_t from = table.size();
+  WalkV2Frames(src, major, size, table);
+  AppendListing(listing, table, from);
+}
+
+void ReadV2Frames(const ByteSource& src, const V2Header& header, V2FrameTable& table) {
   if (header.major > 3 || !(header.flags & 0x80)) {
-    WalkV2Frames(src, header.major, header.size, table, listing);
+    WalkV2Frames(src, header.major, header.size, table);
     return;
   }
   const std::uint64_t length = std::min<std::uint64_t>(src.Length(), 10 + static_cast<std::uint64_t>(header.size));
@@ -99,11 +116,10 @@ void ReadV2Frames(const ByteSource& src, const V2Header& header, V2FrameTable& t
   src.ReadAt(0, reinterpret_cast<std::uint8_t*>(tag.data()), tag.size());
   if (tag.size() < 10) return;
   std::string real = tag.substr(0, 10) + Resynchronise(std::string_view(tag).substr(std::min<std::size_t>(10, tag.size())));
-  WalkV2Frames(MemorySource(real), header.major, static_cast<std::int32_t>(real.size() - 10), table, listing);
+  WalkV2Frames(MemorySource(real), header.major, static_cast<std::int32_t>(real.size() - 10), table);
 }
 
-void WalkV2Frames(const ByteSource& src, std::uint8_t major, std::int32_t size, V2FrameTable& table,
-                  std::u16string& listing) {
+void WalkV2Frames(const ByteSource& src, std::uint8_t major, std::int32_t size, V2FrameTable& table) {
   const bool v22 = major <= 2;
   const int headerLength = v22 ? 6 : 10;
   const int idLength = v22 ? 3 : 4;
@@ -111,12 +127,9 @@ void WalkV2Frames(const ByteSource& src, std::uint8_t major, std::int32_t size, 
   const std::int64_t sourceEnd = static_cast<std::int64_t>(src.Length());
   LandingCheck landing(src, tagEnd);
 
-  // The reset table's single empty entry is replaced by the first frame.
-  bool replaceFirst = table.size() == 1 && table[0].id.empty();
-
   std::int64_t o = 10;
   while (o < tagEnd - 2) {
-    if (!replaceFirst && table.size() >= kMaxV2FrameEntries) break;
+    if (table.size() >= kMaxV2FrameEntries) break;
 
     std::uint8_t h[10];
     src.ReadAt(static_cast<std::uint64_t>(o), h, static_cast<std::size_t>(headerLength));
@@ -157,20 +170,9 @@ void WalkV2Frames(const ByteSource& src, std::uint8_t major, std::int32_t size, 
       text = v22 ? DecodeV22FrameText(data, e, id) : DecodeV23FrameText(data, e, id);
     }
     entry.text = std::move(text.tail);
-
-    listing += entry.id;
-    listing += u'(';
-    listing += DecimalText(e);
-    listing += u") ";
-    listing += text.full;
-    listing += u"\r\n";
-
-    if (replaceFirst) {
-      table[0] = std::move(entry);
-      replaceFirst = false;
-    } else {
-      table.push_back(std::move(entry));
-    }
+    entry.shownEncoding = e;
+    entry.fullText = std::move(text.full);
+    table.push_back(std::move(entry));
     o = next;
   }
 }

@@ -24,6 +24,10 @@ struct V2Header {
 struct V2FrameEntry {
   std::u16string id;
   std::u16string text;
+  // The whole decoded text (a comment's language and description too), and the
+  // encoding byte the listing shows with it (0 for a frame the editor wrote).
+  std::u16string fullText;
+  std::uint8_t shownEncoding = 0;
   // Raw frame as read (empty for entries that were not read from a file).
   std::uint8_t major = 0;        // major version of the tag it came from
   std::uint8_t flags[2] = {0, 0};  // frame flags (v2.3/v2.4 layout; 0 for v2.2)
@@ -31,11 +35,14 @@ struct V2FrameEntry {
   bool fromFile = false;
 };
 
-// The frames of the last read tag, in file order. Reset to one entry with an empty id
-// before each read; readers skip entries whose id is empty.
+// The frames of the last read tag, in file order; empty for a file without frames.
 using V2FrameTable = std::vector<V2FrameEntry>;
 inline constexpr std::size_t kMaxV2FrameEntries = 32768;
-void ResetV2FrameTable(V2FrameTable& table);
+
+// The frame listing, the table's rendering for the reference viewer: one line per
+// frame, "TIT2(0) text" CR LF ("APIC(0) " CR LF for a frame whose text is not decoded).
+void AppendListingLine(std::u16string& listing, const V2FrameEntry& entry);
+std::u16string FrameListingText(const V2FrameTable& table);
 
 struct DecodedText {
   std::u16string full;  // the whole decoded text
@@ -48,9 +55,8 @@ V2Header ReadV2Header(const ByteSource& src);
 // ("3DI", v2.4 only).
 bool HasFooter(std::uint8_t major, std::uint8_t flags);
 
-// Walks the frames of a tag with the given major version and size; appends entries to
-// `table` (replacing the single empty entry first) and lines to `listing`
-// ("TIT2(0) text" CR LF; "APIC(0) " CR LF for a frame that is not decoded).
+// Walks the frames of a tag with the given major version and size and appends entries
+// to `table`; the overload with `listing` also appends their listing lines.
 // Always ends, on any input, without error:
 // - a zero frame size (padding) ends the walk, and so does a frame that would reach
 //   past the tag's end or past the end of the source;
@@ -60,6 +66,7 @@ bool HasFooter(std::uint8_t major, std::uint8_t flags);
 //   tag's end, on zero padding or on a frame id while the plain one does;
 // - the table holds at most kMaxV2FrameEntries entries.
 // Frame ids are taken byte by byte as code page characters (one unit per byte).
+void WalkV2Frames(const ByteSource& src, std::uint8_t major, std::int32_t size, V2FrameTable& table);
 void WalkV2Frames(const ByteSource& src, std::uint8_t major, std::int32_t size, V2FrameTable& table,
                   std::u16string& listing);
 
@@ -68,6 +75,7 @@ void WalkV2Frames(const ByteSource& src, std::uint8_t major, std::int32_t size, 
 // tag stands for FF) is undone, so that frame sizes, texts and the bodies carried into a
 // new tag are the frames' real bytes. (v2.4 marks unsynchronisation per frame; the
 // frame's body keeps it until it is carried over.)
+void ReadV2Frames(const ByteSource& src, const V2Header& header, V2FrameTable& table);
 void ReadV2Frames(const ByteSource& src, const V2Header& header, V2FrameTable& table, std::u16string& listing);
 
 // Decoders: pure functions of their bytes. `data` is the frame body after the encoding

@@ -125,7 +125,7 @@ EditorFrames BuildEditorFrames(const EditorWriteInput& in) {
     const std::u16string& text = in.fieldTexts[k];
     if (text.empty()) continue;
     std::optional<OutFrame> f = carried(in.fieldSources[k]);
-    out.fields[k] = add(f ? std::move(*f) : MakeTextFrame(EditorFieldId(static_cast<int>(k)), text, in.textChoice));
+    out.fields[k] = add(f ? std::move(*f) : MakeTextFrame(in.fieldIds[k], text, in.textChoice));
   }
 
   out.kept.reserve(in.keptLines.size());

@@ -162,7 +162,8 @@ struct EditorLine {
 
 // What the ID3v2 editor hands over.
 struct EditorWriteInput {
-  std::array<std::u16string, 7> fieldTexts;  // title, album, artist, composer, comment, year, genre
+  std::array<std::u16string, 7> fieldTexts;  // the editor's fields: title, album, artist, composer, comment, year, genre
+  std::array<const char*, 7> fieldIds{};     // the v2.3 id each field is written under
   // The frame a field was loaded from while its text is still the loaded one: it goes
   // over whole, so a comment keeps its language and description and another program's
   // encoding stays.
@@ -173,7 +174,7 @@ struct EditorWriteInput {
   std::u16string folderPrefix;   // the folder as shown in messages, ends in "/"
   std::u16string fileName;       // the file name as shown in messages
   std::int32_t* v2TagSize = nullptr;  // read, and updated after a rebuild
-  bool frameListingEmpty = true;
+  bool frameTableEmpty = true;  // no frames were read or written: the write rebuilds
   bool keepDate = false;
   std::time_t recordedDate = 0;
   long recordedDateNs = 0;  // its nanoseconds

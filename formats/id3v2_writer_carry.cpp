@@ -78,126 +78,39 @@ void V24ToV23(const std::uint8_t in[2], std::string& body, std::uint8_t out[2]) 
 
 // ---------------------------------------------------------------- encodings 2 and 3
 
-// Layouts of the frames that hold encoded strings, after the encoding byte:
-// a digit n copies n bytes, L copies a single-byte string up to and with its zero,
-// S converts one encoded string with its terminator, * repeats the S before it to the
-// end, {..} repeats its contents to the end, R copies the rest.
-const char* LayoutOf(const std::string& id) {
-  if (id == "TXXX" || (!id.empty() && id[0] == 'T') || id == "IPLS") return "S*";
-  if (id == "COMM" || id == "USLT" || id == "USER") return "3S*";
-  if (id == "WXXX") return "SR";
-  if (id == "APIC") return "L1SR";
-  if (id == "GEOB") return "LSSR";
-  if (id == "SYLT") return "32S{S4}";
-  if (id == "OWNE") return "L8S*";
-  if (id == "COMR") return "L8L1SSR";
-  return nullptr;
-}
-
-class Reencoder {
- public:
-  Reencoder(const std::string& body, bool utf8) : in_(body), utf8_(utf8) {}
-
-  std::string Run(const char* layout) {
-    out_.assign(1, '\x01');
-    pos_ = 1;
-    Apply(layout, layout + std::char_traits<char>::length(layout));
-    out_ += in_.substr(std::min(pos_, in_.size()));  // whatever the layout did not name
-    return out_;
-  }
-
- private:
-  void Apply(const char* p, const char* end) {
-    while (p < end && pos_ < in_.size()) {
-      char t = *p;
-      if (t >= '0' && t <= '9') {
-        CopyBytes(static_cast<std::size_t>(t - '0'));
-        ++p;
-      } else if (t == 'L') {
-        auto z = in_.find('\0', pos_);
-        std::size_t stop = z == std::string::npos ? in_.size() : z + 1;
-        out_ += in_.substr(pos_, stop - pos_);
-        pos_ = stop;
-        ++p;
-      } else if (t == 'S') {
-        if (p + 1 < end && p[1] == '*') {
-          while (pos_ < in_.size()) String();
-          p += 2;
-        } else {
-          String();
-          ++p;
-        }
-      } else if (t == '{') {
-        const char* close = p;
-        while (close < end && *close != '}') ++close;
-        while (pos_ < in_.size()) {
-          std::size_t before = pos_;
-          Apply(p + 1, close);
-          if (pos_ == before) break;
-        }
-        p = close < end ? close + 1 : end;
-      } else {  // 'R'
-        CopyBytes(in_.size() - pos_);
-        ++p;
-      }
-    }
-  }
-
-  void CopyBytes(std::size_t n) {
-    n = std::min(n, in_.size() - pos_);
-    out_ += in_.substr(pos_, n);
-    pos_ += n;
-  }
-
-  // One string and its terminator: UTF-8 ends at a zero byte, UTF-16BE at a zero unit.
-  void String() {
-    std::u16string text;
-    bool terminated = false;
-    if (utf8_) {
-      auto z = in_.find('\0', pos_);
-      std::size_t stop = z == std::string::npos ? in_.size() : z;
-      text = Utf8ToUtf16(std::string_view(in_).substr(pos_, stop - pos_));
-      terminated = z != std::string::npos;
-      pos_ = terminated ? stop + 1 : stop;
-    } else {
-      while (pos_ + 1 < in_.size()) {
-        char16_t c = static_cast<char16_t>((static_cast<unsigned char>(in_[pos_]) << 8) |
-                                           static_cast<unsigned char>(in_[pos_ + 1]));
-        pos_ += 2;
-        if (c == 0) {
-          terminated = true;
-          break;
-        }
-        text.push_back(c);
-      }
-      if (!terminated && pos_ < in_.size()) ++pos_;  // a lone last byte
-      if (!text.empty() && text[0] == 0xFEFF) text.erase(0, 1);
-    }
-    if (!text.empty()) {
-      out_.append("\xFF\xFE", 2);
-      for (char16_t c : text) {
-        out_.push_back(static_cast<char>(c & 0xFF));
-        out_.push_back(static_cast<char>(c >> 8));
-      }
-    }
-    if (terminated) out_.append("\0\0", 2);
-  }
-
-  const std::string& in_;
-  bool utf8_;
-  std::string out_;
-  std::size_t pos_ = 1;
-};
-
 // Encoding 2 (UTF-16BE) or 3 (UTF-8) rewritten as 1: FF FE and UTF-16LE per string.
 // An empty string is written as its terminator alone.
 void ReencodeAsUtf16(const std::string& id, std::string& body) {
   if (body.empty()) return;
   unsigned char e = static_cast<unsigned char>(body[0]);
   if (e != 2 && e != 3) return;
-  const char* layout = LayoutOf(id);
-  if (!layout) return;
-  body = Reencoder(body, e == 3).Run(layout);
+  const BodyLayout layout = BodyLayoutOf(id);
+  if (layout.empty()) return;
+  std::string out(1, '\x01');
+  for (const BodyPiece& p : SplitFrameBody(std::string_view(body).substr(1), layout, /*wide=*/e == 2)) {
+    if (!p.text) {
+      out += p.bytes;
+      continue;
+    }
+    std::u16string text;
+    if (e == 3) {
+      text = Utf8ToUtf16(p.bytes);
+    } else {
+      for (std::size_t i = 0; i + 1 < p.bytes.size(); i += 2)  // an odd last byte is dropped
+        text.push_back(static_cast<char16_t>((static_cast<unsigned char>(p.bytes[i]) << 8) |
+                                             static_cast<unsigned char>(p.bytes[i + 1])));
+      if (!text.empty() && text[0] == 0xFEFF) text.erase(0, 1);
+    }
+    if (!text.empty()) {
+      out.append("\xFF\xFE", 2);
+      for (char16_t c : text) {
+        out.push_back(static_cast<char>(c & 0xFF));
+        out.push_back(static_cast<char>(c >> 8));
+      }
+    }
+    if (p.terminated) out.append("\0\0", 2);
+  }
+  body = std::move(out);
 }
 
 }  // namespace
@@ -205,7 +118,7 @@ void ReencodeAsUtf16(const std::string& id, std::string& body) {
 namespace {
 
 std::optional<OutFrame> CarryOver(const V2FrameEntry& entry, std::string body) {
-  if (!entry.fromFile || entry.id.empty()) return std::nullopt;
+  if (!entry.fromFile) return std::nullopt;
   OutFrame f;
   f.body = std::move(body);
   const std::string id = NarrowId(entry.id);

@@ -295,7 +295,7 @@ EditorWriteResult WriteV2Tag(const EditorWriteInput& in, WriteReporter& reporter
     const std::int64_t n = FramesSize(frames);
     const std::int32_t old = in.v2TagSize ? *in.v2TagSize : 0;
     const std::string& path = in.path;
-    const bool inPlace = !in.frameListingEmpty && old > 0 && old >= n;
+    const bool inPlace = !in.frameTableEmpty && old > 0 && old >= n;
     const std::int32_t size = inPlace ? old : std::max(RoundedTagSize(n), old);
     const std::int32_t written = WriteTagFile(path, frames, size, old, inPlace, reporter);
     if (in.v2TagSize) *in.v2TagSize = written;

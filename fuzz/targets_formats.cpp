@@ -30,18 +30,16 @@ void V2Reader(const std::uint8_t* data, std::size_t size) {
   vq::MemorySource src(bytes);
   vq::V2Header h = vq::ReadV2Header(src);
   vq::V2FrameTable table;
-  vq::ResetV2FrameTable(table);
   std::u16string listing;
   // Walk whatever the header claims, present or not, with every version byte form.
   vq::WalkV2Frames(src, h.major, h.size, table, listing);
-  Check(!table.empty() && table.size() <= vq::kMaxV2FrameEntries);
-  for (const auto& e : table) Check(e.id.empty() || e.id.size() == 3 || e.id.size() == 4);
+  Check(table.size() <= vq::kMaxV2FrameEntries);
+  for (const auto& e : table) Check(e.id.size() == 3 || e.id.size() == 4);
   // As the selection and the batch read it: an unsynchronised v2.2/v2.3 tag undone first.
   vq::V2FrameTable real;
-  vq::ResetV2FrameTable(real);
   std::u16string realListing;
   if (h.present) vq::ReadV2Frames(src, h, real, realListing);
-  Check(!real.empty() && real.size() <= vq::kMaxV2FrameEntries);
+  Check(real.size() <= vq::kMaxV2FrameEntries);
   if (size > 1) {
     std::string_view rest = bytes.substr(1);
     vq::DecodeV22FrameText(rest, data[0], "TT2");

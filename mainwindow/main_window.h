@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/to_unicode.h"
 #include "batch/ui/batch_dialog.h"
 #include "session/session.h"
 #include "v2editor/tag_editor.h"
@@ -105,10 +106,13 @@ class MainWindow : public QWidget {
   void ShowEditorResult(const TagEditorResult& result);
   // After the batch window has closed: the selected file again when a pass ran.
   void ShowBatchResult(const std::optional<BatchResult>& result);
+  // After the conversion window has closed, whether or not it ran: the selected file
+  // again, as its tag may have been rewritten.
+  void ShowUnicodeResult(const std::optional<UnicodeResult>& result);
   BatchDialogLink BatchLink();
-  // Cuts a tag field's text to the byte limit held in its "Tag" property (code page 932
-  // bytes; a double-byte character is never split) and beeps when it cut something.
-  static void LimitFieldBytes(QLineEdit* box);
+  // Cuts a tag field's text to its byte limit (code page 932 bytes; a double-byte
+  // character is never split) and beeps when it cut something.
+  void LimitFieldBytes(int index);
   void FieldEntered(int index);
   void FieldLeft(int index);
   // True when the key is consumed.
@@ -137,6 +141,8 @@ class MainWindow : public QWidget {
   // Title, artist and album as read or last written: what "やり直し(F4)" puts back.
   std::array<QLabel*, 3> storedValueLabels{};
   std::array<QLineEdit*, 6> tagFields{};  // indexed by MainField
+  // What each tag field holds in an ID3v1 record, in code page 932 bytes; 0 for no limit.
+  std::array<int, 6> fieldByteLimits{30, 30, 30, 30, 4, 3};
   QGroupBox* commentGroup = nullptr;      // "コメント、年、ジャンル"
   QLabel* positionLabel = nullptr;        // "1/6 曲"
   std::array<QPushButton*, 9> commandButtons{};  // by command number, see kCommands
@@ -180,6 +186,7 @@ class MainWindow : public QWidget {
   void FillFromV2Listing();   // 5 "v2参照(F8)"
   void OpenV2Editor();        // 6 "v2入力(F11)"
   void OpenBatch();           // 7 "自動処理(F10)"
+  void OpenUnicodeConversion();  // "ﾕﾆｺｰﾄﾞ(F2)": nothing while the listing is empty
   // main_window_fields.cpp: Up, Down, Page Up and Page Down move the file list.
   void MoveListSelection(int key);
   // Highlights a row of the file list; when that changes the row, the view's selection

@@ -9,6 +9,7 @@
 
 #include "batch/ui/batch_dialog.h"
 #include "batch/ui/undo_offer.h"
+#include "batch/ui/unicode_dialog.h"
 #include "formats/id3v1.h"
 #include "mainwindow/main_window.h"
 #include "platform/fileio.h"
@@ -16,27 +17,12 @@
 #include "platform/ui/qt_text.h"
 #include "platform/ui/shell.h"
 #include "platform/ui/window_frame.h"
-#include "session/frame_listing.h"
+#include "session/frame_roles.h"
 #include "session/messages.h"
 #include "v2editor/tag_editor.h"
 #include "viewer/reference_viewer.h"
 
 namespace vq {
-
-namespace {
-
-// A read-only file (or any path/file-access error) is reported as an update error with
-// the folder and the file name; every other error by its own description.
-void ReportCommandError(QWidget* parent, const Error& e, const std::u16string& folder, const std::u16string& name) {
-  if (e.kind() == ErrorKind::PathFileAccess) {
-    ui::Dialogs::Message(parent, ui::Q(UpdateErrorText(folder, name)), ui::MsgButtons::Ok,
-                         QString::fromUtf16(kUpdateErrorCaption));
-  } else {
-    ui::Dialogs::Message(parent, ui::Q(e.description()), ui::MsgButtons::Ok, QString::fromUtf16(ui::kDefaultCaption));
-  }
-}
-
-}  // namespace
 
 const MainWindow::CommandSpec MainWindow::kCommands[9] = {
     {4, Qt::Key_F7, false, true, u"ﾌｧｲﾙ参照(F7)", 1680, 7200, true, &MainWindow::FillFromNames},
@@ -64,7 +50,8 @@ void MainWindow::RunCommand(int index) {
   } catch (const Error& e) {
     // The command ends at the failing step; a file it opened is closed by then.
     const int row = state_.selectedRow;
-    ReportCommandError(this, e, state_.ShownFolderPrefix(row), state_.ShownFileName(row));
+    const UserMessage m = FileErrorMessage(e, state_.ShownFolderPrefix(row), state_.ShownFileName(row));
+    ui::Dialogs::Notice(this, m.text, m.caption);
   }
 }
 
@@ -152,9 +139,9 @@ void MainWindow::FillFromNames() {
 // ---------------------------------------------------------------- 5 "v2参照(F8)"
 
 void MainWindow::FillFromV2Listing() {
-  if (state_.frameListing.empty()) return;
-  // A later line of the same field overwrites an earlier one.
-  const auto values = FieldsFromFrameListing(state_.frameListing);
+  if (state_.v2Frames.empty()) return;
+  // A later frame of the same field overwrites an earlier one.
+  const auto values = FieldsFromFrames(state_.v2Frames);
   for (std::size_t field = 0; field < values.size(); ++field)
     if (values[field]) tagFields[field]->setText(ui::Q(*values[field]));
   tagFields[0]->setFocus();
@@ -191,6 +178,10 @@ void MainWindow::ShowBatchResult(const std::optional<BatchResult>& result) {
   if (result && state_.selectedRow >= 0) SelectFile(state_.selectedRow);
 }
 
+void MainWindow::ShowUnicodeResult(const std::optional<UnicodeResult>&) {
+  if (state_.selectedRow >= 0) SelectFile(state_.selectedRow);
+}
+
 void MainWindow::OpenV2Editor() {
   {
     TagEditorDialog w(state_, EditorLink(), this);
@@ -212,6 +203,18 @@ void MainWindow::OpenBatch() {
     // The window took the keyboard; it comes back here with the field.
     activateWindow();
   }
+  tagFields[lastField]->setFocus();
+}
+
+void MainWindow::OpenUnicodeConversion() {
+  if (state_.rows.empty()) return;
+  {
+    UnicodeConversionDialog w(state_, this);
+    ui::Dialogs::Exec(&w);
+    ShowUnicodeResult(w.result());
+  }
+  // The window took the keyboard; it comes back here with the field.
+  activateWindow();
   tagFields[lastField]->setFocus();
 }
 

@@ -26,12 +26,12 @@ int TopIndex(const QListView* list) {
 
 }  // namespace
 
-void MainWindow::LimitFieldBytes(QLineEdit* box) {
+void MainWindow::LimitFieldBytes(int index) {
+  QLineEdit* box = tagFields[static_cast<std::size_t>(index)];
   const QString s = box->text();
-  bool ok = false;
-  const int limit = box->property("Tag").toString().trimmed().toInt(&ok);
+  const int limit = fieldByteLimits[static_cast<std::size_t>(index)];
   const int caret = box->hasSelectedText() ? box->selectionStart() : box->cursorPosition();
-  if (s.isEmpty() || !ok || limit <= 0) return;
+  if (s.isEmpty() || limit <= 0) return;
 
   auto cutTo = [&](qsizetype keep) {
     // Never leave half of a surrogate pair behind.
@@ -65,7 +65,7 @@ void MainWindow::FieldEntered(int index) {
 }
 
 void MainWindow::FieldLeft(int index) {
-  LimitFieldBytes(tagFields[index]);
+  LimitFieldBytes(index);
   // The caret at the start, so that the beginning of a long text stays in view.
   tagFields[index]->setCursorPosition(0);
 }
@@ -88,7 +88,7 @@ bool MainWindow::FieldKeyDown(int index, QKeyEvent* event) {
       for (const CommandSpec& c : kCommands) {
         if (c.key == Qt::Key_unknown || c.key != event->key()) continue;
         // The field is held to its limit before the tag is written from it.
-        if (c.limitsField) LimitFieldBytes(tagFields[index]);
+        if (c.limitsField) LimitFieldBytes(index);
         RunCommand(c.index);
         return c.keyConsumed;
       }

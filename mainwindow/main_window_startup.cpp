@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShortcut>
 #include <algorithm>
 
 #include "batch/ui/unicode_dialog.h"
@@ -40,7 +41,6 @@ using ui::TwipsRect;
 
 namespace {
 
-// Client area 11070 x 8115 twips.
 constexpr int kClientWidthTwips = 11070;
 constexpr int kClientHeightTwips = 8115;
 
@@ -98,7 +98,6 @@ void MainWindow::BuildLayout() {
   unicodeBox->setAccessibleName(unicodeBox->text());
   unicodeBox->setChecked(false);
 
-  // separatorLine: from 2760, 600 to 5400, 600.
   separatorLine = new QFrame(this);
   separatorLine->setObjectName(QStringLiteral("separatorLine"));
   separatorLine->setGeometry(ui::Twips(2760), ui::Twips(600), ui::Twips(5400) - ui::Twips(2760), 1);
@@ -183,12 +182,7 @@ void MainWindow::BuildLayout() {
   tagFields[3]->setAccessibleName(QStringLiteral("コメント"));
   tagFields[4]->setAccessibleName(QStringLiteral("年"));
   tagFields[5]->setAccessibleName(QStringLiteral("ジャンル"));
-  // Each field's byte limit, as text, in its "Tag" property.
-  const char* limits[] = {"30", "30", "30", "30", "4", "3"};
-  for (int i = 0; i < 6; ++i) {
-    tagFields[i]->setProperty("Tag", QString::fromLatin1(limits[i]));
-    tagFields[i]->installEventFilter(this);
-  }
+  for (QLineEdit* field : tagFields) field->installEventFilter(this);
 
   positionLabel = ui::PlaceTwips(new QLabel(this), QStringLiteral("positionLabel"), 0, 7240, 1335, 255);
 
@@ -205,11 +199,12 @@ void MainWindow::BuildLayout() {
     connect(button, &QPushButton::clicked, this, [this, index] { RunCommand(index); });
   }
 
-  unicodeButton = AddUnicodeConversionCommand(this, state_, QRect(10035, 7680, 1035, 375), [this] {
-    if (state_.selectedRow >= 0) SelectFile(state_.selectedRow);
-    activateWindow();
-    tagFields[lastField]->setFocus();
-  });
+  unicodeButton = MakeUnicodeConversionButton(this, QRect(10035, 7680, 1035, 375));
+  connect(unicodeButton, &QPushButton::clicked, this, &MainWindow::OpenUnicodeConversion);
+  // F2 anywhere in the window.
+  auto* unicodeKey = new QShortcut(QKeySequence(Qt::Key_F2), this);
+  unicodeKey->setObjectName(QStringLiteral("unicodeKey"));
+  connect(unicodeKey, &QShortcut::activated, this, &MainWindow::OpenUnicodeConversion);
 
   folderTree->installEventFilter(this);
   driveBox->installEventFilter(this);

@@ -13,11 +13,9 @@
 namespace vq {
 
 std::string ReferenceTextPath(const std::string& programFolder) {
-  std::string folder = programFolder;
-  if (folder.empty() || folder.back() != '/') folder += '/';
   const std::string candidates[] = {
-      folder + kReferenceTextName,
-      folder + "../share/velquist/" + kReferenceTextName,
+      JoinPath(programFolder, kReferenceTextName),
+      JoinPath(programFolder, std::string("../share/velquist/") + kReferenceTextName),
   };
   for (const auto& path : candidates) {
     if (FileExists(path)) return path;
@@ -26,7 +24,7 @@ std::string ReferenceTextPath(const std::string& programFolder) {
 }
 
 std::string SettingsBesideProgram(const std::string& programFolder) {
-  return programFolder + (programFolder.empty() || programFolder.back() != '/' ? "/" : "") + kPathDatName;
+  return JoinPath(programFolder, kPathDatName);
 }
 
 namespace {

@@ -138,4 +138,11 @@ std::string LastComponent(std::string_view path) {
   return std::string(path.substr(pos + 1));
 }
 
+std::string JoinPath(std::string_view folder, std::string_view name) {
+  std::string path(folder);
+  if (path.empty() || path.back() != '/') path.push_back('/');
+  path += name;
+  return path;
+}
+
 }  // namespace vq

@@ -34,6 +34,10 @@ std::string WorkingFolder();
 // The folder that holds the running program (no trailing "/" except "/" itself).
 std::string ProgramFolder();
 
+// A name inside a folder: "/" between them unless the folder ends in one ("" is taken
+// as the root).
+std::string JoinPath(std::string_view folder, std::string_view name);
+
 // The text of a path before its last "/" ("" for "/x" and "/").
 std::string ParentPath(std::string_view path);
 

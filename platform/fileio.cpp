@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/file_names.h"
 #include "platform/name_order.h"
 #include "platform/text.h"
 
@@ -488,14 +489,6 @@ bool EndsWithMp3(const char* name) {
   return e[0] == '.' && (e[1] | 0x20) == 'm' && (e[2] | 0x20) == 'p' && e[3] == '3';
 }
 
-std::string Join(const std::string& folder, const char* name) {
-  std::string p = folder;
-  if (p.empty() || p.back() != '/') p.push_back('/');
-  p += name;
-  return p;
-}
-
-
 }  // namespace
 
 std::vector<Mp3FileInfo> ListMp3Files(const std::string& folder) {
@@ -574,7 +567,7 @@ std::vector<std::string> ListSubfoldersSorted(const std::string& folder) {
   auto names = ListSubfolderNames(folder);
   std::vector<std::string> out;
   out.reserve(names.size());
-  for (auto& n : names) out.push_back(Join(folder, n.c_str()));
+  for (auto& n : names) out.push_back(JoinPath(folder, n));
   return out;
 }
 

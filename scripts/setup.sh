@@ -8,7 +8,7 @@ VQ_PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libtag1-dev libxxhash-dev
   fonts-ipafont-gothic xvfb xauth x11-utils openbox
-  dpkg-dev file appstream desktop-file-utils
+  dpkg-dev file appstream desktop-file-utils procps
 )
 
 vq_setup() {

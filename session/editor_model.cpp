@@ -28,30 +28,19 @@ void CarryFrame(V2FrameEntry& e, const OutFrame& f) {
   e.fromFile = true;
 }
 
-// The reset table's single empty entry is replaced by the first one appended.
+// The rebuilt table lists each frame with encoding 0 and the text as the field or line
+// held it.
 class TableBuilder {
  public:
-  TableBuilder(V2FrameTable& table, std::u16string& listing) : table_(table), listing_(listing) {
-    ResetV2FrameTable(table_);
-    listing_.clear();
-  }
+  explicit TableBuilder(V2FrameTable& table) : table_(table) { table_.clear(); }
   void Append(V2FrameEntry e) {
-    listing_ += e.id;
-    listing_ += u"(0) ";
-    listing_ += e.text;
-    listing_ += u"\r\n";
-    if (!replaced_) {
-      table_[0] = std::move(e);
-      replaced_ = true;
-    } else {
-      table_.push_back(std::move(e));
-    }
+    e.shownEncoding = 0;
+    e.fullText = e.text;
+    table_.push_back(std::move(e));
   }
 
  private:
   V2FrameTable& table_;
-  std::u16string& listing_;
-  bool replaced_ = false;
 };
 
 }  // namespace
@@ -61,7 +50,6 @@ std::u16string KeptLine::ListText() const { return id.empty() ? std::u16string()
 EditorModel LoadEditorModel(const V2FrameTable& table) {
   EditorModel m;
   for (const auto& e : table) {
-    if (e.id.empty()) continue;
     const int k = EditorFieldOf(e.id);
     if (k >= 0) {
       m.loaded[static_cast<std::size_t>(k)] = e.text;
@@ -107,6 +95,7 @@ bool WriteEditorTag(EditorModel& model, const EditorFields& fields, Session& ses
   const int row = session.selectedRow;
   EditorWriteInput in;
   in.fieldTexts = fields;
+  in.fieldIds = EditorFieldIds();
   for (int k = 0; k < kEditorFieldCount; ++k) {
     const auto idx = static_cast<std::size_t>(k);
     const auto& frame = model.fieldFrames[idx];
@@ -119,7 +108,7 @@ bool WriteEditorTag(EditorModel& model, const EditorFields& fields, Session& ses
   in.folderPrefix = session.ShownFolderPrefix(row);
   in.fileName = session.ShownFileName(row);
   in.v2TagSize = &session.v2TagSize;
-  in.frameListingEmpty = session.frameListing.empty();
+  in.frameTableEmpty = session.v2Frames.empty();
   in.textChoice = session.unicodeV2 ? TextChoice::Unicode : TextChoice::CodePage;
   in.recordedDate = session.DateToKeep(row);
   if (const ListedFile* r = session.Row(row)) in.recordedDateNs = r->modifiedNs;
@@ -129,7 +118,7 @@ bool WriteEditorTag(EditorModel& model, const EditorFields& fields, Session& ses
   const EditorFrames& plan = result.plan;
   auto frameOf = [&plan](int index) { return index >= 0 ? &plan.frames[static_cast<std::size_t>(index)] : nullptr; };
 
-  TableBuilder out(session.v2Frames, session.frameListing);
+  TableBuilder out(session.v2Frames);
   for (int k = 0; k < kEditorFieldCount; ++k) {
     const auto idx = static_cast<std::size_t>(k);
     if (fields[idx].empty()) continue;

@@ -13,6 +13,7 @@
 #include "formats/frame_ids.h"
 #include "formats/id3v2_reader.h"
 #include "formats/id3v2_writer.h"
+#include "session/frame_roles.h"
 #include "session/session.h"
 
 namespace vq {
@@ -37,7 +38,7 @@ struct EditorModel {
 };
 
 // Fields and kept lines from the table, in table order; a later frame of a field
-// replaces an earlier one, entries with an empty id are skipped.
+// replaces an earlier one.
 EditorModel LoadEditorModel(const V2FrameTable& table);
 
 // What the main window showed when it opened the editor.

@@ -5,10 +5,27 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/fileio.h"
+
 namespace vq {
 
 // The caption of the read-only message.
 inline constexpr char16_t kUpdateErrorCaption[] = u"更新エラー";
+
+// A message as the user gets it: a caption ("" for the program's name) and its text.
+struct UserMessage {
+  std::u16string caption;
+  std::u16string text;
+};
+
+// What a file that may not be written shows: "更新エラー" and UpdateErrorText.
+UserMessage UpdateErrorMessage(const std::u16string& folderPrefix, const std::u16string& fileName);
+// A command's failure on a file: a file-access error (read-only, no permission) is the
+// update error; any other error shows its own description.
+UserMessage FileErrorMessage(const Error& e, const std::u16string& folderPrefix, const std::u16string& fileName);
+// The message as one block of text for a terminal or a preview: "更新エラー: " and the
+// text, or the text alone without a caption.
+std::u16string MessageLine(const UserMessage& m);
 
 // "ファイルの属性が読み取り専用になっていませんか?" CR LF, the folder prefix, CR LF, the
 // file name: what a file that may not be written shows.

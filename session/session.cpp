@@ -25,8 +25,7 @@ std::u16string Session::ShownFolderName() const { return DecodeName(LastComponen
 
 void Session::ClearSelectedTags() {
   v2TagSize = 0;
-  ResetV2FrameTable(v2Frames);
-  frameListing.clear();
+  v2Frames.clear();
   hasV1 = false;
 }
 
@@ -35,7 +34,6 @@ void Session::TakeSummary(FileSummary& summary) {
   if (summary.v2.present) {
     v2TagSize = summary.v2TagSize;
     v2Frames = std::move(summary.frameTable);
-    frameListing = std::move(summary.frameListing);
   }
   hasV1 = summary.v1.has_value();
 }

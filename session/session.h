@@ -29,10 +29,11 @@ struct Session {
   int selectedRow = -1;
   // The size field of the last read ID3v2 tag, 0 without a tag.
   std::int32_t v2TagSize = 0;
-  // The frames of the last read ID3v2 tag.
-  ::vq::V2FrameTable v2Frames{V2FrameEntry{}};
-  // One line per frame, as the reference viewer shows it ("TIT2(0) text" CR LF).
-  std::u16string frameListing;
+  // The frames of the last read or written ID3v2 tag: what F8, the editor and the
+  // in-place decision read.
+  ::vq::V2FrameTable v2Frames;
+  // Their rendering for the reference viewer ("TIT2(0) text" CR LF per frame).
+  std::u16string FrameListing() const { return FrameListingText(v2Frames); }
   // Whether the file has an ID3v1 record (shown as "v1"): F9 replaces it, else appends.
   bool hasV1 = false;
 
@@ -61,11 +62,10 @@ struct Session {
   std::u16string ShownFileName(int row) const;
   std::u16string ShownFolderName() const;
 
-  // The selected file's tag state before a read: no ID3v2 tag, no frames, no listing,
-  // no ID3v1 record.
+  // The selected file's tag state before a read: no ID3v2 tag, no frames, no ID3v1
+  // record.
   void ClearSelectedTags();
-  // Takes what the read of the selected file found (its frame table and listing are
-  // moved here).
+  // Takes what the read of the selected file found (its frame table is moved here).
   void TakeSummary(FileSummary& summary);
   // The date F9, the editor and the batch put back for a row with keep-date on; 0 when
   // the box is off or the row's date could not be read.

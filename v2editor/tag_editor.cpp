@@ -23,7 +23,6 @@ namespace vq {
 
 namespace {
 
-// Client area 14,700 x 6,975 twips.
 constexpr int kClientWidthTwips = 14700;
 constexpr int kClientHeightTwips = 6975;
 
@@ -151,9 +150,6 @@ void TagEditorDialog::BuildLayout() {
     }
     ui::PlaceTwips(field, Indexed("tagFields", k), f.left, f.fieldTop, f.width, f.fieldHeight);
     field->setAccessibleName(caption);
-    // The same "Tag" as the main window's fields carry, but an ID3v2 field has no byte
-    // limit: nothing here reads it.
-    field->setProperty("Tag", QStringLiteral("30"));
     tagFields[idx] = field;
 
     // The buttons take their places in the tab order after the title field.

@@ -26,8 +26,8 @@ class EditorReporter : public WriteReporter {
 
   void ShowV2Marks() override { result_.headerWritten = true; }
   void ReportUpdateError(const std::u16string& folderPrefix, const std::u16string& fileName) override {
-    ui::Dialogs::Message(&window_, ui::Q(UpdateErrorText(folderPrefix, fileName)), ui::MsgButtons::Ok,
-                         QString::fromUtf16(kUpdateErrorCaption));
+    const UserMessage m = UpdateErrorMessage(folderPrefix, fileName);
+    ui::Dialogs::Notice(&window_, m.text, m.caption);
   }
   void ReportError(const std::u16string& description) override {
     ui::Dialogs::Message(&window_, ui::Q(description));

@@ -42,8 +42,8 @@ class WindowCallbacks : public BatchCallbacks {
   // Before each file: the close box or the session's end asked to stop.
   bool StopRequested() override { return closeAsked_ || endRequested_; }
   void ReportUpdateError(const std::u16string& prefix, const std::u16string& name) override {
-    ui::Dialogs::Message(&window_, Q(UpdateErrorText(prefix, name)), ui::MsgButtons::Ok,
-                         QString::fromUtf16(kUpdateErrorCaption));
+    const UserMessage m = UpdateErrorMessage(prefix, name);
+    ui::Dialogs::Notice(&window_, m.text, m.caption);
   }
   void ReportError(const std::u16string& description) override { ui::Dialogs::Message(&window_, Q(description)); }
   void Yield() override { ui::Dialogs::Yield(); }

@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "batch/journal.h"
@@ -31,7 +30,7 @@ class PreviewCallbacks : public UnicodeCallbacks {
   void FilePlanned(const UnicodeFile& file, const UnicodeFilePlan& plan) override { text += PreviewText(file, plan); }
   bool Progress(std::size_t, std::size_t) override { return true; }
   void ReportUpdateError(const std::u16string& prefix, const std::u16string& name) override {
-    text += u"\n" + std::u16string(kUpdateErrorCaption) + u": " + UpdateErrorText(prefix, name) + u"\n";
+    text += u"\n" + MessageLine(UpdateErrorMessage(prefix, name)) + u"\n";
   }
   void ReportError(const std::u16string& description) override { text += u"\n" + description + u"\n"; }
 };
@@ -49,8 +48,8 @@ class RunCallbacks : public UnicodeCallbacks {
     return !stopAsked_ && !endRequested_;
   }
   void ReportUpdateError(const std::u16string& prefix, const std::u16string& name) override {
-    ui::Dialogs::Message(&window_, Q(UpdateErrorText(prefix, name)), ui::MsgButtons::Ok,
-                         QString::fromUtf16(kUpdateErrorCaption));
+    const UserMessage m = UpdateErrorMessage(prefix, name);
+    ui::Dialogs::Notice(&window_, m.text, m.caption);
   }
   void ReportError(const std::u16string& description) override { ui::Dialogs::Message(&window_, Q(description)); }
   void Yield() override { ui::Dialogs::Yield(); }
@@ -153,6 +152,7 @@ void UnicodeConversionDialog::Start() {
   settings.folder = session_.folder;
   RunCallbacks callbacks(*this, stopAsked_, session_.endRequested);
   const UnicodeResult result = RunUnicodeConversion(files_, settings, callbacks);
+  result_ = result;
 
   running_ = false;
   if (session_.endRequested) {
@@ -196,8 +196,7 @@ void UnicodeConversionDialog::done(int result) {
   QDialog::done(result);
 }
 
-QPushButton* AddUnicodeConversionCommand(QWidget* mainWindow, Session& session, const QRect& twipsPlace,
-                                         std::function<void()> afterRun) {
+QPushButton* MakeUnicodeConversionButton(QWidget* mainWindow, const QRect& twipsPlace) {
   auto* button = ui::PlaceTwips(new QPushButton(QStringLiteral("ﾕﾆｺｰﾄﾞ(F2)"), mainWindow),
                                 QStringLiteral("unicodeButton"), twipsPlace.x(), twipsPlace.y(), twipsPlace.width(),
                                 twipsPlace.height());
@@ -208,18 +207,6 @@ QPushButton* AddUnicodeConversionCommand(QWidget* mainWindow, Session& session, 
   button->setAutoDefault(false);
   // Reached with the mouse or F2, never with Tab, as the other commands.
   button->setFocusPolicy(Qt::ClickFocus);
-  auto open = [mainWindow, &session, afterRun = std::move(afterRun)] {
-    if (session.rows.empty()) return;
-    {
-      UnicodeConversionDialog w(session, mainWindow);
-      ui::Dialogs::Exec(&w);
-    }
-    if (afterRun) afterRun();
-  };
-  QObject::connect(button, &QPushButton::clicked, mainWindow, open);
-  auto* key = new QShortcut(QKeySequence(Qt::Key_F2), mainWindow);
-  key->setObjectName(QStringLiteral("unicodeKey"));
-  QObject::connect(key, &QShortcut::activated, mainWindow, open);
   return button;
 }
 

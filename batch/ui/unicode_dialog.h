@@ -3,7 +3,7 @@
 #pragma once
 
 #include <QDialog>
-#include <functional>
+#include <optional>
 #include <vector>
 
 #include "batch/to_unicode.h"
@@ -11,6 +11,7 @@
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
+class QRect;
 class QWidget;
 
 namespace vq {
@@ -31,6 +32,8 @@ class UnicodeConversionDialog : public QDialog {
   void Cancel();
 
   bool running() const { return running_; }
+  // What the run did; nullopt when the window closed without one.
+  const std::optional<UnicodeResult>& result() const { return result_; }
 
   QLabel* summaryLabel = nullptr;         // the preview's counts
   QPlainTextEdit* previewText = nullptr;  // the preview
@@ -51,13 +54,11 @@ class UnicodeConversionDialog : public QDialog {
   std::vector<UnicodeFile> files_;
   bool running_ = false;
   bool stopAsked_ = false;
+  std::optional<UnicodeResult> result_;
 };
 
-// The main window's way to the conversion: a button "ﾕﾆｺｰﾄﾞ(F2)" at `twipsPlace` and the
-// key F2 anywhere in `mainWindow` open the window over the session's listing (nothing
-// happens while the listing is empty); `afterRun` runs once it is closed. Returns the
-// button.
-QPushButton* AddUnicodeConversionCommand(QWidget* mainWindow, Session& session, const QRect& twipsPlace,
-                                         std::function<void()> afterRun);
+// The button "ﾕﾆｺｰﾄﾞ(F2)" at `twipsPlace` in the main window; the main window connects
+// it, and F2, to opening the window.
+QPushButton* MakeUnicodeConversionButton(QWidget* mainWindow, const QRect& twipsPlace);
 
 }  // namespace vq

@@ -35,6 +35,11 @@ QMessageBox::Icon ToQt(MsgIcon icon) {
 
 }  // namespace
 
+void Dialogs::Notice(QWidget* parent, const std::u16string& text, const std::u16string& caption) {
+  Message(parent, QString::fromStdU16String(text), MsgButtons::Ok,
+          QString::fromStdU16String(caption.empty() ? std::u16string(kDefaultCaption) : caption));
+}
+
 MsgAnswer Dialogs::Message(QWidget* parent, const QString& text, MsgButtons buttons, const QString& caption,
                            MsgIcon icon) {
   MessageRequest request{caption, text, buttons, icon};

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <functional>
+#include <string>
 
 class QDialog;
 class QWidget;
@@ -35,6 +36,10 @@ class Dialogs {
   static MsgAnswer Message(QWidget* parent, const QString& text, MsgButtons buttons = MsgButtons::Ok,
                            const QString& caption = QString::fromUtf16(kDefaultCaption),
                            MsgIcon icon = MsgIcon::None);
+
+  // An OK message whose text and caption come from the Qt-free side; an empty caption
+  // is the program's name.
+  static void Notice(QWidget* parent, const std::u16string& text, const std::u16string& caption);
 
   // Runs a modal window: dialog->exec(). With a modal hook installed, the hook runs
   // inside exec() once the window is open; a window still open when the hook returns is

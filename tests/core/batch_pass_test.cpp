@@ -56,7 +56,6 @@ Frames ReadFrames(const std::string& path) {
   FileSource src(f);
   Frames fr;
   fr.header = ReadV2Header(src);
-  ResetV2FrameTable(fr.table);
   std::u16string listing;
   if (fr.header.present) WalkV2Frames(src, fr.header.major, fr.header.size, fr.table, listing);
   for (const auto& e : fr.table)

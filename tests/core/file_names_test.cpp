@@ -67,6 +67,10 @@ TEST(PathParts, ParentLastComponentAndTheProgramsFolder) {
   EXPECT_EQ(vq::ParentPath("/"), "");
   EXPECT_EQ(vq::LastComponent("/music/Band"), "Band");
   EXPECT_EQ(vq::LastComponent("/"), "");
+  EXPECT_EQ(vq::JoinPath("/music", "a.mp3"), "/music/a.mp3");
+  EXPECT_EQ(vq::JoinPath("/music/", "a.mp3"), "/music/a.mp3");
+  EXPECT_EQ(vq::JoinPath("/", "a.mp3"), "/a.mp3");
+  EXPECT_EQ(vq::JoinPath("", "Path.dat"), "/Path.dat");
   char exe[4096];
   ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
   ASSERT_GT(n, 0);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "formats/frame_ids.h"
+#include "session/frame_roles.h"
 
 using namespace vq;
 
@@ -26,8 +27,8 @@ TEST(FrameIds, EachFieldAndRoleUnderBothVersions) {
       const FrameIdInfo* info = FrameIdOf(std::string_view(id));
       ASSERT_NE(info, nullptr);
       EXPECT_STREQ(info->v23, r.v23);
-      EXPECT_EQ(info->editorField, r.editorField);
-      EXPECT_EQ(info->mainField, r.mainField);
+      EXPECT_EQ(EditorFieldOf(std::u16string(id, id + std::char_traits<char>::length(id))), r.editorField);
+      EXPECT_EQ(MainFieldOf(std::u16string(id, id + std::char_traits<char>::length(id))), r.mainField);
       EXPECT_EQ(info->batchRole, r.role);
       EXPECT_EQ(FrameIdOf(std::u16string(id, id + std::char_traits<char>::length(id))), info);
     }

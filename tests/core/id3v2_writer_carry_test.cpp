@@ -151,6 +151,19 @@ TEST(V2WriterCarry, W3_V24EncodingsTwoAndThreeAreReencodedAsUtf16) {
   EXPECT_EQ(CarryOverFrame(Entry(u"PRIV", std::string("\x03x\0y", 4), 4))->body, std::string("\x03x\0y", 4));
 }
 
+// Frames whose strings sit between other fields: synchronised lyrics repeat text and
+// time stamp to the end; ownership and commercial frames exist in v2.3 only.
+TEST(V2WriterCarry, W3_StringsBetweenOtherFieldsAreReencoded) {
+  const std::string lyrics = std::string("\x02" "eng\x02\x01" "\0A\0\0" "\0x\0\0" "\0\0\0\x10" "\0y\0\0" "\0\0\0\x20", 26);
+  EXPECT_EQ(CarryOverFrame(Entry(u"SYLT", lyrics, 4))->body,
+            std::string("\x01" "eng\x02\x01" "\xFF\xFE" "A\0\0\0" "\xFF\xFE" "x\0\0\0" "\0\0\0\x10"
+                        "\xFF\xFE" "y\0\0\0" "\0\0\0\x20", 32));
+  EXPECT_EQ(CarryOverFrame(Entry(u"OWNE", std::string("\x03" "USD1\0" "20240101" "s", 15), 4))->body,
+            std::string("\x01" "USD1\0" "20240101" "\xFF\xFE" "s\0", 18));
+  EXPECT_EQ(CarryOverFrame(Entry(u"COMR", std::string("\x03" "USD1\0" "20241231" "u\0\x01" "s\0d\0" "m\0x", 24), 4))->body,
+            std::string("\x01" "USD1\0" "20241231" "u\0\x01" "\xFF\xFE" "s\0\0\0" "\xFF\xFE" "d\0\0\0" "m\0x", 32));
+}
+
 TEST(V2WriterCarry, W3_V24FrameFlagsAreMovedToV23Positions) {
   // Status flags: tag alter, file alter, read only move one bit up.
   auto status = CarryOverFrame(Entry(u"TIT2", std::string("\0a", 2), 4, 0x70, 0));

@@ -10,6 +10,7 @@
 #include "formats/bytesource.h"
 #include "formats/id3v2_reader.h"
 #include "formats/id3v2_writer.h"
+#include "session/frame_roles.h"
 #include "session/messages.h"
 #include "platform/fileio.h"
 #include "platform/text.h"
@@ -76,7 +77,6 @@ inline ReadBack ReadTag(const std::string& path) {
   vq::FileSource src(f);
   ReadBack r;
   r.header = vq::ReadV2Header(src);
-  vq::ResetV2FrameTable(r.table);
   if (r.header.present) vq::WalkV2Frames(src, r.header.major, r.header.size, r.table, r.listing);
   return r;
 }
@@ -118,7 +118,8 @@ struct EditorCall {
     in.fileName = vq::Utf8ToUtf16(name);
     in.path = folder + "/" + name;
     in.v2TagSize = &size;
-    in.frameListingEmpty = listingEmpty;
+    in.frameTableEmpty = listingEmpty;
+    in.fieldIds = vq::EditorFieldIds();
   }
   bool Write(vq::WriteReporter& reporter) {
     in.keptLines.clear();

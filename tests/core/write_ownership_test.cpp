@@ -57,7 +57,6 @@ V2FrameTable FramesOf(const std::string& path) {
   RawFile f(path, RawFile::Mode::Read);
   FileSource src(f);
   V2FrameTable table;
-  ResetV2FrameTable(table);
   std::u16string listing;
   const V2Header h = ReadV2Header(src);
   if (h.present) ReadV2Frames(src, h, table, listing);

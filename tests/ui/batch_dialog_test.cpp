@@ -32,7 +32,6 @@ std::u16string V2Title(const std::string& path) {
   FileSource src(f);
   V2Header h = ReadV2Header(src);
   V2FrameTable table;
-  ResetV2FrameTable(table);
   std::u16string listing;
   WalkV2Frames(src, h.major, h.size, table, listing);
   for (const auto& e : table)

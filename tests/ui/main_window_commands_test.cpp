@@ -498,20 +498,21 @@ TEST(MainWindowFillFromV2, F8TakesTheFramesOfTheFixtures) {
   }
 }
 
-TEST(MainWindowFillFromV2, TheListingIsReadLineByLine) {
+TEST(MainWindowFillFromV2, TheTableIsReadFrameByFrame) {
   OneFile t(kNoTag, "plain.mp3");
   auto& f = t.f();
-  // The frame listing as the session holds it and the reference viewer shows it.
-  t.h.state.frameListing =
-      u"TCON(0) 17 Rock\r\n"
-      u"TIT2(0) First\r\n"
-      u"a) line of a multi-line value\r\n"
-      u")\r\n"
-      u"no parenthesis at all\r\n"
-      u"TIT2(1) Second\r\n"
-      u"TXXX(0) other frames are ignored\r\n"
-      u"TYE(0) 1987\r\n"
-      u"TPE1(0) after the last line end";
+  // The frame table as the session holds it; the reference viewer shows its listing.
+  auto frame = [](const char16_t* id, const char16_t* text) {
+    vq::V2FrameEntry e;
+    e.id = id;
+    e.fullText = text;
+    return e;
+  };
+  t.h.state.v2Frames = {frame(u"TCON", u"17 Rock"),
+                        frame(u"TIT2", u"First\r\na) line of a multi-line value\r\n)"),
+                        frame(u"TIT2", u"Second"),
+                        frame(u"TXXX", u"other frames are ignored"),
+                        frame(u"TYE", u"1987")};
   f.ShowFrameListing();
   Type(f.tagFields[1], "artist stays");
   Press(f.tagFields[2], Qt::Key_F8);

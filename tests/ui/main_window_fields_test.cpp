@@ -156,20 +156,20 @@ TEST(MainWindowFields, LeavingAFieldCutsItToItsByteLimitWithABeep) {
   }
 }
 
-TEST(MainWindowFields, TheLimitIsTheFieldsOwnTagProperty) {
+TEST(MainWindowFields, TheLimitIsTheFieldsOwnByteLimit) {
   PlainFile p;
   auto& f = p.form();
-  const char* limits[] = {"30", "30", "30", "30", "4", "3"};
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(f.tagFields[i]->property("Tag").toString(), limits[i]);
+  const int limits[] = {30, 30, 30, 30, 4, 3};
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(f.fieldByteLimits[i], limits[i]);
 
-  // A field whose limit is no number is not cut.
-  f.tagFields[3]->setProperty("Tag", QString());
+  // A field without a limit is not cut.
+  f.fieldByteLimits[3] = 0;
   Type(f.tagFields[3], QString(40, QChar('c')));
   Dialogs::ResetBeepCount();
   Leave(f.tagFields[3]);
   EXPECT_EQ(f.tagFields[3]->text().size(), 40);
   EXPECT_EQ(Dialogs::BeepCount(), 0);
-  f.tagFields[3]->setProperty("Tag", QStringLiteral("5"));
+  f.fieldByteLimits[3] = 5;
   Type(f.tagFields[3], "abcdefg");
   Leave(f.tagFields[3]);
   EXPECT_EQ(f.tagFields[3]->text(), "abcde");
@@ -181,11 +181,11 @@ TEST(MainWindowFields, ACutKeepsTheCaretWhereItWasWhenItStillFits) {
   Type(f.tagFields[4], "20245");
   QTest::keyClick(f.tagFields[4], Qt::Key_Home);
   QTest::keyClick(f.tagFields[4], Qt::Key_Right);
-  vq::MainWindow::LimitFieldBytes(f.tagFields[4]);
+  f.LimitFieldBytes(4);
   EXPECT_EQ(f.tagFields[4]->text(), "2024");
   EXPECT_EQ(f.tagFields[4]->cursorPosition(), 1);
   Type(f.tagFields[4], "20245");  // caret at the end: clamped to the new length
-  vq::MainWindow::LimitFieldBytes(f.tagFields[4]);
+  f.LimitFieldBytes(4);
   EXPECT_EQ(f.tagFields[4]->cursorPosition(), 4);
 }
 

@@ -214,8 +214,8 @@ TEST(MainWindowLayout, InitialStatesColoursAndByteLimits) {
     // Not a tab stop: Tab never lands on a command button.
     EXPECT_FALSE(f.commandButtons[i]->focusPolicy() & Qt::TabFocus);
   }
-  const char* limits[] = {"30", "30", "30", "30", "4", "3"};
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(f.tagFields[i]->property("Tag").toString(), limits[i]);
+  const int limits[] = {30, 30, 30, 30, 4, 3};
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(f.fieldByteLimits[i], limits[i]);
   for (auto* l : f.storedValueLabels) {
     EXPECT_TRUE(l->autoFillBackground());
     EXPECT_EQ(l->palette().color(QPalette::Window), QColor(0xFF, 0xFF, 0x80));

@@ -40,7 +40,6 @@ std::map<std::u16string, std::u16string> V2Texts(const std::string& path) {
   vq::FileSource src(f);
   vq::V2Header h = vq::ReadV2Header(src);
   vq::V2FrameTable table;
-  vq::ResetV2FrameTable(table);
   std::u16string listing;
   if (h.present) vq::WalkV2Frames(src, h.major, h.size, table, listing);
   std::map<std::u16string, std::u16string> out;
