@@ -228,12 +228,9 @@ class Pass {
     std::size_t k = 0;
     try {
       if (journal_ && journal_->HasUnflushed()) journal_->Flush();
-      std::vector<dev_t> synced;
-      for (Waiting& w : waiting_) {
-        if (!w.rebuild || std::find(synced.begin(), synced.end(), w.rebuild->read.device) != synced.end()) continue;
-        w.rebuild->temp.SyncFileSystem();
-        synced.push_back(w.rebuild->read.device);
-      }
+      GroupSync syncs;
+      for (Waiting& w : waiting_)
+        if (w.rebuild) syncs.Sync(*w.rebuild);
       for (; k < waiting_.size() && !ended_; ++k) {
         Waiting& w = waiting_[k];
         const bool writes = w.rebuild || w.file.IsOpen();

@@ -355,12 +355,9 @@ class Conversion {
     bool goOn = true;
     try {
       if (journal_ && journal_->HasUnflushed()) journal_->Flush();
-      std::vector<dev_t> synced;
-      for (Deferred& d : deferred_) {
-        if (!d.rebuild || std::find(synced.begin(), synced.end(), d.rebuild->read.device) != synced.end()) continue;
-        d.rebuild->temp.SyncFileSystem();
-        synced.push_back(d.rebuild->read.device);
-      }
+      GroupSync syncs;
+      for (Deferred& d : deferred_)
+        if (d.rebuild) syncs.Sync(*d.rebuild);
       for (; k < deferred_.size() && goOn; ++k) {
         Deferred& d = deferred_[k];
         const bool writes = d.rebuild || d.raw.IsOpen();

@@ -133,6 +133,14 @@ PendingRebuild PrepareRebuild(RawFile& mp3, const std::vector<OutFrame>& frames,
 void CommitRebuild(PendingRebuild& pending, WriteReporter& reporter, bool flush);
 // Gives a pending rebuild up: the temporary file is removed, the MP3 file stays as it was.
 void DiscardRebuild(PendingRebuild& pending);
+// Makes a group of pending rebuilds durable with one sync of each file system they are on.
+class GroupSync {
+ public:
+  void Sync(PendingRebuild& pending);
+
+ private:
+  std::vector<dev_t> synced_;
+};
 // A rebuild of given bytes, which puts a file back as it was: `head`, then the bytes
 // [from, to) of the MP3 file, then `tail`. The same checks, owner and mode as a rebuild;
 // CommitRebuild gives the copy the file's name.

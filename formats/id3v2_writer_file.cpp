@@ -271,6 +271,12 @@ void CommitRebuild(PendingRebuild& p, WriteReporter& reporter, bool flush) {
   p.mp3 = RawFile();
 }
 
+void GroupSync::Sync(PendingRebuild& p) {
+  if (std::find(synced_.begin(), synced_.end(), p.read.device) != synced_.end()) return;
+  p.temp.SyncFileSystem();
+  synced_.push_back(p.read.device);
+}
+
 void DiscardRebuild(PendingRebuild& p) {
   DropTemporary(p.temp);
   p.mp3 = RawFile();
