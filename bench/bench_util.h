@@ -29,6 +29,8 @@ void RemoveTree(const std::string& path);
 // Writes every dirty page to disk, so that a measurement that flushes does not also pay
 // for what an earlier step left in the page cache.
 void SyncDisk();
+// Writes dirty pages out, then empties the page cache (as root; elsewhere only the former).
+void DropPageCache();
 
 // Flushes the file, drops it from the page cache and reads it back whole, so that the
 // cache holds it as reading a file from disk leaves it. A file the benchmark has just
