@@ -10,6 +10,7 @@
 #include "batch/batch_pass.h"
 #include "batch/journal.h"
 #include "batch/ui/undo_offer.h"
+#include "batch/ui/window_pass_reports.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/qt_text.h"
@@ -26,33 +27,6 @@ using ui::Q;
 constexpr int kClientWidthTwips = 3330;
 // The design's 2145 and a row for the undo button.
 constexpr int kClientHeightTwips = 2760;
-
-// The pass reports to the user through the window: progress in progressLabel, failures in
-// message boxes, a yield after each file.
-class WindowCallbacks : public BatchCallbacks {
- public:
-  WindowCallbacks(BatchDialog& window, const bool& closeAsked, const bool& endRequested)
-      : window_(window), closeAsked_(closeAsked), endRequested_(endRequested) {}
-
-  bool Progress(std::size_t done, std::size_t count) override {
-    window_.progressLabel->setText(Q(ProgressText(done, count)));
-    ui::Dialogs::Yield();
-    return !closeAsked_ && !endRequested_;
-  }
-  // Before each file: the close box or the session's end asked to stop.
-  bool StopRequested() override { return closeAsked_ || endRequested_; }
-  void ReportUpdateError(const std::u16string& prefix, const std::u16string& name) override {
-    const UserMessage m = UpdateErrorMessage(prefix, name);
-    ui::Dialogs::Notice(&window_, m.text, m.caption);
-  }
-  void ReportError(const std::u16string& description) override { ui::Dialogs::Message(&window_, Q(description)); }
-  void Yield() override { ui::Dialogs::Yield(); }
-
- private:
-  BatchDialog& window_;
-  const bool& closeAsked_;
-  const bool& endRequested_;
-};
 
 }  // namespace
 
@@ -160,7 +134,7 @@ void BatchDialog::RunPass() {
   settings.unicode = session_.unicodeV2;
   settings.journalFolder = JournalFolder();
 
-  WindowCallbacks callbacks(*this, closeAsked_, session_.endRequested);
+  WindowPassReports<BatchCallbacks> callbacks(this, progressLabel, closeAsked_, session_.endRequested);
   result_ = RunBatch(folder, rows, settings, callbacks, &session_);
 
   running_ = false;

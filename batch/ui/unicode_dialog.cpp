@@ -10,6 +10,7 @@
 
 #include "batch/journal.h"
 #include "batch/ui/undo_offer.h"
+#include "batch/ui/window_pass_reports.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/qt_text.h"
@@ -33,31 +34,6 @@ class PreviewCallbacks : public UnicodeCallbacks {
     text += u"\n" + MessageLine(UpdateErrorMessage(prefix, name)) + u"\n";
   }
   void ReportError(const std::u16string& description) override { text += u"\n" + description + u"\n"; }
-};
-
-// The run reports through the window: progress in its label, failures in the batch's
-// message boxes, a yield after each file.
-class RunCallbacks : public UnicodeCallbacks {
- public:
-  RunCallbacks(UnicodeConversionDialog& window, const bool& stopAsked, const bool& endRequested)
-      : window_(window), stopAsked_(stopAsked), endRequested_(endRequested) {}
-
-  bool Progress(std::size_t done, std::size_t count) override {
-    window_.progressLabel->setText(Q(ProgressText(done, count)));
-    ui::Dialogs::Yield();
-    return !stopAsked_ && !endRequested_;
-  }
-  void ReportUpdateError(const std::u16string& prefix, const std::u16string& name) override {
-    const UserMessage m = UpdateErrorMessage(prefix, name);
-    ui::Dialogs::Notice(&window_, m.text, m.caption);
-  }
-  void ReportError(const std::u16string& description) override { ui::Dialogs::Message(&window_, Q(description)); }
-  void Yield() override { ui::Dialogs::Yield(); }
-
- private:
-  UnicodeConversionDialog& window_;
-  const bool& stopAsked_;
-  const bool& endRequested_;
 };
 
 }  // namespace
@@ -150,7 +126,7 @@ void UnicodeConversionDialog::Start() {
   settings.keepDate = session_.keepDate;
   settings.journalFolder = JournalFolder();
   settings.folder = session_.folder;
-  RunCallbacks callbacks(*this, stopAsked_, session_.endRequested);
+  WindowPassReports<UnicodeCallbacks> callbacks(this, progressLabel, stopAsked_, session_.endRequested);
   const UnicodeResult result = RunUnicodeConversion(files_, settings, callbacks);
   result_ = result;
 
