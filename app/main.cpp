@@ -4,11 +4,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "batch/batch_command.h"
-#include "batch/to_unicode_command.h"
-#include "batch/undo_command.h"
-#include "mainwindow/main_window.h"
-#include "platform/ui/termination.h"
+#include "app/cli/batch_command.h"
+#include "app/cli/to_unicode_command.h"
+#include "app/cli/undo_command.h"
+#include "windows/main/main_window.h"
+#include "widgets/termination.h"
 #include "session/session.h"
 
 int main(int argc, char** argv) {
@@ -30,13 +30,13 @@ int main(int argc, char** argv) {
   // Only the main window's confirmed closing ends the program.
   QApplication::setQuitOnLastWindowClosed(false);
 
-  vq::Session state;
-  vq::MainWindow mainWindow(state);
+  vq::Session session;
+  vq::MainWindow mainWindow(session);
   QObject::connect(&mainWindow, &vq::MainWindow::programEnded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
   // The desktop session ending (SIGTERM): a running pass ends after the file at hand, then
   // the program quits without asking and without saving Path.dat.
-  QObject::connect(&termination, &vq::ui::TerminationNotifier::requested, &app, [&state] {
-    state.endRequested = true;
+  QObject::connect(&termination, &vq::ui::TerminationNotifier::requested, &app, [&session] {
+    session.endRequested = true;
     QCoreApplication::exit(0);  // leaves every event loop; quit() would ask the windows to close
   });
   mainWindow.Start();

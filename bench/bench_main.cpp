@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "batch/batch_pass.h"
-#include "batch/derive_names.h"
+#include "passes/batch_pass.h"
+#include "passes/derive_names.h"
 #include "bench_table.h"
 #include "bench_taglib.h"
 #include "bench_tree.h"

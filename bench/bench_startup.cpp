@@ -10,8 +10,8 @@
 #include <iostream>
 
 #include "bench_util.h"
-#include "mainwindow/main_window.h"
-#include "platform/ui/dialogs.h"
+#include "windows/main/main_window.h"
+#include "widgets/dialogs.h"
 #include "session/session.h"
 
 extern char** environ;
@@ -48,18 +48,18 @@ void RunStartupProcess(int argc, char** argv, const std::string& folder, const s
     ++messages;
     return vq::ui::MsgAnswer::Ok;
   });
-  vq::Session state;
+  vq::Session session;
   vq::MainWindowSetup setup;
   setup.programFolder = programFolder;
   setup.startFolder = folder;
-  vq::MainWindow form(state, setup);
+  vq::MainWindow form(session, setup);
   form.Start();
   QApplication::processEvents();
   QApplication::processEvents();
   std::string problem;
-  if (state.fileNameMode) problem = "the main window did not start in folder-structure mode";
-  else if (state.rows.size() != rows) problem = "the list holds " + std::to_string(state.rows.size()) + " rows";
-  else if (state.selectedRow != 0 || state.FrameListing().empty()) problem = "the first file was not shown";
+  if (session.fileNameMode) problem = "the main window did not start in folder-structure mode";
+  else if (session.rows.size() != rows) problem = "the list holds " + std::to_string(session.rows.size()) + " rows";
+  else if (session.selectedRow != 0 || session.FrameListing().empty()) problem = "the first file was not shown";
   else if (messages != 0) problem = "the main window raised a message box";
   if (!problem.empty()) std::cerr << "vq_bench start-up process: " << problem << "\n";
   // Ends here, idle with the first file shown: tearing the window down is not start-up.

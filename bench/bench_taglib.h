@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string>
 
-#include "batch/derive_names.h"
+#include "passes/derive_names.h"
 
 namespace vqbench {
 

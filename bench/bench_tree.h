@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/batch_pass.h"
+#include "passes/batch_pass.h"
 
 namespace vqbench {
 

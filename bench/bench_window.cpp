@@ -5,8 +5,8 @@
 
 #include "bench_util.h"
 #include "session/session.h"
-#include "mainwindow/main_window.h"
-#include "platform/ui/dialogs.h"
+#include "windows/main/main_window.h"
+#include "widgets/dialogs.h"
 
 namespace vqbench {
 

@@ -1,7 +1,8 @@
 // ID3v2.3 tag writing: the one writer that the ID3v2 editor and the batch both use.
 // A tag is written in place over the old one when it fits, else the file is rebuilt
-// through "~tmpmp3.tmp" in its folder, flushed, and renamed over the MP3 file in one
-// step, so the MP3 file is either exactly as before or completely rewritten.
+// through a temporary file in its folder ("~tmpmp3-" and six letters, ".tmp"), flushed,
+// and renamed over the MP3 file in one step, so the MP3 file is either exactly as before
+// or completely rewritten.
 #pragma once
 
 #include <sys/stat.h>
@@ -19,8 +20,6 @@
 #include "platform/fileio.h"
 
 namespace vq {
-
-inline constexpr char kTempFileName[] = "~tmpmp3.tmp";
 
 // How a write reaches the user; the windows implement it.
 class WriteReporter {

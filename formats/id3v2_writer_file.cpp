@@ -1,5 +1,5 @@
 // Writing a v2.3 tag into an MP3 file: in place over the old tag, or by a rebuild
-// through "~tmpmp3.tmp" that replaces the MP3 file in one rename. The editor's and the
+// through a temporary file that replaces the MP3 file in one rename. The editor's and the
 // batch's sizing rules on top.
 #include <sys/stat.h>
 #include <unistd.h>

@@ -2,7 +2,7 @@
 #include <string>
 #include <string_view>
 
-#include "batch/derive_names.h"
+#include "passes/derive_names.h"
 #include "formats/bytesource.h"
 #include "formats/id3v1.h"
 #include "formats/id3v2_reader.h"

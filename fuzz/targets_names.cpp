@@ -2,7 +2,7 @@
 #include <string>
 #include <string_view>
 
-#include "batch/derive_names.h"
+#include "passes/derive_names.h"
 #include "fuzz/targets.h"
 #include "platform/file_names.h"
 #include "platform/fileio.h"

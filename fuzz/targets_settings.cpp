@@ -20,7 +20,6 @@ void PathDat(const std::uint8_t* data, std::size_t size) {
   for (std::string_view line : vq::SplitLines(bytes)) lines.emplace_back(line);
   vq::PathDatRestore r = vq::InterpretPathDat(lines);
   if (r.mode) Check(*r.mode == 0 || *r.mode == 1);
-  if (r.createNewOnly) Check(*r.createNewOnly == 0 || *r.createNewOnly == 1);
   if (!lines.empty()) vq::LeadingNumber(vq::cp932::Decode(lines[0]));
 
   // A stored path reads back as one of its candidates, whatever its bytes.
@@ -29,15 +28,15 @@ void PathDat(const std::uint8_t* data, std::size_t size) {
   v.mode = r.mode.value_or(0);
   v.drive = r.drive.value_or("/");
   v.folder = folder;
-  v.keepDate = r.keepDate.value_or(false) ? 1 : 0;
-  v.createNewOnly = r.createNewOnly.value_or(0);
+  v.keepDate = r.keepDate.value_or(false);
+  v.createNewOnly = r.createNewOnly.value_or(false);
   std::string written = vq::PathDatBytes(v);
   std::vector<std::string> back;
   for (std::string_view line : vq::SplitLines(written)) back.emplace_back(line);
   vq::PathDatRestore again = vq::InterpretPathDat(back);
   Check(again.mode.value_or(-1) == v.mode);
-  Check(again.keepDate.value_or(false) == (v.keepDate != 0));
-  Check(again.createNewOnly.value_or(-1) == v.createNewOnly);
+  Check(again.keepDate.value_or(false) == v.keepDate);
+  Check(again.createNewOnly.value_or(!v.createNewOnly) == v.createNewOnly);
   if (folder.find_first_of("\r\n") == std::string::npos) {
     Check(again.folder.has_value());
     bool found = false;

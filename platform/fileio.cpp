@@ -427,6 +427,36 @@ RawFile CreateTemporaryFile(const std::string& folderPrefix) {
   }
 }
 
+void WriteFileAtomically(const std::string& path, std::string_view bytes) {
+  const std::string target = ResolveFileLink(path);
+  const auto slash = target.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash);
+  mode_t mode = 0;
+  struct stat was {};
+  if (::stat(target.c_str(), &was) == 0) {
+    mode = was.st_mode & 07777;
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  RawFile temp = CreateTemporaryFile(folder + "/");  // "//" at the root, which names it
+  try {
+    temp.WriteAt(0, bytes.data(), bytes.size());
+    FaultInjection::CheckPoint(FileOp::Chmod);
+    if (::fchmod(temp.fd(), mode) != 0) ThrowErrno(errno);
+    temp.Sync();
+    RenameFile(temp.path(), target);
+  } catch (...) {
+    const std::string name = temp.path();
+    temp = RawFile();
+    ::unlink(name.c_str());
+    throw;
+  }
+  temp = RawFile();
+  SyncFolder(folder.empty() ? "/" : folder);
+}
+
 void RemoveLeftoverTemporaryFiles(const std::string& folderPrefix) {
   DIR* d = opendir(folderPrefix.empty() ? "/" : folderPrefix.c_str());
   if (!d) return;

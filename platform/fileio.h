@@ -165,6 +165,12 @@ bool IsTemporaryFileName(std::string_view name);
 // Creates a new temporary file in the folder (ending in "/"), locked, for reading and
 // writing. Throws Error.
 RawFile CreateTemporaryFile(const std::string& folderPrefix);
+// Replaces a whole file in one step: the bytes go into a new temporary file beside it,
+// are flushed, take the file's permissions (a new file those of the umask), and the
+// temporary file is renamed over the file; then the folder is flushed. A crash or a full
+// disk leaves the old file whole, never an empty or cut one. A symbolic link is written
+// through. Throws Error; then no temporary file is left.
+void WriteFileAtomically(const std::string& path, std::string_view bytes);
 // Removes the temporary files in the folder (ending in "/") that no living writer holds
 // (left by a process that was killed, or by the power going off). Silent.
 void RemoveLeftoverTemporaryFiles(const std::string& folderPrefix);

@@ -31,7 +31,7 @@ PathDatRestore InterpretPathDat(const std::vector<std::string>& lines) {
   if (lines.size() >= 2 && !lines[1].empty()) r.drive = lines[1];
   if (lines.size() >= 3 && !lines[2].empty()) r.folder = lines[2];
   if (lines.size() >= 4) r.keepDate = number(3) != 0.0;
-  if (lines.size() >= 5) r.createNewOnly = number(4) != 0.0 ? 1 : 0;
+  if (lines.size() >= 5) r.createNewOnly = number(4) != 0.0;
   if (lines.size() >= 6) r.unicode = number(5) != 0.0;
   return r;
 }
@@ -78,10 +78,7 @@ std::string PathDatBytes(const PathDatValues& values) {
 }
 
 void WritePathDat(const std::string& path, const PathDatValues& values) {
-  std::string bytes = PathDatBytes(values);
-  RawFile file(path, RawFile::Mode::Create);
-  file.WriteAt(0, bytes.data(), bytes.size());
-  file.Close();
+  WriteFileAtomically(path, PathDatBytes(values));
 }
 
 }  // namespace vq

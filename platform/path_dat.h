@@ -36,7 +36,7 @@ struct PathDatRestore {
   std::optional<std::string> drive;  // the line's bytes; see StoredPathCandidates
   std::optional<std::string> folder;
   std::optional<bool> keepDate;      // line 4: number not 0
-  std::optional<int> createNewOnly;  // line 5: 1 when the number is not 0, else 0
+  std::optional<bool> createNewOnly; // line 5: number not 0
   std::optional<bool> unicode;       // line 6: number not 0
 };
 
@@ -56,9 +56,9 @@ struct PathDatValues {
   int mode = 0;
   std::string drive;   // a path's bytes
   std::string folder;  // a path's bytes
-  int keepDate = 0;
-  int createNewOnly = 0;
-  int unicode = 0;
+  bool keepDate = false;
+  bool createNewOnly = false;
+  bool unicode = false;
 };
 
 // The bytes of a stored path: code page 932 when the path is UTF-8 text that code page
@@ -69,7 +69,8 @@ std::string StoredPathLine(std::string_view path);
 // The file's bytes: every line followed by CR LF.
 std::string PathDatBytes(const PathDatValues& values);
 
-// Creates or overwrites the file. Throws Error when it cannot be written.
+// Creates or replaces the file in one step: a crash or a full disk while it is written
+// leaves the old file whole. Throws Error when it cannot be written.
 void WritePathDat(const std::string& path, const PathDatValues& values);
 
 }  // namespace vq

@@ -60,10 +60,7 @@ std::string EncodeTextLines(const std::vector<std::u16string>& lines) {
 }
 
 void WriteTextLines(const std::string& path, const std::vector<std::u16string>& lines) {
-  std::string bytes = EncodeTextLines(lines);
-  RawFile file(path, RawFile::Mode::Create);
-  file.WriteAt(0, bytes.data(), bytes.size());
-  file.Close();
+  WriteFileAtomically(path, EncodeTextLines(lines));
 }
 
 }  // namespace vq

@@ -26,7 +26,8 @@ std::vector<std::u16string> ReadTextLines(const std::string& path,
 // The lines in code page 932 ("?" for what it cannot hold), each followed by CR LF.
 std::string EncodeTextLines(const std::vector<std::u16string>& lines);
 
-// Creates or overwrites the file with EncodeTextLines(lines). Throws Error.
+// Creates or replaces the file with EncodeTextLines(lines), in one step
+// (WriteFileAtomically). Throws Error.
 void WriteTextLines(const std::string& path, const std::vector<std::u16string>& lines);
 
 }  // namespace vq

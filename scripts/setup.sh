@@ -30,6 +30,9 @@ vq_setup() {
 # Configures and builds into $1 with extra cmake arguments.
 vq_build() {
   local dir=$1; shift
-  cmake -S "$VQ_ROOT" -B "$dir" -G Ninja "$@" >/dev/null
+  local launcher=()
+  # A compiler cache, where one is installed, makes rebuilds of other checkouts cheap.
+  command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  cmake -S "$VQ_ROOT" -B "$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null
   cmake --build "$dir" -j "$(nproc)"
 }

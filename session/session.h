@@ -43,7 +43,7 @@ struct Session {
   // file at hand, without a message, and the program quits without saving Path.dat.
   bool endRequested = false;
   bool unicodeV2 = false;  // "ID3v2をUnicodeで書く": the editor and the batch write UTF-16 text
-  int createNewOnly = 0;   // the batch window's "新規作成のみ行う", 0 or 1, saved in Path.dat
+  bool createNewOnly = false;  // the batch window's "新規作成のみ行う", saved in Path.dat
 
   // The row's record, or nullptr for a row the list does not have.
   const ListedFile* Row(int row) const {

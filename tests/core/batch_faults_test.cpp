@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/batch_pass.h"
+#include "passes/batch_pass.h"
 #include "formats/file_summary.h"
 #include "platform/fileio.h"
 #include "platform/text.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/batch_pass.h"
+#include "passes/batch_pass.h"
 #include "formats/bytesource.h"
 #include "formats/id3v1.h"
 #include "formats/id3v2_reader.h"

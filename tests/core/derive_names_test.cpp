@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "batch/derive_names.h"
+#include "passes/derive_names.h"
 #include "platform/fileio.h"
 #include "platform/text.h"
 

@@ -37,7 +37,7 @@ void KeepAll(EditorCall& call, const ReadBack& back) {
 
 }  // namespace
 
-TEST(V2WriterCarry, W3_EveryKindOfKeptFrameIsWrittenWithItsOriginalBody) {
+TEST(V2WriterCarry, EveryKindOfKeptFrameIsWrittenWithItsOriginalBody) {
   const std::string png = std::string("\x89PNG\r\n\x1A\n", 8) + std::string(3000, '\x5A') + std::string("\0\xFF\xFE\0", 4);
   const std::vector<std::pair<std::string, std::string>> frames = {
       {"APIC", std::string("\x01image/png\0\x03\xFF\xFE" "c\0\0\0", 18) + png},
@@ -73,7 +73,7 @@ TEST(V2WriterCarry, W3_EveryKindOfKeptFrameIsWrittenWithItsOriginalBody) {
   EXPECT_EQ(after, Tag(3, tagFrames, 4000) + audio);
 }
 
-TEST(V2WriterCarry, W3_KeptFramesCountInTheNeededSize) {
+TEST(V2WriterCarry, KeptFramesCountInTheNeededSize) {
   // A 3,000-byte picture behind a kept line with no text: N holds it, so a tag of
   // size 1,000 is rebuilt, large enough for it.
   std::string pic = std::string("\0image/jpeg\0\x03\0", 14) + std::string(3000, '\x11');
@@ -97,7 +97,7 @@ TEST(V2WriterCarry, W3_KeptFramesCountInTheNeededSize) {
   EXPECT_EQ(ReadBytes(dir / "b.mp3").substr(10 + static_cast<std::size_t>(call.size)), audio);
 }
 
-TEST(V2WriterCarry, W3_V22FramesGoUnderTheirV23IdsAndThePictureBecomesAnApic) {
+TEST(V2WriterCarry, V22FramesGoUnderTheirV23IdsAndThePictureBecomesAnApic) {
   auto pic = CarryOverFrame(Entry(u"PIC", std::string("\0PNG\x03\0\x89PNG", 10), 2));
   ASSERT_TRUE(pic);
   EXPECT_EQ(pic->id, "APIC");
@@ -123,7 +123,7 @@ TEST(V2WriterCarry, W3_V22FramesGoUnderTheirV23IdsAndThePictureBecomesAnApic) {
   EXPECT_FALSE(CarryOverFrame(notRead));
 }
 
-TEST(V2WriterCarry, W3_V24EncodingsTwoAndThreeAreReencodedAsUtf16) {
+TEST(V2WriterCarry, V24EncodingsTwoAndThreeAreReencodedAsUtf16) {
   const std::string u16 = "\xFF\xFE\xAF\x9D";  // 鶯 in UTF-16LE with its mark
   // UTF-8 text frame, zero-terminated, and UTF-16BE without terminator.
   EXPECT_EQ(CarryOverFrame(Entry(u"TIT2", "\x03\xE9\xB6\xAF" + std::string(1, '\0'), 4))->body,
@@ -153,7 +153,7 @@ TEST(V2WriterCarry, W3_V24EncodingsTwoAndThreeAreReencodedAsUtf16) {
 
 // Frames whose strings sit between other fields: synchronised lyrics repeat text and
 // time stamp to the end; ownership and commercial frames exist in v2.3 only.
-TEST(V2WriterCarry, W3_StringsBetweenOtherFieldsAreReencoded) {
+TEST(V2WriterCarry, StringsBetweenOtherFieldsAreReencoded) {
   const std::string lyrics = std::string("\x02" "eng\x02\x01" "\0A\0\0" "\0x\0\0" "\0\0\0\x10" "\0y\0\0" "\0\0\0\x20", 26);
   EXPECT_EQ(CarryOverFrame(Entry(u"SYLT", lyrics, 4))->body,
             std::string("\x01" "eng\x02\x01" "\xFF\xFE" "A\0\0\0" "\xFF\xFE" "x\0\0\0" "\0\0\0\x10"
@@ -164,7 +164,7 @@ TEST(V2WriterCarry, W3_StringsBetweenOtherFieldsAreReencoded) {
             std::string("\x01" "USD1\0" "20241231" "u\0\x01" "\xFF\xFE" "s\0\0\0" "\xFF\xFE" "d\0\0\0" "m\0x", 32));
 }
 
-TEST(V2WriterCarry, W3_V24FrameFlagsAreMovedToV23Positions) {
+TEST(V2WriterCarry, V24FrameFlagsAreMovedToV23Positions) {
   // Status flags: tag alter, file alter, read only move one bit up.
   auto status = CarryOverFrame(Entry(u"TIT2", std::string("\0a", 2), 4, 0x70, 0));
   EXPECT_EQ(status->flags[0], 0xE0);
@@ -190,7 +190,7 @@ TEST(V2WriterCarry, W3_V24FrameFlagsAreMovedToV23Positions) {
   EXPECT_EQ(v23->body, std::string("\0\0\0\x10\x78", 5));
 }
 
-TEST(V2WriterCarry, W3_KeptLinesWithAndWithoutTheirFrames) {
+TEST(V2WriterCarry, KeptLinesWithAndWithoutTheirFrames) {
   TempDir dir;
   std::string audio = Audio(1000);
   WriteBytes(dir / "a.mp3", audio);

@@ -31,7 +31,7 @@ struct FaultGuard {
 
 }  // namespace
 
-TEST(V2WriterSafety, W4_RebuildFailingAtEachFileOperationLeavesTheFileAsItWas) {
+TEST(V2WriterSafety, RebuildFailingAtEachFileOperationLeavesTheFileAsItWas) {
   FaultGuard guard;
   TempDir dir;
   std::string path = dir.CopyFixture("06_v23_apic_40k_eyed3_mpeg1_l3_32k.mp3", "a.mp3");
@@ -99,7 +99,7 @@ TEST(V2WriterSafety, W4_RebuildFailingAtEachFileOperationLeavesTheFileAsItWas) {
   EXPECT_EQ(hit.size(), 6u);
 }
 
-TEST(V2WriterSafety, W4_InPlaceFailingAtEachFileOperationLeavesTheFileAsItWas) {
+TEST(V2WriterSafety, InPlaceFailingAtEachFileOperationLeavesTheFileAsItWas) {
   FaultGuard guard;
   TempDir dir;
   std::string path = dir.CopyFixture("09_v23_kid3cli_mpeg1_l3_128k.mp3", "a.mp3");
@@ -133,14 +133,17 @@ TEST(V2WriterSafety, W4_InPlaceFailingAtEachFileOperationLeavesTheFileAsItWas) {
   EXPECT_GE(k, 4);  // open, read, write, close
 }
 
-TEST(V2WriterSafety, W4_TheMp3FileIsUntouchedUntilTheRenameAndKeepsItsPermissions) {
+// The fixed name older versions gave every temporary file.
+constexpr char kOldFixedTemporaryName[] = "~tmpmp3.tmp";
+
+TEST(V2WriterSafety, TheMp3FileIsUntouchedUntilTheRenameAndKeepsItsPermissions) {
   TempDir dir;
   std::string path = dir.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "a.mp3");
   const std::string before = ReadBytes(path);
   ASSERT_EQ(chmod(path.c_str(), 0640), 0);
   // A stale temporary file from an earlier failure, not writable, is removed.
-  WriteBytes(dir / kTempFileName, "stale");
-  ASSERT_EQ(chmod((dir / kTempFileName).c_str(), 0444), 0);
+  WriteBytes(dir / kOldFixedTemporaryName, "stale");
+  ASSERT_EQ(chmod((dir / kOldFixedTemporaryName).c_str(), 0444), 0);
 
   RecordingReporter rep;
   bool checked = false;
@@ -164,18 +167,18 @@ TEST(V2WriterSafety, W4_TheMp3FileIsUntouchedUntilTheRenameAndKeepsItsPermission
   EXPECT_EQ(after.substr(512), before);  // E = 0: the whole old file behind the new tag
 }
 
-TEST(V2WriterSafety, W4_TemporaryFileLinkIsRemovedNotFollowed) {
+TEST(V2WriterSafety, TemporaryFileLinkIsRemovedNotFollowed) {
   TempDir dir;
   std::string path = dir.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "a.mp3");
   WriteBytes(dir / "victim.txt", "keep me");
-  ASSERT_EQ(symlink((dir / "victim.txt").c_str(), (dir / kTempFileName).c_str()), 0);
+  ASSERT_EQ(symlink((dir / "victim.txt").c_str(), (dir / kOldFixedTemporaryName).c_str()), 0);
   RecordingReporter rep;
   WriteBatchV2Tag(path, {MakeTextFrame("TIT2", u"T")}, 0, rep);
   EXPECT_EQ(ReadBytes(dir / "victim.txt"), "keep me");
   EXPECT_FALSE(TempLeft(dir.path()));
 }
 
-TEST(V2WriterSafety, W5_ReadOnlyFileFailsBeforeAnythingIsCreatedEvenForRoot) {
+TEST(V2WriterSafety, ReadOnlyFileFailsBeforeAnythingIsCreatedEvenForRoot) {
   FaultGuard guard;
   TempDir dir;
   std::string path = dir.CopyFixture("11_v23_and_v1_differ_eyed3_mpeg1_l3_128k.mp3", "a.mp3");
@@ -206,7 +209,7 @@ TEST(V2WriterSafety, W5_ReadOnlyFileFailsBeforeAnythingIsCreatedEvenForRoot) {
   }
 }
 
-TEST(V2WriterSafety, W6_TagClaimingMoreThanTheFileIsNeitherWrittenNorCopied) {
+TEST(V2WriterSafety, TagClaimingMoreThanTheFileIsNeitherWrittenNorCopied) {
   TempDir dir;
   // The header claims 5,000 bytes; the file has 1,200.
   std::string bytes = Tag(3, Frame("TIT2", std::string("\0a", 2)), 5000).substr(0, 1200);
@@ -266,7 +269,7 @@ TEST(V2WriterSafety, AFileThatChangedSinceItWasReadIsLeftAlone) {
 // would zero the record's first bytes, and a rebuild would copy from inside it. This is
 // what a file looks like after an ID3v1 record was appended to a tag that claims up to
 // 128 bytes more than its file.
-TEST(V2WriterSafety, W6_ATagReachingIntoTheID3v1RecordIsRefused) {
+TEST(V2WriterSafety, ATagReachingIntoTheID3v1RecordIsRefused) {
   TempDir dir;
   const std::string audio = Audio(2000, false);
   const std::string v1 = "TAG" + std::string(124, 'v') + "\x05";

@@ -37,7 +37,7 @@ TEST(V2WriterFrames, TextFramesAreCodePageBytesWithEncodingZeroAndNoTerminator) 
   EXPECT_EQ(TextFrameBody(u""), std::string(1, '\0'));
 }
 
-TEST(V2WriterFrames, W1_TextCodePage932CannotHoldIsWrittenAsUtf16) {
+TEST(V2WriterFrames, TextCodePage932CannotHoldIsWrittenAsUtf16) {
   EXPECT_EQ(TextFrameBody(u"Åb"), std::string("\x01\xFF\xFE\xC5\x00" "b\x00", 7));
   // A best-fit character (WAVE DASH reads back as FULLWIDTH TILDE) is not held either.
   EXPECT_EQ(TextFrameBody(u"\u301C")[0], '\x01');
@@ -48,7 +48,7 @@ TEST(V2WriterFrames, W1_TextCodePage932CannotHoldIsWrittenAsUtf16) {
   EXPECT_EQ(DecodeV23FrameText(std::string_view(body).substr(1), 1, "TALB").tail, u"Ålbum 鶯");
 }
 
-TEST(V2WriterFrames, W2_CommentFrameHasLanguageEmptyDescriptionThenText) {
+TEST(V2WriterFrames, CommentFrameHasLanguageEmptyDescriptionThenText) {
   EXPECT_EQ(CommentFrameBody(u"abc"), std::string("\0jpn\0abc", 8));
   EXPECT_EQ(MakeTextFrame("COMM", u"abc").body, CommentFrameBody(u"abc"));
   EXPECT_EQ(CommentFrameBody(u"Å"), std::string("\x01jpn\0\0\xFF\xFE\xC5\x00", 10));
@@ -361,7 +361,7 @@ TEST(V2WriterEditor, UnicodeCountsTheUtf16BytesAgainstTheLimit) {
   }
 }
 
-TEST(V2WriterEditor, W1_Utf16FramesCountWithTheirRealSize) {
+TEST(V2WriterEditor, Utf16FramesCountWithTheirRealSize) {
   // Four frames of "Ålbum" in UTF-16 take 4 x (10 + 1 + 2 + 10) = 92 bytes, more than
   // the code page form would (4 x 16 = 64): a tag of size 80 must be rebuilt.
   TempDir dir;

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "batch/batch_pass.h"
-#include "batch/journal.h"
-#include "batch/to_unicode.h"
+#include "passes/batch_pass.h"
+#include "passes/journal.h"
+#include "passes/to_unicode.h"
 #include "formats/id3v1.h"
 #include "platform/fileio.h"
 #include "platform/text.h"

@@ -1,6 +1,7 @@
 // "Path.dat" and the code page 932 line files: number parsing, the print form, what a
 // file restores, and the bytes that are written.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -51,7 +52,7 @@ TEST(InterpretPathDat, CompleteFileRestoresEverything) {
   EXPECT_EQ(r.drive.value(), "/");
   EXPECT_EQ(r.folder.value(), "/music/B");
   EXPECT_EQ(r.keepDate.value(), true);
-  EXPECT_EQ(r.createNewOnly.value(), 1);
+  EXPECT_TRUE(r.createNewOnly.value());
 }
 
 TEST(InterpretPathDat, ShortFilesRestoreTheirFirstLinesOnly) {
@@ -72,7 +73,7 @@ TEST(InterpretPathDat, EmptyLinesLeaveModeDriveAndFolder) {
   EXPECT_FALSE(r.folder);
   // Lines 4 and 5 always set their value: empty counts 0.
   EXPECT_EQ(r.keepDate.value(), false);
-  EXPECT_EQ(r.createNewOnly.value(), 0);
+  EXPECT_FALSE(r.createNewOnly.value());
 }
 
 TEST(InterpretPathDat, ModeLineIsRoundedAndOnlyZeroOrOneSelects) {
@@ -93,7 +94,7 @@ TEST(InterpretPathDat, TheSixthLineIsTheUnicodeBox) {
   EXPECT_EQ(InterpretPathDat({"0", "/", "/m", " 1 ", " 0 ", " 1 "}).unicode.value(), true);
   EXPECT_EQ(InterpretPathDat({"0", "/", "/m", " 1 ", " 0 ", " 0 "}).unicode.value(), false);
   vqtest::TempDir dir;
-  vq::WritePathDat(dir / "Path.dat", {1, "/", "/music", 1, 1, 1});
+  vq::WritePathDat(dir / "Path.dat", {1, "/", "/music", true, true, true});
   const auto six = vq::ReadPathDat(dir / "Path.dat");
   EXPECT_EQ(six.unicode.value(), true);
   const std::string bytes = vqtest::ReadBytes(dir / "Path.dat");
@@ -118,7 +119,7 @@ TEST(InterpretPathDat, CheckBoxLineIsAnyNumberNotZero) {
   EXPECT_FALSE(keep(" 0 "));
   EXPECT_FALSE(keep("letters"));
   EXPECT_FALSE(keep(""));
-  EXPECT_EQ(InterpretPathDat({"0", "", "", "", "5"}).createNewOnly.value(), 1);
+  EXPECT_TRUE(InterpretPathDat({"0", "", "", "", "5"}).createNewOnly.value());
 }
 
 TEST(SplitLines, CrLfLoneCrAndLoneLfEndLines) {
@@ -139,8 +140,8 @@ TEST(PathDatFile, WritesSixShiftJisLinesWithCrLf) {
   v.mode = 0;
   v.drive = "/";
   v.folder = "/音楽/アルバム";
-  v.keepDate = 1;
-  v.createNewOnly = 0;
+  v.keepDate = true;
+  v.createNewOnly = false;
   vq::WritePathDat(path, v);
   std::string expected = "0\r\n/\r\n" + vq::cp932::Encode(u"/音楽/アルバム") + "\r\n 1 \r\n 0 \r\n 0 \r\n";
   EXPECT_EQ(vqtest::ReadBytes(path), expected);
@@ -151,14 +152,14 @@ TEST(PathDatFile, WritesSixShiftJisLinesWithCrLf) {
   EXPECT_EQ(back.mode.value(), 0);
   EXPECT_EQ(vq::StoredPathCandidates(back.folder.value()).front(), "/音楽/アルバム");
   EXPECT_TRUE(back.keepDate.value());
-  EXPECT_EQ(back.createNewOnly.value(), 0);
+  EXPECT_FALSE(back.createNewOnly.value());
 }
 
 TEST(PathDatFile, OverwritesALongerFile) {
   vqtest::TempDir dir;
   std::string path = dir / "Path.dat";
   vqtest::WriteBytes(path, std::string(500, 'x'));
-  vq::WritePathDat(path, {1, "/", "/a", 0, 1, 1});
+  vq::WritePathDat(path, {1, "/", "/a", false, true, true});
   EXPECT_EQ(vqtest::ReadBytes(path), "1\r\n/\r\n/a\r\n 0 \r\n 1 \r\n 1 \r\n");
 }
 
@@ -204,6 +205,29 @@ TEST(PathDatFile, UnwritableFileThrows) {
     EXPECT_EQ(e.kind(), vq::ErrorKind::DiskFull);
   }
   vq::FaultInjection::Reset();
+}
+
+// A crash or a full disk while the settings are saved leaves the old file whole: the new
+// bytes take its name only once they are written and flushed, with its permissions.
+TEST(PathDatFile, AFailedSaveLeavesTheOldFileWhole) {
+  vqtest::TempDir dir;
+  const std::string path = dir / "Path.dat";
+  vq::WritePathDat(path, {1, "/", "/old", true, false, false});
+  const std::string before = vqtest::ReadBytes(path);
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+  for (vq::FileOp op : {vq::FileOp::Write, vq::FileOp::Sync, vq::FileOp::Rename}) {
+    vq::FaultInjection::FailAt(1, ENOSPC, op);
+    EXPECT_THROW(vq::WritePathDat(path, {0, "/", "/new", false, true, true}), vq::Error);
+    EXPECT_TRUE(vq::FaultInjection::Fired());
+    vq::FaultInjection::Reset();
+    EXPECT_EQ(vqtest::ReadBytes(path), before);
+    EXPECT_TRUE(vqtest::TemporaryFilesIn(dir.path()).empty());
+  }
+  vq::WritePathDat(path, {0, "/", "/new", false, true, true});
+  EXPECT_NE(vqtest::ReadBytes(path).find("/new"), std::string::npos);
+  struct stat st {};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
 }
 
 TEST(ReadTextLines, DecodesEachLineOnItsOwnAndStopsAtMaxLines) {

@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "batch/to_unicode.h"
+#include "passes/to_unicode.h"
 #include "formats/id3v2_reader.h"
 #include "id3v2_writer_support.h"
 #include "platform/fileio.h"
@@ -182,7 +182,7 @@ TEST(ToUnicode, EachFailingOperationLeavesEveryFileWholeAndIsReportedOnce) {
         EXPECT_TRUE(now == before || now == clean.at(rel)) << rel;
       }
       for (auto& e : fs::recursive_directory_iterator(dir.path()))
-        EXPECT_NE(e.path().filename(), "~tmpmp3.tmp");
+        EXPECT_FALSE(vq::IsTemporaryFileName(e.path().filename().string())) << e.path();
       if (!fired) {
         EXPECT_FALSE(r.failed);
         EXPECT_EQ(r.converted, 8u);
@@ -193,4 +193,16 @@ TEST(ToUnicode, EachFailingOperationLeavesEveryFileWholeAndIsReportedOnce) {
       if (r.failed) EXPECT_EQ(rec.failures.size(), 1u);
     }
   }
+}
+
+// The walk goes by name order, as the listing and the batch do: "2" before "10" in file
+// and folder names, a folder's own files before its subfolders'.
+TEST(ToUnicode, TheWalkGoesInNameOrder) {
+  vqtest::TempDir dir;
+  for (const char* rel : {"10 b.mp3", "2 a.mp3", "Disc 10/1.mp3", "Disc 2/10.mp3", "Disc 2/9.mp3", "b/x.mp3", "A/x.mp3"})
+    vqtest::WriteBytes(dir / rel, "x");
+  std::vector<std::string> order;
+  for (const UnicodeFile& f : ListMp3FilesBelow(dir.path())) order.push_back(f.path.substr(dir.path().size() + 1));
+  EXPECT_EQ(order, (std::vector<std::string>{"2 a.mp3", "10 b.mp3", "A/x.mp3", "b/x.mp3", "Disc 2/9.mp3", "Disc 2/10.mp3",
+                                             "Disc 10/1.mp3"}));
 }

@@ -10,7 +10,7 @@
 #include <csignal>
 #include <cstdlib>
 
-#include "batch/ui/batch_dialog.h"
+#include "windows/passes/batch_dialog.h"
 #include "platform/codepage.h"
 #include "platform/text.h"
 #include "session/messages.h"

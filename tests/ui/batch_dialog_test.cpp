@@ -12,14 +12,14 @@
 #include <functional>
 #include <sys/stat.h>
 
-#include "batch/ui/batch_dialog.h"
-#include "batch/ui/undo_offer.h"
+#include "windows/passes/batch_dialog.h"
+#include "windows/passes/undo_pass_button.h"
 #include "formats/bytesource.h"
 #include "formats/id3v1.h"
 #include "formats/id3v2_reader.h"
-#include "platform/ui/dialogs.h"
-#include "platform/ui/folder_list.h"
-#include "platform/ui/termination.h"
+#include "widgets/dialogs.h"
+#include "widgets/folder_list.h"
+#include "widgets/termination.h"
 #include "support/ui/ui_test_util.h"
 
 using namespace vq;
@@ -63,7 +63,7 @@ TEST(BatchDialogWindow, EnterOnStartTagsEveryFileAndTheMainWindowShowsTheNewValu
   ASSERT_EQ(RowCount(f.fileList), 3);
   f.SelectFile(0);
 
-  BatchDialog w(f.state(), f.BatchLink(), &f);
+  BatchDialog w(f.session(), f.BatchLink(), &f);
   EXPECT_EQ(w.windowTitle(), QStringLiteral("自動処理"));
   EXPECT_EQ(w.progressLabel->text(), QStringLiteral("3"));
   EXPECT_TRUE(w.v1Box->isChecked());
@@ -136,8 +136,8 @@ TEST(BatchDialogWindow, AReadOnlyFileStopsThePassWithTheUpdateError) {
   for (const auto& p : rowFiles) before.push_back(ReadBytes(p));
   t.h.messages.Clear();
 
-  BatchDialog w(f.state(), f.BatchLink(), &f);
-  w.RunCommand(0);
+  BatchDialog w(f.session(), f.BatchLink(), &f);
+  w.RunCommand(vq::BatchDialog::Command::Start);
   ASSERT_EQ(t.h.messages.requests.size(), 1u);
   const auto& m = t.h.messages.requests[0];
   EXPECT_EQ(m.caption, QStringLiteral("更新エラー"));
@@ -156,18 +156,18 @@ TEST(BatchDialogWindow, CreateNewOnlyIsKeptAndCancelWritesNothing) {
   MainWindow& f = t.form();
   std::string before = ReadBytes(t.files[0]);
   {
-    BatchDialog w(f.state(), f.BatchLink(), &f);
+    BatchDialog w(f.session(), f.BatchLink(), &f);
     EXPECT_FALSE(w.newOnlyBox->isChecked());
     w.newOnlyBox->setChecked(true);
     ModalDriver driver([&](QDialog* d) { QTest::keyClick(d, Qt::Key_Escape); });
     ui::Dialogs::Exec(&w);
   }
-  EXPECT_EQ(f.state().createNewOnly, 1);
+  EXPECT_TRUE(f.session().createNewOnly);
   EXPECT_EQ(ReadBytes(t.files[0]), before);
-  BatchDialog again(f.state(), f.BatchLink(), &f);
+  BatchDialog again(f.session(), f.BatchLink(), &f);
   EXPECT_TRUE(again.newOnlyBox->isChecked());
   again.v1Box->setChecked(false);
-  again.RunCommand(0);
+  again.RunCommand(vq::BatchDialog::Command::Start);
   // Only the missing ID3v2 tag was made; the file with both tags stays as it was.
   EXPECT_EQ(V2Title(t.files[0]), u"01 朝");
   RawFile fl(t.files[0], RawFile::Mode::Read);
@@ -256,14 +256,14 @@ TEST(BatchDialogWindow, ClosingTheWindowDuringThePassEndsItAfterTheCurrentFileAn
   const QString stem = f.fileInfoText(2).chopped(4);
   ASSERT_NE(titleBefore, stem);
   std::vector<std::string> before;
-  for (int i = 0; i < RowCount(f.fileList); ++i) before.push_back(ReadBytes(f.state().FilePath(i)));
+  for (int i = 0; i < RowCount(f.fileList); ++i) before.push_back(ReadBytes(f.session().FilePath(i)));
   QString titleAtTheMessage = QStringLiteral("<no message>");
   t.h.messages.onMessage = [&](const ui::MessageRequest&) { titleAtTheMessage = f.tagFields[0]->text(); };
-  BatchDialog w(f.state(), f.BatchLink(), &f);
+  BatchDialog w(f.session(), f.BatchLink(), &f);
   w.show();
   // The close box is used while the pass lets events run after its first file.
   QTimer::singleShot(0, &w, [&] { w.close(); });
-  w.RunCommand(0);
+  w.RunCommand(vq::BatchDialog::Command::Start);
   f.ShowBatchResult(w.result());
   EXPECT_EQ(w.progressLabel->text(), QStringLiteral("1 / 3"));
   EXPECT_FALSE(w.isVisible());
@@ -273,16 +273,16 @@ TEST(BatchDialogWindow, ClosingTheWindowDuringThePassEndsItAfterTheCurrentFileAn
   EXPECT_EQ(titleAtTheMessage, titleBefore);
   EXPECT_EQ(f.tagFields[0]->text(), stem);
   int changed = 0;
-  for (int i = 0; i < RowCount(f.fileList); ++i) changed += ReadBytes(f.state().FilePath(i)) != before[static_cast<std::size_t>(i)];
+  for (int i = 0; i < RowCount(f.fileList); ++i) changed += ReadBytes(f.session().FilePath(i)) != before[static_cast<std::size_t>(i)];
   EXPECT_EQ(changed, 1);
-  EXPECT_NE(ReadBytes(f.state().FilePath(0)), before[0]);
+  EXPECT_NE(ReadBytes(f.session().FilePath(0)), before[0]);
 }
 
 // "ｷｬﾝｾﾙ" is disabled while the pass runs, and so is its key: Esc stops nothing.
 TEST(BatchDialogWindow, EscDuringThePassDoesNothing) {
   Tree t;
   MainWindow& f = t.form();
-  BatchDialog w(f.state(), f.BatchLink(), &f);
+  BatchDialog w(f.session(), f.BatchLink(), &f);
   w.show();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
   int escapes = 0;
@@ -293,7 +293,7 @@ TEST(BatchDialogWindow, EscDuringThePassDoesNothing) {
     QTimer::singleShot(0, &w, pressEsc);
   };
   QTimer::singleShot(0, &w, pressEsc);
-  w.RunCommand(0);
+  w.RunCommand(vq::BatchDialog::Command::Start);
   EXPECT_GE(escapes, 1);
   EXPECT_EQ(w.progressLabel->text(), QStringLiteral("3 / 3"));
   EXPECT_TRUE(t.h.messages.requests.empty());
@@ -308,20 +308,20 @@ TEST(BatchDialogWindow, SigtermDuringThePassEndsItAfterTheCurrentFileWithoutAMes
   Tree t;
   MainWindow& f = t.form();
   std::vector<std::string> before;
-  for (int i = 0; i < RowCount(f.fileList); ++i) before.push_back(ReadBytes(f.state().FilePath(i)));
+  for (int i = 0; i < RowCount(f.fileList); ++i) before.push_back(ReadBytes(f.session().FilePath(i)));
   ui::TerminationNotifier termination;
-  QObject::connect(&termination, &ui::TerminationNotifier::requested, [&f] { f.state().endRequested = true; });
-  BatchDialog w(f.state(), f.BatchLink(), &f);
+  QObject::connect(&termination, &ui::TerminationNotifier::requested, [&f] { f.session().endRequested = true; });
+  BatchDialog w(f.session(), f.BatchLink(), &f);
   w.show();
   QTimer::singleShot(0, &w, [] { ::raise(SIGTERM); });
-  w.RunCommand(0);
-  EXPECT_TRUE(f.state().endRequested);
+  w.RunCommand(vq::BatchDialog::Command::Start);
+  EXPECT_TRUE(f.session().endRequested);
   ASSERT_TRUE(w.result());
   EXPECT_TRUE(w.result()->stopped);
   EXPECT_FALSE(w.isVisible());
   EXPECT_TRUE(t.h.messages.requests.empty());
   int changed = 0;
-  for (int i = 0; i < RowCount(f.fileList); ++i) changed += ReadBytes(f.state().FilePath(i)) != before[static_cast<std::size_t>(i)];
+  for (int i = 0; i < RowCount(f.fileList); ++i) changed += ReadBytes(f.session().FilePath(i)) != before[static_cast<std::size_t>(i)];
   EXPECT_EQ(changed, static_cast<int>(w.result()->done));
   EXPECT_LT(w.result()->done, 3u);
 }

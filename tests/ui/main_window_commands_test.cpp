@@ -20,13 +20,13 @@
 #include <ctime>
 #include <filesystem>
 
-#include "batch/ui/batch_dialog.h"
+#include "windows/passes/batch_dialog.h"
 #include "platform/fileio.h"
-#include "platform/ui/dialogs.h"
-#include "platform/ui/shell.h"
+#include "widgets/dialogs.h"
+#include "widgets/shell.h"
 #include "support/ui/ui_test_util.h"
-#include "v2editor/tag_editor.h"
-#include "viewer/reference_viewer.h"
+#include "windows/editor/tag_editor.h"
+#include "windows/viewer/reference_viewer.h"
 
 using vq::ui::Dialogs;
 using vq::ui::MsgAnswer;
@@ -508,7 +508,7 @@ TEST(MainWindowFillFromV2, TheTableIsReadFrameByFrame) {
     e.fullText = text;
     return e;
   };
-  t.h.state.v2Frames = {frame(u"TCON", u"17 Rock"),
+  t.h.session.v2Frames = {frame(u"TCON", u"17 Rock"),
                         frame(u"TIT2", u"First\r\na) line of a multi-line value\r\n)"),
                         frame(u"TIT2", u"Second"),
                         frame(u"TXXX", u"other frames are ignored"),

@@ -21,9 +21,9 @@
 #include "platform/file_names.h"
 #include "platform/fileio.h"
 #include "platform/text.h"
-#include "platform/ui/line_label.h"
+#include "widgets/line_label.h"
 #include "support/ui/ui_test_util.h"
-#include "viewer/reference_viewer.h"
+#include "windows/viewer/reference_viewer.h"
 
 using vqtest::CurrentRow;
 using vqtest::RowCount;
@@ -151,7 +151,7 @@ TEST(MainWindowDisplay, EveryFixtureShowsWhatTheFormatCoreReads) {
     }
     ASSERT_EQ(CurrentRow(f.fileList), row);
     QString name = RowText(f.fileList, row);
-    ExpectShows(f, h.state, h.music / ("Album/" + Utf8(name)), name, when);
+    ExpectShows(f, h.session, h.music / ("Album/" + Utf8(name)), name, when);
     EXPECT_EQ(f.positionLabel->text(), QString("%1/%2 ").arg(row + 1).arg(RowCount(f.fileList)) + QString::fromUtf16(u"曲"));
     EXPECT_EQ(f.fileInfoText(0), Utf8(std::filesystem::path(h.music.path()).filename().string()));
     EXPECT_EQ(f.fileInfoText(1), "Album");
@@ -238,8 +238,8 @@ TEST(MainWindowDisplay, A127ByteFileShowsItselfWithEmptyFieldsA128ByteFileIsRead
   EXPECT_EQ(f.v2VersionMark->text(), "");
   EXPECT_EQ(f.v1Mark->text(), "");
   EXPECT_EQ(f.viewer().listing(), "");
-  EXPECT_EQ(h.state.v2TagSize, 0);
-  EXPECT_TRUE(h.state.v2Frames.empty());
+  EXPECT_EQ(h.session.v2TagSize, 0);
+  EXPECT_TRUE(h.session.v2Frames.empty());
   EXPECT_EQ(f.fileInfoText(0), Utf8(vq::LastComponent(h.music.path())));
   EXPECT_EQ(f.fileInfoText(1), "sub");
   EXPECT_EQ(f.fileInfoText(2), "b-127.mp3");
@@ -295,8 +295,8 @@ TEST(MainWindowDisplay, MouseSelectionAndTheRowPaths) {
   EXPECT_EQ(CurrentRow(f.fileList), row);
   EXPECT_EQ(f.fileInfoText(0), "Band");
   EXPECT_EQ(f.fileInfoText(1), "Disc 1");
-  EXPECT_EQ(f.state().FolderPrefix(row), h.music / "Band/Disc 1/");
-  EXPECT_EQ(f.state().FilePath(row), h.music / "Band/Disc 1/曲.mp3");
+  EXPECT_EQ(f.session().FolderPrefix(row), h.music / "Band/Disc 1/");
+  EXPECT_EQ(f.session().FilePath(row), h.music / "Band/Disc 1/曲.mp3");
   EXPECT_EQ(f.tagFields[0]->text(), "");  // no ID3v1
   EXPECT_TRUE(f.viewer().listing().contains(QString::fromUtf16(u"TPE1(0) 珈琲ｶﾌｪ\r\n")));
   EXPECT_EQ(QApplication::focusWidget(), f.tagFields[0]);

@@ -11,9 +11,9 @@
 #include <QTest>
 #include <cstdio>
 
-#include "platform/ui/dialogs.h"
+#include "widgets/dialogs.h"
 #include "support/ui/ui_test_util.h"
-#include "viewer/reference_viewer.h"
+#include "windows/viewer/reference_viewer.h"
 
 using vq::ui::Dialogs;
 using vqtest::CurrentRow;

@@ -16,8 +16,8 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "platform/ui/drive_list.h"
-#include "platform/ui/folder_list.h"
+#include "widgets/drive_list.h"
+#include "widgets/folder_list.h"
 #include "support/ui/ui_test_util.h"
 
 using vq::ui::FolderList;
@@ -69,7 +69,7 @@ TEST(MainWindowModes, SwitchingShowsHidesAndRelists) {
   EXPECT_FALSE(f.nextFolderButton->isVisible());
   EXPECT_FALSE(f.commandButtons[7]->isEnabled());
   EXPECT_EQ(Rows(f.fileList), QStringList{"own.mp3"});
-  EXPECT_EQ(Entries(h.state), QStringList{""});
+  EXPECT_EQ(Entries(h.session), QStringList{""});
   EXPECT_EQ(QApplication::focusWidget(), f.tagFields[f.lastField]);
 
   QTest::mouseClick(f.modeButtons[0], Qt::LeftButton);
@@ -79,7 +79,7 @@ TEST(MainWindowModes, SwitchingShowsHidesAndRelists) {
   EXPECT_TRUE(f.nextFolderButton->isVisible());
   EXPECT_TRUE(f.commandButtons[7]->isEnabled());
   EXPECT_EQ(Rows(f.fileList), (QStringList{"own.mp3", "sub.mp3"}));
-  EXPECT_EQ(Entries(h.state), (QStringList{"", "/Disc 1"}));
+  EXPECT_EQ(Entries(h.session), (QStringList{"", "/Disc 1"}));
 }
 
 TEST(MainWindowListing, Mp3NamesInAnyCaseAreListedHiddenFilesAreNot) {
@@ -106,7 +106,7 @@ TEST(MainWindowListing, FilesOnlyInSubfolders) {
   ASSERT_EQ(f.folderTree->path(), h.music / "Artist");
   ASSERT_EQ(RowCount(f.fileList), 3);
   for (int i = 0; i < 3; ++i) {
-    QString entry = QString::fromStdString(h.state.rows[static_cast<std::size_t>(i)].subfolderEntry);
+    QString entry = QString::fromStdString(h.session.rows[static_cast<std::size_t>(i)].subfolderEntry);
     EXPECT_EQ(entry, RowText(f.fileList, i) == "3.mp3" ? "/Album B" : "/Album A");
   }
   EXPECT_EQ(CurrentRow(f.fileList), 0);

@@ -16,16 +16,16 @@
 #include <QScreen>
 #include <QTest>
 
-#include "mainwindow/file_list_model.h"
+#include "windows/main/file_list_model.h"
 #include "platform/codepage.h"
 #include "platform/fileio.h"
 #include "platform/text.h"
-#include "platform/ui/check_box.h"
-#include "platform/ui/drive_list.h"
-#include "platform/ui/folder_list.h"
-#include "platform/ui/twips.h"
+#include "widgets/check_box.h"
+#include "widgets/drive_list.h"
+#include "widgets/folder_list.h"
+#include "widgets/twips.h"
 #include "support/ui/ui_test_util.h"
-#include "viewer/reference_viewer.h"
+#include "windows/viewer/reference_viewer.h"
 
 using vq::ui::MsgAnswer;
 using vq::ui::TwipsRect;
@@ -160,7 +160,7 @@ TEST(MainWindowLayout, TheUnicodeBoxTakesFreeSpaceAfterTheKeepDateBox) {
   f.lastField = 3;
   QTest::mouseClick(f.unicodeBox, Qt::LeftButton);
   EXPECT_TRUE(f.unicodeBox->isChecked());
-  EXPECT_TRUE(h.state.unicodeV2);
+  EXPECT_TRUE(h.session.unicodeV2);
   EXPECT_EQ(QApplication::focusWidget(), f.tagFields[3]);
 }
 
@@ -252,7 +252,7 @@ TEST(MainWindowStartup, AFirstRunListsTheStartFolder) {
   EXPECT_EQ(vqtest::Rows(f.fileList), (QStringList{"a.mp3", "b.mp3"}));
   EXPECT_EQ(vqtest::CurrentRow(f.fileList), 0);
   EXPECT_EQ(f.fileInfoText(2), "a.mp3");
-  EXPECT_EQ(h.state.createNewOnly, 0);
+  EXPECT_FALSE(h.session.createNewOnly);
   EXPECT_TRUE(h.messages.requests.empty());
   // Top-left of the work area, the reference viewer shown beside it.
   EXPECT_EQ(f.pos(), f.screen()->availableGeometry().topLeft());
@@ -270,7 +270,7 @@ TEST(MainWindowStartup, CompletePathDatRestoresEverythingThroughTheHandlers) {
   EXPECT_EQ(f.folderTree->path(), h.music / "Band");
   EXPECT_EQ(f.driveBox->drive(), "/");
   EXPECT_TRUE(f.keepDateBox->isChecked());
-  EXPECT_EQ(h.state.createNewOnly, 1);
+  EXPECT_TRUE(h.session.createNewOnly);
   // File-name mode: own files only, the first one selected and shown.
   EXPECT_EQ(vqtest::Rows(f.fileList), QStringList{"own.mp3"});
   EXPECT_EQ(vqtest::CurrentRow(f.fileList), 0);
@@ -291,7 +291,7 @@ TEST(MainWindowStartup, ThreeLinesRestoreModeDriveFolderOnly) {
   EXPECT_EQ(f.folderTree->path(), h.music / "Band");
   EXPECT_EQ(vqtest::Rows(f.fileList), (QStringList{"own.mp3", "sub.mp3"}));
   EXPECT_FALSE(f.keepDateBox->isChecked());
-  EXPECT_EQ(h.state.createNewOnly, 0);
+  EXPECT_FALSE(h.session.createNewOnly);
 }
 
 TEST(MainWindowStartup, TheSavedFolderEqualToTheWorkingFolderIsStillListed) {
@@ -356,13 +356,13 @@ TEST(MainWindowStartup, LettersInLineFourLeaveTheBoxUnchecked) {
   h.WritePathDat({"0", "", "", "yes", "no"});
   auto& f = h.Start();
   EXPECT_FALSE(f.keepDateBox->isChecked());
-  EXPECT_EQ(h.state.createNewOnly, 0);
+  EXPECT_FALSE(h.session.createNewOnly);
 
   MainWindowHarness two;
   two.WritePathDat({"0", "", "", "2", "7"});
   auto& g = two.Start();
   EXPECT_TRUE(g.keepDateBox->isChecked());
-  EXPECT_EQ(two.state.createNewOnly, 1);
+  EXPECT_TRUE(two.session.createNewOnly);
 }
 
 TEST(MainWindowStartup, AFolderThatCannotBeReadIsIgnoredSilently) {
@@ -421,9 +421,9 @@ TEST(MainWindowShutdown, FileNameModeCreateNewOnlyAndUnicodeAreSavedAndRestored)
   auto& f = h.Start();
   QTest::mouseClick(f.modeButtons[1], Qt::LeftButton);
   ASSERT_TRUE(f.FileNameMode());
-  h.state.createNewOnly = 1;
+  h.session.createNewOnly = true;
   QTest::mouseClick(f.unicodeBox, Qt::LeftButton);
-  ASSERT_TRUE(h.state.unicodeV2);
+  ASSERT_TRUE(h.session.unicodeV2);
   h.CloseAnswering(MsgAnswer::Yes);
   const std::string saved = vqtest::ReadBytes(h.PathDat());
   EXPECT_EQ(saved, "1\r\n/\r\n" + Cp932Line(h.music.path()) + " 0 \r\n 1 \r\n 1 \r\n");
@@ -434,8 +434,8 @@ TEST(MainWindowShutdown, FileNameModeCreateNewOnlyAndUnicodeAreSavedAndRestored)
     vqtest::WriteBytes(again.PathDat(), sixLines ? saved : saved.substr(0, saved.size() - 5));
     auto& g = again.Start();
     EXPECT_EQ(g.unicodeBox->isChecked(), sixLines);
-    EXPECT_EQ(again.state.unicodeV2, sixLines);
-    EXPECT_EQ(again.state.createNewOnly, 1);
+    EXPECT_EQ(again.session.unicodeV2, sixLines);
+    EXPECT_TRUE(again.session.createNewOnly);
   }
 }
 

@@ -12,12 +12,12 @@
 #include <QTest>
 #include <filesystem>
 
-#include "batch/ui/batch_dialog.h"
+#include "windows/passes/batch_dialog.h"
 #include "formats/bytesource.h"
 #include "formats/id3v1.h"
 #include "formats/id3v2_reader.h"
 #include "platform/codepage.h"
-#include "platform/ui/shell.h"
+#include "widgets/shell.h"
 #include "tag_editor_test_support.h"
 
 using namespace vqtest;
@@ -71,7 +71,7 @@ struct Collection {
   vq::MainWindow& Start() { return h.Start(h.music.path()); }
   int RowOf(const std::string& path) {
     for (int i = 0; i < RowCount(h.form->fileList); ++i)
-      if (h.form->state().FilePath(i) == path) return i;
+      if (h.form->session().FilePath(i) == path) return i;
     return -1;
   }
 };
@@ -181,7 +181,7 @@ TEST(NamesInAnyBytes, ReadOnlyWarningNamesNothingAndTheUpdateErrorShowsTheNames)
   vq::MainWindow& f = c.Start();
   ASSERT_EQ(c.h.messages.requests.size(), 1u);
   EXPECT_EQ(c.h.messages.requests[0].text, Str(u"選択されているファイルが読取専用になっています"));
-  EXPECT_EQ(f.state().FilePath(CurrentRow(f.fileList)), c.song);
+  EXPECT_EQ(f.session().FilePath(CurrentRow(f.fileList)), c.song);
   c.h.messages.Clear();
   Press(f.tagFields[0], Qt::Key_F9);
   ASSERT_EQ(c.h.messages.requests.size(), 1u);

@@ -13,12 +13,12 @@
 #include <QVBoxLayout>
 
 #include "platform/fileio.h"
-#include "platform/ui/dialogs.h"
-#include "platform/ui/drive_list.h"
-#include "platform/ui/folder_list.h"
-#include "platform/ui/fonts.h"
-#include "platform/ui/twips.h"
-#include "platform/ui/window_frame.h"
+#include "widgets/dialogs.h"
+#include "widgets/drive_list.h"
+#include "widgets/folder_list.h"
+#include "widgets/fonts.h"
+#include "widgets/twips.h"
+#include "widgets/window_frame.h"
 #include "support/ui/ui_test_util.h"
 
 using vq::ui::FolderList;

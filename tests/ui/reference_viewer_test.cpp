@@ -11,7 +11,7 @@
 #include "platform/codepage.h"
 #include "platform/text.h"
 #include "support/ui/ui_test_util.h"
-#include "viewer/reference_viewer.h"
+#include "windows/viewer/reference_viewer.h"
 
 using vq::ReferenceViewer;
 using vqtest::Utf8;

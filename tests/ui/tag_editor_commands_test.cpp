@@ -134,7 +134,7 @@ TEST(TagEditorCommands, RedoPutsBackEveryLoadedValueIncludingEmptyOnesAndF4InAFi
     EXPECT_TRUE(FourButtonsEnabled(w));
     EXPECT_FALSE(w.commandButtons[5]->isEnabled());
     // The never-enabled "v2削除" does nothing when called.
-    w.RunCommand(5);
+    w.RunCommand(vq::TagEditorDialog::Command::DeleteTag);
     EXPECT_EQ(Fields(w), loaded);
     EXPECT_TRUE(FourButtonsEnabled(w));
     EXPECT_TRUE(w.isVisible());
@@ -144,7 +144,7 @@ TEST(TagEditorCommands, RedoPutsBackEveryLoadedValueIncludingEmptyOnesAndF4InAFi
 
 TEST(TagEditorCommands, F12TheCloseBoxAndEscWriteNothing) {
   Editing e("13_v22_handmade_mpeg1_l2_64k.mp3");
-  const auto table = Pairs(e.state().v2Frames);
+  const auto table = Pairs(e.session().v2Frames);
   const QString listing = e.listing();
   const QString version = e.form().v2VersionMark->text();
   ASSERT_FALSE(listing.isEmpty());
@@ -179,9 +179,9 @@ TEST(TagEditorCommands, F12TheCloseBoxAndEscWriteNothing) {
   EXPECT_EQ(result, QDialog::Rejected);
 
   EXPECT_TRUE(ReadBytes(e.path) == e.before);
-  EXPECT_EQ(Pairs(e.state().v2Frames), table);
+  EXPECT_EQ(Pairs(e.session().v2Frames), table);
   EXPECT_EQ(e.listing(), listing);
-  EXPECT_EQ(e.state().v2TagSize, 326);
+  EXPECT_EQ(e.session().v2TagSize, 326);
   EXPECT_EQ(e.form().v2VersionMark->text(), version);
   EXPECT_TRUE(e.h.messages.requests.empty());
 }

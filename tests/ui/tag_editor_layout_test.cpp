@@ -6,8 +6,8 @@
 #include <QScrollBar>
 
 #include "tag_editor_test_support.h"
-#include "platform/ui/fonts.h"
-#include "platform/ui/twips.h"
+#include "widgets/fonts.h"
+#include "widgets/twips.h"
 
 using namespace vq;
 using namespace editortest;
@@ -44,7 +44,7 @@ const char16_t* const kFieldCaptions[7] = {u"曲  名", u"ｱﾙﾊﾞﾑ名", u
 
 TEST(TagEditorLayout, EveryControlAtItsTwipsWithItsCaptionFontAndKind) {
   Editing e("14_notag_lame_mpeg1_l3_128k.mp3");
-  TagEditorDialog w(e.form().state(), e.form().EditorLink(), &e.form());
+  TagEditorDialog w(e.form().session(), e.form().EditorLink(), &e.form());
 
   EXPECT_EQ(w.windowTitle(), QStringLiteral("v2 Edit"));
   EXPECT_TRUE(w.isModal());
@@ -204,7 +204,7 @@ TEST(TagEditorLoad, AV22TagFillsTheFieldsFromItsIdsAndListsTheRestUnderThreeChar
 TEST(TagEditorLoad, APictureIsListedAsItsIdAndAColonAndUserFramesByTheirValues) {
   {
     Editing e("06_v23_apic_40k_eyed3_mpeg1_l3_32k.mp3");
-    TagEditorDialog w(e.form().state(), e.form().EditorLink(), &e.form());
+    TagEditorDialog w(e.form().session(), e.form().EditorLink(), &e.form());
     EXPECT_EQ(Lines(w.keptFramesList), QStringList{"APIC:"});
     EXPECT_EQ(w.fieldText(0), QStringLiteral("Picture Title"));
     EXPECT_EQ(w.fieldText(1), QStringLiteral("Picture Album"));
@@ -212,7 +212,7 @@ TEST(TagEditorLoad, APictureIsListedAsItsIdAndAColonAndUserFramesByTheirValues) 
   }
   {
     Editing e("07_v23_txxx_wxxx_wcom_mutagen_mpeg1_l3_32k.mp3");
-    TagEditorDialog w(e.form().state(), e.form().EditorLink(), &e.form());
+    TagEditorDialog w(e.form().session(), e.form().EditorLink(), &e.form());
     // The text behind the last zero; a URL frame's first byte is taken as its encoding.
     EXPECT_EQ(Lines(w.keptFramesList), (QStringList{"TXXX:calm", "TXXX:値です", "WXXX:http://example.com/",
                                            "WOAR:ttp://artist.example.com/", "WCOM:ttp://shop.example.com/buy"}));
@@ -227,7 +227,7 @@ TEST(TagEditorLoad, ALaterFrameOfAFieldReplacesTheEarlierOneAndLineBreaksShowAsL
                      {"COMM", std::string("\0eng\0one\r\ntwo", 13)}},
                     audio),
             "replace.mp3", true);
-  TagEditorDialog w(e.form().state(), e.form().EditorLink(), &e.form());
+  TagEditorDialog w(e.form().session(), e.form().EditorLink(), &e.form());
   EXPECT_EQ(w.fieldText(0), QStringLiteral("Second\r\nline"));
   EXPECT_EQ(w.storedValue(0), QStringLiteral("Second\r\nline"));
   EXPECT_EQ(Shown(w, 0), QStringLiteral("Second\nline"));

@@ -18,12 +18,12 @@
 #include "formats/bytesource.h"
 #include "formats/id3v2_reader.h"
 #include "platform/fileio.h"
-#include "platform/ui/dialogs.h"
-#include "platform/ui/folder_list.h"
-#include "platform/ui/qt_text.h"
+#include "widgets/dialogs.h"
+#include "widgets/folder_list.h"
+#include "widgets/qt_text.h"
 #include "support/ui/ui_test_util.h"
-#include "v2editor/tag_editor.h"
-#include "viewer/reference_viewer.h"
+#include "windows/editor/tag_editor.h"
+#include "windows/viewer/reference_viewer.h"
 
 namespace editortest {
 
@@ -49,7 +49,7 @@ struct Editing {
   }
 
   vq::MainWindow& form() { return *h.form; }
-  vq::Session& state() { return h.state; }
+  vq::Session& session() { return h.session; }
   QString listing() { return form().viewer().listing(); }
 
  private:
@@ -68,7 +68,7 @@ struct Editing {
 // loop once it is shown and active; the main window then shows what it did, as after
 // F11. Returns exec()'s result.
 inline int RunEditor(vq::MainWindow& main, const std::function<void(vq::TagEditorDialog&)>& drive) {
-  vq::TagEditorDialog w(main.state(), main.EditorLink(), &main);
+  vq::TagEditorDialog w(main.session(), main.EditorLink(), &main);
   vqtest::ModalDriver driver([&](QDialog* d) {
     EXPECT_EQ(d, &w);
     EXPECT_TRUE(QTest::qWaitFor([d] { return QApplication::activeWindow() == d; }));

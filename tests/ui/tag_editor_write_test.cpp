@@ -69,7 +69,7 @@ TEST(TagEditorWrite, AFileWithoutTagGetsOnlyTheFilledFieldsAndTheMarksTurnRed) {
   EXPECT_EQ(t.major, 3);
   EXPECT_EQ(t.Ids(), (std::vector<std::string>{"TIT2", "COMM"}));
   EXPECT_EQ(t.size, 502);  // rebuilt: a 512-byte tag
-  EXPECT_EQ(e.state().v2TagSize, 502);
+  EXPECT_EQ(e.session().v2TagSize, 502);
   EXPECT_TRUE(BehindTag(ReadBytes(e.path)) == e.before);
 
   const auto tl = ReadWithTagLib(e.path);
@@ -77,7 +77,7 @@ TEST(TagEditorWrite, AFileWithoutTagGetsOnlyTheFilledFieldsAndTheMarksTurnRed) {
   EXPECT_EQ(TagLibTexts(tl, "TIT2"), std::vector<std::string>{"新しい曲名"});
   EXPECT_EQ(TagLibTexts(tl, "COMM"), std::vector<std::string>{"A comment"});
 
-  EXPECT_EQ(Pairs(e.state().v2Frames),
+  EXPECT_EQ(Pairs(e.session().v2Frames),
             (std::vector<std::pair<std::u16string, std::u16string>>{{u"TIT2", u"新しい曲名"}, {u"COMM", u"A comment"}}));
   EXPECT_EQ(e.listing(), QStringLiteral("TIT2(0) 新しい曲名\r\nCOMM(0) A comment\r\n"));
 
@@ -117,7 +117,7 @@ TEST(TagEditorWrite, TheV22FixtureIsWrittenUnderV23IdsWithTheLaterCommentAndTheP
   EXPECT_EQ(e.listing(), QStringLiteral("TIT2(0) v2.2 曲名 珈琲\r\nTALB(0) v2.2 Album\r\nTPE1(0) 歌手 v2.2\r\n"
                                         "COMM(0) 日本語のコメント\r\nTCON(0) (13)\r\nTRCK(0) 4/9\r\n"
                                         "TIT1(0) コンテンツ\r\nAPIC(0) \r\n"));
-  EXPECT_EQ(Pairs(e.state().v2Frames),
+  EXPECT_EQ(Pairs(e.session().v2Frames),
             (std::vector<std::pair<std::u16string, std::u16string>>{{u"TIT2", u"v2.2 曲名 珈琲"},
                                                                     {u"TALB", u"v2.2 Album"},
                                                                     {u"TPE1", u"歌手 v2.2"},
@@ -207,7 +207,7 @@ TEST(TagEditorWrite, EveryV22IdInTheFieldsOrTheListAndTheOnesWithoutV23FormDropp
   EXPECT_FALSE(listing.contains(QStringLiteral("CRM")));
   EXPECT_FALSE(listing.contains(QStringLiteral("TZZ")));
   std::vector<std::u16string> ids;
-  for (const auto& [id, text] : Pairs(e.state().v2Frames)) ids.push_back(id);
+  for (const auto& [id, text] : Pairs(e.session().v2Frames)) ids.push_back(id);
   EXPECT_EQ(ids, (std::vector<std::u16string>{u"TIT2", u"TALB", u"TPE1", u"TCOM", u"COMM", u"TYER", u"TCON", u"TIT1",
                                               u"TIT3", u"TPE2", u"TPE3", u"TPE4", u"TRCK", u"TXXX", u"APIC"}));
 }
@@ -312,7 +312,7 @@ TEST(TagEditorWrite, EverythingEmptyWritesATagWithoutFramesAndEmptiesTableAndLis
     EXPECT_TRUE(t.frames.empty());
     EXPECT_EQ(bytes.substr(10, 502), std::string(502, '\0'));
     EXPECT_TRUE(BehindTag(bytes) == e.before);
-    EXPECT_TRUE(e.state().v2Frames.empty());
+    EXPECT_TRUE(e.session().v2Frames.empty());
     EXPECT_EQ(e.listing(), QString());
     EXPECT_TRUE(ReadWithTagLib(e.path).texts.empty());
   }
@@ -332,7 +332,7 @@ TEST(TagEditorWrite, EverythingEmptyWritesATagWithoutFramesAndEmptiesTableAndLis
     EXPECT_TRUE(t.frames.empty());
     EXPECT_EQ(bytes.substr(10, 339), std::string(339, '\0'));
     EXPECT_TRUE(BehindTag(bytes) == BehindTag(e.before));
-    EXPECT_TRUE(Pairs(e.state().v2Frames).empty());
+    EXPECT_TRUE(Pairs(e.session().v2Frames).empty());
     EXPECT_EQ(e.listing(), QString());
   }
 }
@@ -348,7 +348,7 @@ TEST(TagEditorWrite, FieldLineBreaksGoIntoTheFrameAndTheListingAsCrLf) {
   });
   EXPECT_EQ(TagLibTexts(ReadWithTagLib(e.path), "COMM"), std::vector<std::string>{"line one\r\nline two"});
   EXPECT_TRUE(e.listing().contains(QStringLiteral("COMM(0) line one\r\nline two\r\n")));
-  EXPECT_EQ(Pairs(e.state().v2Frames)[3], std::make_pair(std::u16string(u"COMM"), std::u16string(u"line one\r\nline two")));
+  EXPECT_EQ(Pairs(e.session().v2Frames)[3], std::make_pair(std::u16string(u"COMM"), std::u16string(u"line one\r\nline two")));
 }
 
 TEST(TagEditorWrite, KeepDateGivesTheRewrittenFileItsRecordedDate) {
@@ -383,7 +383,7 @@ TEST(TagEditorWrite, AReadOnlyFileShowsTheUpdateErrorAndTheTableDescribesTheFiel
   e.h.messages.onMessage = [&](const ui::MessageRequest&) {
     disabledDuringMessage = buttonsDisabled();
     // A command asked for while the write runs does nothing.
-    editor->RunCommand(1);
+    editor->RunCommand(vq::TagEditorDialog::Command::FillFromNames);
     commandIgnored = editor->fieldText(5).isEmpty() && buttonsDisabled();
   };
   const int result = RunEditor(e.form(), [&](TagEditorDialog& w) {
@@ -402,9 +402,9 @@ TEST(TagEditorWrite, AReadOnlyFileShowsTheUpdateErrorAndTheTableDescribesTheFiel
   EXPECT_TRUE(commandIgnored);
 
   EXPECT_TRUE(ReadBytes(e.path) == e.before);
-  EXPECT_EQ(e.state().v2TagSize, 339);
+  EXPECT_EQ(e.session().v2TagSize, 339);
   // Rebuilt from the fields, not from the file.
-  EXPECT_EQ(Pairs(e.state().v2Frames),
+  EXPECT_EQ(Pairs(e.session().v2Frames),
             (std::vector<std::pair<std::u16string, std::u16string>>{{u"TIT2", u"Not written"},
                                                                     {u"TALB", u"V2 Album"},
                                                                     {u"TPE1", u"V2 Artist"},

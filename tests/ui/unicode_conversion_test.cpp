@@ -11,9 +11,9 @@
 #include <QTest>
 #include <cstdlib>
 
-#include "batch/ui/unicode_dialog.h"
+#include "windows/passes/unicode_dialog.h"
 #include "platform/fileio.h"
-#include "platform/ui/folder_list.h"
+#include "widgets/folder_list.h"
 #include "support/ui/ui_test_util.h"
 #include "unicode_collection.h"
 

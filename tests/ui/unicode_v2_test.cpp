@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "batch/ui/batch_dialog.h"
+#include "windows/passes/batch_dialog.h"
 #include "tag_editor_test_support.h"
 
 using namespace vqtest;
@@ -59,7 +59,7 @@ TEST(UnicodeV2, TheEditorWritesJapaneseThatAStandardReaderReads) {
     SCOPED_TRACE(unicode);
     editortest::Editing e("14_notag_lame_mpeg1_l3_128k.mp3");
     if (unicode) QTest::mouseClick(e.form().unicodeBox, Qt::LeftButton);
-    ASSERT_EQ(e.state().unicodeV2, unicode);
+    ASSERT_EQ(e.session().unicodeV2, unicode);
     editortest::RunEditor(e.form(), [&](vq::TagEditorDialog& w) {
       editortest::Retype(w, 0, QString::fromUtf16(u"新しい曲名"));
       editortest::Retype(w, 4, QString::fromUtf16(u"コメント"));

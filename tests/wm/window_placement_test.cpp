@@ -19,14 +19,14 @@
 #include <ostream>
 #include <string>
 
-#include "batch/ui/batch_dialog.h"
-#include "platform/ui/dialogs.h"
-#include "platform/ui/folder_list.h"
-#include "platform/ui/twips.h"
-#include "platform/ui/window_frame.h"
+#include "windows/passes/batch_dialog.h"
+#include "widgets/dialogs.h"
+#include "widgets/folder_list.h"
+#include "widgets/twips.h"
+#include "widgets/window_frame.h"
 #include "support/ui/ui_test_util.h"
-#include "v2editor/tag_editor.h"
-#include "viewer/reference_viewer.h"
+#include "windows/editor/tag_editor.h"
+#include "windows/viewer/reference_viewer.h"
 
 using vqtest::MainWindowHarness;
 using vqtest::ModalDriver;

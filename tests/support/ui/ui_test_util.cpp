@@ -62,7 +62,7 @@ vq::MainWindow& MainWindowHarness::Start(const std::string& startFolder) {
   vq::MainWindowSetup setup;
   setup.programFolder = programDir.path();
   setup.startFolder = startFolder.empty() ? music.path() : startFolder;
-  form = std::make_unique<vq::MainWindow>(state, setup);
+  form = std::make_unique<vq::MainWindow>(session, setup);
   QObject::connect(form.get(), &vq::MainWindow::programEnded, [this] { ended = true; });
   if (beforeLoad) beforeLoad();
   form->Start();

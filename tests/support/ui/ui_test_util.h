@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "session/session.h"
-#include "mainwindow/main_window.h"
-#include "platform/ui/dialogs.h"
+#include "windows/main/main_window.h"
+#include "widgets/dialogs.h"
 #include "test_util.h"
 
 // Readable QString values in test failures.
@@ -67,7 +67,7 @@ class MainWindowHarness {
 
   TempDir programDir;  // the program's folder
   TempDir music;       // a place for test folders
-  vq::Session state;
+  vq::Session session;
   MessageLog messages;
   std::unique_ptr<vq::MainWindow> form;
   bool ended = false;

@@ -1,0 +1,55 @@
+#include "app/cli/terminal_output.h"
+
+#include <signal.h>
+
+#include <csignal>
+
+#include "platform/text.h"
+#include "session/messages.h"
+
+namespace vq {
+
+namespace {
+volatile std::sig_atomic_t stopSignal = 0;
+void AskToStop(int signal) { stopSignal = signal; }
+}  // namespace
+
+void PrintUtf8(std::FILE* to, std::u16string_view text) {
+  std::string bytes = Utf16ToUtf8(text);
+  for (std::size_t pos; (pos = bytes.find("\r\n")) != std::string::npos;) bytes.erase(pos, 1);
+  std::fputs(bytes.c_str(), to);
+}
+
+void CatchStopSignals() {
+  struct sigaction action {};
+  action.sa_handler = AskToStop;
+  sigemptyset(&action.sa_mask);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+}
+
+int StopSignal() { return stopSignal; }
+
+void TerminalReport::Progress(std::u16string_view text) {
+  if (!terminal_) return;
+  std::fputs("\r\x1b[K", stderr);
+  PrintUtf8(stderr, text);
+  std::fflush(stderr);
+  shown_ = true;
+}
+
+void TerminalReport::UpdateError(const std::u16string& folderPrefix, const std::u16string& fileName) {
+  EndLine();
+  PrintUtf8(stderr, MessageLine(UpdateErrorMessage(folderPrefix, fileName)) + u"\n");
+}
+
+void TerminalReport::Error(const std::u16string& description) {
+  EndLine();
+  PrintUtf8(stderr, description + u"\n");
+}
+
+void TerminalReport::EndLine() {
+  if (shown_) std::fputs("\r\x1b[K", stderr);
+  shown_ = false;
+}
+
+}  // namespace vq

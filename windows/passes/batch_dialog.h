@@ -1,0 +1,86 @@
+// BatchDialog, "自動処理": tags every file of the session's list in one pass with artist,
+// album and title from the folder, subfolder and file names.
+#pragma once
+
+#include <QDialog>
+#include <QRect>
+#include <array>
+#include <optional>
+
+#include "passes/batch_pass.h"
+
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QPushButton;
+
+namespace vq {
+
+class UndoPassButton;
+
+struct Session;
+
+// What the batch window gets from the main window that opens it.
+struct BatchDialogLink {
+  QRect mainFrame;   // the main window's outer rectangle, for placement
+  QSize decoration;  // a window frame's extra size, until this window has its own
+};
+
+class BatchDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  BatchDialog(Session& session, BatchDialogLink link, QWidget* parent = nullptr);
+
+  // Places the window on the main window's bottom-right corner, shows the file count
+  // and takes "新規作成のみ行う" from createNewOnly.
+  void Load();
+  // 0 "開 始": run the pass, let the main window show its selected file again, close.
+  // 1 "ｷｬﾝｾﾙ": close.
+  enum class Command { Start = 0, Cancel };
+  void RunCommand(Command command);
+  // Keeps "新規作成のみ行う" in createNewOnly; closing is never refused.
+  void KeepNewOnly();
+
+  bool running() const { return running_; }
+  // What the pass did; empty when it was not started.
+  const std::optional<BatchResult>& result() const { return result_; }
+
+  QCheckBox* v1Box = nullptr;       // "v1"
+  QCheckBox* v2Box = nullptr;       // "v2"
+  QCheckBox* newOnlyBox = nullptr;  // "新規作成のみ行う"
+  QLabel* progressLabel = nullptr;  // file count, then progress
+  QFrame* separatorLine = nullptr;
+  std::array<QPushButton*, 2> commandButtons{};  // "開 始", "ｷｬﾝｾﾙ"
+  UndoPassButton* undoButton = nullptr;          // takes the last pass back
+
+ protected:
+  void done(int result) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  // The close box during the pass ends it after the current file, then says so.
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  // Each command once: caption, place, the key that reaches it, and its action.
+  struct CommandSpec {
+    Command command;
+    const char16_t* caption;
+    int left, top;        // twips, 1455 x 495
+    bool isDefault;       // Enter reaches it; otherwise Esc does
+    void (BatchDialog::*action)();
+  };
+  static const CommandSpec kCommands[2];
+  void PlaceWindow();
+  void RunPass();
+  void Cancel();
+
+  Session& session_;
+  BatchDialogLink link_;
+  std::size_t count_ = 0;
+  std::optional<BatchResult> result_;
+  bool running_ = false;
+  bool closeAsked_ = false;  // the window was closed while the pass ran
+  bool unloaded_ = false;
+};
+
+}  // namespace vq
