@@ -33,8 +33,9 @@ int main(int argc, char** argv) {
   vq::Session session;
   vq::MainWindow mainWindow(session);
   QObject::connect(&mainWindow, &vq::MainWindow::programEnded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
-  // The desktop session ending (SIGTERM): a running pass ends after the file at hand, then
-  // the program quits without asking and without saving Path.dat.
+  // The desktop session ending (SIGTERM, or SIGINT and SIGHUP from a terminal): a running
+  // pass ends before its next file, then the program quits without asking and without
+  // saving Path.dat.
   QObject::connect(&termination, &vq::ui::TerminationNotifier::requested, &app, [&session] {
     session.endRequested = true;
     QCoreApplication::exit(0);  // leaves every event loop; quit() would ask the windows to close

@@ -91,13 +91,9 @@ struct Costs {
 };
 
 // Stops the pass on the first failure: a benchmark of failing writes measures nothing.
-class StrictCallbacks : public vq::BatchCallbacks {
+class StrictCallbacks : public vq::PassObserver {
  public:
-  bool Progress(std::size_t, std::size_t) override { return true; }
-  void ReportUpdateError(const std::u16string& prefix, const std::u16string& name) override {
-    Fail("update error: " + vq::Utf16ToUtf8(prefix + name));
-  }
-  void ReportError(const std::u16string& description) override { Fail("batch error: " + vq::Utf16ToUtf8(description)); }
+  void Failed(const vq::ItemFailure& f) override { Fail("batch error: " + vq::Utf16ToUtf8(vq::MessageLine(f.message))); }
 };
 
 std::uint64_t FileSize(const std::string& path) {
@@ -169,9 +165,9 @@ Cost RunVelquistBatch(const Tree& tree, const std::string& journals = {}) {
   vq::BatchSettings settings;  // both tags on
   settings.journalFolder = journals;
   vq::BatchList list = tree.Batch();
-  vq::BatchResult result;
+  vq::PassResult result;
   Cost c = Measure(static_cast<double>(tree.files.size()), [&] { result = vq::RunBatch(list, settings, callbacks); });
-  if (result.done != tree.files.size() || result.failed) Fail("the batch pass did not complete");
+  if (result.done != tree.files.size() || result.failed()) Fail("the batch pass did not complete");
   return c;
 }
 

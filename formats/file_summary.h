@@ -1,5 +1,5 @@
-// What the main window shows for a selected file: everything is read first, then shown,
-// so a file that cannot be read leaves the display as it was.
+// Everything a file's display needs, read in one go: everything is read first, then
+// shown, so a file that cannot be read leaves the display as it was.
 #pragma once
 
 #include <cstdint>

@@ -38,19 +38,19 @@ ID3v1Values DecodeID3v1(const ID3v1Record& rec);
 // a space.
 void EncodeID3v1Field(std::u16string_view text, char* field, std::size_t width);
 
-// The genre field as the main window converts it: spaces removed at both ends, "0" put
+// The genre field of an ID3v1 edit, converted: spaces removed at both ends, "0" put
 // in front (an empty field is 0, and "+5", "-0" or "-1" are no numbers), converted to a
 // number with an optional fraction (halves to even: "12.5" -> 12, "13.5" -> 14);
 // full-width digits count as digits. Throws Error(TypeMismatch) for text that is not a
 // number and Error(Overflow) for a number that does not round into 0-255.
 std::uint8_t ConvertGenreField(std::u16string_view field);
 
-// The main window's six values in field order: title, artist, album, comment, year, genre.
+// The six values of an ID3v1 edit in field order: title, artist, album, comment, year, genre.
 struct ID3v1Fields {
   std::u16string title, artist, album, comment, year, genre;
 };
 
-// Builds the record from the main window's values: leading spaces are removed from the
+// Builds the record from edited values: leading spaces are removed from the
 // five texts only when an existing tag is replaced. Throws like ConvertGenreField.
 ID3v1Record BuildID3v1FromFields(const ID3v1Fields& fields, bool replacing);
 

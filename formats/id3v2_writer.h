@@ -21,12 +21,12 @@
 
 namespace vq {
 
-// How a write reaches the user; the windows implement it.
+// How a write reaches whoever asked for it (a window, a pass).
 class WriteReporter {
  public:
   virtual ~WriteReporter() = default;
-  // Show "v2" and "3.0" in red in the main window (before the header is written).
-  virtual void ShowV2Marks() {}
+  // Once before a new ID3v2 header is written.
+  virtual void HeaderWriting() {}
   // "更新エラー": "ファイルの属性が読み取り専用になっていませんか?" CR LF prefix CR LF name.
   virtual void ReportUpdateError(const std::u16string& folderPrefix, const std::u16string& fileName) = 0;
   // Any other failure: its description, under the program's default caption.
@@ -105,7 +105,7 @@ std::uint64_t ClaimedTagLength(const RawFile& file);
 // while the path still names the file that was read, unchanged (ChangedMeanwhile).
 // Throws vq::Error on failure; the file is then unchanged (in place, the failure
 // happened at the one write of the tag region) and no temporary file is left. Calls
-// reporter.ShowV2Marks() before the tag is written, and, in a rebuild, reporter.Yield()
+// reporter.HeaderWriting() before the tag is written, and, in a rebuild, reporter.Yield()
 // once before the rename. Returns the size of the tag written.
 std::int32_t WriteTagFile(const std::string& path, const std::vector<OutFrame>& frames, std::int32_t tagSize,
                           std::int32_t oldTagSize, bool inPlace, WriteReporter& reporter);
@@ -151,6 +151,12 @@ PendingRebuild PrepareRebuildWith(RawFile& mp3, std::string_view head, std::uint
 // take exactly as many bytes. Returns the size written.
 std::int32_t WriteTagRegionInPlace(RawFile& file, std::string_view region, std::int32_t oldTagSize,
                                    WriteReporter& reporter);
+
+// The tag region the batch's rule puts at the start of a file whose tag region is
+// `oldRegion` bytes long with size field E (0 for none): over that region, taking all of
+// it, when E > 0 and the frames fit; else the rounded size of a rebuild. Into `out`,
+// whose buffer is reused.
+void PutNewTagRegion(std::string& out, const std::vector<OutFrame>& frames, std::int32_t E, std::uint64_t oldRegion);
 
 // The whole tag region [0, 10 + tagSize) as a write puts it: header, frames, zero padding.
 std::string TagRegionBytes(const std::vector<OutFrame>& frames, std::int32_t tagSize);

@@ -125,7 +125,7 @@ std::int32_t WriteInPlaceOpen(RawFile& file, const std::vector<OutFrame>& frames
   const std::uint64_t region = CheckTagAsItIsNow(file, oldTagSize);
   if (region - 10 > static_cast<std::uint64_t>(kMaxTagSize)) throw Error(ErrorKind::Overflow);
   const std::int32_t tagSize = static_cast<std::int32_t>(region - 10);
-  reporter.ShowV2Marks();
+  reporter.HeaderWriting();
   WriteTagRegion(file, frames, tagSize);
   return tagSize;
 }
@@ -189,7 +189,7 @@ std::uint64_t ClaimedTagLength(const RawFile& file) { return TagAsItIsNow(file).
 std::int32_t WriteTagRegionInPlace(RawFile& file, std::string_view region, std::int32_t oldTagSize,
                                    WriteReporter& reporter) {
   if (CheckTagAsItIsNow(file, oldTagSize) != region.size() || oldTagSize <= 0) throw Error(ErrorKind::Io, kChangedSinceRead);
-  reporter.ShowV2Marks();
+  reporter.HeaderWriting();
   file.WriteAt(0, region.data(), region.size());
   return static_cast<std::int32_t>(region.size() - 10);
 }
@@ -232,7 +232,7 @@ PendingRebuild PrepareRebuild(RawFile& mp3, const std::vector<OutFrame>& frames,
   return PrepareCopy(
       mp3, 10 + static_cast<std::uint64_t>(tagSize),
       [&](RawFile& temp) {
-        reporter.ShowV2Marks();
+        reporter.HeaderWriting();
         WriteTagRegion(temp, frames, tagSize);
       },
       audioStart, mp3.Length(), {});
@@ -242,6 +242,11 @@ PendingRebuild PrepareRebuildWith(RawFile& mp3, std::string_view head, std::uint
                                   std::string_view tail) {
   return PrepareCopy(
       mp3, head.size(), [&](RawFile& temp) { temp.WriteAt(0, head.data(), head.size()); }, from, to, tail);
+}
+
+void PutNewTagRegion(std::string& out, const std::vector<OutFrame>& frames, std::int32_t E, std::uint64_t oldRegion) {
+  const std::int64_t n = FramesSize(frames);
+  PutTagRegion(out, frames, E <= 0 || E < n ? RoundedTagSize(n) : static_cast<std::int32_t>(oldRegion - 10));
 }
 
 void PutTagRegion(std::string& out, const std::vector<OutFrame>& frames, std::int32_t tagSize) {

@@ -1,15 +1,15 @@
 // The automatic pass: for every listed file, artist, album and title from the folder
-// tree go into its ID3v1 and ID3v2 tags. No window: the batch window, the tests and the
-// benchmarks all drive it through BatchCallbacks.
+// tree go into its ID3v1 and ID3v2 tags. A planner on the pass engine: the batch window,
+// the command line, the tests and the benchmarks run it alike.
 #pragma once
 
 #include <cstddef>
-#include <ctime>
 #include <string>
 #include <vector>
 
 #include "formats/id3v2_writer.h"
-#include "session/session.h"
+#include "passes/pass_engine.h"
+#include "session/listing.h"
 
 namespace vq {
 
@@ -26,7 +26,6 @@ struct BatchSettings {
 
 // What the pass writes (or, in a dry run, would write) into one file.
 struct PlannedFile {
-  std::size_t row = 0;
   std::u16string title, artist, album;  // the derived names
   bool v1 = false;                      // the ID3v1 record is written
   bool v2 = false;                      // the ID3v2 tag is written
@@ -39,36 +38,39 @@ struct BatchList {
   std::vector<ListedFile> rows;
 };
 
-class BatchCallbacks : public WriteReporter {
+// The pass over a listing. The names come from the rows' shown texts, the paths from
+// their bytes. The first failing file ends the pass; its failure names it ("更新エラー"
+// with the row's folder prefix, or the description with the folder and name); files
+// before it keep their new tags, the failing file and the files after it stay as they
+// were. A file that may not be written fails even when it would keep its tags.
+class BatchPass final : public Planner {
  public:
-  // After each file: `done` of `count` finished. Return false to end the pass here
-  // (the window was closed); the file just done is complete.
-  virtual bool Progress(std::size_t done, std::size_t count) = 0;
-  // Before each file: true ends the pass before it (a signal asked the program to stop);
-  // the files already written are completed first.
-  virtual bool StopRequested() { return false; }
-  // In a dry run, for each file in list order: what the pass would write.
-  virtual void Planned(const PlannedFile&) {}
+  BatchPass(std::string folder, std::vector<ListedFile> rows, BatchSettings settings);
+
+  PassResult Run(PassObserver& observer);
+
+  const std::vector<PassItem>& items() const { return items_; }
+  // What file `item` gets, once it is planned.
+  const PlannedFile& PlanOf(std::size_t item) const { return plans_[item]; }
+
+  Access AccessFor(std::size_t) const override { return settings_.v2 ? Access::Tags : Access::Open; }
+  ItemChange Plan(std::size_t item, const FileAtHand* file) override;
+
+ private:
+  std::string folder_;
+  std::u16string shownFolder_;
+  std::vector<ListedFile> rows_;
+  BatchSettings settings_;
+  std::vector<PassItem> items_;
+  std::vector<PlannedFile> plans_;
 };
 
-struct BatchResult {
-  std::size_t done = 0;     // files completed
-  bool failed = false;      // a file failed and the pass stopped there (reported)
-  bool stopped = false;     // the callbacks ended the pass
-  std::string journal;      // the pass's undo journal; empty when it changed no file
-};
-
-// Runs the pass over every row. The names come from the rows' shown texts, the paths
-// from their bytes. The first failing file stops the pass; its failure is reported
-// through the callbacks ("更新エラー" with the row's folder prefix, or the description).
-// Files before it keep their new tags; the failing file and the files after it are
-// left as they were. `state`, when given, holds the last processed file's tag size and
-// frame table (v2TagSize, v2Frames).
-BatchResult RunBatch(const std::string& folder, const std::vector<ListedFile>& rows, const BatchSettings& settings,
-                     BatchCallbacks& callbacks, Session* state = nullptr);
-inline BatchResult RunBatch(const BatchList& list, const BatchSettings& settings, BatchCallbacks& callbacks,
-                            Session* state = nullptr) {
-  return RunBatch(list.folder, list.rows, settings, callbacks, state);
+inline PassResult RunBatch(const std::string& folder, const std::vector<ListedFile>& rows,
+                           const BatchSettings& settings, PassObserver& observer) {
+  return BatchPass(folder, rows, settings).Run(observer);
+}
+inline PassResult RunBatch(const BatchList& list, const BatchSettings& settings, PassObserver& observer) {
+  return RunBatch(list.folder, list.rows, settings, observer);
 }
 
 // The names of a listed row: DeriveNames on the shown texts of the folder (DecodePath

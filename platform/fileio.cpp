@@ -42,6 +42,10 @@ std::u16string ErrorDescription(ErrorKind kind) {
       return u"書き込みの間に、ファイルがほかのプログラムによって変更されました。ファイルは変更されていません。";
     case ErrorKind::OwnerNotKept:
       return u"ファイルの所有者とグループを保てないため、書き換えませんでした。ファイルは変更されていません。";
+    case ErrorKind::InUse:
+      return u"ほかのプログラムがこのファイルを書き込み中です。ファイルは変更されていません。";
+    case ErrorKind::AlreadyExists:
+      return u"同じ名前のファイルがすでにあります。ファイルは変更されていません。";
   }
   return u"入出力エラーです。";
 }
@@ -147,15 +151,14 @@ int OpenOnce(const std::string& path, int flags) {
   ThrowErrno(err);
 }
 
-// Waits for the exclusive lock on the open file. Another writer holds it for one file's
-// read-decide-write, so the wait is short; a file locked for a minute is reported.
+// Takes the exclusive lock on the open file, or fails at once with InUse when another
+// writer holds it.
 void LockExclusive(int fd) {
-  for (int waited = 0;; ++waited) {
+  for (;;) {
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return;
     if (errno == EINTR) continue;
     if (errno != EWOULDBLOCK) return;  // a file system without locks: written as before
-    if (waited >= 60000) throw Error(ErrorKind::PathFileAccess);
-    ::usleep(waited < 100 ? 200 : 1000);
+    throw Error(ErrorKind::InUse);
   }
 }
 
@@ -166,13 +169,22 @@ bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b
 RawFile::RawFile(const std::string& path, Mode mode) : path_(path) {
   FaultInjection::CheckPoint(FileOp::Open);
   if (HasZeroByte(path)) throw Error(ErrorKind::PathNotFound);
-  int flags = O_CLOEXEC;
+  // O_NONBLOCK: a FIFO or a device under a file's name is never waited on; it is
+  // refused below. Regular files read and write as without it.
+  int flags = O_CLOEXEC | O_NONBLOCK;
   switch (mode) {
     case Mode::Read: flags |= O_RDONLY; break;
     case Mode::ReadWrite: flags |= O_RDWR; break;
     case Mode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
   }
   int fd = OpenOnce(path, flags);
+  {
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      ::close(fd);
+      throw Error(ErrorKind::Io, u"通常のファイルではありません。");
+    }
+  }
   if (mode == Mode::ReadWrite) {
     // Once the lock is held, the path must still name the locked file: a writer that
     // held it before may have replaced the file by a rebuilt copy. Then the copy is
@@ -425,6 +437,24 @@ RawFile CreateTemporaryFile(const std::string& folderPrefix) {
     ::close(fd);
     if (attempt >= 10) throw Error(ErrorKind::Io);
   }
+}
+
+RawFile CreateNewFile(const std::string& path, unsigned mode) {
+  FaultInjection::CheckPoint(FileOp::Open);
+  if (HasZeroByte(path)) throw Error(ErrorKind::PathNotFound);
+  int fd;
+  do {
+    fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, static_cast<mode_t>(mode));
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) {
+    if (errno == EEXIST) throw Error(ErrorKind::AlreadyExists);
+    ThrowErrno(errno);
+  }
+  ::flock(fd, LOCK_EX | LOCK_NB);  // new: no one else holds it
+  RawFile file;
+  file.fd_ = fd;
+  file.path_ = path;
+  return file;
 }
 
 void WriteFileAtomically(const std::string& path, std::string_view bytes) {

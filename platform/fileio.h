@@ -32,6 +32,8 @@ enum class ErrorKind {
   HardLinked,       // a file with other names whose tag would have to grow
   ChangedMeanwhile, // another program replaced or changed the file while it was written
   OwnerNotKept,     // a rebuilt copy could not be given the file's owner and group
+  InUse,            // another process holds the file's lock (it is writing the file)
+  AlreadyExists,    // a new file or name would replace one that exists
 };
 
 // Japanese description of an error kind, ending in "。".
@@ -83,6 +85,7 @@ struct FaultInjection {
 
 class RawFile;
 RawFile CreateTemporaryFile(const std::string& folderPrefix);
+RawFile CreateNewFile(const std::string& path, unsigned mode);
 
 // A raw binary file. Closed by the destructor (silently) or by Close().
 class RawFile {
@@ -90,10 +93,12 @@ class RawFile {
   enum class Mode {
     Read,       // existing file, read only
     // Existing file, read and write; a read-only file fails with PathFileAccess. The
-    // file is locked (flock, exclusive) while it is open, so that two writers (two
-    // passes, a pass and the editor) take turns: each reads, decides and writes the
-    // file as the other left it. The path is looked up again once the lock is held, and
-    // the file opened anew when another writer replaced it meanwhile.
+    // file is locked (flock, exclusive) while it is open, so that no other writer (a
+    // pass or the editor in another process) changes it between the read and the write.
+    // A file another process holds fails at once with InUse: a pass holds its files for
+    // a group of writes, and a wait would freeze a window. The path is looked up again
+    // once the lock is held, and the file opened anew when another writer replaced it
+    // meanwhile.
     ReadWrite,
     Create,     // create or truncate, read and write
   };
@@ -129,6 +134,7 @@ class RawFile {
 
  private:
   friend RawFile CreateTemporaryFile(const std::string& folderPrefix);
+  friend RawFile CreateNewFile(const std::string& path, unsigned mode);
   int fd_ = -1;
   std::string path_;
 };
@@ -165,6 +171,10 @@ bool IsTemporaryFileName(std::string_view name);
 // Creates a new temporary file in the folder (ending in "/"), locked, for reading and
 // writing. Throws Error.
 RawFile CreateTemporaryFile(const std::string& folderPrefix);
+// Creates a file that does not exist yet (never through a symbolic link, never over an
+// existing name: AlreadyExists), with the permissions `mode`, open for reading and
+// writing and locked. Throws Error.
+RawFile CreateNewFile(const std::string& path, unsigned mode);
 // Replaces a whole file in one step: the bytes go into a new temporary file beside it,
 // are flushed, take the file's permissions (a new file those of the umask), and the
 // temporary file is renamed over the file; then the folder is flushed. A crash or a full

@@ -28,8 +28,9 @@ std::u16string ProgressText(std::size_t done, std::size_t count) {
   return FormatThousands(static_cast<std::int64_t>(done)) + u" / " + FormatThousands(static_cast<std::int64_t>(count));
 }
 
-std::u16string InterruptedPassText(std::size_t done, std::size_t count) {
-  return u"自動処理を中断しました。\r\n" + ProgressText(done, count) + u" 曲を処理しました。";
+UserMessage PassFileMessage(const Error& e, const std::u16string& folderPrefix, const std::u16string& fileName) {
+  if (e.kind() == ErrorKind::PathFileAccess) return UpdateErrorMessage(folderPrefix, fileName);
+  return {{}, NamedErrorText(e.description(), folderPrefix, fileName)};
 }
 
 }  // namespace vq

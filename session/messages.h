@@ -39,7 +39,8 @@ std::u16string NamedErrorText(const std::u16string& description, const std::u16s
 // "k / n" with thousands separators: the batch's progress.
 std::u16string ProgressText(std::size_t done, std::size_t count);
 
-// "自動処理を中断しました。" CR LF "k / n 曲を処理しました。": a pass that was ended early.
-std::u16string InterruptedPassText(std::size_t done, std::size_t count);
+// A pass's failure on a file: the update error for a file that may not be written, else
+// the description with the file's folder and name under it.
+UserMessage PassFileMessage(const Error& e, const std::u16string& folderPrefix, const std::u16string& fileName);
 
 }  // namespace vq

@@ -29,13 +29,13 @@ TerminationNotifier::TerminationNotifier(QObject* parent) : QObject(parent) {
   action.sa_handler = WriteOneByte;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  sigaction(SIGTERM, &action, nullptr);
+  for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
 }
 
 TerminationNotifier::~TerminationNotifier() {
   struct sigaction action {};
   action.sa_handler = SIG_DFL;
-  sigaction(SIGTERM, &action, nullptr);
+  for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
 }
 
 }  // namespace vq::ui

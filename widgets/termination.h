@@ -1,4 +1,5 @@
-// SIGTERM for the window program: the desktop session ending asks the program to end.
+// SIGTERM, SIGINT and SIGHUP for the window program: the desktop session ending, Ctrl+C in
+// the terminal it was started from, or that terminal closing, ask the program to end.
 // The signal only writes a byte into a pipe; the event loop reads it and emits
 // requested(), so the handling runs as an ordinary event, between two files of a pass.
 #pragma once

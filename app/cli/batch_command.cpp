@@ -97,18 +97,20 @@ int Usage(const std::string& problem) {
 // The pass reports on standard error: progress in place on a terminal, the failure's
 // message as the batch window shows it. A dry run's plan goes to standard output, one
 // line per file.
-class TerminalCallbacks : public BatchCallbacks {
+class TerminalCallbacks : public PassObserver {
  public:
-  TerminalCallbacks(const std::string& folder, const std::vector<ListedFile>& rows, bool terminal)
-      : folder_(folder), rows_(rows), report(terminal) {}
+  TerminalCallbacks(const BatchPass& pass, bool dryRun, bool terminal) : pass_(pass), dryRun_(dryRun), report(terminal) {}
 
   bool StopRequested() override { return StopSignal() != 0; }
 
-  void Planned(const PlannedFile& plan) override {
+  void Finished(std::size_t item, ItemOutcome outcome) override {
+    last_ = item;
+    if (!dryRun_ || outcome == ItemOutcome::Failed) return;
     report.EndLine();
-    const ListedFile& row = rows_[plan.row];
-    std::u16string line = DecodePath(FolderPrefix(folder_, row.subfolderEntry)) + row.displayName + u"\t曲名: " +
-                          plan.title + u"\t作者: " + plan.artist + u"\tアルバム: " + plan.album + u"\t";
+    const PassItem& file = pass_.items()[item];
+    const PlannedFile& plan = pass_.PlanOf(item);
+    std::u16string line = file.shownFolder + file.shownName + u"\t曲名: " + plan.title + u"\t作者: " + plan.artist +
+                          u"\tアルバム: " + plan.album + u"\t";
     if (plan.v1) line += u"v1";
     if (plan.v1 && plan.v2) line += u" ";
     if (plan.v2) line += u"v2";
@@ -117,22 +119,17 @@ class TerminalCallbacks : public BatchCallbacks {
     if (plan.v1 || plan.v2) ++writes;
   }
 
-  bool Progress(std::size_t done, std::size_t count) override {
-    std::u16string text = ProgressText(done, count);
-    if (done >= 1 && done <= rows_.size()) text += u"  " + rows_[done - 1].displayName;
-    report.Progress(text);
-    return StopSignal() == 0;
+  void Progress(std::size_t done, std::size_t count) override {
+    report.Progress(ProgressText(done, count) + u"  " + pass_.items()[last_].shownName);
   }
-  void ReportUpdateError(const std::u16string& prefix, const std::u16string& name) override {
-    report.UpdateError(prefix, name);
-  }
-  void ReportError(const std::u16string& description) override { report.Error(description); }
+  void Failed(const ItemFailure& failure) override { report.Failure(failure.message); }
 
   std::size_t writes = 0;  // files a dry run would write
 
  private:
-  const std::string& folder_;
-  const std::vector<ListedFile>& rows_;
+  const BatchPass& pass_;
+  bool dryRun_;
+  std::size_t last_ = 0;
 
  public:
   TerminalReport report;
@@ -161,6 +158,8 @@ int RunBatchCommand(int argc, char** argv, const char* version) {
   const std::string folder = CleanFolderPath(o.folders[0]);
   if (!IsFolder(folder)) return Usage("フォルダがありません: " + o.folders[0]);
 
+  // From here on a signal ends the command with its message, never in the middle of a file.
+  CatchStopSignals();
   std::vector<ListedFile> rows;
   try {
     rows = o.fileNames ? ListOwnFiles(folder) : ListFilesWithSubfolders(folder);
@@ -168,24 +167,25 @@ int RunBatchCommand(int argc, char** argv, const char* version) {
     PrintUtf8(stderr, u"フォルダを開けません。\n" + DecodePath(folder) + u"\n" + e.description() + u"\n");
     return 1;
   }
-  TerminalCallbacks callbacks(folder, rows, ::isatty(2) == 1);
-  CatchStopSignals();
   BatchSettings settings = o.settings;
   settings.journalFolder = JournalFolder();
-  const BatchResult result = RunBatch(folder, rows, settings, callbacks);
+  BatchPass pass(folder, std::move(rows), settings);
+  TerminalCallbacks callbacks(pass, settings.dryRun, ::isatty(2) == 1);
+  const PassResult result = pass.Run(callbacks);
+  const std::size_t count = pass.items().size();
   callbacks.report.EndLine();
   if (result.stopped && StopSignal() != 0) {
-    PrintUtf8(stderr, InterruptedPassText(result.done, rows.size()) + u"\n");
+    PrintUtf8(stderr, StoppedPassText(PassKind::Batch, result.done, count) + u"\n");
     return 128 + StopSignal();
   }
   if (o.settings.dryRun) {
     std::fflush(stdout);
-    PrintUtf8(stderr, u"試行: " + ProgressText(callbacks.writes, rows.size()) +
+    PrintUtf8(stderr, u"試行: " + ProgressText(callbacks.writes, count) +
                       u" 曲に書き込みます。ファイルは変更していません。\n");
   } else {
-    PrintUtf8(stderr, ProgressText(result.done, rows.size()) + u" 曲を処理しました。\n");
+    PrintUtf8(stderr, ProgressText(result.done, count) + u" 曲を処理しました。\n");
   }
-  return result.failed ? 1 : 0;
+  return result.failed() ? 1 : 0;
 }
 
 }  // namespace vq

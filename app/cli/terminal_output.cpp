@@ -37,9 +37,9 @@ void TerminalReport::Progress(std::u16string_view text) {
   shown_ = true;
 }
 
-void TerminalReport::UpdateError(const std::u16string& folderPrefix, const std::u16string& fileName) {
+void TerminalReport::Failure(const UserMessage& message) {
   EndLine();
-  PrintUtf8(stderr, MessageLine(UpdateErrorMessage(folderPrefix, fileName)) + u"\n");
+  PrintUtf8(stderr, MessageLine(message) + u"\n");
 }
 
 void TerminalReport::Error(const std::u16string& description) {

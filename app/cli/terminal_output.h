@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "session/messages.h"
+
 namespace vq {
 
 // Prints the text in UTF-8; the messages' CR LF line breaks become LF.
@@ -24,8 +26,9 @@ class TerminalReport {
   explicit TerminalReport(bool terminal) : terminal_(terminal) {}
   // Rewrites the progress line on a terminal; elsewhere nothing.
   void Progress(std::u16string_view text);
-  // "更新エラー: ファイルの属性が…" with the folder and the name, one per line.
-  void UpdateError(const std::u16string& folderPrefix, const std::u16string& fileName);
+  // A failure's message: "更新エラー: ファイルの属性が…" with the folder and the name, one
+  // per line, or the description with them.
+  void Failure(const UserMessage& message);
   void Error(const std::u16string& description);
   // Ends the progress line, before other text.
   void EndLine();

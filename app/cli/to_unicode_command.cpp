@@ -35,18 +35,24 @@ int Usage(const std::string& problem) {
   return 2;
 }
 
-// Files' lines on standard output, progress and failures on standard error.
-class CommandCallbacks : public UnicodeCallbacks {
+// Files' lines on standard output once each file is written (in the preview, once it
+// is planned); progress and failures on standard error.
+class CommandCallbacks : public PassObserver {
  public:
-  CommandCallbacks(bool preview, bool terminal) : report(terminal), preview_(preview) {}
+  CommandCallbacks(const UnicodeConversion& conversion, bool preview, bool terminal)
+      : report(terminal), conversion_(conversion), preview_(preview) {}
 
-  void FilePlanned(const UnicodeFile& file, const UnicodeFilePlan& plan) override {
+  bool StopRequested() override { return StopSignal() != 0; }
+  void Finished(std::size_t item, ItemOutcome outcome) override {
+    if (outcome == ItemOutcome::Failed) return;
+    const PassItem& file = conversion_.items()[item];
+    const UnicodeFilePlan& plan = conversion_.PlanOf(item);
     std::u16string text;
     if (preview_) {
       text = PreviewText(file, plan);
     } else {
       const std::u16string name = file.shownFolder + file.shownName;
-      if (plan.rewrite) text += u"変換しました: " + name + u"\n";
+      if (outcome == ItemOutcome::Changed) text += u"変換しました: " + name + u"\n";
       if (!plan.undecided.empty()) text += u"判定できない文字列があります: " + name + u"\n";
       if (plan.unreadableTag) text += u"読み取れない形式のタグなので、そのままにしました: " + name + u"\n";
       for (char16_t& c : text)
@@ -57,18 +63,13 @@ class CommandCallbacks : public UnicodeCallbacks {
     PrintUtf8(stdout, text);
     std::fflush(stdout);
   }
-  bool Progress(std::size_t done, std::size_t count) override {
-    report.Progress(ProgressText(done, count));
-    return StopSignal() == 0;
-  }
-  void ReportUpdateError(const std::u16string& prefix, const std::u16string& name) override {
-    report.UpdateError(prefix, name);
-  }
-  void ReportError(const std::u16string& description) override { report.Error(description); }
+  void Progress(std::size_t done, std::size_t count) override { report.Progress(ProgressText(done, count)); }
+  void Failed(const ItemFailure& failure) override { report.Failure(failure.message); }
 
   TerminalReport report;
 
  private:
+  const UnicodeConversion& conversion_;
   bool preview_;
 };
 
@@ -106,25 +107,27 @@ int RunToUnicodeCommand(int argc, char** argv) {
   const std::string folder = CleanFolderPath(folders[0]);
   if (!IsFolder(folder)) return Usage("フォルダがありません: " + folders[0]);
 
-  std::vector<UnicodeFile> files;
+  // From here on a signal ends the command with its message, never in the middle of a file.
+  CatchStopSignals();
+  std::vector<PassItem> files;
   try {
     files = ListMp3FilesBelow(folder);
   } catch (const Error& e) {
     PrintUtf8(stderr, u"フォルダを開けません。\n" + DecodePath(folder) + u"\n" + e.description() + u"\n");
     return 1;
   }
-  CatchStopSignals();
-  CommandCallbacks callbacks(!settings.write, ::isatty(2) == 1);
   settings.journalFolder = JournalFolder();
   settings.folder = folder;
-  const UnicodeResult result = RunUnicodeConversion(files, settings, callbacks);
+  UnicodeConversion conversion(std::move(files), settings);
+  CommandCallbacks callbacks(conversion, !settings.write, ::isatty(2) == 1);
+  const UnicodeResult result = conversion.Run(callbacks);
   callbacks.report.EndLine();
   if (result.stopped && StopSignal() != 0) {
-    PrintUtf8(stderr, InterruptedPassText(result.done, files.size()) + u"\n");
+    PrintUtf8(stderr, StoppedPassText(PassKind::Unicode, result.done, conversion.items().size()) + u"\n");
     return 128 + StopSignal();
   }
   PrintUtf8(stdout, CountsText(result, !settings.write) + u"\n");
-  return result.failed ? 1 : 0;
+  return result.failed() ? 1 : 0;
 }
 
 }  // namespace vq

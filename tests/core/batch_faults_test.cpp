@@ -16,6 +16,7 @@
 #include "platform/text.h"
 #include "session/messages.h"
 #include "id3v2_writer_support.h"
+#include "pass_recorder.h"
 #include "test_util.h"
 
 using namespace vq;
@@ -24,15 +25,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class Recorder : public BatchCallbacks {
- public:
-  std::vector<std::u16string> updateErrors, errors;
-  bool Progress(std::size_t, std::size_t) override { return true; }
-  void ReportUpdateError(const std::u16string& prefix, const std::u16string& name) override {
-    updateErrors.push_back(prefix + name);
-  }
-  void ReportError(const std::u16string& d) override { errors.push_back(d); }
-};
+using Recorder = vqtest::PassRecorder;
 
 struct Fixture {
   vqtest::TempDir dir;
@@ -68,15 +61,15 @@ TEST(BatchFaults, EachFailingOperationLeavesEveryFileWholeAndIsReportedOnce) {
       Fixture fx;
       Recorder rec;
       FaultInjection::FailAt(k, err);
-      BatchResult r = RunBatch(fx.list, BatchSettings{}, rec);
+      PassResult r = RunBatch(fx.list, BatchSettings{}, rec);
       bool fired = FaultInjection::Fired();
       FaultInjection::Reset();
       if (!fired) {
-        EXPECT_FALSE(r.failed);
+        EXPECT_FALSE(r.failed());
         EXPECT_EQ(r.done, 3u);
         break;
       }
-      EXPECT_TRUE(r.failed);
+      EXPECT_TRUE(r.failed());
       // Reported once: the update error with the row's folder for access failures,
       // else the description.
       if (KindFromErrno(err) == ErrorKind::PathFileAccess) {
@@ -85,7 +78,8 @@ TEST(BatchFaults, EachFailingOperationLeavesEveryFileWholeAndIsReportedOnce) {
         std::u16string failed = rec.updateErrors[0];
         bool named = false;
         for (std::size_t i = 0; i < fx.paths.size(); ++i)
-          named |= failed == Utf8ToUtf16(FolderPrefix(fx.list.folder, fx.list.rows[i].subfolderEntry) + fx.list.rows[i].name);
+          named |= failed == Utf8ToUtf16(FolderPrefix(fx.list.folder, fx.list.rows[i].subfolderEntry)) + u"|" +
+                                 Utf8ToUtf16(fx.list.rows[i].name);
         EXPECT_TRUE(named) << Utf16ToUtf8(failed);
       } else {
         ASSERT_EQ(rec.errors.size(), 1u);
@@ -112,7 +106,7 @@ TEST(BatchFaults, EachFailingOperationLeavesEveryFileWholeAndIsReportedOnce) {
       }
       // The program keeps working: a pass without failures now tags every file.
       Recorder again;
-      BatchResult r2 = RunBatch(fx.list, BatchSettings{}, again);
+      PassResult r2 = RunBatch(fx.list, BatchSettings{}, again);
       EXPECT_EQ(r2.done, 3u);
       EXPECT_TRUE(again.errors.empty() && again.updateErrors.empty())
           << Utf16ToUtf8(again.errors.empty() ? (again.updateErrors.empty() ? u"" : again.updateErrors[0]) : again.errors[0]);
@@ -129,7 +123,7 @@ TEST(BatchFaults, AFileDeletedSinceTheListingStopsThePassThere) {
   Fixture fx;
   fs::remove(fx.paths[1]);
   Recorder rec;
-  BatchResult r = RunBatch(fx.list, BatchSettings{}, rec);
+  PassResult r = RunBatch(fx.list, BatchSettings{}, rec);
   EXPECT_EQ(r.done, 1u);
   ASSERT_EQ(rec.errors.size(), 1u);
   EXPECT_EQ(rec.errors[0], NamedErrorText(ErrorDescription(ErrorKind::FileNotFound),
@@ -156,11 +150,11 @@ TEST(BatchFaults, ATagClaimingMoreThanItsFileIsNeverWrittenWhateverFails) {
       list.rows = {MakeRow("/Disc", "one.mp3"), MakeRow("/Disc", "claims.mp3")};
       Recorder rec;
       FaultInjection::FailAt(k, err);
-      BatchResult r = RunBatch(list, BatchSettings{}, rec);
+      PassResult r = RunBatch(list, BatchSettings{}, rec);
       const bool fired = FaultInjection::Fired();
       FaultInjection::Reset();
       EXPECT_EQ(vqtest::ReadBytes(dir / "Band/Disc/claims.mp3"), claims);
-      EXPECT_TRUE(r.failed);
+      EXPECT_TRUE(r.failed());
       EXPECT_EQ(rec.errors.size() + rec.updateErrors.size(), 1u);
       if (!fired) {
         EXPECT_EQ(r.done, 1u);

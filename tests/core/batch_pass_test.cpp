@@ -15,6 +15,7 @@
 #include "platform/fileio.h"
 #include "platform/text.h"
 #include "session/messages.h"
+#include "pass_recorder.h"
 #include "test_util.h"
 
 using namespace vq;
@@ -24,21 +25,7 @@ using vqtest::TempDir;
 
 namespace {
 
-class Recorder : public BatchCallbacks {
- public:
-  std::vector<std::pair<std::size_t, std::size_t>> progress;
-  std::vector<std::u16string> updateErrors;  // prefix + "|" + name
-  std::vector<std::u16string> errors;
-  int stopAfter = -1;
-  bool Progress(std::size_t done, std::size_t count) override {
-    progress.emplace_back(done, count);
-    return stopAfter < 0 || static_cast<int>(done) < stopAfter;
-  }
-  void ReportUpdateError(const std::u16string& prefix, const std::u16string& name) override {
-    updateErrors.push_back(prefix + u"|" + name);
-  }
-  void ReportError(const std::u16string& description) override { errors.push_back(description); }
-};
+using Recorder = vqtest::PassRecorder;
 
 struct Frames {
   V2Header header;
@@ -102,9 +89,9 @@ TEST(BatchPass, BothTagsGetTheDerivedNames) {
   std::string noTags = t.Add("Album A", "14_notag_lame_mpeg1_l3_128k.mp3", "First Song.mp3");
   std::string both = t.Add("Album A", "10_v23_v1_id3v2tool_mpeg2_l3_64k.mp3", "曲名.mp3");
   Recorder rec;
-  BatchResult r = RunBatch(t.list, BatchSettings{}, rec);
+  PassResult r = RunBatch(t.list, BatchSettings{}, rec);
   EXPECT_EQ(r.done, 2u);
-  EXPECT_FALSE(r.failed);
+  EXPECT_FALSE(r.failed());
   EXPECT_TRUE(rec.errors.empty() && rec.updateErrors.empty());
   ASSERT_EQ(rec.progress.size(), 2u);
   EXPECT_EQ(rec.progress.back(), std::make_pair(std::size_t{2}, std::size_t{2}));
@@ -199,7 +186,7 @@ TEST(BatchPass, OlderAndNewerVersionsAreRewrittenAsV23) {
   std::string v22 = t.Add("Alb", "13_v22_handmade_mpeg1_l2_64k.mp3", "v22.mp3");
   std::string v24 = t.Add("Alb", "04_v24_utf8_japanese_mutagen_mpeg2_l3_64k.mp3", "v24.mp3");
   Recorder rec;
-  BatchResult r = RunBatch(t.list, BatchSettings{}, rec);
+  PassResult r = RunBatch(t.list, BatchSettings{}, rec);
   ASSERT_EQ(r.done, 2u) << (rec.errors.empty() ? "" : Utf16ToUtf8(rec.errors[0]));
 
   Frames f = ReadFrames(v22);
@@ -278,8 +265,8 @@ TEST(BatchPass, AReadOnlyFileStopsThePassThere) {
   std::string c = t.Add("X", "14_notag_lame_mpeg1_l3_128k.mp3", "c.mp3");
   ::chmod(b.c_str(), 0444);
   Recorder rec;
-  BatchResult r = RunBatch(t.list, BatchSettings{}, rec);
-  EXPECT_TRUE(r.failed);
+  PassResult r = RunBatch(t.list, BatchSettings{}, rec);
+  EXPECT_TRUE(r.failed());
   EXPECT_EQ(r.done, 1u);
   ASSERT_EQ(rec.updateErrors.size(), 1u);
   EXPECT_EQ(rec.updateErrors[0], Utf8ToUtf16(t.list.folder) + u"/X/|b.mp3");
@@ -304,8 +291,8 @@ TEST(BatchPass, KeepDateAndShortFiles) {
   vqtest::WriteBytes(tiny, std::string(100, 'x'));
   u.list.rows = {MakeRow("/X", "tiny.mp3")};
   Recorder rec2;
-  BatchResult r = RunBatch(u.list, BatchSettings{}, rec2);
-  EXPECT_TRUE(r.failed);
+  PassResult r = RunBatch(u.list, BatchSettings{}, rec2);
+  EXPECT_TRUE(r.failed());
   ASSERT_EQ(rec2.errors.size(), 1u);
   EXPECT_EQ(rec2.errors[0], NamedErrorText(ErrorDescription(ErrorKind::InvalidArgument),
                                            Utf8ToUtf16(u.list.folder + "/X/"), u"tiny.mp3"));
@@ -318,7 +305,7 @@ TEST(BatchPass, StoppingAfterAFileLeavesTheRestUntouched) {
   std::string b = t.Add("X", "14_notag_lame_mpeg1_l3_128k.mp3", "b.mp3");
   Recorder rec;
   rec.stopAfter = 1;
-  BatchResult r = RunBatch(t.list, BatchSettings{}, rec);
+  PassResult r = RunBatch(t.list, BatchSettings{}, rec);
   EXPECT_TRUE(r.stopped);
   EXPECT_EQ(r.done, 1u);
   EXPECT_EQ(ReadBytes(b), t.originals[1]);
@@ -336,8 +323,8 @@ TEST(BatchPass, ATagClaimingMoreThanItsFileIsRefusedBeforeTheID3v1Step) {
   t.list.rows.push_back(MakeRow("/X", "claims.mp3"));
   std::string after = t.Add("X", "14_notag_lame_mpeg1_l3_128k.mp3", "after.mp3");
   Recorder rec;
-  BatchResult r = RunBatch(t.list, BatchSettings{}, rec);
-  EXPECT_TRUE(r.failed);
+  PassResult r = RunBatch(t.list, BatchSettings{}, rec);
+  EXPECT_TRUE(r.failed());
   EXPECT_EQ(r.done, 0u);
   ASSERT_EQ(rec.errors.size(), 1u);
   EXPECT_EQ(rec.errors[0], NamedErrorText(ErrorDescription(ErrorKind::TagTooLong),
@@ -349,7 +336,7 @@ TEST(BatchPass, ATagClaimingMoreThanItsFileIsRefusedBeforeTheID3v1Step) {
   BatchSettings s;
   s.createNewOnly = true;
   Recorder rec2;
-  EXPECT_FALSE(RunBatch(t.list, s, rec2).failed);
+  EXPECT_FALSE(RunBatch(t.list, s, rec2).failed());
   EXPECT_EQ(ReadBytes(path), bytes + ReadBytes(path).substr(bytes.size()));
   EXPECT_EQ(ReadBytes(path).size(), bytes.size() + 128);
 }
@@ -361,7 +348,7 @@ TEST(BatchPass, NamesComeFromTheDecodedBytes) {
   std::string sjis = t.Add(Cp932(u"アルバム"), "14_notag_lame_mpeg1_l3_128k.mp3", Cp932(u"テスト曲") + ".mp3");
   std::string latin1 = t.Add("Beyonc\xC3\xA9", "14_notag_lame_mpeg1_l3_128k.mp3", "caf\xE9.mp3");
   Recorder rec;
-  EXPECT_FALSE(RunBatch(t.list, BatchSettings{}, rec).failed);
+  EXPECT_FALSE(RunBatch(t.list, BatchSettings{}, rec).failed());
   Frames a = ReadFrames(sjis);
   EXPECT_EQ(a.Text("TPE1"), u"歌手");
   EXPECT_EQ(a.Text("TALB"), u"アルバム");
@@ -387,7 +374,7 @@ TEST(BatchPass, AFullDiskLeavesNoFragmentAndTheNextPassAppendsOneRecord) {
   BatchSettings v1Only;
   v1Only.v2 = false;
   Recorder rec;
-  EXPECT_TRUE(RunBatch(list, v1Only, rec).failed);
+  EXPECT_TRUE(RunBatch(list, v1Only, rec).failed());
   ASSERT_EQ(rec.errors.size(), 1u);
   EXPECT_EQ(rec.errors[0], NamedErrorText(ErrorDescription(ErrorKind::DiskFull),
                                           Utf8ToUtf16(list.folder + "/X/"), u"a.mp3"));
@@ -395,7 +382,7 @@ TEST(BatchPass, AFullDiskLeavesNoFragmentAndTheNextPassAppendsOneRecord) {
 
   ASSERT_TRUE(disk.Resize(128 * 1024));
   Recorder again;
-  EXPECT_FALSE(RunBatch(list, v1Only, again).failed);
+  EXPECT_FALSE(RunBatch(list, v1Only, again).failed());
   const std::string after = ReadBytes(disk / "Artist/X/a.mp3");
   ASSERT_EQ(after.size(), audio.size() + 128);
   EXPECT_EQ(after.substr(0, audio.size()), audio);
@@ -415,8 +402,8 @@ TEST(BatchPass, AShortFileWithABrokenHeaderEndsThePassUnchanged) {
     BatchSettings s;
     s.v1 = v1;
     Recorder rec;
-    BatchResult r = RunBatch(t.list, s, rec);
-    EXPECT_TRUE(r.failed);
+    PassResult r = RunBatch(t.list, s, rec);
+    EXPECT_TRUE(r.failed());
     ASSERT_EQ(rec.errors.size(), 1u);
     EXPECT_EQ(rec.errors[0], NamedErrorText(ErrorDescription(ErrorKind::TagTooLong),
                                             Utf8ToUtf16(t.list.folder + "/X/"), u"short.mp3"));

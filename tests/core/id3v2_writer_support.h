@@ -91,7 +91,7 @@ inline std::vector<std::pair<std::string, std::string>> FramesOf(const ReadBack&
 
 class RecordingReporter : public vq::WriteReporter {
  public:
-  void ShowV2Marks() override { ++marks; }
+  void HeaderWriting() override { ++marks; }
   void ReportUpdateError(const std::u16string& prefix, const std::u16string& name) override {
     updateErrors.push_back(vq::UpdateErrorText(prefix, name));
   }

@@ -10,35 +10,25 @@
 
 #include "passes/batch_pass.h"
 #include "passes/journal.h"
+#include "passes/journal_reader.h"
+#include "passes/undo.h"
 #include "passes/to_unicode.h"
 #include "formats/id3v1.h"
 #include "platform/fileio.h"
 #include "platform/text.h"
 #include "session/listing.h"
+#include "pass_recorder.h"
 #include "test_util.h"
 
 using namespace vq;
 using namespace vqtest;
+using vqtest::PassRecorder;
+using vqtest::UndoRecorder;
 
 namespace {
 
-class Quiet : public UnicodeCallbacks {
- public:
-  std::vector<std::u16string> errors;
-  bool Progress(std::size_t, std::size_t) override { return true; }
-  void ReportUpdateError(const std::u16string& prefix, const std::u16string& name) override {
-    errors.push_back(prefix + name);
-  }
-  void ReportError(const std::u16string& d) override { errors.push_back(d); }
-};
-
-class Undo : public UndoReporter {
- public:
-  std::vector<std::string> skipped;
-  void Skipped(const std::string& path, const std::u16string&) override { skipped.push_back(path); }
-  void ReportUpdateError(const std::u16string&, const std::u16string&) override {}
-  void ReportError(const std::u16string&) override {}
-};
+using Quiet = PassRecorder;
+using Undo = UndoRecorder;
 
 struct FileState {
   std::string bytes;
@@ -70,7 +60,7 @@ struct Tree {
     for (const auto& p : paths) before.push_back(StateOf(p));
     rows = ListFilesWithSubfolders(folder);
   }
-  BatchResult Pass(BatchSettings settings, Quiet& callbacks) const {
+  PassResult Pass(BatchSettings settings, Quiet& callbacks) const {
     settings.journalFolder = journals.path();
     return RunBatch(folder, rows, settings, callbacks);
   }
@@ -107,9 +97,9 @@ TEST(Journal, UndoGivesEveryFileItsBytesAndDateBack) {
     Quiet q;
     BatchSettings s;
     s.v1 = c.v1, s.v2 = c.v2, s.keepDate = c.keepDate, s.unicode = c.unicode;
-    const BatchResult r = t.Pass(s, q);
+    const PassResult r = t.Pass(s, q);
     ASSERT_EQ(r.done, kKinds.size());
-    ASSERT_TRUE(q.errors.empty()) << Utf16ToUtf8(q.errors[0]);
+    ASSERT_TRUE(q.Failures().empty()) << Utf16ToUtf8(q.Failures()[0]);
     for (std::size_t i = 0; i < t.paths.size(); ++i) EXPECT_NE(ReadBytes(t.paths[i]), t.before[i].bytes) << t.paths[i];
     ASSERT_FALSE(r.journal.empty());
     const PassInfo info = ReadPassInfo(r.journal);
@@ -120,7 +110,7 @@ TEST(Journal, UndoGivesEveryFileItsBytesAndDateBack) {
     Undo u;
     const UndoResult undone = UndoPass(r.journal, u);
     EXPECT_EQ(undone.restored, kKinds.size());
-    EXPECT_TRUE(u.skipped.empty());
+    EXPECT_TRUE(u.skippedPaths.empty());
     t.ExpectAsBefore("after undo");
     EXPECT_TRUE(ReadPassInfo(r.journal).undone);
     const UndoResult again = UndoPass(r.journal, u);
@@ -147,7 +137,7 @@ TEST(Journal, AConversionIsUndoneLikeTheBatch) {
 TEST(Journal, AFileChangedSinceIsLeftAloneAndNamed) {
   Tree t({"06_v23_apic_40k_eyed3_mpeg1_l3_32k.mp3", "14_notag_lame_mpeg1_l3_128k.mp3", "02_v23_latin1_mutagen_mpeg1_l3_32k.mp3"});
   Quiet q;
-  const BatchResult r = t.Pass({}, q);
+  const PassResult r = t.Pass({}, q);
   ASSERT_EQ(r.done, 3u);
   {
     RawFile f(t.paths[1], RawFile::Mode::ReadWrite);
@@ -159,8 +149,8 @@ TEST(Journal, AFileChangedSinceIsLeftAloneAndNamed) {
   const UndoResult undone = UndoPass(r.journal, u);
   EXPECT_EQ(undone.restored, 2u);
   EXPECT_EQ(undone.skipped, 1u);
-  ASSERT_EQ(u.skipped.size(), 1u);
-  EXPECT_EQ(u.skipped[0], t.paths[1]);
+  ASSERT_EQ(u.skippedPaths.size(), 1u);
+  EXPECT_EQ(u.skippedPaths[0], t.paths[1]);
   EXPECT_EQ(ReadBytes(t.paths[1]), edited);
   EXPECT_TRUE(StateOf(t.paths[0]) == t.before[0]);
   EXPECT_TRUE(StateOf(t.paths[2]) == t.before[2]);
@@ -171,7 +161,7 @@ TEST(Journal, AFileChangedSinceIsLeftAloneAndNamed) {
 TEST(Journal, PicturesAreNotCopiedIntoTheJournal) {
   Tree t(std::vector<std::string>(100, "06_v23_apic_40k_eyed3_mpeg1_l3_32k.mp3"));
   Quiet q;
-  const BatchResult r = t.Pass({}, q);
+  const PassResult r = t.Pass({}, q);
   ASSERT_EQ(r.done, 100u);
   struct stat st {};
   ASSERT_EQ(::stat(r.journal.c_str(), &st), 0);
@@ -193,11 +183,11 @@ TEST(Journal, IsOnDiskBeforeAnyFileChangesAndUndoSurvivesFailures) {
     Tree t(kinds);
     Quiet q;
     FaultInjection::FailAt(k, EIO);
-    const BatchResult r = t.Pass({}, q);
+    const PassResult r = t.Pass({}, q);
     const bool fired = FaultInjection::Fired();
     FaultInjection::Reset();
     if (!fired) break;
-    EXPECT_TRUE(r.failed);
+    EXPECT_TRUE(r.failed());
     if (r.done == 0) {
       t.ExpectAsBefore("nothing done");
     } else {
@@ -211,7 +201,7 @@ TEST(Journal, IsOnDiskBeforeAnyFileChangesAndUndoSurvivesFailures) {
     SCOPED_TRACE("conversion, operation " + std::to_string(k));
     Tree t({"12_v23_sjis_enc0_handmade_mpeg1_l3_32k.mp3", "02_v23_latin1_mutagen_mpeg1_l3_32k.mp3",
             "13_v22_handmade_mpeg1_l2_64k.mp3"});
-    const std::vector<UnicodeFile> files = ListMp3FilesBelow(t.folder);
+    const std::vector<PassItem> files = ListMp3FilesBelow(t.folder);
     UnicodeSettings s;
     s.journalFolder = t.journals.path();
     s.folder = t.folder;
@@ -221,7 +211,7 @@ TEST(Journal, IsOnDiskBeforeAnyFileChangesAndUndoSurvivesFailures) {
     const bool fired = FaultInjection::Fired();
     FaultInjection::Reset();
     if (!fired) break;
-    EXPECT_TRUE(r.failed);
+    EXPECT_TRUE(r.failed());
     if (r.done > 0) {
       Undo u;
       EXPECT_EQ(UndoPass(r.journal, u).skipped, 0u);
@@ -233,7 +223,7 @@ TEST(Journal, IsOnDiskBeforeAnyFileChangesAndUndoSurvivesFailures) {
     SCOPED_TRACE("undo, operation " + std::to_string(k));
     Tree t(kinds);
     Quiet q;
-    const BatchResult r = t.Pass({}, q);
+    const PassResult r = t.Pass({}, q);
     ASSERT_EQ(r.done, kinds.size());
     Undo failing;
     FaultInjection::FailAt(k, EIO);

@@ -21,14 +21,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class Recorder : public UnicodeCallbacks {
+class Recorder : public PassObserver {
  public:
   std::vector<std::u16string> failures;
-  bool Progress(std::size_t, std::size_t) override { return true; }
-  void ReportUpdateError(const std::u16string& prefix, const std::u16string& name) override {
-    failures.push_back(u"更新エラー " + prefix + name);
-  }
-  void ReportError(const std::u16string& d) override { failures.push_back(d); }
+  void Failed(const ItemFailure& f) override { failures.push_back(f.message.caption + u" " + f.message.text); }
 };
 
 UnicodeResult Convert(const vqtest::UnicodeCollection& c, Recorder& rec) {
@@ -53,7 +49,7 @@ TEST(ToUnicode, TagLibWithoutCodePageReadsEveryTextAsMeant) {
   const auto c = vqtest::MakeUnicodeCollection(dir);
   Recorder rec;
   const UnicodeResult r = Convert(c, rec);
-  EXPECT_FALSE(r.failed);
+  EXPECT_FALSE(r.failed());
   EXPECT_EQ(r.done, 9u);  // the link to a folder is not followed
   EXPECT_EQ(r.converted, 8u);
   EXPECT_EQ(r.unchanged, 1u);
@@ -169,10 +165,12 @@ TEST(ToUnicode, EachFailingOperationLeavesEveryFileWholeAndIsReportedOnce) {
       Recorder rec;
       FaultInjection::FailAt(k, err);
       UnicodeResult r;
+      bool failed = false;
       try {
         r = Convert(c, rec);
+        failed = r.failed();
       } catch (const Error&) {
-        r.failed = true;  // the listing of the top folder itself failed
+        failed = true;  // the listing of the top folder itself failed
         rec.failures.push_back(u"listing");
       }
       const bool fired = FaultInjection::Fired();
@@ -184,13 +182,13 @@ TEST(ToUnicode, EachFailingOperationLeavesEveryFileWholeAndIsReportedOnce) {
       for (auto& e : fs::recursive_directory_iterator(dir.path()))
         EXPECT_FALSE(vq::IsTemporaryFileName(e.path().filename().string())) << e.path();
       if (!fired) {
-        EXPECT_FALSE(r.failed);
+        EXPECT_FALSE(failed);
         EXPECT_EQ(r.converted, 8u);
         break;
       }
       // A subfolder that cannot be listed is left out without a failure.
       EXPECT_LE(rec.failures.size(), 1u);
-      if (r.failed) EXPECT_EQ(rec.failures.size(), 1u);
+      if (failed) EXPECT_EQ(rec.failures.size(), 1u);
     }
   }
 }
@@ -202,7 +200,7 @@ TEST(ToUnicode, TheWalkGoesInNameOrder) {
   for (const char* rel : {"10 b.mp3", "2 a.mp3", "Disc 10/1.mp3", "Disc 2/10.mp3", "Disc 2/9.mp3", "b/x.mp3", "A/x.mp3"})
     vqtest::WriteBytes(dir / rel, "x");
   std::vector<std::string> order;
-  for (const UnicodeFile& f : ListMp3FilesBelow(dir.path())) order.push_back(f.path.substr(dir.path().size() + 1));
+  for (const PassItem& f : ListMp3FilesBelow(dir.path())) order.push_back(f.path.substr(dir.path().size() + 1));
   EXPECT_EQ(order, (std::vector<std::string>{"2 a.mp3", "10 b.mp3", "A/x.mp3", "b/x.mp3", "Disc 2/9.mp3", "Disc 2/10.mp3",
                                              "Disc 10/1.mp3"}));
 }

@@ -28,22 +28,23 @@ using vqtest::TemporaryFilesIn;
 
 namespace {
 
-class Recorder : public BatchCallbacks {
+class Recorder : public PassObserver {
  public:
   std::vector<std::u16string> messages;
   std::function<void()> onYield;
-  bool Progress(std::size_t, std::size_t) override { return true; }
-  void ReportUpdateError(const std::u16string& prefix, const std::u16string& name) override {
-    messages.push_back(u"更新エラー|" + prefix + u"|" + name);
+  void Failed(const ItemFailure& f) override {
+    if (f.error.kind() == ErrorKind::PathFileAccess)
+      messages.push_back(u"更新エラー|" + f.file.shownFolder + u"|" + f.file.shownName);
+    else
+      messages.push_back(f.message.text);
   }
-  void ReportError(const std::u16string& description) override { messages.push_back(description); }
   void Yield() override {
     if (onYield) onYield();
   }
 };
 
 // Runs the pass over an artist folder in folder-structure mode.
-BatchResult Pass(const std::string& artist, Recorder& rec, BatchSettings settings = {}) {
+PassResult Pass(const std::string& artist, Recorder& rec, BatchSettings settings = {}) {
   return RunBatch(artist, ListFilesWithSubfolders(artist), settings, rec);
 }
 
@@ -82,7 +83,7 @@ TEST(WriteOwnership, ALinkIsWrittenThroughAndStaysALink) {
   dir.MakeDir("Artist/Album");
   ASSERT_EQ(symlink("../../store/target.mp3", (dir / "Artist/Album/link.mp3").c_str()), 0);
   Recorder rec;
-  EXPECT_FALSE(Pass(dir / "Artist", rec).failed);
+  EXPECT_FALSE(Pass(dir / "Artist", rec).failed());
   EXPECT_TRUE(rec.messages.empty());
   EXPECT_TRUE(S_ISLNK(Stat(dir / "Artist/Album/link.mp3", false).st_mode));
   const std::string after = ReadBytes(target);
@@ -104,8 +105,8 @@ TEST(WriteOwnership, AHardLinkedFileStaysOneFile) {
   const struct stat tightWas = Stat(tight);
 
   Recorder rec;
-  EXPECT_FALSE(Pass(dir / "Roomy", rec).failed);
-  EXPECT_TRUE(Pass(dir / "Tight", rec).failed);
+  EXPECT_FALSE(Pass(dir / "Roomy", rec).failed());
+  EXPECT_TRUE(Pass(dir / "Tight", rec).failed());
   EXPECT_EQ(Stat(roomy).st_ino, Stat(dir / "other-roomy.mp3").st_ino);
   EXPECT_EQ(Frame(FramesOf(dir / "other-roomy.mp3"), u"TIT2")->text, u"roomy");
 
@@ -133,7 +134,7 @@ TEST(WriteOwnership, ARebuiltFileKeepsOwnerModeAndExactDate) {
   Recorder rec;
   BatchSettings keep;
   keep.keepDate = true;
-  EXPECT_FALSE(Pass(dir / "Artist", rec, keep).failed);
+  EXPECT_FALSE(Pass(dir / "Artist", rec, keep).failed());
   const struct stat st = Stat(path);
   EXPECT_EQ(st.st_uid, owner);
   EXPECT_EQ(st.st_gid, group);
@@ -155,7 +156,7 @@ TEST(WriteOwnership, AFileReplacedBeforeTheRenameIsLeftAlone) {
   };
   BatchSettings v2only;
   v2only.v1 = false;
-  EXPECT_TRUE(Pass(dir / "Artist", rec, v2only).failed);
+  EXPECT_TRUE(Pass(dir / "Artist", rec, v2only).failed());
   EXPECT_EQ(ReadBytes(path), "another program's file");
   ASSERT_EQ(rec.messages.size(), 1u);
   EXPECT_EQ(rec.messages[0].rfind(ErrorDescription(ErrorKind::ChangedMeanwhile), 0), 0u);
@@ -170,7 +171,7 @@ TEST(WriteOwnership, LeftOverTemporaryFilesAreRemovedLiveOnesKept) {
   vqtest::WriteBytes(dir / "Artist/Album/~tmpmp3-dead01.tmp", "left by a killed pass");
   RawFile live = CreateTemporaryFile(dir / "Artist/Album/");
   Recorder rec;
-  EXPECT_FALSE(Pass(dir / "Artist", rec).failed);
+  EXPECT_FALSE(Pass(dir / "Artist", rec).failed());
   EXPECT_EQ(TemporaryFilesIn(dir.path()), std::vector<std::string>{live.path()});
 }
 
@@ -198,7 +199,7 @@ TEST(WriteOwnership, FootersAndUnsynchronisationLeaveOnlyRealBytes) {
       Recorder rec;
       BatchSettings v2only;
       v2only.v1 = false;
-      EXPECT_FALSE(Pass(dir / "Artist", rec, v2only).failed);
+      EXPECT_FALSE(Pass(dir / "Artist", rec, v2only).failed());
       const std::string after = ReadBytes(path);
       ASSERT_EQ(after.substr(0, 6), std::string("ID3\x03\x00\x00", 6));
       EXPECT_EQ(AudioOf(after), audio);
@@ -225,7 +226,7 @@ TEST(WriteOwnership, FailuresNameTheFileAndLoopsAndZeroBytesAreNoFolders) {
   EXPECT_EQ(ListFilesWithSubfolders(dir / "Artist/Album").size(), 1u);  // its own file only
 
   Recorder rec;
-  EXPECT_TRUE(Pass(dir / "Artist", rec).failed);
+  EXPECT_TRUE(Pass(dir / "Artist", rec).failed());
   ASSERT_EQ(rec.messages.size(), 1u);
   EXPECT_EQ(rec.messages[0], ErrorDescription(ErrorKind::InvalidArgument) + u"\r\n" +
                                  Utf8ToUtf16(dir / "Artist/Album/") + u"\r\nempty.mp3");

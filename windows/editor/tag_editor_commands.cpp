@@ -24,7 +24,7 @@ class EditorReporter : public WriteReporter {
  public:
   EditorReporter(QWidget& window, TagEditorResult& result) : window_(window), result_(result) {}
 
-  void ShowV2Marks() override { result_.headerWritten = true; }
+  void HeaderWriting() override { result_.headerWritten = true; }
   void ReportUpdateError(const std::u16string& folderPrefix, const std::u16string& fileName) override {
     const UserMessage m = UpdateErrorMessage(folderPrefix, fileName);
     ui::Dialogs::Notice(&window_, m.text, m.caption);

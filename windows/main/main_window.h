@@ -107,7 +107,7 @@ class MainWindow : public QWidget {
   // when it rebuilt the frame table.
   void ShowEditorResult(const TagEditorResult& result);
   // After the batch window has closed: the selected file again when a pass ran.
-  void ShowBatchResult(const std::optional<BatchResult>& result);
+  void ShowBatchResult(const std::optional<PassResult>& result);
   // After the conversion window has closed, whether or not it ran: the selected file
   // again, as its tag may have been rewritten.
   void ShowUnicodeResult(const std::optional<UnicodeResult>& result);

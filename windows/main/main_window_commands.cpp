@@ -174,7 +174,7 @@ void MainWindow::ShowEditorResult(const TagEditorResult& result) {
   if (result.tableRebuilt) ShowFrameListing();
 }
 
-void MainWindow::ShowBatchResult(const std::optional<BatchResult>& result) {
+void MainWindow::ShowBatchResult(const std::optional<PassResult>& result) {
   // After a pass the selected file is shown as it is now.
   if (result && session_.selectedRow >= 0) SelectFile(session_.selectedRow);
 }

@@ -64,7 +64,7 @@ BatchDialog::BatchDialog(Session& session, BatchDialogLink link, QWidget* parent
     commandButtons[static_cast<std::size_t>(c.command)] = button;
   }
 
-  undoButton = ui::PlaceTwips(new UndoPassButton(this), QStringLiteral("undoButton"), 120, 2160, 3135, 495);
+  undoButton = ui::PlaceTwips(new UndoPassButton(this, session_.endRequested), QStringLiteral("undoButton"), 120, 2160, 3135, 495);
 
   // The captions "v1" and "v2" say little when read out.
   v1Box->setAccessibleName(QStringLiteral("ID3v1タグを書く"));
@@ -135,13 +135,13 @@ void BatchDialog::RunPass() {
   settings.unicode = session_.unicodeV2;
   settings.journalFolder = JournalFolder();
 
-  WindowPassReports<BatchCallbacks> callbacks(this, progressLabel, closeAsked_, session_.endRequested);
-  result_ = RunBatch(folder, rows, settings, callbacks, &session_);
+  WindowPassReports reports(this, progressLabel, closeAsked_, session_.endRequested);
+  result_ = RunBatch(folder, rows, settings, reports);
 
   running_ = false;
   // Closed during the pass: it ended after the file it was writing.
   if (result_->stopped && !session_.endRequested)
-    ui::Dialogs::Message(this, Q(InterruptedPassText(result_->done, rows.size())));
+    ui::Dialogs::Message(this, Q(StoppedPassText(PassKind::Batch, result_->done, rows.size())));
   close();
 }
 

@@ -44,7 +44,7 @@ class BatchDialog : public QDialog {
 
   bool running() const { return running_; }
   // What the pass did; empty when it was not started.
-  const std::optional<BatchResult>& result() const { return result_; }
+  const std::optional<PassResult>& result() const { return result_; }
 
   QCheckBox* v1Box = nullptr;       // "v1"
   QCheckBox* v2Box = nullptr;       // "v2"
@@ -77,7 +77,7 @@ class BatchDialog : public QDialog {
   Session& session_;
   BatchDialogLink link_;
   std::size_t count_ = 0;
-  std::optional<BatchResult> result_;
+  std::optional<PassResult> result_;
   bool running_ = false;
   bool closeAsked_ = false;  // the window was closed while the pass ran
   bool unloaded_ = false;

@@ -3,6 +3,8 @@
 #include <QApplication>
 
 #include "passes/journal.h"
+#include "passes/journal_reader.h"
+#include "passes/undo.h"
 #include "platform/file_names.h"
 #include "widgets/dialogs.h"
 #include "widgets/qt_text.h"
@@ -12,14 +14,15 @@ namespace {
 
 using ui::Q;
 
-// The files left alone, for the closing message (the first twenty by name).
-class WindowUndo : public UndoReporter {
+// The files left alone, for the closing message (the first twenty by name); the undo
+// stops between two files once the program is asked to end.
+class WindowUndo : public PassObserver {
  public:
-  void Skipped(const std::string& path, const std::u16string& why) override {
-    if (++count_ <= kNamed) text_ += u"\r\n" + DecodePath(path) + u"\r\n  " + why;
-  }
-  void ReportUpdateError(const std::u16string&, const std::u16string&) override {}
-  void ReportError(const std::u16string&) override {}
+  WindowUndo(const std::vector<PassItem>& items, const bool& endRequested) : items_(items), endRequested_(endRequested) {}
+  bool StopRequested() override { return endRequested_; }
+  void Skipped(std::size_t item, const std::u16string& why) override { LeftAlone(item, why); }
+  void Failed(const ItemFailure& failure) override { LeftAlone(failure.item, failure.error.description()); }
+  void Progress(std::size_t, std::size_t) override { ui::Dialogs::Yield(); }
   void Yield() override { ui::Dialogs::Yield(); }
   std::u16string Text() const {
     std::u16string text = text_;
@@ -28,14 +31,20 @@ class WindowUndo : public UndoReporter {
   }
 
  private:
+  void LeftAlone(std::size_t item, const std::u16string& why) {
+    if (++count_ <= kNamed) text_ += u"\r\n" + items_[item].shownFolder + items_[item].shownName + u"\r\n  " + why;
+  }
   static constexpr std::size_t kNamed = 20;
+  const std::vector<PassItem>& items_;
+  const bool& endRequested_;
   std::size_t count_ = 0;
   std::u16string text_;
 };
 
 }  // namespace
 
-UndoPassButton::UndoPassButton(QWidget* parent) : QPushButton(QStringLiteral("直前の処理を元に戻す(&U)"), parent) {
+UndoPassButton::UndoPassButton(QWidget* parent, const bool& endRequested)
+    : QPushButton(QStringLiteral("直前の処理を元に戻す(&U)"), parent), endRequested_(endRequested) {
   setObjectName(QStringLiteral("undoButton"));
   setAccessibleName(QStringLiteral("直前の処理を元に戻す"));
   setAutoDefault(false);
@@ -45,13 +54,13 @@ UndoPassButton::UndoPassButton(QWidget* parent) : QPushButton(QStringLiteral("�
 
 void UndoPassButton::Refresh() {
   const std::optional<PassInfo> last = LastPass(JournalFolder());
-  setEnabled(last && !last->undone && last->files > 0);
+  setEnabled(last && !last->undone && !last->running && last->files > 0);
   setToolTip(last ? Q(PassText(*last)) : QString());
 }
 
 bool UndoPassButton::Offer() {
   const std::optional<PassInfo> last = LastPass(JournalFolder());
-  if (!last || last->undone || last->files == 0) {
+  if (!last || last->undone || last->running || last->files == 0) {
     Refresh();
     return false;
   }
@@ -60,17 +69,20 @@ bool UndoPassButton::Offer() {
   if (ui::Dialogs::Message(window(), Q(question), ui::MsgButtons::YesNo, QString::fromUtf16(ui::kDefaultCaption),
                            ui::MsgIcon::Question) != ui::MsgAnswer::Yes)
     return false;
-  WindowUndo reporter;
   std::u16string text;
   try {
-    const UndoResult result = UndoPass(last->path, reporter);
+    PassUndo undo(last->path);
+    WindowUndo reporter(undo.items(), endRequested_);
+    const UndoResult result = undo.Run(reporter);
     text = UndoResultText(result) + reporter.Text();
+    if (result.stopped) text = StoppedPassText(PassKind::Undo, result.done, undo.items().size()) + u"\r\n" + text;
     undone_ = undone_ || result.restored > 0;
   } catch (const Error& e) {
-    text = u"処理の記録を読めません。\r\n" + e.description();
+    text = (e.kind() == ErrorKind::InUse ? u"元に戻せません。\r\n" : u"処理の記録を読めません。\r\n") + e.description();
   }
   Refresh();
-  ui::Dialogs::Message(window(), Q(text));
+  // The session is ending: no message waits for an answer.
+  if (!endRequested_) ui::Dialogs::Message(window(), Q(text));
   return true;
 }
 

@@ -10,7 +10,8 @@ class UndoPassButton : public QPushButton {
   Q_OBJECT
 
  public:
-  explicit UndoPassButton(QWidget* parent);
+  // `endRequested`: the program is asked to end; an undo then stops between two files.
+  UndoPassButton(QWidget* parent, const bool& endRequested);
 
   // Enabled when the newest journal exists and has not been undone.
   void Refresh();
@@ -21,6 +22,7 @@ class UndoPassButton : public QPushButton {
   bool undone() const { return undone_; }
 
  private:
+  const bool& endRequested_;
   bool undone_ = false;
 };
 

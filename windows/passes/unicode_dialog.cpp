@@ -24,22 +24,24 @@ namespace {
 using ui::Q;
 
 // The preview's pass: collects each file's lines; a file that cannot be read is noted
-// in the preview (the run itself would stop there with the batch's message).
-class PreviewCallbacks : public UnicodeCallbacks {
+// in the preview.
+class PreviewCallbacks : public PassObserver {
  public:
+  explicit PreviewCallbacks(const UnicodeConversion& conversion) : conversion_(conversion) {}
   std::u16string text;
-  void FilePlanned(const UnicodeFile& file, const UnicodeFilePlan& plan) override { text += PreviewText(file, plan); }
-  bool Progress(std::size_t, std::size_t) override { return true; }
-  void ReportUpdateError(const std::u16string& prefix, const std::u16string& name) override {
-    text += u"\n" + MessageLine(UpdateErrorMessage(prefix, name)) + u"\n";
+  void Finished(std::size_t item, ItemOutcome outcome) override {
+    if (outcome != ItemOutcome::Failed) text += PreviewText(conversion_.items()[item], conversion_.PlanOf(item));
   }
-  void ReportError(const std::u16string& description) override { text += u"\n" + description + u"\n"; }
+  void Failed(const ItemFailure& failure) override { text += u"\n" + MessageLine(failure.message) + u"\n"; }
+
+ private:
+  const UnicodeConversion& conversion_;
 };
 
 }  // namespace
 
 UnicodeConversionDialog::UnicodeConversionDialog(Session& session, QWidget* parent)
-    : QDialog(parent), session_(session), files_(UnicodeFilesOf(session.folder, session.rows)) {
+    : QDialog(parent), session_(session), files_(ItemsOfRows(session.folder, session.rows)) {
   setObjectName(QStringLiteral("UnicodeConversionDialog"));
   setWindowTitle(QStringLiteral("タグをUnicodeに変換"));
   setFont(ui::ProportionalFont());
@@ -69,7 +71,7 @@ UnicodeConversionDialog::UnicodeConversionDialog(Session& session, QWidget* pare
   progressLabel->setObjectName(QStringLiteral("progressLabel"));
   progressLabel->setAccessibleName(QStringLiteral("進み具合"));
 
-  undoButton = new UndoPassButton(this);
+  undoButton = new UndoPassButton(this, session_.endRequested);
   startButton = new QPushButton(QStringLiteral("開 始"), this);
   startButton->setObjectName(QStringLiteral("startButton"));
   startButton->setAccessibleName(QStringLiteral("開始"));
@@ -105,15 +107,16 @@ UnicodeConversionDialog::UnicodeConversionDialog(Session& session, QWidget* pare
 
 void UnicodeConversionDialog::LoadPreview() {
   // The same pass as the run, writing nothing.
-  PreviewCallbacks preview;
   UnicodeSettings settings;
   settings.write = false;
-  const UnicodeResult result = RunUnicodeConversion(files_, settings, preview);
+  UnicodeConversion conversion(files_, settings);
+  PreviewCallbacks preview(conversion);
+  const UnicodeResult result = conversion.Run(preview);
   summaryLabel->setText(Q(CountsText(result, true)));
   std::u16string text = preview.text;
   if (text.empty()) text = u"変換する文字列はありません。";
   previewText->setPlainText(Q(text));
-  startButton->setEnabled(result.converted > 0 || result.failed);
+  startButton->setEnabled(result.converted > 0 || result.failed());
 }
 
 void UnicodeConversionDialog::Start() {
@@ -126,16 +129,17 @@ void UnicodeConversionDialog::Start() {
   settings.keepDate = session_.keepDate;
   settings.journalFolder = JournalFolder();
   settings.folder = session_.folder;
-  WindowPassReports<UnicodeCallbacks> callbacks(this, progressLabel, stopAsked_, session_.endRequested);
-  const UnicodeResult result = RunUnicodeConversion(files_, settings, callbacks);
+  WindowPassReports reports(this, progressLabel, stopAsked_, session_.endRequested);
+  const UnicodeResult result = RunUnicodeConversion(files_, settings, reports);
   result_ = result;
 
   running_ = false;
   if (session_.endRequested) {
     // The session is ending: no message waits for an answer.
   } else if (result.stopped) {
-    ui::Dialogs::Message(this, Q(InterruptedPassText(result.done, files_.size())));
-  } else if (!result.failed) {
+    ui::Dialogs::Message(this, Q(StoppedPassText(PassKind::Unicode, result.done, files_.size())));
+  } else if (result.done == files_.size()) {
+    // Every file gone over (a file that could not be read was reported on the way).
     ui::Dialogs::Message(this, Q(u"タグをUnicodeに変換しました。\r\n" + CountsText(result, false)));
   }
   accept();

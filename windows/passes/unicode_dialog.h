@@ -51,7 +51,7 @@ class UnicodeConversionDialog : public QDialog {
   void LoadPreview();
 
   Session& session_;
-  std::vector<UnicodeFile> files_;
+  std::vector<PassItem> files_;
   bool running_ = false;
   bool stopAsked_ = false;
   std::optional<UnicodeResult> result_;

@@ -1,35 +1,30 @@
-// How a pass reports in its window, shared by the batch window and the conversion window:
-// progress in a label, failures in message boxes, window events after each file, and an
-// end after the file at hand once the window is closed or the desktop session ends.
+// How a pass reports in its window, shared by the windows that run passes: progress in a
+// label, failures in message boxes, window events after each file, and an end before the
+// next file once the window is closed or the desktop session ends.
 #pragma once
 
 #include <QLabel>
 #include <QWidget>
 
+#include "passes/pass_engine.h"
+#include "session/messages.h"
 #include "widgets/dialogs.h"
 #include "widgets/qt_text.h"
-#include "session/messages.h"
 
 namespace vq {
 
-template <typename Callbacks>
-class WindowPassReports : public Callbacks {
+class WindowPassReports : public PassObserver {
  public:
   WindowPassReports(QWidget* window, QLabel* progress, const bool& stopAsked, const bool& endRequested)
       : window_(window), progress_(progress), stopAsked_(stopAsked), endRequested_(endRequested) {}
 
-  bool Progress(std::size_t done, std::size_t count) override {
+  void Progress(std::size_t done, std::size_t count) override {
     progress_->setText(ui::Q(ProgressText(done, count)));
     ui::Dialogs::Yield();
-    return !StopRequested();
   }
   bool StopRequested() override { return stopAsked_ || endRequested_; }
-  void ReportUpdateError(const std::u16string& prefix, const std::u16string& name) override {
-    const UserMessage m = UpdateErrorMessage(prefix, name);
-    ui::Dialogs::Notice(window_, m.text, m.caption);
-  }
-  void ReportError(const std::u16string& description) override {
-    ui::Dialogs::Message(window_, ui::Q(description));
+  void Failed(const ItemFailure& failure) override {
+    ui::Dialogs::Notice(window_, failure.message.text, failure.message.caption);
   }
   void Yield() override { ui::Dialogs::Yield(); }
 

@@ -1,0 +1,40 @@
+// The changes of paths a pass makes: renames that never replace a file, new files that
+// never replace one, files removed, folders made and removed. The folders they touch are
+// flushed once, after a group of changes.
+#pragma once
+
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vq {
+
+class PathChanges {
+ public:
+  // `from` takes the name `to` (the folders above `to` made as needed); an existing file
+  // of that name is never replaced (AlreadyExists). A name that differs only in letter
+  // case on a file system that ignores case goes through an intermediate name.
+  void Rename(const std::string& from, const std::string& to);
+  // A new file with `bytes`, flushed (AlreadyExists when the name is taken).
+  void Create(const std::string& path, std::string_view bytes);
+  void Remove(const std::string& path);
+  void MakeFolder(const std::string& path);
+  // Removes the folder when it is empty; false when it is not (or is gone).
+  bool RemoveFolderIfEmpty(const std::string& path);
+  // Flushes every folder touched so far, once each.
+  void SyncFolders();
+
+ private:
+  std::set<std::string> touched_;
+};
+
+// The folders above `path` that do not exist yet, outermost first.
+std::vector<std::string> FoldersToMake(const std::string& path);
+
+// Renames `from` to `to` in one step without ever replacing an existing `to`
+// (renameat2 with RENAME_NOREPLACE; where the file system lacks it, a link and an
+// unlink). Throws Error (AlreadyExists when `to` is taken by another file).
+void RenameNoReplace(const std::string& from, const std::string& to);
+
+}  // namespace vq
