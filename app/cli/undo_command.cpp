@@ -1,7 +1,6 @@
 #include "app/cli/undo_command.h"
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "passes/journal.h"
@@ -22,8 +21,10 @@ class TerminalUndo : public UndoReporter {
   void ReportError(const std::u16string&) override {}
 };
 
-int ListPassesCommand(const std::string& folder) {
-  const std::vector<PassInfo> passes = ListPasses(folder);
+}  // namespace
+
+int RunListPassesCommand(const ListPassesCommandOptions&) {
+  const std::vector<PassInfo> passes = ListPasses(JournalFolder());
   if (passes.empty()) PrintUtf8(stderr, u"元に戻せる処理の記録はありません。\n");
   for (const PassInfo& pass : passes) {
     std::u16string line = DecodePath(pass.name) + u"  " + PassText(pass);
@@ -33,26 +34,9 @@ int ListPassesCommand(const std::string& folder) {
   return 0;
 }
 
-}  // namespace
-
-bool IsUndoCommand(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i)
-    if (std::strcmp(argv[i], "--undo") == 0 || std::strcmp(argv[i], "--list-passes") == 0) return true;
-  return false;
-}
-
-int RunUndoCommand(int argc, char** argv) {
+int RunUndoCommand(const UndoCommandOptions& options) {
   const std::string folder = JournalFolder();
-  std::string named;
-  bool list = false;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--list-passes") == 0)
-      list = true;
-    else if (std::strcmp(argv[i], "--undo") == 0 && i + 1 < argc && argv[i + 1][0] != '-')
-      named = argv[++i];
-  }
-  if (list) return ListPassesCommand(folder);
-
+  const std::string& named = options.journal;
   std::string path;
   if (named.empty()) {
     const std::optional<PassInfo> last = LastPass(folder);
@@ -67,6 +51,10 @@ int RunUndoCommand(int argc, char** argv) {
   try {
     const PassInfo pass = ReadPassInfo(path);
     PrintUtf8(stderr, u"元に戻す処理: " + PassText(pass) + u"\n");
+    if (options.dryRun) {
+      PrintUtf8(stderr, u"試行: ファイルは変更していません。\n");
+      return 0;
+    }
     TerminalUndo reporter;
     const UndoResult result = UndoPass(path, reporter);
     PrintUtf8(stderr, UndoResultText(result) + u"\n");
