@@ -2,28 +2,22 @@
 #include <QApplication>
 
 #include <cstdio>
-#include <cstring>
+#include <string>
+#include <variant>
+#include <vector>
 
 #include "app/cli/batch_command.h"
+#include "app/cli/command_line.h"
 #include "app/cli/to_unicode_command.h"
 #include "app/cli/undo_command.h"
 #include "windows/main/main_window.h"
 #include "widgets/termination.h"
 #include "session/session.h"
 
-int main(int argc, char** argv) {
-  // Options that need no windows are handled before QApplication exists, so they work
-  // without a display.
-  if (vq::IsToUnicodeCommand(argc, argv)) return vq::RunToUnicodeCommand(argc, argv);
-  if (vq::IsUndoCommand(argc, argv)) return vq::RunUndoCommand(argc, argv);
-  if (vq::IsBatchCommand(argc, argv)) return vq::RunBatchCommand(argc, argv, VQ_VERSION);
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--version") == 0) {
-      std::printf("velquist %s\n", VQ_VERSION);
-      return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
-    }
-  }
+namespace {
 
+// The windows: the only mode that needs a display.
+int RunWindows(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Velquist"));
   vq::ui::TerminationNotifier termination;
@@ -42,4 +36,34 @@ int main(int argc, char** argv) {
   });
   mainWindow.Start();
   return app.exec();
+}
+
+// One handler per mode: a mode without one does not build.
+template <class... Handlers>
+struct Dispatch : Handlers... {
+  using Handlers::operator()...;
+};
+
+// The parser's own answer: the usage, the version, or a refusal.
+int Answer(const vq::CommandLineAnswer& answer) {
+  std::fputs(answer.err.c_str(), stderr);
+  std::fputs(answer.out.c_str(), stdout);
+  return std::fflush(stdout) == 0 && !std::ferror(stdout) ? answer.status : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Every mode but the windows runs before QApplication exists, so it works without a
+  // display; a refusal comes before anything is read or written.
+  const vq::CommandLine commandLine = vq::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  return std::visit(Dispatch{
+                        [](const vq::CommandLineAnswer& answer) { return Answer(answer); },
+                        [&](const vq::WindowsOptions&) { return RunWindows(argc, argv); },
+                        [](const vq::BatchCommandOptions& options) { return vq::RunBatchCommand(options); },
+                        [](const vq::ToUnicodeCommandOptions& options) { return vq::RunToUnicodeCommand(options); },
+                        [](const vq::UndoCommandOptions& options) { return vq::RunUndoCommand(options); },
+                        [](const vq::ListPassesCommandOptions& options) { return vq::RunListPassesCommand(options); },
+                    },
+                    commandLine);
 }

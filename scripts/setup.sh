@@ -6,7 +6,7 @@ set -euo pipefail
 VQ_PACKAGES=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libgtest-dev libgmock-dev libtag1-dev libxxhash-dev
+  libgtest-dev libgmock-dev libtag1-dev libxxhash-dev libcli11-dev
   fonts-ipafont-gothic xvfb xauth x11-utils openbox
   dpkg-dev file appstream desktop-file-utils procps
 )

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -18,22 +17,6 @@
 namespace vq {
 
 namespace {
-
-constexpr char kUsage[] =
-    "使い方: velquist --to-unicode [オプション] フォルダ\n"
-    "フォルダとその下のすべてのフォルダにあるMP3ファイルのID3v2タグで、\n"
-    "1バイト文字(エンコード0)で書かれた文字列をUnicode(UTF-16)にします。\n"
-    "文字列ごとに、コードページ932(Shift-JIS)かISO-8859-1かをバイト列から判定します。\n"
-    "\n"
-    "  --dry-run      変換の内容を表示するだけで、ファイルは変更しません\n"
-    "  --keep-date    ファイルの更新で日付を変更しない\n"
-    "  --help         この説明を表示します\n";
-
-int Usage(const std::string& problem) {
-  if (!problem.empty()) std::fprintf(stderr, "velquist: %s\n", problem.c_str());
-  std::fputs(kUsage, stderr);
-  return 2;
-}
 
 // Files' lines on standard output once each file is written (in the preview, once it
 // is planned); progress and failures on standard error.
@@ -75,37 +58,11 @@ class CommandCallbacks : public PassObserver {
 
 }  // namespace
 
-bool IsToUnicodeCommand(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i)
-    if (std::strcmp(argv[i], "--to-unicode") == 0) return true;
-  return false;
-}
-
-int RunToUnicodeCommand(int argc, char** argv) {
+int RunToUnicodeCommand(const ToUnicodeCommandOptions& options) {
+  const std::string& folder = options.folder;
   UnicodeSettings settings;
-  std::vector<std::string> folders;
-  bool onlyFolders = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    if (onlyFolders || a.empty() || a[0] != '-') {
-      folders.push_back(a);
-    } else if (a == "--") {
-      onlyFolders = true;
-    } else if (a == "--to-unicode") {
-    } else if (a == "--dry-run") {
-      settings.write = false;
-    } else if (a == "--keep-date") {
-      settings.keepDate = true;
-    } else if (a == "--help" || a == "-h") {
-      std::fputs(kUsage, stdout);
-      return 0;
-    } else {
-      return Usage("不明なオプションです: " + a);
-    }
-  }
-  if (folders.size() != 1) return Usage(folders.empty() ? "フォルダを指定してください。" : "フォルダは一つだけ指定してください。");
-  const std::string folder = CleanFolderPath(folders[0]);
-  if (!IsFolder(folder)) return Usage("フォルダがありません: " + folders[0]);
+  settings.write = !options.dryRun;
+  settings.keepDate = options.keepDate;
 
   // From here on a signal ends the command with its message, never in the middle of a file.
   CatchStopSignals();

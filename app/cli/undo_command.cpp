@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "app/cli/terminal_output.h"
@@ -50,8 +49,10 @@ class TerminalUndo : public PassObserver {
   bool dryRun_;
 };
 
-int ListPassesCommand(const std::string& folder) {
-  const std::vector<PassInfo> passes = ListPasses(folder);
+}  // namespace
+
+int RunListPassesCommand(const ListPassesCommandOptions&) {
+  const std::vector<PassInfo> passes = ListPasses(JournalFolder());
   if (passes.empty()) PrintUtf8(stderr, u"元に戻せる処理の記録はありません。\n");
   for (const PassInfo& pass : passes) {
     std::u16string line = DecodePath(pass.name) + u"  " + PassText(pass);
@@ -62,28 +63,10 @@ int ListPassesCommand(const std::string& folder) {
   return 0;
 }
 
-}  // namespace
-
-bool IsUndoCommand(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i)
-    if (std::strcmp(argv[i], "--undo") == 0 || std::strcmp(argv[i], "--list-passes") == 0) return true;
-  return false;
-}
-
-int RunUndoCommand(int argc, char** argv) {
+int RunUndoCommand(const UndoCommandOptions& options) {
   const std::string folder = JournalFolder();
-  std::string named;
-  bool list = false, dryRun = false;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--list-passes") == 0)
-      list = true;
-    else if (std::strcmp(argv[i], "--dry-run") == 0)
-      dryRun = true;
-    else if (std::strcmp(argv[i], "--undo") == 0 && i + 1 < argc && argv[i + 1][0] != '-')
-      named = argv[++i];
-  }
-  if (list) return ListPassesCommand(folder);
-
+  const std::string& named = options.journal;
+  const bool dryRun = options.dryRun;
   // From here on a signal ends undo between two files, with its message.
   CatchStopSignals();
   std::string path;

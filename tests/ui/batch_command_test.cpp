@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <csignal>
+#include <filesystem>
 #include <cstdlib>
 
 #include "windows/passes/batch_dialog.h"
@@ -25,10 +26,13 @@ struct Outcome {
   std::string err;  // standard error, UTF-8
 };
 
-// The program as a user starts it from a shell: no display, no Qt platform chosen.
-Outcome Velquist(const std::vector<std::string>& args) {
+// The program as a user starts it from a shell: no display, no Qt platform chosen; its
+// journals in `stateHome` when one is given.
+Outcome Velquist(const std::vector<std::string>& args, const std::string& stateHome = "") {
   TempDir out;
-  std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" + std::string(VQ_VELQUIST_EXE) + "'";
+  std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ";
+  if (!stateHome.empty()) command += "XDG_STATE_HOME='" + stateHome + "' ";
+  command += "'" + std::string(VQ_VELQUIST_EXE) + "'";
   for (const auto& a : args) command += " '" + a + "'";
   command += " >/dev/null 2>'" + (out / "err") + "'";
   Outcome r;
@@ -291,6 +295,54 @@ TEST(BatchCommand, ASignalEndsThePassBetweenFiles) {
     for (int i = 0; i < 2000; ++i)
       ASSERT_EQ(ReadBytes(dir / ("Band/Disc/" + std::to_string(10000 + i) + ".mp3")), original) << i;
   }
+}
+
+// A command line the program cannot read in full is refused before anything is read or
+// written: an option no mode has after --undo or --list-passes, two modes at once (once,
+// "--batch --undo FOLDER" took the folder for a journal). The last pass stays as it was,
+// its journal unmarked, until an --undo that is meant.
+TEST(BatchCommand, ARefusedCommandLineWritesAndUndoesNothing) {
+  TempDir dir;
+  const std::string untagged = ReadBytes(DataPath("14_notag_lame_mpeg1_l3_128k.mp3"));
+  const std::string song = dir.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "Band/Disc/a.mp3");
+  const std::string other = dir.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "Other/Disc/b.mp3");
+  const std::string state = dir / "state";
+  ASSERT_EQ(Velquist({"--batch", dir / "Band"}, state).status, 0);
+  const std::string tagged = ReadBytes(song);
+  ASSERT_NE(tagged, untagged);
+  const auto journals = [&] {
+    std::string all;
+    for (const auto& entry : std::filesystem::directory_iterator(state + "/velquist"))
+      all += entry.path().string() + "\n" + ReadBytes(entry.path()) + "\n";
+    return all;
+  };
+  const std::string journalsBefore = journals();
+
+  for (const auto& [args, line] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"--undo", "--frobnicate"}, "velquist: 不明なオプションです: --frobnicate\n使い方: velquist --undo"},
+           {{"--list-passes", "--frobnicate"}, "velquist: 不明なオプションです: --frobnicate\n使い方: velquist --list-passes"},
+           {{"--batch", "--undo", dir / "Other"}, "velquist: --batch と --undo は一緒に指定できません。"},
+           {{"--undo", "--batch", dir / "Other"}, "velquist: --undo と --batch は一緒に指定できません。"},
+           {{"--undo", "--no-v1"}, "velquist: オプション --no-v1 は --undo では使えません。"}}) {
+    const Outcome r = Velquist(args, state);
+    EXPECT_EQ(r.status, 2) << args[1];
+    EXPECT_EQ(r.err.rfind(line, 0), 0u) << r.err;
+    EXPECT_EQ(ReadBytes(song), tagged) << args[1];
+    EXPECT_EQ(ReadBytes(other), untagged) << args[1];
+    EXPECT_EQ(journals(), journalsBefore) << args[1];
+  }
+
+  // --undo --dry-run names the pass and what it would restore, and restores nothing;
+  // --undo restores.
+  Outcome r = Velquist({"--undo", "--dry-run"}, state);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err.rfind("試行: 元に戻す処理: ", 0), 0u) << r.err;
+  EXPECT_NE(r.err.find("試行: 1 曲を元に戻します。ファイルは変更していません。\n"), std::string::npos) << r.err;
+  EXPECT_EQ(ReadBytes(song), tagged);
+  EXPECT_EQ(journals(), journalsBefore);
+  r = Velquist({"--undo"}, state);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadBytes(song), untagged);
 }
 
 // The window program on SIGTERM (the desktop session ending): it quits at once, with
