@@ -201,6 +201,8 @@ bool Newer(const PassInfo& a, const PassInfo& b) {
 
 JournalContents ReadJournal(const std::string& journalPath) { return Read(journalPath, true); }
 
+JournalContents ParseJournal(std::string bytes, const std::string& path) { return Parse(std::move(bytes), path, true); }
+
 PassInfo ReadPassInfo(const std::string& journalPath) { return Read(journalPath, false).info; }
 
 namespace {

@@ -58,6 +58,8 @@ struct JournalContents {
 
 // Reads a whole journal. Throws Error when it is no journal.
 JournalContents ReadJournal(const std::string& journalPath);
+// The same from a journal's bytes (`path` names it in the summary).
+JournalContents ParseJournal(std::string bytes, const std::string& path = {});
 // One journal's summary; throws Error when it is no journal.
 PassInfo ReadPassInfo(const std::string& journalPath);
 // The journals of `journalFolder`, newest first (by their start, to the nanosecond);

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <functional>
 #include <new>
 #include <optional>
 #include <set>
@@ -31,17 +32,12 @@ std::string_view FileAtHand::Tag() const {
   return tagBuffer_;
 }
 
-std::string FileAtHand::Buffer() const {
-  if (!spare_ || spare_->empty()) return {};
-  std::string b = std::move(spare_->back());
-  spare_->pop_back();
-  return b;
-}
+std::string FileAtHand::Buffer() const { return lend_ ? lend_() : std::string(); }
 
 // Lends the engine's spare buffers to a file at hand.
 class PassBuffers {
  public:
-  static void Lend(FileAtHand& at, std::vector<std::string>& spare) { at.spare_ = &spare; }
+  static void Lend(FileAtHand& at, std::function<std::string()> lend) { at.lend_ = std::move(lend); }
 };
 
 namespace {
@@ -124,10 +120,14 @@ class Engine {
     if (spare_.empty()) return {};
     std::string b = std::move(spare_.back());
     spare_.pop_back();
+    spareBytes_ -= b.capacity();
     return b;
   }
   void KeepBuffer(std::string&& b) {
-    if (b.capacity() == 0) return;
+    // The spare buffers stay a fraction of what a group may hold: a group of huge tags
+    // must not leave as much again behind it.
+    if (b.capacity() == 0 || spareBytes_ + b.capacity() > kGroupHeldBytes / 4) return;
+    spareBytes_ += b.capacity();
     b.clear();
     spare_.push_back(std::move(b));
   }
@@ -204,7 +204,7 @@ class Engine {
       } else {
         file = Open(item.path, writable);
         FileAtHand at(file, tag);
-        PassBuffers::Lend(at, spare_);
+        PassBuffers::Lend(at, [this] { return SpareBuffer(); });
         at.writable = writable;
         struct stat st {};
         if (::fstat(file.fd(), &st) == 0) at.accessed = st.st_atim, at.modified = st.st_mtim;
@@ -515,6 +515,7 @@ class Engine {
   std::optional<PassJournal> journal_;
   std::vector<Waiting> waiting_;
   std::vector<std::string> spare_;
+  std::uint64_t spareBytes_ = 0;
   std::size_t waitingRebuilds_ = 0;
   std::uint64_t waitingCopied_ = 0, waitingHeld_ = 0;
   std::set<std::string> madeFolders_;

@@ -23,6 +23,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -69,7 +70,7 @@ class FileAtHand {
   friend class PassBuffers;
   std::string& tagBuffer_;
   mutable bool tagRead_ = false;
-  std::vector<std::string>* spare_ = nullptr;
+  std::function<std::string()> lend_;
 };
 
 struct FileTimes {

@@ -254,3 +254,145 @@ TEST(Journal, TheLastTenPassesAreKept) {
   EXPECT_EQ(passes.size(), 10u);
   EXPECT_EQ(LastPass(t.journals.path())->path, passes.front().path);
 }
+
+namespace {
+
+// A journal of one tags record for `path`, as a crafted or damaged journal might hold it:
+// the folder `folder`, a record claiming the file holds `fileBytes` now and held
+// `oldBytes` before (old tail empty, old head the given bytes).
+std::string CraftedJournal(const std::string& folder, const std::string& path, const std::string& fileBytes,
+                           const std::string& oldHead, std::uint64_t claimedHead = 0) {
+  auto put = [](std::string& out, std::uint64_t v, int n) {
+    for (int i = 0; i < n; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+  };
+  auto bytes = [&](std::string& out, const std::string& b) {
+    put(out, b.size(), 4);
+    out += b;
+  };
+  std::string p;
+  bytes(p, path);
+  for (int i = 0; i < 4; ++i) put(p, i % 2 ? 0 : 1, 8);  // times: 1970
+  put(p, fileBytes.size() - fileBytes.size() + oldHead.size() + (fileBytes.size() - 10), 8);  // old length
+  put(p, fileBytes.size(), 8);                                                                  // new length
+  put(p, oldHead.size(), 8);
+  put(p, claimedHead ? claimedHead : 10, 8);  // the new head: the file's first 10 bytes
+  bytes(p, "");
+  put(p, 0, 4);
+  put(p, JournalChecksum(oldHead, ""), 8);
+  put(p, JournalChecksum(fileBytes.substr(0, 10), ""), 8);
+  put(p, 1, 4);
+  p.push_back('\0');  // one literal segment: the old head
+  bytes(p, oldHead);
+  std::string j = "VQJ2";
+  j.push_back(1);
+  put(j, 1700000000, 8);
+  put(j, 0, 8);
+  bytes(j, folder);
+  j.push_back('F');
+  bytes(j, p);
+  put(j, JournalChecksum(p), 8);
+  return j;
+}
+
+}  // namespace
+
+// A journal comes from disk: undo of a crafted one touches only regular MP3 files below
+// the folder the journal names, and a record claiming a huge tag is no record.
+TEST(Journal, ACraftedJournalTouchesNothingOutsideItsPassOrItsKind) {
+  TempDir dir;
+  const std::string text = dir / "notes.txt";
+  WriteBytes(text, "0123456789 a text file");
+  const std::string outside = dir / "elsewhere/a.mp3";
+  WriteBytes(outside, "0123456789 an mp3 outside");
+  dir.MakeDir("Band");
+  for (const auto& [folder, path] : std::vector<std::pair<std::string, std::string>>{
+           {dir.path(), text}, {dir / "Band", outside}, {dir / "Band", dir / "Band/../elsewhere/a.mp3"}}) {
+    SCOPED_TRACE(path);
+    const std::string before = ReadBytes(path);
+    WriteBytes(dir / "crafted.journal", CraftedJournal(folder, path, before, "XXXXXXXXXX"));
+    Undo u;
+    const UndoResult r = UndoPass(dir / "crafted.journal", u);
+    EXPECT_EQ(r.restored, 0u);
+    EXPECT_EQ(r.skipped, 1u);
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_NE(ModifiedTime(path).value_or(0), 1);
+  }
+  // The same record for an MP3 file below its folder is undone: the rule, not the record,
+  // kept the others safe.
+  const std::string inside = dir / "Band/a.mp3";
+  WriteBytes(inside, "0123456789 an mp3 inside");
+  WriteBytes(dir / "crafted.journal", CraftedJournal(dir / "Band", inside, ReadBytes(inside), "XXXXXXXXXX"));
+  Undo u;
+  EXPECT_EQ(UndoPass(dir / "crafted.journal", u).restored, 1u);
+  EXPECT_EQ(ReadBytes(inside), "XXXXXXXXXX an mp3 inside");
+
+  // A record claiming a head of 2^40 bytes ends the journal: nothing is read for it.
+  WriteBytes(dir / "huge.journal", CraftedJournal(dir / "Band", inside, ReadBytes(inside), "Y", 1ull << 40));
+  EXPECT_EQ(ReadPassInfo(dir / "huge.journal").files, 0u);
+  EXPECT_TRUE(ReadJournal(dir / "huge.journal").records.empty());
+}
+
+// Only journals are listed and pruned: a FIFO or a text file named like a journal is
+// left alone (and never waited on), and a journal is never created through a link.
+TEST(Journal, OnlyJournalsAreListedAndPrunedAndNoneIsCreatedThroughALink) {
+  Tree t({"14_notag_lame_mpeg1_l3_128k.mp3"});
+  const std::string folder = t.journals.path();
+  ASSERT_EQ(::mkfifo((folder + "/fifo.journal").c_str(), 0600), 0);
+  WriteBytes(folder + "/notes.journal", "not a journal");
+  ASSERT_EQ(::symlink((t.dir / "target").c_str(), (folder + "/link.journal").c_str()), 0);
+  for (int i = 0; i < 12; ++i) {
+    Quiet q;
+    ASSERT_EQ(t.Pass({}, q).done, 1u);
+  }
+  EXPECT_EQ(ListPasses(folder).size(), 10u);
+  EXPECT_EQ(ReadBytes(folder + "/notes.journal"), "not a journal");
+  struct stat st {};
+  EXPECT_EQ(::lstat((folder + "/fifo.journal").c_str(), &st), 0);
+  EXPECT_THROW(ReadPassInfo(folder + "/fifo.journal"), Error);
+  // A new file never takes a name that exists, even as a dangling link.
+  try {
+    CreateNewFile(folder + "/link.journal", 0600);
+    ADD_FAILURE() << "created through a link";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.kind(), ErrorKind::AlreadyExists);
+  }
+  EXPECT_FALSE(FileExists(t.dir / "target"));
+}
+
+// Passes started within one second are told apart by their start to the nanosecond: the
+// newest is the last one started.
+TEST(Journal, PassesStartedWithinOneSecondKeepTheirOrder) {
+  Tree t({"14_notag_lame_mpeg1_l3_128k.mp3", "02_v23_latin1_mutagen_mpeg1_l3_32k.mp3"});
+  std::vector<std::string> journals;
+  for (int i = 0; i < 4; ++i) {
+    Quiet q;
+    BatchSettings s;
+    s.v1 = i % 2 == 0;  // each pass changes the files again
+    journals.push_back(t.Pass(s, q).journal);
+  }
+  const std::vector<PassInfo> passes = ListPasses(t.journals.path());
+  ASSERT_EQ(passes.size(), 4u);
+  for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(passes[i].path, journals[3 - i]);
+}
+
+// Undo marks its pass undone only when it put something back or found nothing left to
+// put back: a pass whose files were all changed since stays offered.
+TEST(Journal, ThePassIsMarkedUndoneOnlyWhenSomethingWasRestoredOrNothingWasLeft) {
+  Tree t({"14_notag_lame_mpeg1_l3_128k.mp3", "01_v1only_eyed3_mpeg1_l3_128k.mp3"});
+  Quiet q;
+  const PassResult r = t.Pass({}, q);
+  for (const std::string& path : t.paths) {
+    RawFile f(path, RawFile::Mode::ReadWrite);
+    WriteID3v1(f, BuildID3v1FromFields({u"手で直した", u"", u"", u"", u"", u"0"}, true), true);
+  }
+  Undo u;
+  const UndoResult first = UndoPass(r.journal, u);
+  EXPECT_EQ(first.restored, 0u);
+  EXPECT_EQ(first.skipped, 2u);
+  EXPECT_FALSE(ReadPassInfo(r.journal).undone);
+  // The files as they were before the pass: nothing left to restore, so it is undone.
+  for (std::size_t i = 0; i < t.paths.size(); ++i) WriteBytes(t.paths[i], t.before[i].bytes);
+  Undo again;
+  EXPECT_EQ(UndoPass(r.journal, again).skipped, 0u);
+  EXPECT_TRUE(ReadPassInfo(r.journal).undone);
+}

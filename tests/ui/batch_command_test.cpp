@@ -15,31 +15,17 @@
 #include "platform/codepage.h"
 #include "platform/text.h"
 #include "session/messages.h"
+#include "support/ui/program_run.h"
 #include "support/ui/ui_test_util.h"
 
 using namespace vqtest;
 
 namespace {
 
-struct Outcome {
-  int status = -1;
-  std::string err;  // standard error, UTF-8
-};
+using Outcome = ProgramOutcome;
 
-// The program as a user starts it from a shell: no display, no Qt platform chosen; its
-// journals in `stateHome` when one is given.
 Outcome Velquist(const std::vector<std::string>& args, const std::string& stateHome = "") {
-  TempDir out;
-  std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ";
-  if (!stateHome.empty()) command += "XDG_STATE_HOME='" + stateHome + "' ";
-  command += "'" + std::string(VQ_VELQUIST_EXE) + "'";
-  for (const auto& a : args) command += " '" + a + "'";
-  command += " >/dev/null 2>'" + (out / "err") + "'";
-  Outcome r;
-  const int raw = std::system(command.c_str());
-  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  r.err = ReadBytes(out / "err");
-  return r;
+  return RunProgram(args, stateHome);
 }
 
 // The same files under two roots: music/<root>/歌手/... in Shift-JIS and UTF-8 names.
@@ -345,24 +331,28 @@ TEST(BatchCommand, ARefusedCommandLineWritesAndUndoesNothing) {
   EXPECT_EQ(ReadBytes(song), untagged);
 }
 
-// The window program on SIGTERM (the desktop session ending): it quits at once, with
-// status 0, without asking and without saving Path.dat.
-TEST(WindowProgram, SigtermQuitsWithoutAskingOrSavingTheSettings) {
-  TempDir dir;
-  WriteBytes(dir / "bin/velquist", ReadBytes(VQ_VELQUIST_EXE));
-  ASSERT_EQ(::chmod((dir / "bin/velquist").c_str(), 0755), 0);
-  dir.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "music/a.mp3");
-  // The signal goes to the program itself (timeout's child once it runs under its own
-  // name) once it catches it (SIGTERM, bit 15 of SigCgt) and its window has had a moment
-  // to list the folder. Sent to timeout, it would reach the program twice, the second
-  // time from timeout's signal to its process group, which under load can come during
-  // the program's teardown.
-  const std::string command =
-      "cd '" + dir / "bin" + "' && QT_QPA_PLATFORM=offscreen VELQUIST_FIRST_FOLDER='" + dir / "music" +
-      "' timeout 60 ./velquist >/dev/null 2>&1 & p=$!; for i in $(seq 200); do c=$(pgrep -x -P $p velquist); "
-      "m=$([ -n \"$c\" ] && awk '/^SigCgt/{print $2}' /proc/$c/status 2>/dev/null); "
-      "[ -n \"$m\" ] && [ $(( 0x$m & 0x4000 )) -ne 0 ] && break; sleep 0.1; done; sleep 0.5; kill -TERM $c; wait $p";
-  const int raw = std::system(command.c_str());
-  EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << raw;
-  EXPECT_FALSE(vq::FileExists(dir / "bin/Path.dat"));
+// The window program on SIGTERM (the desktop session ending), SIGINT (Ctrl+C in its
+// terminal) or SIGHUP (its terminal closing): it quits at once, with status 0, without
+// asking and without saving Path.dat.
+TEST(WindowProgram, AStopSignalQuitsWithoutAskingOrSavingTheSettings) {
+  for (const auto& [name, mask] : std::vector<std::pair<std::string, int>>{{"TERM", 0x4000}, {"INT", 0x2}, {"HUP", 0x1}}) {
+    SCOPED_TRACE(name);
+    TempDir dir;
+    WriteBytes(dir / "bin/velquist", ReadBytes(VQ_VELQUIST_EXE));
+    ASSERT_EQ(::chmod((dir / "bin/velquist").c_str(), 0755), 0);
+    dir.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "music/a.mp3");
+    // The signal goes to the program itself (timeout's child once it runs under its own
+    // name) once it catches it (its bit in SigCgt) and its window has had a moment
+    // to list the folder. Sent to timeout, it would reach the program twice, the second
+    // time from timeout's signal to its process group, which under load can come during
+    // the program's teardown.
+    const std::string command =
+        "cd '" + dir / "bin" + "' && QT_QPA_PLATFORM=offscreen VELQUIST_FIRST_FOLDER='" + dir / "music" +
+        "' timeout 60 ./velquist >/dev/null 2>&1 & p=$!; for i in $(seq 200); do c=$(pgrep -x -P $p velquist); "
+        "m=$([ -n \"$c\" ] && awk '/^SigCgt/{print $2}' /proc/$c/status 2>/dev/null); "
+        "[ -n \"$m\" ] && [ $(( 0x$m & " + std::to_string(mask) + " )) -ne 0 ] && break; sleep 0.1; done; sleep 0.5; kill -" + name + " $c; wait $p";
+    const int raw = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << raw;
+    EXPECT_FALSE(vq::FileExists(dir / "bin/Path.dat"));
+  }
 }

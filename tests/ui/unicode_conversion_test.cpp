@@ -14,6 +14,7 @@
 #include "windows/passes/unicode_dialog.h"
 #include "platform/fileio.h"
 #include "widgets/folder_list.h"
+#include "support/ui/program_run.h"
 #include "support/ui/ui_test_util.h"
 #include "unicode_collection.h"
 
@@ -28,23 +29,10 @@ std::string TitleByTagLib(const std::string& path) {
   return it == v.texts.end() ? "<none>" : it->second;
 }
 
-struct Outcome {
-  int status = -1;
-  std::string out, err;  // UTF-8
-};
+using Outcome = ProgramOutcome;
 
-// The program as a user starts it from a shell: no display, no Qt platform chosen.
-Outcome Velquist(const std::vector<std::string>& args) {
-  TempDir dir;
-  std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" + std::string(VQ_VELQUIST_EXE) + "'";
-  for (const auto& a : args) command += " '" + a + "'";
-  command += " >'" + (dir / "out") + "' 2>'" + (dir / "err") + "'";
-  Outcome r;
-  const int raw = std::system(command.c_str());
-  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  r.out = ReadBytes(dir / "out");
-  r.err = ReadBytes(dir / "err");
-  return r;
+Outcome Velquist(const std::vector<std::string>& args, const std::string& stateHome = "") {
+  return RunProgram(args, stateHome);
 }
 
 }  // namespace
