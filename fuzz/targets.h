@@ -21,8 +21,8 @@ void DeriveNames(const std::uint8_t* data, std::size_t size);
 // File and folder names in any bytes: decoding for display, clean paths, the settings
 // file's stored paths.
 void FileNames(const std::uint8_t* data, std::size_t size);
-// The conversion to Unicode's plan for a tag: what it writes reads back, and a second
-// conversion of it finds nothing more to convert.
+// The conversion to Unicode's plan for a tag: what it writes reads back whole, and a
+// second conversion of a tag whose texts were all decided finds nothing more to convert.
 void UnicodeTag(const std::uint8_t* data, std::size_t size);
 // The journal reader on a journal's bytes, and the old heads its records rebuild.
 void Journal(const std::uint8_t* data, std::size_t size);

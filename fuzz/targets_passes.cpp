@@ -36,10 +36,12 @@ void UnicodeTag(const std::uint8_t* data, std::size_t size) {
     } catch (const vq::Error&) {
       continue;  // a tag too large for a v2.3 header
     }
-    // What is written is a tag the conversion reads whole and has nothing left to do in.
+    // What is written is a tag the conversion reads whole; once every text was decided,
+    // a second conversion has nothing left to do. (A text left undecided may be decided
+    // by a second conversion: the texts the first one converted no longer vote.)
     const vq::UnicodeTagResult again = vq::PlanUnicodeTag(region, tally);
     Check(!again.plan.unreadableTag);
-    Check(!again.plan.rewrite);
+    if (planned.plan.undecided.empty()) Check(!again.plan.rewrite);
   }
 }
 
