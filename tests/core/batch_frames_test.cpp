@@ -97,31 +97,19 @@ TEST(BatchFramesFor, EachFieldTakesItsFirstFrameOnce) {
             (std::vector<std::string>{"TYER:0,0:" + Text0("2004")}));
 }
 
-TEST(BatchFramesFor, WrittenWithTheID3v1RecordAnIndependentReaderReadsEveryValue) {
-  TagValues v = Names(u"山田花子", u"夏の旅", u"海辺の朝");
+TEST(ID3v1ValuesOf, NumbersForTheRecordFromTheTexts) {
+  TagValues v = Names(u"歌手", u"盤", u"曲");
   v[TagField::Track] = u"3/12";
-  v[TagField::Disc] = u"1/2";
-  v[TagField::Year] = u"1999";
   v[TagField::Genre] = u"13";
-  v[TagField::Comment] = u"初回盤";
-  const std::vector<OutFrame> frames = BatchFramesFor({}, v, TextChoice::Unicode);
-  const auto record = PlanBatchID3v1(std::nullopt, ID3v1ValuesOf(v), false);
-  ASSERT_TRUE(record);
-  vqtest::TempDir dir;
-  const std::string path = dir / "曲.mp3";
-  vqtest::WriteBytes(path, TagRegionBytes(frames, RoundedTagSize(FramesSize(frames))) + Audio(4000, false) +
-                               std::string(reinterpret_cast<const char*>(&record->record), 128));
-  const vqtest::TagLibView tl = vqtest::ReadWithTagLib(path);
-  auto text = [&tl](const char* id) { return tl.texts.count(id) ? tl.texts.find(id)->second : "<none>"; };
-  EXPECT_EQ(text("TRCK"), "3/12");
-  EXPECT_EQ(text("TPOS"), "1/2");
-  EXPECT_EQ(text("TDRC"), "1999");  // TagLib reads TYER as v2.4's TDRC
-  EXPECT_EQ(text("TCON"), "13");
-  EXPECT_EQ(text("COMM"), "初回盤");
-  EXPECT_EQ(text("TIT2"), "海辺の朝");
-  EXPECT_EQ(tl.v1Track, 3u);
-  EXPECT_EQ(tl.v1Year, 1999u);
-  EXPECT_EQ(tl.v1Genre, 13u);
-  EXPECT_EQ(tl.v1Comment, "初回盤");
-  EXPECT_EQ(tl.v1Title, "海辺の朝");
+  BatchID3v1Values v1 = ID3v1ValuesOf(v);
+  EXPECT_EQ(v1.title, u"曲");
+  EXPECT_EQ(v1.track, 3);
+  EXPECT_EQ(v1.genre, 13);
+  EXPECT_FALSE(v1.year);
+  // A genre by name and a track that is no number leave the record's bytes alone.
+  v[TagField::Track] = u"A1";
+  v[TagField::Genre] = u"J-Pop";
+  v1 = ID3v1ValuesOf(v);
+  EXPECT_FALSE(v1.track);
+  EXPECT_FALSE(v1.genre);
 }
