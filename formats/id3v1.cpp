@@ -169,17 +169,55 @@ std::optional<BatchID3v1Change> PlanBatchID3v1(const RawFile& file, std::u16stri
                                                bool createNewOnly) {
   const std::uint64_t length = file.Length();
   if (length < kRecordSize) throw Error(ErrorKind::InvalidArgument);
+  ID3v1Record last;
+  file.ReadAt(length - kRecordSize, &last, sizeof last);
+  BatchID3v1Values values;
+  values.title = std::u16string(title);
+  values.artist = std::u16string(artist);
+  values.album = std::u16string(album);
+  return PlanBatchID3v1(HasTagHeader(last) ? std::optional<ID3v1Record>(last) : std::nullopt, values, createNewOnly);
+}
+
+namespace {
+
+// Whether a comment field leaves room for ID3v1.1's zero and track bytes.
+bool FreeForTrack(const char* comment) {
+  auto free = [](char c) { return c == ' ' || c == '\0'; };
+  return comment[28] == '\0' || (free(comment[28]) && free(comment[29]));
+}
+
+}  // namespace
+
+std::optional<BatchID3v1Change> PlanBatchID3v1(const std::optional<ID3v1Record>& existing,
+                                               const BatchID3v1Values& values, bool createNewOnly) {
   BatchID3v1Change change;
-  file.ReadAt(length - kRecordSize, &change.record, sizeof change.record);
-  change.replace = HasTagHeader(change.record);
+  change.replace = existing.has_value();
   if (!change.replace)
     change.record = NewRecord();
   else if (createNewOnly)
     return std::nullopt;
-  // Year, comment and genre of an existing record stay as read.
-  EncodeID3v1Field(title, change.record.Title, sizeof change.record.Title);
-  EncodeID3v1Field(artist, change.record.Artist, sizeof change.record.Artist);
-  EncodeID3v1Field(album, change.record.Album, sizeof change.record.Album);
+  else
+    change.record = *existing;
+  ID3v1Record& rec = change.record;
+  auto put = [](const std::optional<std::u16string>& value, char* field, std::size_t width) {
+    if (value) EncodeID3v1Field(*value, field, width);
+  };
+  put(values.title, rec.Title, sizeof rec.Title);
+  put(values.artist, rec.Artist, sizeof rec.Artist);
+  put(values.album, rec.Album, sizeof rec.Album);
+  put(values.year, rec.Year, sizeof rec.Year);
+  if (values.comment) {
+    // An ID3v1.1 record keeps its track under a new comment that leaves room for it.
+    const bool hadTrack = rec.Comment[28] == '\0' && rec.Comment[29] != '\0';
+    const char oldTrack = rec.Comment[29];
+    EncodeID3v1Field(*values.comment, rec.Comment, sizeof rec.Comment);
+    if (hadTrack && FreeForTrack(rec.Comment)) rec.Comment[28] = '\0', rec.Comment[29] = oldTrack;
+  }
+  if (values.genre) rec.Genre = *values.genre;
+  if (values.track && *values.track >= 1 && *values.track <= 255 && FreeForTrack(rec.Comment)) {
+    rec.Comment[28] = '\0';
+    rec.Comment[29] = static_cast<char>(*values.track);
+  }
   return change;
 }
 

@@ -86,4 +86,21 @@ std::optional<BatchID3v1Change> PlanBatchID3v1(const RawFile& file, std::u16stri
                                                bool createNewOnly);
 void ApplyBatchID3v1(RawFile& file, const BatchID3v1Change& change);
 
+// The batch's values for the record when they are more than title, artist and album: a
+// value left out keeps what the record has (a new record: spaces, genre 0).
+struct BatchID3v1Values {
+  std::optional<std::u16string> title, artist, album, year, comment;
+  std::optional<std::uint8_t> genre;
+  // 1-255: written as ID3v1.1 (zero byte 125, track byte 126) when the comment leaves its
+  // last two bytes free (spaces or zeros, or it already is a 28-byte ID3v1.1 comment);
+  // a longer comment is kept whole and the record gets no track.
+  std::optional<int> track;
+};
+// The same step as PlanBatchID3v1 on the record a file ends with (nullopt: it has none,
+// a record is appended). With only title, artist and album given it gives the same
+// record as PlanBatchID3v1. A comment written anew that fits 28 bytes keeps the track
+// byte an ID3v1.1 record had.
+std::optional<BatchID3v1Change> PlanBatchID3v1(const std::optional<ID3v1Record>& existing,
+                                               const BatchID3v1Values& values, bool createNewOnly);
+
 }  // namespace vq

@@ -1,5 +1,8 @@
 #include "session/editor_model.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace vq {
 
 namespace {
@@ -43,19 +46,80 @@ class TableBuilder {
   V2FrameTable& table_;
 };
 
+// An extra field's frame's text. The reader decodes only "T" and "W" frames; an XSOT
+// (XSOP, XSOA) frame's text is decoded here as a text frame's.
+std::u16string ExtraText(const V2FrameEntry& e) {
+  if (!e.text.empty() || e.body.size() < 2 || e.id.empty() || e.id[0] != u'X') return e.text;
+  const std::string_view data = std::string_view(e.body).substr(1);
+  return DecodeV23FrameText(data, static_cast<std::uint8_t>(e.body[0]), NarrowId(e.id)).tail;
+}
+
+// The line an extra field hands the writer: the frame it was loaded from while it
+// holds the loaded text and that frame is written under the field's id, else its text
+// under the field's id.
+EditorLine ExtraLine(const EditorModel& m, int k, const std::u16string& text) {
+  const auto idx = static_cast<std::size_t>(k);
+  const std::optional<V2FrameEntry>& src = m.extraFrames[idx];
+  const std::string_view id = ExtraFieldId(k);
+  if (src && src->fromFile && text == m.extraLoaded[idx]) {
+    const FrameIdInfo* info = FrameIdOf(src->id);
+    if (src->id == WidenId(id) || (info && info->v23 == id)) return {src->id, text, &*src};
+  }
+  return {WidenId(id), text, nullptr};
+}
+
+// What goes to the writer after the fields, in order: the kept lines and the extra
+// fields in the order their frames stood in the table, then the extra fields that were
+// not loaded from a frame, in field order.
+struct WriteSlot {
+  bool extra = false;
+  std::size_t index = 0;  // into model.kept, or the extra field
+};
+std::vector<WriteSlot> WriteSlots(const EditorModel& m, const ExtraFields& extras) {
+  std::vector<std::pair<std::pair<int, int>, WriteSlot>> order;
+  constexpr int kNew = std::numeric_limits<int>::max();
+  for (std::size_t i = 0; i < m.kept.size(); ++i) {
+    const int place = i < m.keptPlaces.size() ? m.keptPlaces[i] : kNew;
+    order.push_back({{place, static_cast<int>(i)}, {false, i}});
+  }
+  for (std::size_t k = 0; k < static_cast<std::size_t>(kExtraFieldCount); ++k) {
+    // An emptied field writes nothing; an untouched one goes over even without text.
+    const bool writes = !extras[k].empty() || (extras[k] == m.extraLoaded[k] && m.extraFrames[k]);
+    if (!writes) continue;
+    const int place = m.extraPlaces[k] >= 0 ? m.extraPlaces[k] : kNew;
+    order.push_back({{place, static_cast<int>(m.kept.size() + k)}, {true, k}});
+  }
+  std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<WriteSlot> slots;
+  slots.reserve(order.size());
+  for (const auto& o : order) slots.push_back(o.second);
+  return slots;
+}
+
 }  // namespace
 
 std::u16string KeptLine::ListText() const { return id.empty() ? std::u16string() : id + u":" + text; }
 
 EditorModel LoadEditorModel(const V2FrameTable& table) {
   EditorModel m;
-  for (const auto& e : table) {
+  std::array<int, kExtraFieldCount> ranks{};
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    const V2FrameEntry& e = table[i];
     const int k = EditorFieldOf(e.id);
+    const ExtraFieldClaim extra = k < 0 ? ExtraFieldOf(e.id) : ExtraFieldClaim{};
     if (k >= 0) {
       m.loaded[static_cast<std::size_t>(k)] = e.text;
       m.fieldFrames[static_cast<std::size_t>(k)] = e;
+    } else if (extra.field >= 0) {
+      const auto x = static_cast<std::size_t>(extra.field);
+      if (extra.rank < ranks[x]) continue;
+      ranks[x] = extra.rank;
+      m.extraLoaded[x] = ExtraText(e);
+      m.extraFrames[x] = e;
+      m.extraPlaces[x] = static_cast<int>(i);
     } else {
       m.kept.push_back({e.id, e.text, e});
+      m.keptPlaces.push_back(static_cast<int>(i));
     }
   }
   return m;
@@ -92,6 +156,12 @@ void FillFromV1(EditorFields& fields, const MainWindowTexts& main) {
 }
 
 bool WriteEditorTag(EditorModel& model, const EditorFields& fields, Session& session, WriteReporter& reporter) {
+  const ExtraFields extras = model.extraLoaded;
+  return WriteEditorTag(model, fields, extras, session, reporter);
+}
+
+bool WriteEditorTag(EditorModel& model, const EditorFields& fields, const ExtraFields& extras, Session& session,
+                    WriteReporter& reporter) {
   const int row = session.selectedRow;
   EditorWriteInput in;
   in.fieldTexts = fields;
@@ -102,8 +172,15 @@ bool WriteEditorTag(EditorModel& model, const EditorFields& fields, Session& ses
     if (frame && frame->fromFile && EditorFieldOf(frame->id) == k && fields[idx] == model.loaded[idx])
       in.fieldSources[idx] = &*frame;
   }
-  for (const KeptLine& line : model.kept)
-    in.keptLines.push_back({line.id, line.text, line.frame ? &*line.frame : nullptr});
+  const std::vector<WriteSlot> slots = WriteSlots(model, extras);
+  for (const WriteSlot& slot : slots) {
+    if (slot.extra) {
+      in.keptLines.push_back(ExtraLine(model, static_cast<int>(slot.index), extras[slot.index]));
+    } else {
+      const KeptLine& line = model.kept[slot.index];
+      in.keptLines.push_back({line.id, line.text, line.frame ? &*line.frame : nullptr});
+    }
+  }
   in.path = session.FilePath(row);
   in.folderPrefix = session.ShownFolderPrefix(row);
   in.fileName = session.ShownFileName(row);
@@ -128,11 +205,32 @@ bool WriteEditorTag(EditorModel& model, const EditorFields& fields, Session& ses
     if (const OutFrame* f = frameOf(plan.fields[idx])) CarryFrame(e, *f);
     out.Append(std::move(e));
   }
-  for (std::size_t i = 0; i < model.kept.size(); ++i) {
-    KeptLine& line = model.kept[i];
+  for (std::size_t s = 0; s < slots.size(); ++s) {
+    if (slots[s].extra) {
+      const std::size_t k = slots[s].index;
+      V2FrameEntry e;
+      if (result.written) {
+        // Listed under the id it has in the file now.
+        const OutFrame* f = frameOf(plan.kept[s].frame);
+        if (!f) continue;
+        e.id = WidenId(f->id);
+        CarryFrame(e, *f);
+      } else {
+        // The file still holds the frame it was loaded from.
+        const std::optional<V2FrameEntry>& src = model.extraFrames[k];
+        if (src && src->fromFile && extras[k] == model.extraLoaded[k])
+          e = *src;
+        else
+          e.id = WidenId(ExtraFieldId(static_cast<int>(k)));
+      }
+      e.text = extras[k];
+      out.Append(std::move(e));
+      continue;
+    }
+    KeptLine& line = model.kept[slots[s].index];
     V2FrameEntry e;
     if (result.written) {
-      const WrittenLine& w = plan.kept[i];
+      const WrittenLine& w = plan.kept[s];
       line.id = w.id;
       if (line.id.empty()) continue;  // dropped: no v2.3 form
       const OutFrame* f = frameOf(w.frame);

@@ -19,6 +19,8 @@
 namespace vq {
 
 using EditorFields = std::array<std::u16string, kEditorFieldCount>;
+// The track, disc and sort reading fields' texts (ExtraField order).
+using ExtraFields = std::array<std::u16string, kExtraFieldCount>;
 
 // One line of the editor's list: a frame without a field.
 struct KeptLine {
@@ -35,10 +37,18 @@ struct EditorModel {
   // The frame each field was loaded from (the last one of its ids).
   std::array<std::optional<V2FrameEntry>, kEditorFieldCount> fieldFrames;
   std::vector<KeptLine> kept;
+  // The extra fields as loaded, the frame each was loaded from (ExtraFieldOf's highest
+  // rank, the last among equals; the others are not kept), and that frame's index in the
+  // table, so that a frame written again stays where it was among the kept lines (-1: none).
+  ExtraFields extraLoaded;
+  std::array<std::optional<V2FrameEntry>, kExtraFieldCount> extraFrames;
+  std::array<int, kExtraFieldCount> extraPlaces{-1, -1, -1, -1, -1};
+  // Each kept line's index in the table it was loaded from (parallel to `kept`).
+  std::vector<int> keptPlaces;
 };
 
-// Fields and kept lines from the table, in table order; a later frame of a field
-// replaces an earlier one.
+// Fields, extra fields and kept lines from the table, in table order; a later frame of a
+// field replaces an earlier one.
 EditorModel LoadEditorModel(const V2FrameTable& table);
 
 // What the main window showed when it opened the editor.
@@ -64,6 +74,15 @@ void FillFromV1(EditorFields& fields, const MainWindowTexts& main);
 // frame as it is in the file now (written) or still is (not written), so that another
 // write without a new read carries pictures and other frames over again. Returns
 // whether the tag was written; failures reach the reporter.
+//
+// The extra fields are written with the kept lines: one still holding its loaded text
+// goes over as the frame it came from, in that frame's place (a v2.2 id converted); one
+// with a new text becomes a new TRCK, TPOS, TSOT, TSOP or TSOA frame, in the place of
+// the frame it replaces (a sort reading read under TST or XSOT is written as TSOT), or
+// after the kept lines; an emptied one writes nothing.
+bool WriteEditorTag(EditorModel& model, const EditorFields& fields, const ExtraFields& extras, Session& session,
+                    WriteReporter& reporter);
+// The same with the extra fields as loaded.
 bool WriteEditorTag(EditorModel& model, const EditorFields& fields, Session& session, WriteReporter& reporter);
 
 }  // namespace vq

@@ -24,7 +24,38 @@ constexpr struct {
     {"COMM", MainField::Comment}, {"TYER", MainField::Year},   {"TCON", MainField::Genre},
 };
 
+constexpr std::array<const char*, kExtraFieldCount> kExtraFieldIds = {"TRCK", "TPOS", "TSOT", "TSOP", "TSOA"};
+
+// The ids that name each sort reading, by rank from 3 down.
+constexpr struct {
+  ExtraField field;
+  const char16_t* ids[3];  // standard, v2.2, draft
+} kSortIds[] = {
+    {ExtraField::TitleSort, {u"TSOT", u"TST", u"XSOT"}},
+    {ExtraField::ArtistSort, {u"TSOP", u"TSP", u"XSOP"}},
+    {ExtraField::AlbumSort, {u"TSOA", u"TSA", u"XSOA"}},
+};
+
+// A three-character id as a v2.2 tag holds it, or as a v2.3 tag does, padded to four.
+std::u16string_view WithoutPadding(std::u16string_view id) {
+  if (id.size() == 4 && (id[3] == u'\0' || id[3] == u' ')) id.remove_suffix(1);
+  return id;
+}
+
 }  // namespace
+
+const char* ExtraFieldId(int field) { return kExtraFieldIds[static_cast<std::size_t>(field)]; }
+
+ExtraFieldClaim ExtraFieldOf(std::u16string_view id) {
+  const std::string_view v23 = V23Form(id);
+  if (v23 == "TRCK") return {static_cast<int>(ExtraField::Track), 3};
+  if (v23 == "TPOS") return {static_cast<int>(ExtraField::Disc), 3};
+  const std::u16string_view bare = WithoutPadding(id);
+  for (const auto& s : kSortIds)
+    for (int r = 0; r < 3; ++r)
+      if ((r == 1 ? bare : id) == s.ids[r]) return {static_cast<int>(s.field), 3 - r};
+  return {};
+}
 
 const char* EditorFieldId(int field) { return kEditorFieldIds[static_cast<std::size_t>(field)]; }
 

@@ -22,6 +22,25 @@ std::array<const char*, kEditorFieldCount> EditorFieldIds();
 // The field a frame id of version 2.3 or 2.2 fills in the editor, or -1.
 int EditorFieldOf(std::u16string_view id);
 
+// The editor's fields beyond the seven: the track and disc numbers and the sort
+// readings (読み) of title, artist and album, in the order the window shows them.
+enum class ExtraField { Track = 0, Disc, TitleSort, ArtistSort, AlbumSort };
+inline constexpr int kExtraFieldCount = 5;
+
+// The v2.3 id the editor writes an extra field under: "TRCK", "TPOS", "TSOT", "TSOP", "TSOA".
+const char* ExtraFieldId(int field);
+
+// The extra field a frame fills, and how strongly it claims it: the field shows the
+// frame of the highest rank, the last one among equals. TRCK and TPOS (v2.2 TRK, TPA)
+// rank 3. A sort reading: TSOT, TSOP, TSOA (in v2.3 and v2.4 tags, where other programs
+// write them) rank 3; the v2.2 ids TST, TSP, TSA (in a v2.2 tag, or inside a v2.3 tag
+// padded with a zero or a space) 2; XSOT, XSOP, XSOA (an early draft's ids) 1.
+struct ExtraFieldClaim {
+  int field = -1;  // -1: none
+  int rank = 0;
+};
+ExtraFieldClaim ExtraFieldOf(std::u16string_view id);
+
 // The main window's six ID3v1 fields, in the order of its tag fields.
 enum class MainField { Title = 0, Artist, Album, Comment, Year, Genre };
 

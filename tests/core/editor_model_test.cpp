@@ -57,9 +57,9 @@ TEST(EditorModel, LoadsFieldsByEitherVersionsIdAndKeepsTheOtherFrames) {
   EXPECT_EQ(m.loaded[0], u"new title");  // a later frame of a field replaces an earlier one
   EXPECT_EQ(m.loaded[2], u"artist");
   EXPECT_EQ(m.loaded[1], u"");
-  ASSERT_EQ(m.kept.size(), 2u);
-  EXPECT_EQ(m.kept[0].ListText(), u"TRK:3");
-  EXPECT_EQ(m.kept[1].ListText(), u"APIC:");
+  ASSERT_EQ(m.kept.size(), 1u);
+  EXPECT_EQ(m.kept[0].ListText(), u"APIC:");
+  EXPECT_EQ(m.extraLoaded[static_cast<int>(ExtraField::Track)], u"3");
   ASSERT_TRUE(m.fieldFrames[0]);
   EXPECT_EQ(m.fieldFrames[0]->id, u"TIT2");
 }
@@ -129,7 +129,7 @@ TEST(EditorModel, TheTableIsRebuiltFromWhatWasWritten) {
 // the fields and the frames the file still holds.
 TEST(EditorModel, AFailedWriteKeepsTheLinesAndTheFramesInTheFile) {
   std::string tag = "ID3\x03" + std::string(2, '\0') + Synchsafe(100) +
-                    Frame("TIT2", std::string("\0T", 2)) + Frame("TRCK", std::string("\0" "7", 2));
+                    Frame("TIT2", std::string("\0T", 2)) + Frame("TIT1", std::string("\0" "7", 2));
   tag.resize(110, '\0');
   Selected sel(tag + Audio(1000));
   ASSERT_EQ(::chmod(sel.session.FilePath(0).c_str(), 0444), 0);
@@ -141,8 +141,47 @@ TEST(EditorModel, AFailedWriteKeepsTheLinesAndTheFramesInTheFile) {
   EXPECT_FALSE(WriteEditorTag(m, fields, sel.session, rep));
   ASSERT_EQ(rep.updateErrors.size(), 1u);
   EXPECT_EQ(sel.Bytes(), before);
-  EXPECT_EQ(m.kept[0].ListText(), u"TRCK:7");
+  EXPECT_EQ(m.kept[0].ListText(), u"TIT1:7");
   EXPECT_EQ(Pairs(sel.session.v2Frames),
-            (std::vector<std::pair<std::u16string, std::u16string>>{{u"TIT2", u"changed"}, {u"TRCK", u"7"}}));
+            (std::vector<std::pair<std::u16string, std::u16string>>{{u"TIT2", u"changed"}, {u"TIT1", u"7"}}));
   EXPECT_TRUE(sel.session.v2Frames[1].fromFile);
+}
+
+// A sort reading is read under any id other programs write; the standard id wins over
+// the v2.2 id and the draft's wherever they stand, and the losers are not kept.
+TEST(EditorModel, ExtraFieldsTakeTheFrameOfTheHighestRank) {
+  const std::pair<std::vector<std::u16string>, std::u16string> cases[] = {
+      {{u"XSOT", u"TSOT"}, u"TSOT"},
+      {{u"TSOT", u"XSOT"}, u"TSOT"},
+      {{u"XSOT", std::u16string(u"TST\0", 4)}, std::u16string(u"TST\0", 4)},
+      {{u"TST", u"XSOT"}, u"TST"},
+      {{u"XSOT"}, u"XSOT"},
+  };
+  for (const auto& [ids, shown] : cases) {
+    V2FrameTable table;
+    for (const auto& id : ids) table.push_back(Entry(id, id));
+    const EditorModel m = LoadEditorModel(table);
+    EXPECT_EQ(m.extraLoaded[static_cast<int>(ExtraField::TitleSort)], shown);
+    EXPECT_TRUE(m.kept.empty());
+  }
+}
+
+// Not written: the unchanged extra field's entry is still the frame in the file; a
+// changed one holds its new text under the id it would be written under.
+TEST(EditorModel, AFailedWriteListsTheExtraFieldsAsTheFileStillHoldsThem) {
+  std::string tag = "ID3\x03" + std::string(2, '\0') + Synchsafe(100) + Frame("TRCK", std::string("\0" "7", 2)) +
+                    Frame("XSOP", std::string("\0abc", 4));
+  tag.resize(110, '\0');
+  Selected sel(tag + Audio(1000));
+  ASSERT_EQ(::chmod(sel.session.FilePath(0).c_str(), 0444), 0);
+  EditorModel m = LoadEditorModel(sel.session.v2Frames);
+  ExtraFields extras = m.extraLoaded;
+  EXPECT_EQ(extras[static_cast<int>(ExtraField::ArtistSort)], u"abc");  // decoded from the draft's frame
+  extras[static_cast<int>(ExtraField::ArtistSort)] = u"ABC";
+  RecordingReporter rep;
+  EXPECT_FALSE(WriteEditorTag(m, m.loaded, extras, sel.session, rep));
+  EXPECT_EQ(Pairs(sel.session.v2Frames),
+            (std::vector<std::pair<std::u16string, std::u16string>>{{u"TRCK", u"7"}, {u"TSOP", u"ABC"}}));
+  EXPECT_TRUE(sel.session.v2Frames[0].fromFile);
+  EXPECT_FALSE(sel.session.v2Frames[1].fromFile);
 }

@@ -223,6 +223,7 @@ TagLibView ReadWithTagLib(const std::string& path, bool cp932) {
     v.v1Comment = comment.to8Bit(true);
     v.v1Year = t->year();
     v.v1Genre = t->genreNumber();
+    v.v1Track = t->track();
   }
   return v;
 }

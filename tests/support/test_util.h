@@ -106,6 +106,7 @@ struct TagLibView {
   bool hasV1 = false;
   std::string v1Title, v1Artist, v1Album, v1Comment;  // UTF-8 as TagLib decodes Latin-1
   unsigned v1Year = 0, v1Genre = 0;
+  unsigned v1Track = 0;  // ID3v1.1's track byte, 0 without one
 };
 // cp932: encoding 0 and ID3v1 fields read as code page 932; false: as TagLib reads them
 // without any help (ISO-8859-1), as players and taggers that follow the standard do.

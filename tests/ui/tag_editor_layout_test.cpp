@@ -48,7 +48,8 @@ TEST(TagEditorLayout, EveryControlAtItsTwipsWithItsCaptionFontAndKind) {
 
   EXPECT_EQ(w.windowTitle(), QStringLiteral("v2 Edit"));
   EXPECT_TRUE(w.isModal());
-  EXPECT_EQ(w.size(), QSize(ui::Twips(14700), ui::Twips(6975)));
+  // Widened to the right for the track, disc and reading fields.
+  EXPECT_EQ(w.size(), QSize(ui::Twips(18975), ui::Twips(6975)));
 
   for (const auto& c : kControls) {
     SCOPED_TRACE(c.name);
@@ -133,7 +134,7 @@ TEST(TagEditorLayout, TabRunsThroughTheSevenFieldsAndTheListAndEnterSkipsTheList
     Key(Qt::Key_F12);
   });
   EXPECT_EQ(tabs, (std::vector<QString>{"tagFields(1)", "tagFields(2)", "tagFields(3)", "tagFields(4)", "tagFields(5)", "tagFields(6)", "keptFramesList",
-                                        "tagFields(0)", "tagFields(1)"}));
+                                        "numberAndReadingFields(0)", "numberAndReadingFields(1)"}));
   EXPECT_EQ(enters, (std::vector<QString>{"tagFields(1)", "tagFields(2)", "tagFields(3)", "tagFields(4)", "tagFields(5)", "tagFields(6)",
                                           "tagFields(0)", "tagFields(1)", "tagFields(0)"}));
 }
@@ -191,7 +192,8 @@ TEST(TagEditorLoad, AV22TagFillsTheFieldsFromItsIdsAndListsTheRestUnderThreeChar
       EXPECT_EQ(w.storedValue(k), expected[k]) << k;
       EXPECT_EQ(w.storedValueLabels[k]->text(), expected[k]) << k;
     }
-    EXPECT_EQ(Lines(w.keptFramesList), (QStringList{"TRK:4/9", "TT1:コンテンツ", "PIC:"}));
+    EXPECT_EQ(Lines(w.keptFramesList), (QStringList{"TT1:コンテンツ", "PIC:"}));
+    EXPECT_EQ(w.numberAndReadingFields[0]->text(), QStringLiteral("4/9"));
     // The caret is behind the title's last character, nothing selected.
     auto* title = static_cast<QPlainTextEdit*>(w.tagFields[0]);
     EXPECT_EQ(QApplication::focusWidget(), title);

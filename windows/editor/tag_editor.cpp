@@ -170,6 +170,7 @@ void TagEditorDialog::BuildLayout() {
 
   QWidget* order[] = {tagFields[0], tagFields[1], tagFields[2], tagFields[3], tagFields[4], tagFields[5], tagFields[6], keptFramesList};
   for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+  BuildExtraFields();
 }
 
 void TagEditorDialog::Load() {
@@ -180,6 +181,7 @@ void TagEditorDialog::Load() {
   }
   keptFramesList->clear();
   for (const auto& line : model_.kept) keptFramesList->addItem(ui::Q(line.ListText()));
+  LoadExtraFields();
 
   PlaceWindow();
   ui::PlaceAgainWhenFramed(this, [this] { PlaceWindow(); });

@@ -6,6 +6,7 @@
 //   tag_editor.cpp           layout, placement, Load, the fields' texts, closing
 //   tag_editor_commands.cpp  the command table and RunCommand: write, fills, redo, close
 //   tag_editor_fields.cpp    the fields' focus and key handling
+//   tag_editor_extra_fields.cpp  the track, disc and sort reading fields
 // The fields' data, the fills and the write are the session's editor model
 // (session/editor_model.h).
 #pragma once
@@ -20,6 +21,7 @@
 
 class QKeyEvent;
 class QLabel;
+class QLineEdit;
 class QListWidget;
 class QPushButton;
 
@@ -80,6 +82,11 @@ class TagEditorDialog : public QDialog {
   std::array<QWidget*, 7> tagFields{};
   std::array<QPushButton*, 6> commandButtons{};
   QListWidget* keptFramesList = nullptr;
+  // The track, disc and sort reading fields with their captions, in ExtraField order.
+  std::array<QLabel*, kExtraFieldCount> numberAndReadingCaptions{};
+  std::array<QLineEdit*, kExtraFieldCount> numberAndReadingFields{};
+  // True when the key is consumed: Enter, and the commands' function keys.
+  bool ExtraFieldKeyDown(int index, QKeyEvent* event);
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -110,6 +117,11 @@ class TagEditorDialog : public QDialog {
   void RestoreLoadedValues();
   EditorFields Fields() const;
   void ShowFields(const EditorFields& fields);
+  // tag_editor_extra_fields.cpp
+  void BuildExtraFields();
+  void LoadExtraFields();
+  void RestoreExtraFields();
+  ExtraFields ExtraFieldTexts() const;
 
   Session& session_;
   TagEditorLink link_;

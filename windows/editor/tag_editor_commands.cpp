@@ -107,7 +107,7 @@ void TagEditorDialog::ShowFields(const EditorFields& fields) {
 void TagEditorDialog::WriteTag() {
   // A failure is reported through the reporter; the table and listing are rebuilt anyway.
   EditorReporter reporter(*this, result_);
-  WriteEditorTag(model_, Fields(), session_, reporter);
+  WriteEditorTag(model_, Fields(), ExtraFieldTexts(), session_, reporter);
   for (int i = 0; i < keptFramesList->count() && static_cast<std::size_t>(i) < model_.kept.size(); ++i)
     keptFramesList->item(i)->setText(ui::Q(model_.kept[static_cast<std::size_t>(i)].ListText()));
   result_.tableRebuilt = true;
@@ -127,6 +127,7 @@ void TagEditorDialog::FillFromV1() {
 
 void TagEditorDialog::RestoreLoadedValues() {
   for (int k = 0; k < kEditorFieldCount; ++k) setFieldText(k, storedValue(k));
+  RestoreExtraFields();
 }
 
 }  // namespace vq
