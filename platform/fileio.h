@@ -32,6 +32,8 @@ enum class ErrorKind {
   HardLinked,       // a file with other names whose tag would have to grow
   ChangedMeanwhile, // another program replaced or changed the file while it was written
   OwnerNotKept,     // a rebuilt copy could not be given the file's owner and group
+  NameTaken,        // a rename's new name names a file or folder already (EEXIST)
+  OtherVolume,      // a rename to another file system (EXDEV)
 };
 
 // Japanese description of an error kind, ending in "。".
@@ -56,7 +58,7 @@ ErrorKind KindFromErrno(int err);
 [[noreturn]] void ThrowErrno(int err);
 
 // The operations the fault injection can pick.
-enum class FileOp { Open, Read, Write, Sync, Close, Remove, Rename, Chmod, List, Stat, SetTimes };
+enum class FileOp { Open, Read, Write, Sync, Close, Remove, Rename, Chmod, List, Stat, SetTimes, Link, MakeFolder, RemoveFolder };
 
 // What names a file and what says whether it changed: device, inode, size and the
 // last-modified time to the nanosecond.
@@ -79,6 +81,9 @@ struct FaultInjection {
   static long Count();              // operations seen since the last Reset
   static bool Fired();              // whether the armed failure happened
   static void CheckPoint(FileOp op);  // called by every operation; throws when armed
+  // The same check point for an operation that acts on the errno itself (a fallback on
+  // EINVAL): the armed errno, 0 when the operation is to run.
+  static int Injected(FileOp op);
 };
 
 class RawFile;
