@@ -12,9 +12,8 @@ namespace vq {
 
 class PathChanges {
  public:
-  // `from` takes the name `to` (the folders above `to` made as needed); an existing file
-  // of that name is never replaced (AlreadyExists). A name that differs only in letter
-  // case on a file system that ignores case goes through an intermediate name.
+  // `from` takes the name `to` (the folders above `to` made as needed): RenameNoReplace
+  // (platform/safe_rename.h), which never replaces an existing name (NameTaken).
   void Rename(const std::string& from, const std::string& to);
   // A new file with `bytes`, flushed (AlreadyExists when the name is taken).
   void Create(const std::string& path, std::string_view bytes);
@@ -31,10 +30,5 @@ class PathChanges {
 
 // The folders above `path` that do not exist yet, outermost first.
 std::vector<std::string> FoldersToMake(const std::string& path);
-
-// Renames `from` to `to` in one step without ever replacing an existing `to`
-// (renameat2 with RENAME_NOREPLACE; where the file system lacks it, a link and an
-// unlink). Throws Error (AlreadyExists when `to` is taken by another file).
-void RenameNoReplace(const std::string& from, const std::string& to);
 
 }  // namespace vq

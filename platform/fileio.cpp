@@ -46,6 +46,10 @@ std::u16string ErrorDescription(ErrorKind kind) {
       return u"ほかのプログラムがこのファイルを書き込み中です。ファイルは変更されていません。";
     case ErrorKind::AlreadyExists:
       return u"同じ名前のファイルがすでにあります。ファイルは変更されていません。";
+    case ErrorKind::NameTaken:
+      return u"新しい名前のファイルかフォルダがすでにあります。上書きせず、名前はそのままです。";
+    case ErrorKind::OtherVolume:
+      return u"別のドライブ(ファイルシステム)へは名前の変更で移せません。名前はそのままです。";
   }
   return u"入出力エラーです。";
 }
@@ -73,6 +77,8 @@ ErrorKind KindFromErrno(int err) {
     case EFBIG:
     case EOVERFLOW:
       return ErrorKind::Overflow;
+    case EEXIST: return ErrorKind::NameTaken;
+    case EXDEV: return ErrorKind::OtherVolume;
     default: return ErrorKind::Io;
   }
 }
@@ -108,15 +114,20 @@ void FaultInjection::Reset() { Faults() = FaultState{}; }
 long FaultInjection::Count() { return Faults().count; }
 bool FaultInjection::Fired() { return Faults().fired; }
 
-void FaultInjection::CheckPoint(FileOp op) {
+int FaultInjection::Injected(FileOp op) {
   auto& s = Faults();
-  if (s.only && *s.only != op) return;
+  if (s.only && *s.only != op) return 0;
   ++s.count;
   if (s.failAt > 0 && s.count == s.failAt) {
     s.failAt = 0;
     s.fired = true;
-    ThrowErrno(s.err);
+    return s.err;
   }
+  return 0;
+}
+
+void FaultInjection::CheckPoint(FileOp op) {
+  if (const int err = Injected(op)) ThrowErrno(err);
 }
 
 // ---------------------------------------------------------------- RawFile

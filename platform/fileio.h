@@ -34,6 +34,8 @@ enum class ErrorKind {
   OwnerNotKept,     // a rebuilt copy could not be given the file's owner and group
   InUse,            // another process holds the file's lock (it is writing the file)
   AlreadyExists,    // a new file or name would replace one that exists
+  NameTaken,        // a rename's new name names a file or folder already (EEXIST)
+  OtherVolume,      // a rename to another file system (EXDEV)
 };
 
 // Japanese description of an error kind, ending in "。".
@@ -58,7 +60,7 @@ ErrorKind KindFromErrno(int err);
 [[noreturn]] void ThrowErrno(int err);
 
 // The operations the fault injection can pick.
-enum class FileOp { Open, Read, Write, Sync, Close, Remove, Rename, Chmod, List, Stat, SetTimes };
+enum class FileOp { Open, Read, Write, Sync, Close, Remove, Rename, Chmod, List, Stat, SetTimes, Link, MakeFolder, RemoveFolder };
 
 // What names a file and what says whether it changed: device, inode, size and the
 // last-modified time to the nanosecond.
@@ -81,6 +83,9 @@ struct FaultInjection {
   static long Count();              // operations seen since the last Reset
   static bool Fired();              // whether the armed failure happened
   static void CheckPoint(FileOp op);  // called by every operation; throws when armed
+  // The same check point for an operation that acts on the errno itself (a fallback on
+  // EINVAL): the armed errno, 0 when the operation is to run.
+  static int Injected(FileOp op);
 };
 
 class RawFile;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <numeric>
 
+#include <sys/stat.h>
+
 #include "platform/file_names.h"
 #include "platform/fileio.h"
 #include "platform/name_order.h"
@@ -36,7 +38,7 @@ std::vector<ListedFile> Rows(std::vector<FolderFiles>& folders) {
       return CompareNames(shown[a], files[a].name, shown[b], files[b].name) < 0;
     });
     const std::u16string subfolderName =
-        folder.entry.empty() ? std::u16string() : DecodeName(std::string_view(folder.entry).substr(1));
+        folder.entry.empty() ? std::u16string() : DecodePath(std::string_view(folder.entry).substr(1));
     for (std::size_t k : order) {
       ListedFile& row = rows.emplace_back();
       row.name = std::move(files[k].name);
@@ -86,6 +88,39 @@ std::vector<ListedFile> ListFilesWithSubfolders(const std::string& folder) {
       // A subfolder that cannot be read gives no rows.
     }
   }
+  return Rows(folders);
+}
+
+namespace {
+
+// Direct subfolders that are folders themselves, not links to folders.
+std::vector<std::string> RealSubfolderNames(const std::string& folder) {
+  std::vector<std::string> out;
+  for (std::string& name : ListSubfolderNames(folder)) {
+    struct stat st {};
+    if (::lstat(JoinPath(folder, name).c_str(), &st) == 0 && S_ISDIR(st.st_mode)) out.push_back(std::move(name));
+  }
+  return out;
+}
+
+void CollectBelow(const std::string& folder, const std::string& entry, std::vector<FolderFiles>& out) {
+  const std::string path = folder + entry;
+  std::vector<std::string> subfolders;
+  try {
+    out.push_back({entry, ListMp3Files(path)});
+    subfolders = RealSubfolderNames(path);
+  } catch (const Error&) {
+    if (entry.empty()) throw;
+    return;
+  }
+  for (const std::string& name : subfolders) CollectBelow(folder, entry + kSepChar + name, out);
+}
+
+}  // namespace
+
+std::vector<ListedFile> ListFilesBelow(const std::string& folder) {
+  std::vector<FolderFiles> folders;
+  CollectBelow(folder == "/" ? std::string() : folder, std::string(), folders);  // "" + "/x" at the root
   return Rows(folders);
 }
 

@@ -13,7 +13,7 @@ namespace vq {
 
 struct ListedFile {
   std::string name;             // the file name's bytes, no folder
-  std::string subfolderEntry;   // "" or "/" + the subfolder name's bytes
+  std::string subfolderEntry;   // "" or "/" + the subfolder name's bytes (ListFilesBelow: the path below)
   std::time_t modified = 0;     // local last-modified time, 0 when it could not be read
   long modifiedNs = 0;          // its nanoseconds, which keep-date puts back too
   bool readOnly = false;
@@ -32,6 +32,13 @@ std::vector<ListedFile> ListOwnFiles(const std::string& folder);
 // the subfolders and each one's files in name order. A folder or subfolder that cannot
 // be read contributes no rows; the listing goes on.
 std::vector<ListedFile> ListFilesWithSubfolders(const std::string& folder);
+
+// Every MP3 file below the folder: the folder's own files, then each subfolder's and
+// theirs, at any depth; each folder's files and subfolders in name order, the
+// subfolder entry the path below the folder ("/Artist/Album"). Links to folders are not
+// followed, hidden entries are left out. Throws Error when the folder cannot be read;
+// a subfolder that cannot be read contributes no rows.
+std::vector<ListedFile> ListFilesBelow(const std::string& folder);
 
 // Index of the last read-only row, -1 when there is none.
 int LastReadOnlyRow(const std::vector<ListedFile>& rows);

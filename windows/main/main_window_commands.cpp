@@ -9,6 +9,7 @@
 
 #include "windows/passes/batch_dialog.h"
 #include "windows/passes/undo_pass_button.h"
+#include "windows/passes/rename_dialog.h"
 #include "windows/passes/unicode_dialog.h"
 #include "formats/id3v1.h"
 #include "windows/main/main_window.h"
@@ -213,6 +214,19 @@ void MainWindow::OpenUnicodeConversion() {
     UnicodeConversionDialog w(session_, this);
     ui::Dialogs::Exec(&w);
     ShowUnicodeResult(w.result());
+  }
+  // The window took the keyboard; it comes back here with the field.
+  activateWindow();
+  tagFields[lastField]->setFocus();
+}
+
+void MainWindow::OpenRename() {
+  if (session_.rows.empty()) return;
+  {
+    RenameDialog w(session_, this);
+    ui::Dialogs::Exec(&w);
+    // The window returns its plan; carrying it out (journal, renames, the listing and
+    // Path.dat following the new names) is the pass engine's, which is not wired yet.
   }
   // The window took the keyboard; it comes back here with the field.
   activateWindow();

@@ -16,6 +16,7 @@
 #include <QShortcut>
 #include <algorithm>
 
+#include "windows/passes/rename_dialog.h"
 #include "windows/passes/unicode_dialog.h"
 #include "windows/main/file_list_model.h"
 #include "windows/main/main_window.h"
@@ -205,6 +206,15 @@ void MainWindow::BuildLayout() {
   auto* unicodeKey = new QShortcut(QKeySequence(Qt::Key_F2), this);
   unicodeKey->setObjectName(QStringLiteral("unicodeKey"));
   connect(unicodeKey, &QShortcut::activated, this, &MainWindow::OpenUnicodeConversion);
+
+  // Beyond the design's controls: names from tags. The free space under "ID3v2をUnicodeで書く",
+  // left of the comment frame and above the command row.
+  renameButton = MakeRenameButton(this, QRect(5490, 6720, 1170, 375));
+  connect(renameButton, &QPushButton::clicked, this, &MainWindow::OpenRename);
+  // F5 anywhere in the window.
+  auto* renameKey = new QShortcut(QKeySequence(Qt::Key_F5), this);
+  renameKey->setObjectName(QStringLiteral("renameKey"));
+  connect(renameKey, &QShortcut::activated, this, &MainWindow::OpenRename);
 
   folderTree->installEventFilter(this);
   driveBox->installEventFilter(this);
