@@ -9,6 +9,7 @@ VQ_PACKAGES=(
   libgtest-dev libgmock-dev libtag1-dev libxxhash-dev
   fonts-ipafont-gothic xvfb xauth x11-utils openbox
   dpkg-dev file appstream desktop-file-utils procps
+  libmecab-dev mecab-ipadic-utf8 mecab-naist-jdic
 )
 
 vq_setup() {
