@@ -18,7 +18,7 @@ std::u16string SourceName(ReadingSource source) {
   return u"なし";
 }
 
-ReadingDecider::ReadingDecider(const UserReadings& user, const ReadingTally& tally,
+ReadingDecider::ReadingDecider(const UserReadings& user, const CollectionTally& tally,
                                const ReadingDictionaries& dictionaries)
     : user_(user), tally_(tally), dictionaries_(dictionaries) {}
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "passes/reading_dictionary.h"
-#include "passes/reading_tally.h"
+#include "passes/collection_tally.h"
 #include "passes/user_readings.h"
 
 namespace vq {
@@ -33,12 +33,12 @@ struct ReadingProposal {
 class ReadingDecider {
  public:
   // The sources are borrowed and must outlive the decider.
-  ReadingDecider(const UserReadings& user, const ReadingTally& tally, const ReadingDictionaries& dictionaries);
+  ReadingDecider(const UserReadings& user, const CollectionTally& tally, const ReadingDictionaries& dictionaries);
   ReadingProposal Decide(std::u16string_view text) const;
 
  private:
   const UserReadings& user_;
-  const ReadingTally& tally_;
+  const CollectionTally& tally_;
   const ReadingDictionaries& dictionaries_;
 };
 

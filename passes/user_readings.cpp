@@ -16,22 +16,22 @@ bool ValidUtf8(std::string_view s) {
 }
 
 // The pair of a line, when it is one.
-std::optional<TextReading> PairOf(std::string_view line) {
+std::optional<UserReading> PairOf(std::string_view line) {
   if (line.empty() || line.front() == '#') return std::nullopt;
   const auto tab = line.find('\t');
   if (tab == std::string_view::npos || !ValidUtf8(line)) return std::nullopt;
-  TextReading r{Utf8ToUtf16(line.substr(0, tab)), Utf8ToUtf16(line.substr(tab + 1))};
+  UserReading r{Utf8ToUtf16(line.substr(0, tab)), Utf8ToUtf16(line.substr(tab + 1))};
   if (r.text.empty() || r.reading.empty() || r.reading.find(u'\t') != std::u16string::npos) return std::nullopt;
   return r;
 }
 
-bool Storable(const TextReading& r) {
+bool Storable(const UserReading& r) {
   for (const std::u16string* s : {&r.text, &r.reading})
     if (s->empty() || s->find_first_of(u"\t\r\n") != std::u16string::npos) return false;
   return true;
 }
 
-std::string LineOf(const TextReading& r) { return Utf16ToUtf8(r.text) + "\t" + Utf16ToUtf8(r.reading) + "\n"; }
+std::string LineOf(const UserReading& r) { return Utf16ToUtf8(r.text) + "\t" + Utf16ToUtf8(r.reading) + "\n"; }
 
 std::string_view WithoutBom(std::string_view bytes) {
   if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
@@ -60,10 +60,10 @@ std::optional<std::u16string> UserReadings::Find(std::u16string_view text) const
   return it->second;
 }
 
-std::string WithReadings(std::string_view bytes, const std::vector<TextReading>& added) {
+std::string WithReadings(std::string_view bytes, const std::vector<UserReading>& added) {
   std::map<std::u16string, std::u16string> pending;  // text -> reading, not yet written
-  std::vector<const TextReading*> order;
-  for (const TextReading& r : added) {
+  std::vector<const UserReading*> order;
+  for (const UserReading& r : added) {
     if (!Storable(r)) continue;
     if (!pending.count(r.text)) order.push_back(&r);
     pending[r.text] = r.reading;
@@ -83,12 +83,12 @@ std::string WithReadings(std::string_view bytes, const std::vector<TextReading>&
     out.append(line);
     out.push_back('\n');
   }
-  for (const TextReading* r : order)
+  for (const UserReading* r : order)
     if (!placed[r->text]) out += LineOf({r->text, pending[r->text]});
   return out;
 }
 
-void AddUserReadings(const std::string& path, const std::vector<TextReading>& added) {
+void AddUserReadings(const std::string& path, const std::vector<UserReading>& added) {
   MakeFolders(ParentPath(path));
   const std::string old = FileExists(path) ? ReadFileBytes(path) : std::string();
   WriteFileAtomically(path, WithReadings(old, added));

@@ -16,10 +16,10 @@ namespace vq {
 // $XDG_CONFIG_HOME/velquist/readings.tsv, or ~/.config/velquist/readings.tsv without it.
 std::string UserReadingsPath();
 
-struct TextReading {
+struct UserReading {
   std::u16string text;
   std::u16string reading;
-  bool operator==(const TextReading&) const = default;
+  bool operator==(const UserReading&) const = default;
 };
 
 class UserReadings {
@@ -41,10 +41,10 @@ class UserReadings {
 // reading in the place of its first line (its later lines dropped), new texts are
 // appended in the order given; every other line stays byte for byte. A text or reading
 // with a TAB or a line break, or an empty one, is left out.
-std::string WithReadings(std::string_view bytes, const std::vector<TextReading>& added);
+std::string WithReadings(std::string_view bytes, const std::vector<UserReading>& added);
 
 // Adds readings to the file (created with its folders when missing): read, changed by
 // WithReadings, written in one step (temporary file, flush, rename). Throws Error.
-void AddUserReadings(const std::string& path, const std::vector<TextReading>& added);
+void AddUserReadings(const std::string& path, const std::vector<UserReading>& added);
 
 }  // namespace vq

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "windows/passes/batch_dialog.h"
+#include "windows/passes/readings_dialog.h"
 #include "windows/passes/undo_pass_button.h"
 #include "windows/passes/unicode_dialog.h"
 #include "formats/id3v1.h"
@@ -215,6 +216,17 @@ void MainWindow::OpenUnicodeConversion() {
     ShowUnicodeResult(w.result());
   }
   // The window took the keyboard; it comes back here with the field.
+  activateWindow();
+  tagFields[lastField]->setFocus();
+}
+
+void MainWindow::OpenReadings() {
+  if (session_.rows.empty()) return;
+  {
+    // In this version the window proposes and records readings; the tags are not written.
+    ReadingsDialog w(session_, {}, this);
+    ui::Dialogs::Exec(&w);
+  }
   activateWindow();
   tagFields[lastField]->setFocus();
 }

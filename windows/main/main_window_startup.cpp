@@ -16,6 +16,7 @@
 #include <QShortcut>
 #include <algorithm>
 
+#include "windows/passes/readings_dialog.h"
 #include "windows/passes/unicode_dialog.h"
 #include "windows/main/file_list_model.h"
 #include "windows/main/main_window.h"
@@ -205,6 +206,14 @@ void MainWindow::BuildLayout() {
   auto* unicodeKey = new QShortcut(QKeySequence(Qt::Key_F2), this);
   unicodeKey->setObjectName(QStringLiteral("unicodeKey"));
   connect(unicodeKey, &QShortcut::activated, this, &MainWindow::OpenUnicodeConversion);
+
+  // The sort readings, in the free space under "ID3v2をUnicodeで書く" and above
+  // "v2入力(F11)"; F5 anywhere in the window.
+  readingsButton = MakeReadingsButton(this, QRect(5520, 6720, 1140, 375));
+  connect(readingsButton, &QPushButton::clicked, this, &MainWindow::OpenReadings);
+  auto* readingsKey = new QShortcut(QKeySequence(Qt::Key_F5), this);
+  readingsKey->setObjectName(QStringLiteral("readingsKey"));
+  connect(readingsKey, &QShortcut::activated, this, &MainWindow::OpenReadings);
 
   folderTree->installEventFilter(this);
   driveBox->installEventFilter(this);

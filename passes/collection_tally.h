@@ -13,7 +13,7 @@
 
 namespace vq {
 
-class ReadingTally {
+class CollectionTally {
  public:
   // Counts every field of the table that has both a text and a sort reading
   // (passes/sort_fields.h). A "reading" that still holds kanji is no reading and is not

@@ -1,21 +1,21 @@
-#include "passes/reading_tally.h"
+#include "passes/collection_tally.h"
 
 #include "passes/kana.h"
 #include "passes/sort_fields.h"
 
 namespace vq {
 
-void ReadingTally::AddTable(const V2FrameTable& table) {
+void CollectionTally::AddTable(const V2FrameTable& table) {
   for (const SortedFieldState& f : SortedFieldsOf(table))
     if (!f.text.empty() && !f.sort.empty()) Add(f.text, f.sort);
 }
 
-void ReadingTally::Add(std::u16string_view text, std::u16string_view reading) {
+void CollectionTally::Add(std::u16string_view text, std::u16string_view reading) {
   if (text.empty() || reading.empty() || NeedsDictionary(reading)) return;
   ++counts_[std::u16string(text)][std::u16string(reading)];
 }
 
-std::optional<std::u16string> ReadingTally::MostCommon(std::u16string_view text) const {
+std::optional<std::u16string> CollectionTally::MostCommon(std::u16string_view text) const {
   auto it = counts_.find(std::u16string(text));
   if (it == counts_.end()) return std::nullopt;
   const std::u16string* best = nullptr;
