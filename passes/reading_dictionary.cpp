@@ -8,12 +8,12 @@
 #include "passes/kana.h"
 #include "platform/fileio.h"
 #include "platform/text.h"
+#include "platform/text_file.h"
 
 namespace vq {
 namespace {
 
-// The n-th comma-separated field of a node's feature text ("" past the end). The IPA
-// dictionary and NAIST-jdic both keep a word's reading in field 7.
+// The n-th comma-separated field of a node's feature text ("" past the end).
 std::string_view Field(std::string_view feature, int n) {
   for (int k = 0; k < n; ++k) {
     const auto comma = feature.find(',');
@@ -23,7 +23,26 @@ std::string_view Field(std::string_view feature, int n) {
   return feature.substr(0, feature.find(','));
 }
 
-constexpr int kReadingField = 7;
+// Where a dictionary keeps a word's reading: the field its dicrc's reading format
+// ("node-format-yomi = %pS%f[7]") prints; 7, the IPA dictionary's, when it names none.
+int ReadingFieldOf(const std::string& folder) {
+  std::string dicrc;
+  try {
+    dicrc = ReadFileBytes(folder + "/dicrc");
+  } catch (const Error&) {
+    return 7;
+  }
+  for (std::string_view line : SplitLines(dicrc)) {
+    if (line.substr(0, 16) != "node-format-yomi") continue;
+    const auto f = line.find("%f[");
+    if (f == std::string_view::npos) break;
+    int n = 0;
+    for (std::size_t i = f + 3; i < line.size() && line[i] >= '0' && line[i] <= '9' && n < 100; ++i)
+      n = n * 10 + (line[i] - '0');
+    return n;
+  }
+  return 7;
+}
 
 // The cost margin (DictionaryReading::margin) from which a dictionary's best reading
 // counts as clear.
@@ -55,6 +74,7 @@ struct Dictionary::Impl {
   std::unique_ptr<MeCab::Model> model;
   std::unique_ptr<MeCab::Tagger> tagger;
   std::unique_ptr<MeCab::Lattice> lattice;
+  int readingField = 7;
 };
 
 Dictionary::Dictionary(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
@@ -74,6 +94,7 @@ std::unique_ptr<Dictionary> Dictionary::Open(const std::string& folder) {
   impl->tagger.reset(impl->model->createTagger());
   impl->lattice.reset(impl->model->createLattice());
   if (!impl->tagger || !impl->lattice) return nullptr;
+  impl->readingField = ReadingFieldOf(folder);
   return std::unique_ptr<Dictionary>(new Dictionary(std::move(impl)));
 }
 
@@ -104,7 +125,7 @@ std::vector<DictionaryReading> Dictionary::Readings(std::u16string_view text, in
         utf8 += Utf16ToUtf8(KanaReading(word));
         continue;
       }
-      const std::string_view reading = Field(node->feature ? node->feature : "", kReadingField);
+      const std::string_view reading = Field(node->feature ? node->feature : "", impl_->readingField);
       if (reading.empty() || reading == "*") {
         utf8 += surface;
         r.complete = false;
@@ -141,7 +162,7 @@ ReadingDictionaries::~ReadingDictionaries() = default;
 DictionaryOpinion ReadingDictionaries::Read(std::u16string_view text) const {
   DictionaryOpinion o;
   if (!ipa_) return o;
-  constexpr int kAlternatives = 4;
+  constexpr int kAlternatives = 6;
   const std::vector<DictionaryReading> first = ipa_->Readings(text, kAlternatives);
   const std::vector<DictionaryReading> second =
       second_ ? second_->Readings(text, kAlternatives) : std::vector<DictionaryReading>{};

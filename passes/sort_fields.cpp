@@ -1,5 +1,7 @@
 #include "passes/sort_fields.h"
 
+#include "formats/frame_ids.h"
+
 namespace vq {
 namespace {
 
@@ -32,6 +34,16 @@ int SortRank(std::u16string_view id, const SortedFieldIds& ids) {
   if (Is(id, ids.sortOld)) return 1;
   if (IsV22(id, ids.sortV22)) return 2;
   return -1;
+}
+
+// A frame's text. The frame walk decodes the texts of T frames only; an XSO* frame has
+// the same body, which is decoded here.
+std::u16string ValueOf(const V2FrameEntry& e) {
+  if (!e.id.empty() && e.id[0] == u'X' && e.major >= 3 && !e.body.empty()) {
+    const std::string id = NarrowId(e.id);
+    return DecodeV23FrameText(std::string_view(e.body).substr(1), static_cast<std::uint8_t>(e.body[0]), id).tail;
+  }
+  return e.text;
 }
 
 }  // namespace
@@ -73,7 +85,7 @@ SortedFields SortedFieldsOf(const V2FrameTable& table) {
       if (rank < 0) continue;
       SortedFieldState& s = fields[f];
       s.sortFrames.push_back(i);
-      std::u16string value = TrimmedText(e.text);
+      std::u16string value = TrimmedText(ValueOf(e));
       if (!value.empty() && rank < bestRank[f]) {
         s.sort = std::move(value);
         bestRank[f] = rank;
