@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
@@ -39,7 +40,9 @@ class ReadingDelegate : public QStyledItemDelegate {
     return box;
   }
   void setEditorData(QWidget* editor, const QModelIndex& index) const override {
-    static_cast<QComboBox*>(editor)->setEditText(index.data(Qt::EditRole).toString());
+    auto* box = static_cast<QComboBox*>(editor);
+    box->setEditText(index.data(Qt::EditRole).toString());
+    box->lineEdit()->selectAll();  // typing replaces the reading, as in the tag fields
   }
   void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
     model->setData(index, static_cast<QComboBox*>(editor)->currentText().trimmed(), Qt::EditRole);
