@@ -1,8 +1,8 @@
 // The user's own readings: ~/.config/velquist/readings.tsv ($XDG_CONFIG_HOME respected),
 // UTF-8, one "text TAB reading" a line. They win over every other source. Lines that are
 // no such pair (comments, blank lines, a line without a TAB or with an empty side, bytes
-// that are not UTF-8) are skipped when read and kept as they are when the file is
-// rewritten; of a text listed twice the last line counts.
+// that are not UTF-8) are skipped when read and kept when the file is rewritten; of a
+// text listed twice the last line counts.
 #pragma once
 
 #include <map>
@@ -39,8 +39,8 @@ class UserReadings {
 
 // The file's bytes with the readings added: a text the file lists already gets its new
 // reading in the place of its first line (its later lines dropped), new texts are
-// appended in the order given; every other line stays byte for byte. A text or reading
-// with a TAB or a line break, or an empty one, is left out.
+// appended in the order given; every other line keeps its bytes (its line end becomes
+// LF). A text or reading with a TAB or a line break, or an empty one, is left out.
 std::string WithReadings(std::string_view bytes, const std::vector<UserReading>& added);
 
 // Adds readings to the file (created with its folders when missing): read, changed by

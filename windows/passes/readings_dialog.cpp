@@ -63,7 +63,7 @@ ReadingsDialog::ReadingsDialog(const Session& session, ReadingsSetup setup, QWid
   setWindowTitle(QStringLiteral("並べ替え用の読み"));
   setFont(ui::ProportionalFont());
   setModal(true);
-  resize(ui::Twips(11000), ui::Twips(6600));
+  resize(ui::Twips(11000), ui::Twips(9000));
 
   auto* explanation = new QLabel(
       QStringLiteral("一覧の曲の曲名・作者名・アルバム名の読み(カタカナ)を、プレーヤーが並べ替えに使う"
