@@ -11,6 +11,11 @@
 #include "session/session.h"
 
 namespace vq {
+namespace {
+
+constexpr std::size_t kNoRow = static_cast<std::size_t>(-1);
+
+}  // namespace
 
 V2FrameTable ReadFrameTable(const std::string& path) {
   RawFile file(path, RawFile::Mode::Read);
@@ -64,7 +69,12 @@ ReadingsReview ReviewReadings(const Session& session, const ReadingsSetup& setup
       const SortedFieldState& s = fields[static_cast<std::size_t>(field)];
       if (s.text.empty() || !s.sort.empty() || !HasReadingOfItsOwn(s.text)) continue;
       auto [it, added] = rowOf.try_emplace(s.text, review.rows.size());
-      if (added) review.rows.push_back({decider.Decide(s.text), {}, 0});
+      if (added) {
+        ReadingProposal p = decider.Decide(s.text);
+        if (p.reading == s.text) it->second = kNoRow;  // reads as it is written: needs no sort field
+        if (it->second != kNoRow) review.rows.push_back({std::move(p), {}, 0});
+      }
+      if (it->second == kNoRow) continue;
       ReviewRow& r = review.rows[it->second];
       if (std::find(counted.begin(), counted.end(), it->second) == counted.end()) {
         counted.push_back(it->second);

@@ -1,5 +1,6 @@
 // What the readings window shows over the current listing: each text of the listed
-// files' titles, artists, albums and album artists that has no sort reading yet, with
+// files' titles, artists, albums and album artists that has no sort reading yet and
+// does not read as it is written ("サカナクション", "B'z"), with
 // its proposed reading, where that came from and how sure it is. The collection the
 // readings come from is the listed files themselves.
 #pragma once
