@@ -36,8 +36,8 @@ std::string HomeFolder() {
 
 bool MayWrite(const std::string& folder) { return ::access(folder.c_str(), W_OK) == 0; }
 
-// Creates every missing folder of an absolute path (mode 0700 for the new ones, as a
-// user's configuration folder should be).
+}  // namespace
+
 void MakeFolders(const std::string& folder) {
   for (std::size_t pos = folder.find('/', 1);; pos = folder.find('/', pos + 1)) {
     const std::string part = folder.substr(0, pos);
@@ -45,8 +45,6 @@ void MakeFolders(const std::string& folder) {
     if (pos == std::string::npos) break;
   }
 }
-
-}  // namespace
 
 std::string UserSettingsPath() {
   const char* config = std::getenv("XDG_CONFIG_HOME");

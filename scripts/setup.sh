@@ -10,6 +10,7 @@ VQ_PACKAGES=(
   fonts-ipafont-gothic xvfb xauth x11-utils openbox
   dpkg-dev file appstream desktop-file-utils procps
   dosfstools fusefat
+  libmecab-dev mecab-ipadic-utf8 mecab-naist-jdic
 )
 
 vq_setup() {

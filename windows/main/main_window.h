@@ -150,6 +150,7 @@ class MainWindow : public QWidget {
   std::array<QPushButton*, 9> commandButtons{};  // by command number, see kCommands
   QPushButton* unicodeButton = nullptr;  // "ﾕﾆｺｰﾄﾞ(F2)": the listing's tags to Unicode
   QPushButton* renameButton = nullptr;   // "名前変更(F5)": the listing's names from their tags
+  QPushButton* readingsButton = nullptr;  // "読み(F5)": the listing's sort readings
 
   QString fileInfoText(int index) const;
   void setFileInfoText(int index, const QString& text);
@@ -191,6 +192,7 @@ class MainWindow : public QWidget {
   void OpenBatch();           // 7 "自動処理(F10)"
   void OpenUnicodeConversion();  // "ﾕﾆｺｰﾄﾞ(F2)": nothing while the listing is empty
   void OpenRename();             // "名前変更(F5)": nothing while the listing is empty
+  void OpenReadings();           // "読み(F5)": nothing while the listing is empty
   // main_window_fields.cpp: Up, Down, Page Up and Page Down move the file list.
   void MoveListSelection(int key);
   // Highlights a row of the file list; when that changes the row, the view's selection

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "windows/passes/batch_dialog.h"
+#include "windows/passes/readings_dialog.h"
 #include "windows/passes/undo_pass_button.h"
 #include "windows/passes/rename_dialog.h"
 #include "windows/passes/unicode_dialog.h"
@@ -229,6 +230,16 @@ void MainWindow::OpenRename() {
     // Path.dat following the new names) is the pass engine's, which is not wired yet.
   }
   // The window took the keyboard; it comes back here with the field.
+  RestoreFieldFocus();
+}
+
+void MainWindow::OpenReadings() {
+  if (session_.rows.empty()) return;
+  {
+    // In this version the window proposes and records readings; the tags are not written.
+    ReadingsDialog w(session_, {}, this);
+    ui::Dialogs::Exec(&w);
+  }
   activateWindow();
   tagFields[lastField]->setFocus();
 }

@@ -17,6 +17,7 @@
 #include <algorithm>
 
 #include "windows/passes/rename_dialog.h"
+#include "windows/passes/readings_dialog.h"
 #include "windows/passes/unicode_dialog.h"
 #include "windows/main/file_list_model.h"
 #include "windows/main/main_window.h"
@@ -207,14 +208,19 @@ void MainWindow::BuildLayout() {
   unicodeKey->setObjectName(QStringLiteral("unicodeKey"));
   connect(unicodeKey, &QShortcut::activated, this, &MainWindow::OpenUnicodeConversion);
 
-  // Beyond the design's controls: names from tags. The free space under "ID3v2をUnicodeで書く",
-  // left of the comment frame and above the command row.
-  renameButton = MakeRenameButton(this, QRect(5490, 6720, 1170, 375));
+  // Beyond the design's controls, in the free space under "ID3v2をUnicodeで書く", left of
+  // the comment frame and above the command row: names from tags (F5) and the sort
+  // readings (Shift+F5), each also reached from anywhere in the window.
+  renameButton = MakeRenameButton(this, QRect(5490, 6360, 1170, 375));
   connect(renameButton, &QPushButton::clicked, this, &MainWindow::OpenRename);
-  // F5 anywhere in the window.
   auto* renameKey = new QShortcut(QKeySequence(Qt::Key_F5), this);
   renameKey->setObjectName(QStringLiteral("renameKey"));
   connect(renameKey, &QShortcut::activated, this, &MainWindow::OpenRename);
+  readingsButton = MakeReadingsButton(this, QRect(5490, 6780, 1170, 375));
+  connect(readingsButton, &QPushButton::clicked, this, &MainWindow::OpenReadings);
+  auto* readingsKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F5), this);
+  readingsKey->setObjectName(QStringLiteral("readingsKey"));
+  connect(readingsKey, &QShortcut::activated, this, &MainWindow::OpenReadings);
 
   folderTree->installEventFilter(this);
   driveBox->installEventFilter(this);
