@@ -14,6 +14,7 @@
 
 #include "passes/journal_format.h"
 #include "passes/journal_reader.h"
+#include "platform/app_paths.h"
 
 namespace vq {
 
@@ -142,13 +143,6 @@ std::string HeadSegments(std::string_view oldHead, std::string_view newHead, std
 
 std::string TwoDigits(int v) { return std::string(1, static_cast<char>('0' + v / 10)) + static_cast<char>('0' + v % 10); }
 
-void MakeFolders(const std::string& folder) {
-  for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
-    ::mkdir(folder.substr(0, slash).c_str(), 0700);
-    if (slash == std::string::npos) break;
-  }
-}
-
 }  // namespace
 
 std::string JournalFolder() {
@@ -223,7 +217,7 @@ void PassJournal::Withdraw(std::size_t number) {
 }
 
 void PassJournal::Create() {
-  MakeFolders(folderOfJournals_);
+  MakeUserFolders(folderOfJournals_);
   struct timespec now {};
   ::clock_gettime(CLOCK_REALTIME, &now);
   struct tm t {};

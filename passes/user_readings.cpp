@@ -89,7 +89,7 @@ std::string WithReadings(std::string_view bytes, const std::vector<UserReading>&
 }
 
 void AddUserReadings(const std::string& path, const std::vector<UserReading>& added) {
-  MakeFolders(ParentPath(path));
+  MakeUserFolders(ParentPath(path));
   const std::string old = FileExists(path) ? ReadFileBytes(path) : std::string();
   WriteFileAtomically(path, WithReadings(old, added));
 }

@@ -38,7 +38,7 @@ bool MayWrite(const std::string& folder) { return ::access(folder.c_str(), W_OK)
 
 }  // namespace
 
-void MakeFolders(const std::string& folder) {
+void MakeUserFolders(const std::string& folder) {
   for (std::size_t pos = folder.find('/', 1);; pos = folder.find('/', pos + 1)) {
     const std::string part = folder.substr(0, pos);
     if (!part.empty() && !IsFolder(part)) ::mkdir(part.c_str(), 0700);
@@ -65,7 +65,7 @@ std::string SettingsToRead(const std::string& programFolder) {
 std::string SettingsToWrite(const std::string& programFolder) {
   if (MayWrite(programFolder)) return SettingsBesideProgram(programFolder);
   const std::string user = UserSettingsPath();
-  MakeFolders(ParentPath(user));
+  MakeUserFolders(ParentPath(user));
   return user;
 }
 

@@ -22,8 +22,9 @@ std::string SettingsBesideProgram(const std::string& programFolder);
 std::string UserSettingsPath();
 
 // Creates every missing folder of an absolute path (mode 0700 for the new ones, as a
-// user's configuration folder should be); silent: a failure shows when a file is written.
-void MakeFolders(const std::string& folder);
+// user's own folders for settings, readings and journals should be); silent: a failure
+// shows when a file is written.
+void MakeUserFolders(const std::string& folder);
 
 // Where the settings are read from: beside the program when that file is there; else,
 // for a program folder the user may not write, the user's own file when it is there;

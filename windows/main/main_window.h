@@ -192,7 +192,9 @@ class MainWindow : public QWidget {
   void OpenBatch();           // 7 "自動処理(F10)"
   void OpenUnicodeConversion();  // "ﾕﾆｺｰﾄﾞ(F2)": nothing while the listing is empty
   void OpenRename();             // "名前変更(F5)": nothing while the listing is empty
-  void OpenReadings();           // "読み(F5)": nothing while the listing is empty
+  void OpenReadings();           // "読み(Shift+F5)": nothing while the listing is empty
+  // After a window opened from here: the keyboard back to the field that had it.
+  void RestoreFieldFocus();
   // main_window_fields.cpp: Up, Down, Page Up and Page Down move the file list.
   void MoveListSelection(int key);
   // Highlights a row of the file list; when that changes the row, the view's selection

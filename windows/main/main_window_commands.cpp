@@ -192,8 +192,7 @@ void MainWindow::OpenV2Editor() {
     ShowEditorResult(w.result());
   }
   // The window took the keyboard; it comes back here with the field.
-  activateWindow();
-  tagFields[lastField]->setFocus();
+  RestoreFieldFocus();
 }
 
 void MainWindow::OpenBatch() {
@@ -217,8 +216,7 @@ void MainWindow::OpenUnicodeConversion() {
     ShowUnicodeResult(w.result());
   }
   // The window took the keyboard; it comes back here with the field.
-  activateWindow();
-  tagFields[lastField]->setFocus();
+  RestoreFieldFocus();
 }
 
 void MainWindow::OpenRename() {
@@ -240,6 +238,10 @@ void MainWindow::OpenReadings() {
     ReadingsDialog w(session_, {}, this);
     ui::Dialogs::Exec(&w);
   }
+  RestoreFieldFocus();
+}
+
+void MainWindow::RestoreFieldFocus() {
   activateWindow();
   tagFields[lastField]->setFocus();
 }
