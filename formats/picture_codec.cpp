@@ -45,6 +45,7 @@ std::u16string PictureProblemText(const PictureCheck& check) {
       return u"JPEG か PNG の画像ではありません（" + Utf8ToUtf16(ImageFormatName(check.format)) + u" の画像です）。";
     case PictureProblem::Truncated: return u"画像が途中で切れています。";
     case PictureProblem::TooLarge:
+      if (check.width == 0) return u"画像のファイルが大きすぎます（" + ByteSizeText(kMaxPictureFileBytes) + u" まで）。";
       return u"画像が大きすぎます（" + PictureSizeText(check.width, check.height) + u"）。";
     case PictureProblem::DoesNotDecode: return u"画像が壊れていて読み取れません。";
   }

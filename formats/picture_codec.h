@@ -17,6 +17,9 @@ namespace vq {
 // cover of a few thousand pixels a side is well inside.
 inline constexpr int kMaxPictureSide = 10000;
 inline constexpr std::int64_t kMaxPicturePixels = 50'000'000;
+// An image file larger than this is not read to become a cover (a film or a disk image
+// chosen by mistake); the largest covers are a few megabytes.
+inline constexpr std::uint64_t kMaxPictureFileBytes = 32u << 20;
 
 // What is wrong with a picture, checked in this order.
 enum class PictureProblem {
@@ -25,7 +28,7 @@ enum class PictureProblem {
   UnknownFormat,  // not an image format the program reads
   NotCoverFormat, // an image, but neither JPEG nor PNG, which covers are (CheckCoverImage)
   Truncated,      // a JPEG or PNG cut short
-  TooLarge,       // more pixels than the limits above
+  TooLarge,       // more pixels than the limits above (or a file of more bytes: width 0)
   DoesNotDecode,  // the decoder refused it
 };
 

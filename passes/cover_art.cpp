@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "formats/picture.h"
+#include "platform/fileio.h"
 #include "platform/folder_files.h"
 
 namespace vq {
@@ -67,6 +68,20 @@ std::optional<std::string> ChooseFolderCoverImage(const std::vector<std::string>
 
 std::optional<std::string> FindFolderCoverImage(const std::string& folder) {
   return ChooseFolderCoverImage(ListFileNames(folder));
+}
+
+ImageFile ReadImageFile(const std::string& path) {
+  RawFile file(path, RawFile::Mode::Read);
+  ImageFile out;
+  const std::uint64_t length = file.Length();
+  if (length > kMaxPictureFileBytes) {
+    out.problem.problem = PictureProblem::TooLarge;
+    return out;
+  }
+  out.bytes.resize(static_cast<std::size_t>(length));
+  out.bytes.resize(file.ReadSomeAt(0, out.bytes.data(), out.bytes.size()));
+  file.Close();
+  return out;
 }
 
 CoverPreparation PrepareCover(std::string_view imageFile, const PictureCodec& codec, int maxSide) {

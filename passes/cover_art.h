@@ -27,6 +27,14 @@ std::optional<std::string> ChooseFolderCoverImage(const std::vector<std::string>
 // folder cannot be read.
 std::optional<std::string> FindFolderCoverImage(const std::string& folder);
 
+// An image file's bytes; a file of more than kMaxPictureFileBytes is not read and gives
+// TooLarge (width 0). Throws Error when the file cannot be opened or read.
+struct ImageFile {
+  std::string bytes;
+  PictureCheck problem;  // None, or TooLarge
+};
+ImageFile ReadImageFile(const std::string& path);
+
 // An album's cover as it goes into each of its files.
 struct PreparedCover {
   OutFrame frame;          // APIC, type 3, empty ISO-8859-1 description, sniffed MIME type

@@ -6,7 +6,7 @@
 #include <QImage>
 
 #include "formats/picture_codec.h"
-#include "test_images.h"
+#include "support/ui/test_images.h"
 #include "widgets/picture_codec_qt.h"
 
 using namespace vq;

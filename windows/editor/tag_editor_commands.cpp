@@ -127,6 +127,7 @@ void TagEditorDialog::FillFromV1() {
 
 void TagEditorDialog::RestoreLoadedValues() {
   for (int k = 0; k < kEditorFieldCount; ++k) setFieldText(k, storedValue(k));
+  RestoreLoadedCover();
 }
 
 }  // namespace vq
