@@ -52,7 +52,8 @@ void CoverView::paintEvent(QPaintEvent* event) {
 
 bool MayHoldImage(const QMimeData* data) {
   if (!data) return false;
-  if (data->hasImage()) return true;
+  if (data->hasImage() || data->hasFormat(QStringLiteral("image/png")) || data->hasFormat(QStringLiteral("image/jpeg")))
+    return true;
   for (const QUrl& url : data->urls())
     if (url.isLocalFile()) return true;
   return false;

@@ -47,7 +47,7 @@ class CoverView : public QFrame {
   bool takesImages_ = false;
 };
 
-// Whether data may hold an image: a local file or image data.
+// Whether data may hold an image: a local file, PNG or JPEG bytes, or an image.
 bool MayHoldImage(const QMimeData* data);
 
 // What is shown under a picture: its pixel size, then its format and byte size; a MIME
