@@ -21,6 +21,9 @@ void DeriveNames(const std::uint8_t* data, std::size_t size);
 // File and folder names in any bytes: decoding for display, clean paths, the settings
 // file's stored paths.
 void FileNames(const std::uint8_t* data, std::size_t size);
+// Pictures: image checks, picture frames of every tag version, the front cover, and a
+// cover frame that reads back.
+void Pictures(const std::uint8_t* data, std::size_t size);
 
 struct Target {
   const char* name;
@@ -29,6 +32,7 @@ struct Target {
 inline constexpr Target kTargets[] = {
     {"V2Reader", V2Reader}, {"MpegV1", MpegV1}, {"PathDat", PathDat},
     {"WriterRoundTrip", WriterRoundTrip}, {"DeriveNames", DeriveNames}, {"FileNames", FileNames},
+    {"Pictures", Pictures},
 };
 
 }  // namespace vqfuzz
