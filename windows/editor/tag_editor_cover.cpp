@@ -177,9 +177,12 @@ void TagEditorDialog::TakeOfferedImage(const QMimeData* data, bool pasted) {
   const std::string path = LocalFileOf(data);
   if (!path.empty()) {
     SetCoverFromFile(path);
-    return;
+  } else {
+    SetCoverFromBytes(ImageBytesOf(data), pasted ? QStringLiteral("貼り付けた画像") : QStringLiteral("ドロップした画像"));
   }
-  SetCoverFromBytes(ImageBytesOf(data), pasted ? QStringLiteral("貼り付けた画像") : QStringLiteral("ドロップした画像"));
+  // The function keys work in the fields: after a paste the keyboard goes back to the
+  // title field, as after the design's commands.
+  if (coverView->hasFocus()) tagFields[0]->setFocus(Qt::OtherFocusReason);
 }
 
 void TagEditorDialog::RemoveCover() {
