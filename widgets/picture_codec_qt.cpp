@@ -36,7 +36,9 @@ QImage DecodePicture(std::string_view bytes, QSize fit, PictureCheck* checkOut) 
     QImageReader reader(in.device());
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(true);  // an upright picture, as a camera's orientation says
-    // The header's size first: a picture larger than the limits is never decoded.
+    // The header's size first: a picture larger than the limits is never decoded. (Qt's
+    // own allocation limit, 256 MB, stays behind it for a decoder that meets more pixels
+    // than its header claimed.)
     const QSize size = reader.size();
     check.width = size.width();
     check.height = size.height();
