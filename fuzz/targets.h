@@ -26,6 +26,9 @@ void FileNames(const std::uint8_t* data, std::size_t size);
 void UnicodeTag(const std::uint8_t* data, std::size_t size);
 // The journal reader on a journal's bytes, and the old heads its records rebuild.
 void Journal(const std::uint8_t* data, std::size_t size);
+// Pictures: image checks, picture frames of every tag version, the front cover, and a
+// cover frame that reads back.
+void Pictures(const std::uint8_t* data, std::size_t size);
 
 struct Target {
   const char* name;
@@ -34,7 +37,7 @@ struct Target {
 inline constexpr Target kTargets[] = {
     {"V2Reader", V2Reader}, {"MpegV1", MpegV1}, {"PathDat", PathDat},
     {"WriterRoundTrip", WriterRoundTrip}, {"DeriveNames", DeriveNames}, {"FileNames", FileNames},
-    {"UnicodeTag", UnicodeTag}, {"Journal", Journal},
+    {"UnicodeTag", UnicodeTag}, {"Journal", Journal}, {"Pictures", Pictures},
 };
 
 }  // namespace vqfuzz

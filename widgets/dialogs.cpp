@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -14,6 +15,7 @@ namespace {
 struct SeamState {
   Dialogs::Answerer answerer;
   Dialogs::ModalHook modalHook;
+  Dialogs::FileAnswerer fileAnswerer;
   int beeps = 0;
 };
 
@@ -74,6 +76,29 @@ int Dialogs::Exec(QDialog* dialog) {
     });
   }
   return dialog->exec();
+}
+
+QString Dialogs::AskFile(QWidget* parent, const FileRequest& request) {
+  if (State().fileAnswerer) return State().fileAnswerer(request);
+  QFileDialog dialog(parent, request.caption);
+  const bool save = request.kind == FileRequest::Kind::Save;
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  if (!request.filter.isEmpty()) dialog.setNameFilter(request.filter);
+  if (!request.defaultSuffix.isEmpty()) dialog.setDefaultSuffix(request.defaultSuffix);
+  if (save) {
+    dialog.selectFile(request.path);
+  } else {
+    dialog.setDirectory(request.path);
+  }
+  if (Exec(&dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
+}
+
+Dialogs::FileAnswerer Dialogs::SetFileAnswerer(FileAnswerer answerer) {
+  FileAnswerer previous = std::move(State().fileAnswerer);
+  State().fileAnswerer = std::move(answerer);
+  return previous;
 }
 
 Dialogs::Answerer Dialogs::SetAnswerer(Answerer answerer) {

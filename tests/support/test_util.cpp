@@ -202,6 +202,9 @@ TagLibView ReadWithTagLib(const std::string& path, bool cp932) {
       if (auto* pic = dynamic_cast<TagLib::ID3v2::AttachedPictureFrame*>(frame)) {
         auto data = pic->picture();
         v.pictures.emplace_back(data.data(), data.size());
+        v.pictureFrames.push_back({static_cast<int>(pic->type()), pic->mimeType().to8Bit(true),
+                                   pic->description().to8Bit(true), static_cast<int>(pic->textEncoding()),
+                                   std::string(data.data(), data.size())});
       } else {
         v.texts.emplace(id, frame->toString().to8Bit(true));
       }

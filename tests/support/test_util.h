@@ -96,6 +96,15 @@ std::string AudioOf(const std::string& bytes);
 // The temporary files of rewrites ("~tmp...tmp") in a folder and its subfolders.
 std::vector<std::string> TemporaryFilesIn(const std::string& folder);
 
+// A picture frame as TagLib reads it.
+struct TagLibPicture {
+  int type = -1;            // TagLib's picture type (3: front cover)
+  std::string mime;
+  std::string description;  // UTF-8
+  int encoding = -1;        // of the description (0: ISO-8859-1)
+  std::string data;
+};
+
 // What an independent reader (TagLib) sees in a file's ID3v2 tag.
 struct TagLibView {
   bool hasV2 = false;
@@ -103,6 +112,7 @@ struct TagLibView {
   std::vector<std::string> ids;                       // frame ids in file order
   std::multimap<std::string, std::string> texts;      // id -> text (UTF-8), text-like frames
   std::vector<std::string> pictures;                  // APIC picture data
+  std::vector<TagLibPicture> pictureFrames;           // the same pictures with their fields
   bool hasV1 = false;
   std::string v1Title, v1Artist, v1Album, v1Comment;  // UTF-8 as TagLib decodes Latin-1
   unsigned v1Year = 0, v1Genre = 0;

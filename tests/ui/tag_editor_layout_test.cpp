@@ -48,7 +48,8 @@ TEST(TagEditorLayout, EveryControlAtItsTwipsWithItsCaptionFontAndKind) {
 
   EXPECT_EQ(w.windowTitle(), QStringLiteral("v2 Edit"));
   EXPECT_TRUE(w.isModal());
-  // Widened to the right for the track, disc and reading fields.
+  // Widened to the right for the track, disc and reading fields and, under them, the
+  // front cover (its controls are checked in tag_editor_cover_test).
   EXPECT_EQ(w.size(), QSize(ui::Twips(18975), ui::Twips(6975)));
 
   for (const auto& c : kControls) {

@@ -171,6 +171,7 @@ void TagEditorDialog::BuildLayout() {
   QWidget* order[] = {tagFields[0], tagFields[1], tagFields[2], tagFields[3], tagFields[4], tagFields[5], tagFields[6], keptFramesList};
   for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
   BuildExtraFields();
+  BuildCoverPanel();
 }
 
 void TagEditorDialog::Load() {
@@ -179,9 +180,10 @@ void TagEditorDialog::Load() {
     SetStoredValue(k, ui::Q(model_.loaded[static_cast<std::size_t>(k)]));
     setFieldText(k, ui::Q(model_.loaded[static_cast<std::size_t>(k)]));
   }
-  keptFramesList->clear();
-  for (const auto& line : model_.kept) keptFramesList->addItem(ui::Q(line.ListText()));
+  loadedKept_ = model_.kept;
+  ShowKeptLines();
   LoadExtraFields();
+  ShowCover();
 
   PlaceWindow();
   ui::PlaceAgainWhenFramed(this, [this] { PlaceWindow(); });

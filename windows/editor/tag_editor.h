@@ -7,6 +7,7 @@
 //   tag_editor_commands.cpp  the command table and RunCommand: write, fills, redo, close
 //   tag_editor_fields.cpp    the fields' focus and key handling
 //   tag_editor_extra_fields.cpp  the track, disc and sort reading fields
+//   tag_editor_cover.cpp     the front cover: shown, set, removed and saved
 // The fields' data, the fills and the write are the session's editor model
 // (session/editor_model.h).
 #pragma once
@@ -16,6 +17,8 @@
 #include <QString>
 #include <array>
 #include <functional>
+#include <string>
+#include <string_view>
 
 #include "session/editor_model.h"
 
@@ -23,9 +26,14 @@ class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QMimeData;
 class QPushButton;
 
 namespace vq {
+
+namespace ui {
+class CoverView;
+}
 
 // What the editor gets from the main window that opens it.
 struct TagEditorLink {
@@ -75,6 +83,16 @@ class TagEditorDialog : public QDialog {
 
   const TagEditorResult& result() const { return result_; }
 
+  // The front cover (tag_editor_cover.cpp). Set and removed covers are the editor's
+  // until "v2更新(F9)" writes them with the fields; saving writes a picture file at once.
+  void ChooseCoverFile();  // "表紙を設定…": a JPEG or PNG file from a file dialog
+  void SetCoverFromFile(const std::string& path);
+  // `source` names the image in messages (its file, or where it came from).
+  void SetCoverFromBytes(std::string_view bytes, const QString& source);
+  void TakeOfferedImage(const QMimeData* data, bool pasted);  // dropped or pasted
+  void RemoveCover();      // "表紙を削除"
+  void SaveCover();        // "表紙を保存…": the picture under the extension of its format
+
   // Controls, indexed by EditorField except the captions (the title's is 3). The fields
   // of title to comment are QPlainTextEdit, year and genre QLineEdit.
   std::array<QLabel*, 7> captionLabels{};
@@ -87,6 +105,13 @@ class TagEditorDialog : public QDialog {
   std::array<QLineEdit*, kExtraFieldCount> numberAndReadingFields{};
   // True when the key is consumed: Enter, and the commands' function keys.
   bool ExtraFieldKeyDown(int index, QKeyEvent* event);
+  // Right of the design's controls: the front cover, what it is, and its commands.
+  QLabel* coverCaptionLabel = nullptr;  // "表紙(V)": Alt+V takes the keyboard to the picture
+  ui::CoverView* coverView = nullptr;   // takes dropped and pasted images
+  QLabel* coverInfoLabel = nullptr;
+  QPushButton* setCoverButton = nullptr;
+  QPushButton* removeCoverButton = nullptr;
+  QPushButton* saveCoverButton = nullptr;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -122,11 +147,18 @@ class TagEditorDialog : public QDialog {
   void LoadExtraFields();
   void RestoreExtraFields();
   ExtraFields ExtraFieldTexts() const;
+  // tag_editor_cover.cpp
+  void BuildCoverPanel();
+  void ShowCover();
+  void ShowKeptLines();
+  void RestoreLoadedCover();
+  bool CoverCommandsAllowed() const { return !running_ && !finished_; }
 
   Session& session_;
   TagEditorLink link_;
   TagEditorResult result_;
   EditorModel model_;
+  std::vector<KeptLine> loadedKept_;  // the kept lines as loaded: "やり直し(F4)" puts the cover back too
   // Fields 0-4 keep the exact text they were given while the user has not edited them.
   std::array<QString, 7> exact_;
   std::array<bool, 7> exactValid_{};

@@ -128,6 +128,7 @@ void TagEditorDialog::FillFromV1() {
 void TagEditorDialog::RestoreLoadedValues() {
   for (int k = 0; k < kEditorFieldCount; ++k) setFieldText(k, storedValue(k));
   RestoreExtraFields();
+  RestoreLoadedCover();
 }
 
 }  // namespace vq

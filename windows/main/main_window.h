@@ -94,7 +94,7 @@ class MainWindow : public QWidget {
   void SelectFile(int row);
   // "v2" and the version text (e.g. "3.0") in red.
   void ShowV2Marks(const QString& version);
-  // The reference viewer shows the session's frame listing.
+  // The reference viewer shows the session's frame listing and the file's front cover.
   void ShowFrameListing();
 
   // ---------------------------------------------------------------- commands, fields

@@ -42,7 +42,7 @@ void MainWindow::ShowV2Marks(const QString& version) {
   SetCaption(v2VersionMark, version, QColor(255, 0, 0));
 }
 
-void MainWindow::ShowFrameListing() { viewer().setListing(ui::Q(session_.FrameListing())); }
+void MainWindow::ShowFrameListing() { viewer().showSelectedFile(session_); }
 
 void MainWindow::SelectFile(int row) {
   if (row == session_.selectedRow) {

@@ -5,7 +5,9 @@
 
 #include "platform/app_paths.h"
 #include "platform/text_file.h"
+#include "widgets/cover_view.h"
 #include "widgets/fonts.h"
+#include "widgets/picture_codec_qt.h"
 #include "widgets/qt_text.h"
 #include "widgets/window_frame.h"
 
@@ -13,6 +15,10 @@ namespace vq {
 
 namespace {
 constexpr double kViewerPointSize = 9.0;
+// A cover is decoded at most this large: enough for the window on any screen, and a
+// large JPEG decodes at a fraction of its size.
+constexpr int kDecodedCoverSide = 600;
+constexpr int kCoverMargin = 4;
 }
 
 ReferenceViewer::ReferenceViewer(std::string programFolder, QWidget* parent)
@@ -37,6 +43,19 @@ ReferenceViewer::ReferenceViewer(std::string programFolder, QWidget* parent)
   referenceList->setAccessibleName(QStringLiteral("ID3タグ リファレンス"));
   referenceList->setFont(ui::FixedFont(kViewerPointSize));
   referenceList->setUniformItemSizes(true);
+
+  coverView = new ui::CoverView(this);
+  coverView->setObjectName(QStringLiteral("coverView"));
+  coverView->setAccessibleName(QStringLiteral("表紙"));
+  coverView->hide();
+  coverInfoLabel = new QLabel(this);
+  coverInfoLabel->setObjectName(QStringLiteral("coverInfoLabel"));
+  coverInfoLabel->setAccessibleName(QStringLiteral("表紙の情報"));
+  coverInfoLabel->setFont(ui::FixedFont(kViewerPointSize));
+  coverInfoLabel->setTextFormat(Qt::PlainText);
+  coverInfoLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  coverInfoLabel->setWordWrap(true);
+  coverInfoLabel->hide();
 }
 
 void ReferenceViewer::Load(QWidget* mainWindow) {
@@ -87,6 +106,26 @@ void ReferenceViewer::appendListing(const QString& text) {
   showListing();
 }
 
+void ReferenceViewer::showSelectedFile(const Session& session) {
+  setListing(ui::Q(session.FrameListing()));
+  showCover(ReadFrontCover(session.v2Frames));
+}
+
+void ReferenceViewer::showCover(const std::optional<EmbeddedPicture>& picture) {
+  PictureCheck check;
+  const QImage image =
+      picture ? ui::DecodePicture(picture->data, QSize(kDecodedCoverSide, kDecodedCoverSide), &check) : QImage();
+  coverView->setPicture(image);
+  if (image.isNull()) {
+    coverInfoLabel->clear();
+  } else {
+    coverInfoLabel->setText(ui::PictureInfoText(check, picture->data.size(), picture->mime));
+  }
+  coverView->setVisible(!image.isNull());
+  coverInfoLabel->setVisible(!image.isNull());
+  SplitInHalves();
+}
+
 void ReferenceViewer::showListing() {
   QString shown = listing_;
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -100,11 +139,22 @@ void ReferenceViewer::resizeEvent(QResizeEvent* event) {
 }
 
 void ReferenceViewer::SplitInHalves() {
-  // Two equal halves: the listing above, the reference text below.
+  // Two equal halves: the listing above, the reference text below. A cover takes a
+  // square at the right of the upper half, at most half its width, its text under it.
   int w = width();
   int half = height() / 2;
-  listingView->setGeometry(0, 0, w, half);
   referenceList->setGeometry(0, half, w, half);
+  if (coverView->isHidden()) {
+    listingView->setGeometry(0, 0, w, half);
+    return;
+  }
+  const int infoHeight = coverInfoLabel->fontMetrics().lineSpacing() * 3;
+  const int side = std::max(0, std::min(half - infoHeight, w / 2));
+  const int left = w - side;
+  listingView->setGeometry(0, 0, left, half);
+  coverView->setGeometry(left + kCoverMargin, kCoverMargin, std::max(0, side - 2 * kCoverMargin),
+                         std::max(0, side - 2 * kCoverMargin));
+  coverInfoLabel->setGeometry(left, side, side, half - side);
 }
 
 }  // namespace vq

@@ -1,15 +1,25 @@
 // ReferenceViewer, "ID3 Tag v2": the companion window beside the main window. Its upper half
-// (listingView) shows the selected file's ID3v2 frame listing, its lower half (referenceList) the
+// (listingView) shows the selected file's ID3v2 frame listing, with the file's front cover beside
+// it (coverView, and coverInfoLabel under it) when it has one; its lower half (referenceList) the
 // reference text "id3 tag.txt" from the program's folder.
 #pragma once
 
+#include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QWidget>
+#include <optional>
 #include <string>
 
+#include "formats/picture.h"
+#include "session/session.h"
+
 namespace vq {
+
+namespace ui {
+class CoverView;
+}
 
 class ReferenceViewer : public QWidget {
   Q_OBJECT
@@ -27,9 +37,15 @@ class ReferenceViewer : public QWidget {
   QString listing() const { return listing_; }
   void setListing(const QString& text);
   void appendListing(const QString& text);
+  // What the session holds of the selected file: the frame listing, and the front cover
+  // (the first picture of type 3, else the first picture) beside it. Without a picture,
+  // or with one that does not decode, the listing takes the whole width as before.
+  void showSelectedFile(const Session& session);
 
   QPlainTextEdit* listingView = nullptr;
   QListWidget* referenceList = nullptr;
+  ui::CoverView* coverView = nullptr;  // hidden while there is no cover
+  QLabel* coverInfoLabel = nullptr;    // the cover's pixel size, format and byte size
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -38,6 +54,7 @@ class ReferenceViewer : public QWidget {
   void SplitInHalves();
   void PlaceBesideMainWindow();
   void showListing();
+  void showCover(const std::optional<EmbeddedPicture>& picture);
 
   std::string programFolder_;
   QPointer<QWidget> mainWindow_;
