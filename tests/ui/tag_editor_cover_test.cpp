@@ -160,7 +160,7 @@ TEST(TagEditorCover, ReplacingAndRemovingTheFrontCoverKeepEveryOtherFrame) {
       EXPECT_EQ(w.coverView->picture().size(), QSize(116, 116));
       EXPECT_TRUE(w.removeCoverButton->isEnabled());
       if (remove) {
-        Mnemonic(w.removeCoverButton, Qt::Key_D);
+        Mnemonic(w.removeCoverButton, Qt::Key_E);
         EXPECT_TRUE(w.coverView->picture().isNull());
         EXPECT_EQ(w.keptFramesList->count(), 0);
       } else {
@@ -262,12 +262,12 @@ TEST(TagEditorCover, ADroppedFileAndAPastedImageBecomeTheCover) {
 TEST(TagEditorCover, F4PutsTheLoadedCoverBackAndF12WritesNothing) {
   Editing e("06_v23_apic_40k_eyed3_mpeg1_l3_32k.mp3");
   RunEditor(e.form(), [&](TagEditorDialog& w) {
-    Mnemonic(w.removeCoverButton, Qt::Key_D);
+    Mnemonic(w.removeCoverButton, Qt::Key_E);
     EXPECT_TRUE(w.coverView->picture().isNull());
     QTest::mouseClick(w.commandButtons[4], Qt::LeftButton);  // "やり直し(F4)"
     EXPECT_EQ(w.coverView->picture().size(), QSize(116, 116));
     EXPECT_EQ(Lines(w.keptFramesList), QStringList{"APIC:"});
-    Mnemonic(w.removeCoverButton, Qt::Key_D);
+    Mnemonic(w.removeCoverButton, Qt::Key_E);
     Key(Qt::Key_F12);
   });
   EXPECT_EQ(vqtest::ReadBytes(e.path), e.before);
