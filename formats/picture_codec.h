@@ -60,9 +60,12 @@ class PictureCodec {
   // Checks the picture and decodes it whole: its format, its size, or what is wrong.
   // The size is checked against the limits before anything is decoded.
   virtual PictureCheck Probe(std::string_view bytes) const = 0;
+  // The same checks from the picture's header alone, nothing decoded: its format and
+  // size, or what is wrong so far (a picture that passes may still fail to decode).
+  virtual PictureCheck Measure(std::string_view bytes) const = 0;
   // The picture scaled to fit maxSide x maxSide, aspect kept, with good filtering (a
-  // picture that fits keeps its size), as a JPEG of quality 90. nullopt when the picture
-  // does not pass Probe or the encoder fails.
+  // picture that fits keeps its size), as a JPEG of quality 90, decoding it once.
+  // nullopt when the picture does not pass Probe or the encoder fails.
   struct Scaled {
     std::string jpeg;
     int width = 0, height = 0;

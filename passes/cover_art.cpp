@@ -86,16 +86,25 @@ ImageFile ReadImageFile(const std::string& path) {
 
 CoverPreparation PrepareCover(std::string_view imageFile, const PictureCodec& codec, int maxSide) {
   CoverPreparation r;
-  const PictureCheck check = CheckCoverImage(imageFile, codec);
+  // Decoded once: a picture to scale only by the scaling, one that goes in as it is by
+  // the codec's check.
+  PictureCheck check = PrecheckPicture(imageFile);
+  if (check.ok() && check.format != ImageFormat::Jpeg && check.format != ImageFormat::Png)
+    check.problem = PictureProblem::NotCoverFormat;
+  if (check.ok()) check = maxSide > 0 ? codec.Measure(imageFile) : codec.Probe(imageFile);
+  const bool scale = check.ok() && maxSide > 0 && (check.width > maxSide || check.height > maxSide);
+  if (check.ok() && maxSide > 0 && !scale) check = codec.Probe(imageFile);
   if (!check.ok()) {
     r.problem = check;
     return r;
   }
   PreparedCover p;
   p.fileBytes = imageFile.size();
+  p.fileWidth = check.width;
+  p.fileHeight = check.height;
   p.image = check;
   std::optional<OutFrame> frame;
-  if (maxSide > 0 && (check.width > maxSide || check.height > maxSide)) {
+  if (scale) {
     const std::optional<PictureCodec::Scaled> scaled = codec.ScaleToJpeg(imageFile, maxSide);
     if (scaled) frame = MakeFrontCoverFrame(scaled->jpeg);
     if (!frame) {
@@ -108,7 +117,7 @@ CoverPreparation PrepareCover(std::string_view imageFile, const PictureCodec& co
     p.image.width = scaled->width;
     p.image.height = scaled->height;
   } else {
-    frame = MakeFrontCoverFrame(imageFile);  // a JPEG or PNG: CheckCoverImage said so
+    frame = MakeFrontCoverFrame(imageFile);  // a JPEG or PNG: checked above
   }
   p.frame = std::move(*frame);
   r.cover = std::move(p);
@@ -118,21 +127,59 @@ CoverPreparation PrepareCover(std::string_view imageFile, const PictureCodec& co
 CoverFrames FramesWithFrontCover(V2FrameTable existing, const OutFrame& cover, bool replace) {
   CoverFrames out;
   const auto isFront = [](const V2FrameEntry& e) { return PictureTypeOf(e) == kFrontCoverType; };
-  const bool hasFront = std::any_of(existing.begin(), existing.end(), isFront);
-  if (hasFront && !replace) return out;
-  out.change = hasFront ? CoverChange::Replaced : CoverChange::Added;
-  bool placed = false;
+  // A kept cover means no new tag: nothing is carried.
+  if (!replace && std::any_of(existing.begin(), existing.end(), isFront)) return out;
   out.frames.reserve(existing.size() + 1);
-  for (V2FrameEntry& e : existing) {
-    if (hasFront && isFront(e)) {
-      if (!placed) out.frames.push_back(cover);
-      placed = true;
-      continue;
-    }
+  for (V2FrameEntry& e : existing)
     if (std::optional<OutFrame> f = CarryOverFrame(std::move(e))) out.frames.push_back(std::move(*f));
-  }
-  if (!placed) out.frames.push_back(cover);
+  out.change = PutFrontCover(out.frames, cover, replace);
   return out;
+}
+
+namespace {
+
+// The picture type of a frame made for a v2.3 tag; nullopt for another frame and for a
+// picture whose type cannot be read (compressed, encrypted). The body is lent to the
+// frame reader and given back, never copied.
+std::optional<std::uint8_t> PictureTypeOfFrame(OutFrame& frame) {
+  if (frame.id != "APIC") return std::nullopt;
+  V2FrameEntry entry;
+  entry.id = u"APIC";
+  entry.major = 3;
+  entry.flags[0] = frame.flags[0];
+  entry.flags[1] = frame.flags[1];
+  entry.fromFile = true;
+  entry.body = std::move(frame.body);
+  const std::optional<std::uint8_t> type = PictureTypeOf(entry);
+  frame.body = std::move(entry.body);
+  return type;
+}
+
+}  // namespace
+
+CoverChange PutFrontCover(std::vector<OutFrame>& frames, const OutFrame& cover, bool replace) {
+  std::vector<bool> front(frames.size());
+  bool hasFront = false;
+  for (std::size_t i = 0; i < frames.size(); ++i) hasFront |= front[i] = PictureTypeOfFrame(frames[i]) == kFrontCoverType;
+  if (!hasFront) {
+    frames.push_back(cover);
+    return CoverChange::Added;
+  }
+  if (!replace) return CoverChange::KeptExisting;
+  // The first front cover's place takes the cover; the others go.
+  std::vector<OutFrame> kept;
+  kept.reserve(frames.size());
+  bool placed = false;
+  for (std::size_t i = 0; i < frames.size(); ++i) {
+    if (!front[i]) {
+      kept.push_back(std::move(frames[i]));
+    } else if (!placed) {
+      kept.push_back(cover);
+      placed = true;
+    }
+  }
+  frames = std::move(kept);
+  return CoverChange::Replaced;
 }
 
 std::optional<std::size_t> ChooseCoverToExtract(const std::vector<std::string_view>& covers) {

@@ -41,15 +41,17 @@ struct PreparedCover {
   PictureCheck image;      // what was embedded: its format and pixel size
   bool scaled = false;     // made smaller than the file (then a JPEG of quality 90)
   std::size_t fileBytes = 0;  // the size of the image file it came from
+  int fileWidth = 0, fileHeight = 0;  // the image file's own pixels
 };
 struct CoverPreparation {
   std::optional<PreparedCover> cover;
   PictureCheck problem;    // when there is no cover: why (PictureProblemText)
 };
 // The cover from an image file's bytes, checked once for a whole folder: a JPEG or PNG
-// that decodes (CheckCoverImage). With maxSide > 0 a picture wider or taller than that
-// is scaled to fit maxSide x maxSide and stored as a JPEG; otherwise, and for a picture
-// that fits, the file's bytes go in unchanged.
+// that decodes (as CheckCoverImage checks it, decoding it once). With maxSide > 0 a
+// picture wider or taller than that is scaled to fit maxSide x maxSide and stored as a
+// JPEG; otherwise, and for a picture that fits, the file's bytes go in unchanged. Reads
+// nothing but its arguments: it may run on another thread.
 CoverPreparation PrepareCover(std::string_view imageFile, const PictureCodec& codec, int maxSide = 0);
 
 // What becomes of one file's front cover.
@@ -67,6 +69,10 @@ struct CoverFrames {
 // v2.3 form left out), other pictures too, and the cover added or in place of the
 // pictures of type 3.
 CoverFrames FramesWithFrontCover(V2FrameTable existing, const OutFrame& cover, bool replace);
+// The same on frames already made for a new tag (another pass's, as the batch's): the
+// cover added after them or in place of their pictures of type 3; KeptExisting leaves
+// the frames as they are.
+CoverChange PutFrontCover(std::vector<OutFrame>& frames, const OutFrame& cover, bool replace);
 
 // The cover to take out of a folder's files: among their front covers (ReadFrontCover;
 // an empty view for a file without one), those that are a whole JPEG or PNG, the one most

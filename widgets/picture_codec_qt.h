@@ -14,6 +14,7 @@ namespace vq::ui {
 class QtPictureCodec final : public PictureCodec {
  public:
   PictureCheck Probe(std::string_view bytes) const override;
+  PictureCheck Measure(std::string_view bytes) const override;
   std::optional<Scaled> ScaleToJpeg(std::string_view bytes, int maxSide) const override;
 };
 

@@ -33,6 +33,7 @@ class FakeCodec : public PictureCodec {
     c.height = height;
     return c;
   }
+  PictureCheck Measure(std::string_view bytes) const override { return Probe(bytes); }
   std::optional<Scaled> ScaleToJpeg(std::string_view, int maxSide) const override {
     scaledTo = maxSide;
     return Scaled{kJpeg + "scaled", maxSide, maxSide * height / width};

@@ -1,0 +1,158 @@
+#include "passes/album_covers.h"
+
+#include "passes/cover_art.h"
+#include "platform/file_names.h"
+#include "platform/fileio.h"
+#include "platform/text.h"
+
+namespace vq {
+
+std::size_t AlbumCovers::AlbumOf(const std::string& filePath) {
+  const std::string folder = ParentPath(filePath);
+  const auto [it, added] = byFolder_.try_emplace(folder, albums_.size());
+  if (!added) return it->second;
+  AlbumCover album;
+  album.folder = folder;
+  album.shownFolder = DecodePath(folder.empty() ? std::string("/") : folder + "/");
+  albums_.push_back(std::move(album));
+  return it->second;
+}
+
+const OutFrame* AlbumCovers::Cover(std::size_t index) {
+  if (held_ != index) {
+    held_.reset();
+    heldFrame_ = OutFrame();
+    Pending pending;
+    if (next_ && next_->index == index) {
+      pending = std::move(*next_);
+    } else {
+      pending = Start(index, false);
+    }
+    next_.reset();  // a decoding under way owns its bytes; its future waits for it
+    Finish(pending);
+    held_ = index;
+    if (index + 1 < albums_.size() && albums_[index + 1].state == AlbumCover::State::NotLooked)
+      next_.emplace(Start(index + 1, true));
+  }
+  return albums_[index].state == AlbumCover::State::Ready ? &heldFrame_ : nullptr;
+}
+
+AlbumCovers::Pending AlbumCovers::Start(std::size_t index, bool elsewhere) {
+  Pending p;
+  p.index = index;
+  AlbumCover& album = p.album;
+  album.folder = albums_[index].folder;
+  album.shownFolder = albums_[index].shownFolder;
+  // The files are read here, on the pass's own thread; only the decoding goes elsewhere.
+  try {
+    const std::optional<std::string> name = FindFolderCoverImage(album.folder.empty() ? "/" : album.folder);
+    if (!name) {
+      album.state = AlbumCover::State::NoImage;
+      return p;
+    }
+    album.imageName = *name;
+    ImageFile file = ReadImageFile(JoinPath(album.folder, *name));
+    album.fileBytes = file.bytes.size();
+    if (!file.problem.ok()) {
+      album.state = AlbumCover::State::BadImage;
+      album.image = file.problem;
+      return p;
+    }
+    album.fileFormat = SniffImageFormat(file.bytes);
+    p.bytes = std::make_shared<const std::string>(std::move(file.bytes));
+  } catch (const Error& e) {
+    album.state = AlbumCover::State::Unreadable;
+    album.problem = e.description();
+    return p;
+  }
+  auto prepare = [bytes = p.bytes, &codec = codec_, maxSide = maxSide_] { return PrepareCover(*bytes, codec, maxSide); };
+  try {
+    p.prepared = std::async(elsewhere ? std::launch::async : std::launch::deferred, prepare);
+  } catch (const std::system_error&) {
+    p.prepared = std::async(std::launch::deferred, prepare);  // no thread to be had: here, when asked
+  }
+  return p;
+}
+
+void AlbumCovers::Finish(Pending& p) {
+  AlbumCover& album = p.album;
+  if (p.prepared.valid()) {
+    CoverPreparation prepared = p.prepared.get();
+    if (!prepared.cover) {
+      album.state = AlbumCover::State::BadImage;
+      album.image = prepared.problem;
+    } else {
+      PreparedCover& cover = *prepared.cover;
+      album.state = AlbumCover::State::Ready;
+      album.image = cover.image;
+      album.scaled = cover.scaled;
+      album.fileWidth = cover.fileWidth;
+      album.fileHeight = cover.fileHeight;
+      // The frame's body: encoding, MIME type and its zero, picture type, the empty
+      // description's zero, then the picture.
+      album.embeddedBytes = cover.frame.body.size() - (cover.frame.body.find('\0', 1) + 3);
+      heldFrame_ = std::move(cover.frame);
+    }
+  }
+  albums_[p.index] = std::move(album);
+}
+
+std::u16string AlbumCoverText(const AlbumCover& album) {
+  const std::u16string image = album.shownFolder + DecodeName(album.imageName);
+  switch (album.state) {
+    case AlbumCover::State::NotLooked: break;
+    case AlbumCover::State::Ready: {
+      std::u16string text = u"表紙: " + image + u"（" + Utf8ToUtf16(ImageFormatName(album.fileFormat)) + u"、" +
+                            PictureSizeText(album.fileWidth, album.fileHeight) + u"、" + ByteSizeText(album.fileBytes);
+      if (album.scaled)
+        text += u" → " + PictureSizeText(album.image.width, album.image.height) + u"、" + ByteSizeText(album.embeddedBytes);
+      return text + u"）";
+    }
+    case AlbumCover::State::NoImage: return u"表紙の画像がありません: " + album.shownFolder;
+    case AlbumCover::State::BadImage: return u"表紙の画像を使えません: " + image + u"\r\n" + PictureProblemText(album.image);
+    case AlbumCover::State::Unreadable:
+      return u"表紙の画像を読み取れません: " + (album.imageName.empty() ? album.shownFolder : image) + u"\r\n" +
+             album.problem;
+  }
+  return {};
+}
+
+std::u16string NoCoverReason(const AlbumCover& album) {
+  switch (album.state) {
+    case AlbumCover::State::NotLooked:
+    case AlbumCover::State::Ready: break;
+    case AlbumCover::State::NoImage: return u"表紙の画像がないフォルダです。";
+    case AlbumCover::State::BadImage:
+      return u"表紙の画像 " + DecodeName(album.imageName) + u" を使えません（" + PictureProblemText(album.image) + u"）";
+    case AlbumCover::State::Unreadable: return u"表紙の画像を読み取れません（" + album.problem + u"）";
+  }
+  return {};
+}
+
+std::u16string AlbumsWithoutCoverText(const std::vector<AlbumCover>& albums) {
+  constexpr std::size_t kShown = 10;
+  std::u16string text;
+  std::size_t count = 0;
+  for (const AlbumCover& a : albums) {
+    if (a.state == AlbumCover::State::NotLooked || a.state == AlbumCover::State::Ready) continue;
+    if (++count <= kShown) text += u"\r\n" + AlbumCoverText(a);
+  }
+  if (count == 0) return {};
+  if (count > kShown) text += u"\r\nほか " + FormatThousands(static_cast<std::int64_t>(count - kShown)) + u" フォルダ";
+  return u"表紙を埋め込めなかったフォルダがあります。" + text;
+}
+
+AlbumCounts CountAlbums(const std::vector<AlbumCover>& albums) {
+  AlbumCounts counts;
+  for (const AlbumCover& a : albums) {
+    switch (a.state) {
+      case AlbumCover::State::NotLooked: break;
+      case AlbumCover::State::Ready: ++counts.ready; break;
+      case AlbumCover::State::NoImage: ++counts.noImage; break;
+      default: ++counts.unusable; break;
+    }
+  }
+  return counts;
+}
+
+}  // namespace vq
