@@ -53,7 +53,17 @@ std::vector<OutFrame> BatchFrames(V2FrameTable existing, const DerivedNames& nam
 
 BatchPass::BatchPass(std::string folder, std::vector<ListedFile> rows, BatchSettings settings)
     : folder_(std::move(folder)), shownFolder_(DecodePath(folder_)), rows_(std::move(rows)),
-      settings_(std::move(settings)), items_(ItemsOfRows(folder_, rows_)), plans_(rows_.size()) {}
+      settings_(std::move(settings)), items_(ItemsOfRows(folder_, rows_)), plans_(rows_.size()) {
+  if (settings_.embedCover && settings_.coverCodec) {
+    covers_.emplace(*settings_.coverCodec, 0);
+    for (const PassItem& item : items_) coverAlbum_.push_back(covers_->AlbumOf(item.path));
+  }
+}
+
+const std::vector<AlbumCover>& BatchPass::coverAlbums() const {
+  static const std::vector<AlbumCover> none;
+  return covers_ ? covers_->albums() : none;
+}
 
 PassResult BatchPass::Run(PassObserver& observer) {
   PassSettings pass;
@@ -72,6 +82,7 @@ ItemChange BatchPass::Plan(std::size_t i, const FileAtHand* at) {
   ItemChange change;
   change.kind = ItemChange::Kind::Tags;
   const bool v2Step = settings_.v2 && !(at->header.present && settings_.createNewOnly);
+  std::optional<CoverChange> coverChange;
   // The new tag is decided before anything is written: a tag that claims more than lies
   // before the ID3v1 record is refused before the ID3v1 step, and so is a file with
   // other hard links whose tag must grow.
@@ -86,8 +97,11 @@ ItemChange BatchPass::Plan(std::size_t i, const FileAtHand* at) {
       std::u16string listing;
       ReadV2Frames(MemorySource(tag), at->header, table, listing);
     }
-    const std::vector<OutFrame> frames =
+    std::vector<OutFrame> frames =
         BatchFrames(std::move(table), names, settings_.unicode ? TextChoice::Unicode : TextChoice::CodePage);
+    // "表紙を埋め込む": the album folder's cover beside the names.
+    if (covers_)
+      if (const OutFrame* cover = covers_->Cover(coverAlbum_[i])) coverChange = PutFrontCover(frames, *cover, false);
     if ((existingSize <= 0 || existingSize < FramesSize(frames)) && at->file.LinkCount() > 1)
       throw Error(ErrorKind::HardLinked);
     change.headChanges = true;
@@ -105,7 +119,7 @@ ItemChange BatchPass::Plan(std::size_t i, const FileAtHand* at) {
     change.oldTailLength = v1->replace ? sizeof v1->record : 0;
     change.tail.assign(reinterpret_cast<const char*>(&v1->record), sizeof v1->record);
   }
-  plans_[i] = {names.FileTitle, names.FolderName, names.SubfolderName, v1.has_value(), v2Step};
+  plans_[i] = {names.FileTitle, names.FolderName, names.SubfolderName, v1.has_value(), v2Step, coverChange};
   if (!change.headChanges && !change.tailChanges) return ItemChange();
   // The date the row was listed with, whenever the pass changes the file; a row whose
   // date could not be read has none to put back.

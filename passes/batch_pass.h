@@ -4,10 +4,13 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "formats/id3v2_writer.h"
+#include "passes/album_covers.h"
+#include "passes/cover_art.h"
 #include "passes/pass_engine.h"
 #include "session/listing.h"
 
@@ -20,6 +23,10 @@ struct BatchSettings {
   bool keepDate = false;       // "ファイルの更新で日付を変更しない"
   bool unicode = false;        // "ID3v2をUnicodeで書く"
   bool dryRun = false;         // decide everything, write nothing (no byte, no date)
+  // "表紙を埋め込む": each album folder's cover image goes into its files' ID3v2 tags as
+  // they are tagged (album_covers.h; a front cover a file has stays), checked by the codec.
+  bool embedCover = false;
+  const PictureCodec* coverCodec = nullptr;
   // Where the pass's undo journal goes (JournalFolder()); empty: no journal.
   std::string journalFolder;
 };
@@ -29,6 +36,7 @@ struct PlannedFile {
   std::u16string title, artist, album;  // the derived names
   bool v1 = false;                      // the ID3v1 record is written
   bool v2 = false;                      // the ID3v2 tag is written
+  std::optional<CoverChange> cover;     // with embedCover: what became of its front cover
 };
 
 // The rows of a folder-structure listing: the current folder's bytes ("/" at the root)
@@ -52,6 +60,10 @@ class BatchPass final : public Planner {
   const std::vector<PassItem>& items() const { return items_; }
   // What file `item` gets, once it is planned.
   const PlannedFile& PlanOf(std::size_t item) const { return plans_[item]; }
+  // With embedCover: the album folders (each looked at once a file of it is planned) and
+  // the album of each item.
+  const std::vector<AlbumCover>& coverAlbums() const;
+  std::size_t CoverAlbumOf(std::size_t item) const { return coverAlbum_[item]; }
 
   Access AccessFor(std::size_t) const override { return settings_.v2 ? Access::Tags : Access::Open; }
   ItemChange Plan(std::size_t item, const FileAtHand* file) override;
@@ -63,6 +75,8 @@ class BatchPass final : public Planner {
   BatchSettings settings_;
   std::vector<PassItem> items_;
   std::vector<PlannedFile> plans_;
+  std::optional<AlbumCovers> covers_;
+  std::vector<std::size_t> coverAlbum_;
 };
 
 inline PassResult RunBatch(const std::string& folder, const std::vector<ListedFile>& rows,

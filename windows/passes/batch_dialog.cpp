@@ -25,8 +25,8 @@ namespace {
 using ui::Q;
 
 constexpr int kClientWidthTwips = 3330;
-// The design's 2145 and a row for the undo button.
-constexpr int kClientHeightTwips = 2760;
+// The design's 2145, a row for the undo button and one for "表紙を埋め込む".
+constexpr int kClientHeightTwips = 3240;
 
 }  // namespace
 
@@ -65,11 +65,15 @@ BatchDialog::BatchDialog(Session& session, BatchDialogLink link, QWidget* parent
   }
 
   undoButton = ui::PlaceTwips(new UndoPassButton(this, session_.endRequested), QStringLiteral("undoButton"), 120, 2160, 3135, 495);
+  coverBox = ui::PlaceTwips(new QCheckBox(QStringLiteral("表紙を埋め込む(&C)"), this), QStringLiteral("coverBox"), 240,
+                            2760, 2895, 375);
 
   // The captions "v1" and "v2" say little when read out.
   v1Box->setAccessibleName(QStringLiteral("ID3v1タグを書く"));
   v2Box->setAccessibleName(QStringLiteral("ID3v2タグを書く"));
   newOnlyBox->setAccessibleName(newOnlyBox->text());
+  coverBox->setAccessibleName(QStringLiteral("表紙を埋め込む"));
+  coverBox->setAccessibleDescription(QStringLiteral("各フォルダの表紙の画像を、そのフォルダの曲のID3v2タグに書き込みます"));
   progressLabel->setAccessibleName(QStringLiteral("ファイル数"));
   v1Box->setChecked(true);
   v2Box->setChecked(true);
@@ -79,6 +83,7 @@ BatchDialog::BatchDialog(Session& session, BatchDialogLink link, QWidget* parent
   setTabOrder(undoButton, v1Box);
   setTabOrder(v1Box, v2Box);
   setTabOrder(v2Box, newOnlyBox);
+  setTabOrder(newOnlyBox, coverBox);
 
   Load();
 }
@@ -134,14 +139,20 @@ void BatchDialog::RunPass() {
   settings.keepDate = session_.keepDate;
   settings.unicode = session_.unicodeV2;
   settings.journalFolder = JournalFolder();
+  settings.embedCover = coverBox->isChecked();
+  settings.coverCodec = &codec_;
 
   WindowPassReports reports(this, progressLabel, closeAsked_, session_.endRequested);
-  result_ = RunBatch(folder, rows, settings, reports);
+  BatchPass pass(folder, rows, settings);
+  result_ = pass.Run(reports);
 
   running_ = false;
   // Closed during the pass: it ended after the file it was writing.
   if (result_->stopped && !session_.endRequested)
     ui::Dialogs::Message(this, Q(StoppedPassText(PassKind::Batch, result_->done, rows.size())));
+  // "表紙を埋め込む": the folders whose files got no cover, in one message.
+  const std::u16string withoutCover = AlbumsWithoutCoverText(pass.coverAlbums());
+  if (!withoutCover.empty() && !session_.endRequested) ui::Dialogs::Notice(this, withoutCover, u"");
   close();
 }
 

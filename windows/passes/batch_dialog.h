@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "passes/batch_pass.h"
+#include "widgets/picture_codec_qt.h"
 
 class QCheckBox;
 class QFrame;
@@ -49,6 +50,7 @@ class BatchDialog : public QDialog {
   QCheckBox* v1Box = nullptr;       // "v1"
   QCheckBox* v2Box = nullptr;       // "v2"
   QCheckBox* newOnlyBox = nullptr;  // "新規作成のみ行う"
+  QCheckBox* coverBox = nullptr;    // "表紙を埋め込む": the album folders' covers into their files
   QLabel* progressLabel = nullptr;  // file count, then progress
   QFrame* separatorLine = nullptr;
   std::array<QPushButton*, 2> commandButtons{};  // "開 始", "ｷｬﾝｾﾙ"
@@ -81,6 +83,7 @@ class BatchDialog : public QDialog {
   bool running_ = false;
   bool closeAsked_ = false;  // the window was closed while the pass ran
   bool unloaded_ = false;
+  ui::QtPictureCodec codec_;  // checks the covers "表紙を埋め込む" embeds
 };
 
 }  // namespace vq
