@@ -8,9 +8,11 @@
 
 #include "app/cli/batch_command.h"
 #include "app/cli/command_line.h"
+#include "app/cli/cover_command.h"
 #include "app/cli/to_unicode_command.h"
 #include "app/cli/undo_command.h"
 #include "windows/main/main_window.h"
+#include "widgets/picture_codec_qt.h"
 #include "widgets/termination.h"
 #include "session/session.h"
 
@@ -57,10 +59,16 @@ int main(int argc, char** argv) {
   // Every mode but the windows runs before QApplication exists, so it works without a
   // display; a refusal comes before anything is read or written.
   const vq::CommandLine commandLine = vq::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  // The cover passes decode and scale images with Qt's image I/O, which needs no display.
+  const vq::ui::QtPictureCodec codec;
   return std::visit(Dispatch{
                         [](const vq::CommandLineAnswer& answer) { return Answer(answer); },
                         [&](const vq::WindowsOptions&) { return RunWindows(argc, argv); },
-                        [](const vq::BatchCommandOptions& options) { return vq::RunBatchCommand(options); },
+                        [&](const vq::BatchCommandOptions& options) { return vq::RunBatchCommand(options, &codec); },
+                        [&](const vq::CoverCommandOptions& options) { return vq::RunCoverCommand(options, codec); },
+                        [&](const vq::ExtractCoversCommandOptions& options) {
+                          return vq::RunExtractCoversCommand(options, codec);
+                        },
                         [](const vq::ToUnicodeCommandOptions& options) { return vq::RunToUnicodeCommand(options); },
                         [](const vq::UndoCommandOptions& options) { return vq::RunUndoCommand(options); },
                         [](const vq::ListPassesCommandOptions& options) { return vq::RunListPassesCommand(options); },

@@ -30,6 +30,7 @@ class TerminalCallbacks : public PassObserver {
 
   void Finished(std::size_t item, ItemOutcome outcome) override {
     last_ = item;
+    SayCoverAlbum(item);
     if (!dryRun_ || outcome == ItemOutcome::Failed) return;
     report.EndLine();
     const PassItem& file = pass_.items()[item];
@@ -39,6 +40,7 @@ class TerminalCallbacks : public PassObserver {
     if (plan.v1) line += u"v1";
     if (plan.v1 && plan.v2) line += u" ";
     if (plan.v2) line += u"v2";
+    if (plan.cover && *plan.cover != CoverChange::KeptExisting) line += u" 表紙";
     if (!plan.v1 && !plan.v2) line += u"書き込みなし";
     PrintUtf8(stdout, line + u"\n");
     if (plan.v1 || plan.v2) ++writes;
@@ -52,6 +54,21 @@ class TerminalCallbacks : public PassObserver {
   std::size_t writes = 0;  // files a dry run would write
 
  private:
+  // "表紙を埋め込む": a folder without a usable cover image, once, before its first file.
+  void SayCoverAlbum(std::size_t item) {
+    const std::vector<AlbumCover>& albums = pass_.coverAlbums();
+    if (albums.empty()) return;
+    const std::size_t album = pass_.CoverAlbumOf(item);
+    said_.resize(albums.size());
+    const AlbumCover& a = albums[album];
+    if (said_[album] || a.state == AlbumCover::State::NotLooked) return;
+    said_[album] = true;
+    if (a.state == AlbumCover::State::Ready) return;
+    report.EndLine();
+    PrintUtf8(stderr, AlbumCoverText(a) + u"\n");
+  }
+
+  std::vector<bool> said_;
   const BatchPass& pass_;
   bool dryRun_;
   std::size_t last_ = 0;
@@ -62,7 +79,7 @@ class TerminalCallbacks : public PassObserver {
 
 }  // namespace
 
-int RunBatchCommand(const BatchCommandOptions& options) {
+int RunBatchCommand(const BatchCommandOptions& options, const PictureCodec* codec) {
   const std::string& folder = options.folder;
   // From here on a signal ends the command with its message, never in the middle of a file.
   CatchStopSignals();
@@ -80,6 +97,8 @@ int RunBatchCommand(const BatchCommandOptions& options) {
   settings.keepDate = options.keepDate;
   settings.unicode = options.unicode;
   settings.dryRun = options.dryRun;
+  settings.embedCover = options.embedCover;
+  settings.coverCodec = codec;
   settings.journalFolder = JournalFolder();
   BatchPass pass(folder, std::move(rows), settings);
   TerminalCallbacks callbacks(pass, settings.dryRun, ::isatty(2) == 1);
@@ -96,6 +115,13 @@ int RunBatchCommand(const BatchCommandOptions& options) {
                       u" 曲に書き込みます。ファイルは変更していません。\n");
   } else {
     PrintUtf8(stderr, ProgressText(result.done, count) + u" 曲を処理しました。\n");
+  }
+  if (options.embedCover) {
+    const AlbumCounts albums = CountAlbums(pass.coverAlbums());
+    PrintUtf8(stderr, u"表紙の画像があるフォルダ: " + FormatThousands(static_cast<std::int64_t>(albums.ready)) +
+                          u"、ないフォルダ: " + FormatThousands(static_cast<std::int64_t>(albums.noImage)) +
+                          u"、使えない画像: " + FormatThousands(static_cast<std::int64_t>(albums.unusable)) + u"\n");
+    if (albums.unusable > 0) return 1;
   }
   return result.failed() ? 1 : 0;
 }

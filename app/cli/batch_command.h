@@ -7,6 +7,7 @@
 #pragma once
 
 #include "app/cli/command_line.h"
+#include "formats/picture_codec.h"
 
 namespace vq {
 
@@ -19,6 +20,10 @@ namespace vq {
 // the file is left as it was), 128 + the signal's number when a signal ended the pass
 // (130, 143, 129). (A bad option or a folder that does not exist never gets here: the
 // parser refuses it with status 2.) Text is printed in UTF-8.
-int RunBatchCommand(const BatchCommandOptions& options);
+// With --embed-cover each album folder's cover image goes into its files too, checked by
+// `codec`: the dry run's line says "表紙" among the tags; a folder without a cover image
+// or whose image cannot be used is said once on standard error, and an image that
+// cannot be used makes the status 1.
+int RunBatchCommand(const BatchCommandOptions& options, const PictureCodec* codec = nullptr);
 
 }  // namespace vq

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "platform/file_names.h"
+#include "formats/picture_codec.h"
 #include "platform/fileio.h"
 
 namespace vq {
@@ -156,7 +157,13 @@ class Parser {
     }
     for (const OptionRow& option : mode.options) {
       const CLI::Option* given = options_.at(option.name);
-      if (given->count() > 0) option.set(result, option.valueName.empty() ? std::string() : given->results().back());
+      if (given->count() == 0) continue;
+      const std::string value = option.valueName.empty() ? std::string() : given->results().back();
+      if (option.check) {
+        const std::string wrong = option.check(value);
+        if (!wrong.empty()) return Refuse(wrong, &mode);
+      }
+      option.set(result, value);
     }
 
     const std::vector<std::string>& values = argumentValues_;
@@ -235,6 +242,8 @@ const std::vector<ModeRow>& CommandModes() {
   using Batch = BatchCommandOptions;
   using ToUnicode = ToUnicodeCommandOptions;
   using Undo = UndoCommandOptions;
+  using Cover = CoverCommandOptions;
+  using Extract = ExtractCoversCommandOptions;
   static const std::vector<ModeRow> modes = {
       {{}, WindowsOptions{}, {}, {}, "引数を付けずに起動すると、ウィンドウを開きます。\n"},
       {{"--batch"},
@@ -245,7 +254,8 @@ const std::vector<ModeRow>& CommandModes() {
         Flag("--new-only", "新規作成のみ行う: すでにあるタグはそのままにします", &Batch::newOnly),
         Flag("--keep-date", "ファイルの更新で日付を変更しない", &Batch::keepDate),
         Flag("--unicode", "ID3v2をUnicodeで書く", &Batch::unicode),
-        Flag("--dry-run", "何も書き込まずに、各ファイルに書き込む内容を表示します", &Batch::dryRun)},
+        Flag("--dry-run", "何も書き込まずに、各ファイルに書き込む内容を表示します", &Batch::dryRun),
+        Flag("--embed-cover", "表紙を埋め込む: フォルダの表紙の画像を、そのフォルダの曲にも書き込みます", &Batch::embedCover)},
        {Argument("フォルダ", true, true, &Batch::folder)},
        "フォルダとその直下のサブフォルダにあるMP3ファイルに、フォルダ名(作者名)、\n"
        "サブフォルダ名(アルバム名)、ファイル名(曲名)をID3v1とID3v2のタグとして書き込みます。\n"},
@@ -257,6 +267,24 @@ const std::vector<ModeRow>& CommandModes() {
        "フォルダとその下のすべてのフォルダにあるMP3ファイルのID3v2タグで、\n"
        "1バイト文字(エンコード0)で書かれた文字列をUnicode(UTF-16)にします。\n"
        "文字列ごとに、コードページ932(Shift-JIS)かISO-8859-1かをバイト列から判定します。\n"},
+      {{"--cover"},
+       Cover{},
+       {Flag("--replace", "すでにある表紙も、フォルダの表紙の画像に置き換えます", &Cover::replace),
+        NumberOption("--max-size", "ピクセル数", "画像がこの大きさ(縦横とも)を超えるときは縮小し、JPEG(品質90)で埋め込みます",
+                     &Cover::maxSize, 1, kMaxPictureSide),
+        Flag("--dry-run", "何も書き込まずに、各ファイルに書き込む内容を表示します", &Cover::dryRun)},
+       {Argument("フォルダ", true, true, &Cover::folder)},
+       "フォルダとその下のすべてのフォルダで、アルバムのフォルダにある表紙の画像(cover、folder、\n"
+       "front、albumart、jacket の .jpg/.jpeg/.png、なければフォルダにただ一つの画像)を、\n"
+       "そのフォルダのMP3ファイルに表紙(APIC、種類3)として書き込みます。\n"
+       "表紙のある曲はそのままにします(--replace で置き換えます)。\n"},
+      {{"--extract-covers"},
+       Extract{},
+       {Flag("--dry-run", "何も書き込まずに、書き出すファイルを表示します", &Extract::dryRun)},
+       {Argument("フォルダ", true, true, &Extract::folder)},
+       "フォルダとその下のすべてのフォルダで、表紙の画像のないアルバムのフォルダに、\n"
+       "曲の表紙(いちばん多くの曲が持つもの)を cover.jpg か cover.png として書き出します。\n"
+       "すでにあるファイルを上書きすることはありません。\n"},
       {{"--undo"},
        Undo{},
        {Flag("--dry-run", "元に戻す内容を表示するだけで、ファイルは変更しません", &Undo::dryRun)},

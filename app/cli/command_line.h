@@ -11,6 +11,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -32,7 +33,24 @@ struct BatchCommandOptions {
   bool keepDate = false;   // each file keeps its modification date
   bool unicode = false;    // ID3v2 texts that are not plain ASCII in UTF-16
   bool dryRun = false;     // write nothing, print what would be written
+  bool embedCover = false; // each album folder's cover image into its files, as they are tagged
   bool operator==(const BatchCommandOptions&) const = default;
+};
+
+// velquist --cover [options] FOLDER
+struct CoverCommandOptions {
+  std::string folder;    // an existing folder, made absolute and clean
+  bool replace = false;  // a front cover a file has gives way to the folder's
+  int maxSize = 0;       // > 0: a larger image is scaled to fit this many pixels a side
+  bool dryRun = false;
+  bool operator==(const CoverCommandOptions&) const = default;
+};
+
+// velquist --extract-covers [options] FOLDER
+struct ExtractCoversCommandOptions {
+  std::string folder;  // an existing folder, made absolute and clean
+  bool dryRun = false;
+  bool operator==(const ExtractCoversCommandOptions&) const = default;
 };
 
 // velquist --to-unicode [options] FOLDER
@@ -67,7 +85,8 @@ struct CommandLineAnswer {
 
 // The parser's result: what to run, with its options, or the answer to print.
 using CommandLine = std::variant<CommandLineAnswer, WindowsOptions, BatchCommandOptions, ToUnicodeCommandOptions,
-                                 UndoCommandOptions, ListPassesCommandOptions>;
+                                 UndoCommandOptions, ListPassesCommandOptions, CoverCommandOptions,
+                                 ExtractCoversCommandOptions>;
 
 // Sets a field of the mode's options struct, held in the CommandLine, from the text of
 // the command line (empty for a flag).
@@ -80,6 +99,9 @@ struct OptionRow {
   std::string valueName;  // empty for a flag; what the usage calls its value
   std::string help;       // the usage's line for it
   SetField set;
+  // What is wrong with a value, as the refusal's line; empty when it is fine. None: any
+  // value is.
+  std::function<std::string(const std::string& value)> check;
 };
 
 // One argument of a mode, in order: required or not; a folder must exist and is given
@@ -111,14 +133,32 @@ OptionRow ValueOption(std::string name, std::string valueName, std::string help,
   return {std::move(name), std::move(valueName), std::move(help),
           [field](CommandLine& options, const std::string& text) { std::get<Options>(options).*field = text; }};
 }
+// An option whose value is a whole number from `least` to `most`, written in ASCII digits.
+template <class Options>
+OptionRow NumberOption(std::string name, std::string valueName, std::string help, int Options::*field, int least,
+                       int most) {
+  const auto number = [least, most](const std::string& text) -> std::optional<int> {
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+    const int value = std::stoi(text);
+    if (value < least || value > most) return std::nullopt;
+    return value;
+  };
+  std::string refusal = "オプション " + name + " には " + std::to_string(least) + " から " + std::to_string(most) +
+                        " までの整数を指定してください: ";
+  return {std::move(name), std::move(valueName), std::move(help),
+          [field, number](CommandLine& options, const std::string& text) {
+            std::get<Options>(options).*field = number(text).value_or(0);
+          },
+          [number, refusal](const std::string& text) { return number(text) ? std::string() : refusal + text; }};
+}
 template <class Options>
 ArgumentRow Argument(std::string name, bool required, bool folder, std::string Options::*field) {
   return {std::move(name), required, folder,
           [field](CommandLine& options, const std::string& text) { std::get<Options>(options).*field = text; }};
 }
 
-// The program's modes: the windows, --batch, --to-unicode, --undo, --list-passes,
-// --help and --version.
+// The program's modes: the windows, --batch, --to-unicode, --cover, --extract-covers,
+// --undo, --list-passes, --help and --version.
 const std::vector<ModeRow>& CommandModes();
 
 // Reads the arguments (without the program's name) against the program's table.

@@ -75,6 +75,12 @@ TEST_F(CommandLineTest, EveryModeAcceptsItsOptionsInEveryForm) {
       {{"--undo", "20261207-184512-4242", "--dry-run"}, UndoCommandOptions{"20261207-184512-4242", true}},
       {{"--dry-run", "--undo", "--", "-named"}, UndoCommandOptions{"-named", true}},
       {{"--list-passes"}, ListPassesCommandOptions{}},
+      {{"--batch", "--embed-cover", band}, BatchCommandOptions{.folder = band, .embedCover = true}},
+      {{"--cover", band}, CoverCommandOptions{.folder = band}},
+      {{"--cover", "--max-size=600", "--replace", band, "--dry-run"},
+       CoverCommandOptions{.folder = band, .replace = true, .maxSize = 600, .dryRun = true}},
+      {{"--cover", "--max-size", "10000", band}, CoverCommandOptions{.folder = band, .maxSize = 10000}},
+      {{"--extract-covers", "--dry-run", band}, ExtractCoversCommandOptions{.folder = band, .dryRun = true}},
   };
   for (const auto& [args, expected] : cases) {
     std::string shown;
@@ -95,8 +101,19 @@ TEST_F(CommandLineTest, RefusalsSayWhyAndShowTheUsageBeforeAnythingRuns) {
       {{"--to-unicode", "--no-v1", band}, "オプション --no-v1 は --to-unicode では使えません。", "--to-unicode"},
       {{"--undo", "--keep-date"}, "オプション --keep-date は --undo では使えません。", "--undo"},
       {{"--version", "--dry-run"}, "オプション --dry-run は --version では使えません。", "--version"},
-      {{"--dry-run"}, "オプション --dry-run は --batch、--to-unicode、--undo のどれかと一緒に指定してください。", ""},
+      {{"--dry-run"}, "オプション --dry-run は --batch、--to-unicode、--cover、--extract-covers、--undo のどれかと一緒に指定してください。", ""},
       {{"--unicode", band}, "オプション --unicode は --batch と一緒に指定してください。", ""},
+      {{"--batch", "--replace", band}, "オプション --replace は --batch では使えません。", "--batch"},
+      {{"--extract-covers", "--max-size", "600", band}, "オプション --max-size は --extract-covers では使えません。",
+       "--extract-covers"},
+      // A size is a whole number of pixels, up to the largest picture read.
+      {{"--cover", "--max-size", "0", band}, "オプション --max-size には 1 から 10000 までの整数を指定してください: 0", "--cover"},
+      {{"--cover", "--max-size=10001", band}, "オプション --max-size には 1 から 10000 までの整数を指定してください: 10001",
+       "--cover"},
+      {{"--cover", "--max-size", "600px", band}, "オプション --max-size には 1 から 10000 までの整数を指定してください: 600px",
+       "--cover"},
+      {{"--cover", "--max-size=-5", band}, "オプション --max-size には 1 から 10000 までの整数を指定してください: -5", "--cover"},
+      {{"--cover", band, "--max-size"}, "オプション --max-size の後にピクセル数を指定してください。", "--cover"},
       // Flags take no value.
       {{"--batch=yes", band}, "オプション --batch には値を付けられません。", "--batch"},
       {{"--batch", "--dry-run=no", band}, "オプション --dry-run には値を付けられません。", "--batch"},
@@ -134,8 +151,10 @@ TEST_F(CommandLineTest, HelpPrintsTheUsageAndVersionTheVersion) {
   const std::string usage = std::get<CommandLineAnswer>(help).out;
   for (const char* line : {"使い方: velquist\n", "使い方: velquist --batch [オプション] フォルダ\n",
                            "使い方: velquist --to-unicode [オプション] フォルダ\n",
-                           "使い方: velquist --undo [オプション] [ジャーナル]\n", "使い方: velquist --list-passes\n",
-                           "使い方: velquist --help\n", "使い方: velquist --version\n", "  --file-names   ファイル名モード"})
+                           "使い方: velquist --undo [オプション] [ジャーナル]\n",
+                           "使い方: velquist --cover [オプション] フォルダ\n",
+                           "使い方: velquist --extract-covers [オプション] フォルダ\n", "使い方: velquist --list-passes\n",
+                           "使い方: velquist --help\n", "使い方: velquist --version\n", "  --file-names    ファイル名モード"})
     EXPECT_NE(usage.find(line), std::string::npos) << line;
 
   const CommandLine version = ParseCommandLine({"--version"});
