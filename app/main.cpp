@@ -1,5 +1,6 @@
 // Velquist: the main window starts the program; its closing ends it.
 #include <QApplication>
+#include <QLoggingCategory>
 
 #include <cstdio>
 #include <string>
@@ -60,6 +61,9 @@ int main(int argc, char** argv) {
   // display; a refusal comes before anything is read or written.
   const vq::CommandLine commandLine = vq::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   // The cover passes decode and scale images with Qt's image I/O, which needs no display.
+  // A broken picture is reported by the program, naming its file; the decoders' own
+  // lines about it ("Corrupt JPEG data: ...") would only repeat it without the name.
+  QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false"));
   const vq::ui::QtPictureCodec codec;
   return std::visit(Dispatch{
                         [](const vq::CommandLineAnswer& answer) { return Answer(answer); },
