@@ -1,5 +1,12 @@
 #include "passes/album_covers.h"
 
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
 #include "passes/cover_art.h"
 #include "platform/file_names.h"
 #include "platform/fileio.h"
@@ -18,28 +25,93 @@ std::size_t AlbumCovers::AlbumOf(const std::string& filePath) {
   return it->second;
 }
 
+namespace {
+
+// How far the images are read ahead of the album at hand: a few albums, and never more
+// than this many bytes of image files held.
+constexpr std::size_t kAheadAlbums = 6;
+constexpr std::size_t kAheadBytes = 64u << 20;
+
+}  // namespace
+
+// One thread that prepares covers in the order they are given.
+class AlbumCovers::Preparer {
+ public:
+  Preparer() : thread_([this] { Run(); }) {}
+  ~Preparer() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      ending_ = true;
+    }
+    wake_.notify_one();
+    thread_.join();
+  }
+  std::future<CoverPreparation> Add(std::function<CoverPreparation()> work) {
+    std::packaged_task<CoverPreparation()> task(std::move(work));
+    std::future<CoverPreparation> result = task.get_future();
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      queue_.push_back(std::move(task));
+    }
+    wake_.notify_one();
+    return result;
+  }
+
+ private:
+  void Run() {
+    for (;;) {
+      std::packaged_task<CoverPreparation()> task;
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        wake_.wait(lock, [this] { return ending_ || !queue_.empty(); });
+        if (ending_) return;  // what is left is never asked for
+        task = std::move(queue_.front());
+        queue_.pop_front();
+      }
+      task();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::deque<std::packaged_task<CoverPreparation()>> queue_;
+  bool ending_ = false;
+  std::thread thread_;  // last: it starts once the rest is ready
+};
+
+AlbumCovers::AlbumCovers(const PictureCodec& codec, int maxSide) : codec_(codec), maxSide_(maxSide) {}
+AlbumCovers::~AlbumCovers() = default;
+
 const OutFrame* AlbumCovers::Cover(std::size_t index) {
   if (held_ != index) {
     held_.reset();
     heldFrame_ = OutFrame();
     Pending pending;
-    if (next_ && next_->index == index) {
-      pending = std::move(*next_);
+    if (const auto it = ahead_.find(index); it != ahead_.end()) {
+      pending = std::move(it->second);
+      ahead_.erase(it);
     } else {
       pending = Start(index, false);
     }
-    next_.reset();  // a decoding under way owns its bytes; its future waits for it
-    Finish(pending);
+    ReadAhead(index + 1);
+    Finish(index, pending);
     held_ = index;
-    if (index + 1 < albums_.size() && albums_[index + 1].state == AlbumCover::State::NotLooked)
-      next_.emplace(Start(index + 1, true));
   }
   return albums_[index].state == AlbumCover::State::Ready ? &heldFrame_ : nullptr;
 }
 
-AlbumCovers::Pending AlbumCovers::Start(std::size_t index, bool elsewhere) {
+void AlbumCovers::ReadAhead(std::size_t from) {
+  std::size_t bytes = 0;
+  for (const auto& [index, pending] : ahead_) bytes += pending.bytes ? pending.bytes->size() : 0;
+  for (std::size_t k = from; k < albums_.size() && k < from + kAheadAlbums && bytes < kAheadBytes; ++k) {
+    if (albums_[k].state != AlbumCover::State::NotLooked || ahead_.count(k) != 0) continue;
+    Pending& pending = ahead_[k] = Start(k, true);
+    bytes += pending.bytes ? pending.bytes->size() : 0;
+  }
+}
+
+AlbumCovers::Pending AlbumCovers::Start(std::size_t index, bool ahead) {
   Pending p;
-  p.index = index;
   AlbumCover& album = p.album;
   album.folder = albums_[index].folder;
   album.shownFolder = albums_[index].shownFolder;
@@ -66,15 +138,20 @@ AlbumCovers::Pending AlbumCovers::Start(std::size_t index, bool elsewhere) {
     return p;
   }
   auto prepare = [bytes = p.bytes, &codec = codec_, maxSide = maxSide_] { return PrepareCover(*bytes, codec, maxSide); };
-  try {
-    p.prepared = std::async(elsewhere ? std::launch::async : std::launch::deferred, prepare);
-  } catch (const std::system_error&) {
-    p.prepared = std::async(std::launch::deferred, prepare);  // no thread to be had: here, when asked
+  if (ahead) {
+    try {
+      if (!preparer_) preparer_ = std::make_unique<Preparer>();
+      p.prepared = preparer_->Add(prepare);
+      return p;
+    } catch (const std::system_error&) {
+      // No thread to be had: prepared here, when it is asked for.
+    }
   }
+  p.prepared = std::async(std::launch::deferred, prepare);
   return p;
 }
 
-void AlbumCovers::Finish(Pending& p) {
+void AlbumCovers::Finish(std::size_t index, Pending& p) {
   AlbumCover& album = p.album;
   if (p.prepared.valid()) {
     CoverPreparation prepared = p.prepared.get();
@@ -94,7 +171,7 @@ void AlbumCovers::Finish(Pending& p) {
       heldFrame_ = std::move(cover.frame);
     }
   }
-  albums_[p.index] = std::move(album);
+  albums_[index] = std::move(album);
 }
 
 std::u16string AlbumCoverText(const AlbumCover& album) {

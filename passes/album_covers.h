@@ -44,7 +44,8 @@ struct AlbumCover {
 class AlbumCovers {
  public:
   // maxSide > 0: a larger image is scaled to fit maxSide x maxSide.
-  AlbumCovers(const PictureCodec& codec, int maxSide) : codec_(codec), maxSide_(maxSide) {}
+  AlbumCovers(const PictureCodec& codec, int maxSide);
+  ~AlbumCovers();
   AlbumCovers(const AlbumCovers&) = delete;
   AlbumCovers& operator=(const AlbumCovers&) = delete;
 
@@ -54,21 +55,23 @@ class AlbumCovers {
   const std::vector<AlbumCover>& albums() const { return albums_; }
   // The frame that embeds album `album`'s cover (APIC, type 3); nullptr unless Ready.
   // Only the last album asked for is held: a folder met again is prepared again.
-  // Meanwhile the next album's image is read, and decoded on another thread: scaling a
-  // few hundred kilobytes of JPEG takes about as long as writing the album's files, so
-  // the two go side by side. The codec must allow that (Qt's image I/O does).
+  // Meanwhile the next albums' images are read, and decoded in turn on a thread of
+  // their own: scaling a few hundred kilobytes of JPEG takes about as long as writing
+  // an album's files, so the two go side by side, and the decoding runs on while the
+  // pass waits for its disk. The codec must allow that (Qt's image I/O does).
   const OutFrame* Cover(std::size_t album);
 
  private:
+  class Preparer;
   // An album's image as read, its decoding under way.
   struct Pending {
-    std::size_t index = 0;
-    AlbumCover album;                         // final unless its image is being prepared
+    AlbumCover album;                          // final unless its image is being prepared
     std::shared_ptr<const std::string> bytes;  // the image file's bytes
     std::future<CoverPreparation> prepared;
   };
-  Pending Start(std::size_t index, bool elsewhere);
-  void Finish(Pending& pending);
+  Pending Start(std::size_t index, bool ahead);
+  void Finish(std::size_t index, Pending& pending);
+  void ReadAhead(std::size_t from);
 
   const PictureCodec& codec_;
   int maxSide_;
@@ -76,7 +79,8 @@ class AlbumCovers {
   std::map<std::string, std::size_t> byFolder_;
   std::optional<std::size_t> held_;
   OutFrame heldFrame_;
-  std::optional<Pending> next_;
+  std::map<std::size_t, Pending> ahead_;  // albums read ahead, their decoding queued
+  std::unique_ptr<Preparer> preparer_;   // declared last: it ends first, before the bytes go
 };
 
 // What a pass's front end says of an album folder, naming it (and its image):

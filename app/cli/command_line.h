@@ -101,7 +101,7 @@ struct OptionRow {
   SetField set;
   // What is wrong with a value, as the refusal's line; empty when it is fine. None: any
   // value is.
-  std::function<std::string(const std::string& value)> check;
+  std::function<std::string(const std::string& value)> check = nullptr;
 };
 
 // One argument of a mode, in order: required or not; a folder must exist and is given
