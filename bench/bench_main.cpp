@@ -2,15 +2,12 @@
 // frames, measures with a warm page cache, and prints one table with TagLib's figures
 // for the same work and the targets. Each figure is the median of several runs.
 //
-//   vq_bench [--rebuild-rounds N] [--only listing|window|startup|read|inplace|rebuild|command]
+//   vq_bench [--rebuild-rounds N] [--only listing|window|startup|read|inplace|rebuild|command|unicode|covers]
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QApplication>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,6 +19,7 @@
 
 #include "passes/batch_pass.h"
 #include "passes/derive_names.h"
+#include "bench_covers.h"
 #include "bench_table.h"
 #include "bench_taglib.h"
 #include "bench_tree.h"
@@ -249,43 +247,9 @@ void CheckWritten(const Tree& tree, std::size_t audioBytes, bool grown) {
   }
 }
 
-// "cp -r FROM TO; sync" as a process: what a safe copy of the tree costs with one flush.
-double RunCopyAndSync(const std::string& from, const std::string& to) {
-  const std::string command = "cp -r '" + from + "' '" + to + "' && sync";
-  const auto start = std::chrono::steady_clock::now();
-  if (std::system(command.c_str()) != 0) Fail("cp -r failed: " + command);
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-// "velquist --batch FOLDER" (or another command) as a user runs it: a process of its
-// own, without a display, its output to /dev/null. Returns the whole run's wall-clock
-// milliseconds (start-up, listing and pass).
+// "velquist --batch FOLDER" (or another command) as a user runs it (RunVelquist).
 double RunCommand(const std::string& folder, const std::string& command = "--batch") {
-  std::vector<std::string> env;
-  for (char** e = environ; *e; ++e) {
-    std::string var = *e;
-    if (var.rfind("DISPLAY=", 0) != 0 && var.rfind("WAYLAND_DISPLAY=", 0) != 0 && var.rfind("QT_QPA_PLATFORM=", 0) != 0)
-      env.push_back(var);
-  }
-  std::vector<char*> envp;
-  for (auto& v : env) envp.push_back(v.data());
-  envp.push_back(nullptr);
-  std::string exe = VQ_VELQUIST_EXE, option = command, target = folder;
-  char* argv[] = {exe.data(), option.data(), target.data(), nullptr};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  const double start = NowMs();
-  pid_t pid;
-  if (posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv, envp.data()) != 0) Fail("cannot start " + exe);
-  int status = 0;
-  while (::waitpid(pid, &status, 0) < 0) {
-  }
-  const double ms = NowMs() - start;
-  posix_spawn_file_actions_destroy(&actions);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) Fail("velquist " + command + " failed on " + folder);
-  return ms;
+  return RunVelquist({command, folder});
 }
 
 // Every 97th file of a converted tree holds its title in UTF-16 now.
@@ -328,7 +292,7 @@ int main(int argc, char** argv) {
     } else if (a == "--only" && i + 1 < argc) {
       options.only = argv[++i];
     } else {
-      std::cerr << "usage: vq_bench [--rebuild-rounds N] [--only listing|window|startup|read|inplace|rebuild|command|unicode]\n";
+      std::cerr << "usage: vq_bench [--rebuild-rounds N] [--only listing|window|startup|read|inplace|rebuild|command|unicode|covers]\n";
       return 2;
     }
   }
@@ -604,6 +568,20 @@ int main(int argc, char** argv) {
     Note("velquist --to-unicode, 1,000 files: " + Fixed(u.Wall(), 1) + " ms, --batch " + Fixed(b.Wall(), 1) + " ms");
     RemoveTree(root / "unicode");
     SyncDisk();
+  }
+
+  if (options.Runs("covers")) {
+    // The cover pass over 1,000 files in 100 album folders, against a copy of the tree
+    // with one flush; what it must show is checked on the way (bench_covers.h).
+    const CoverFigures c = RunCoverBench(root.path(), audio, options.rebuildRounds);
+    results.coverMs = c.coverMs;
+    results.coverCopySyncMs = c.copySyncMs;
+    results.coverBatchMs = c.batchMs;
+    results.extractCoversMs = c.extractMs;
+    results.coverUndoMs = c.undoMs;
+    Note("velquist --cover --max-size 600, 1,000 files: " + Fixed(c.coverMs, 1) + " ms, cp -r + sync " +
+         Fixed(c.copySyncMs, 1) + " ms, --batch " + Fixed(c.batchMs, 1) + " ms; --extract-covers " + Fixed(c.extractMs, 1) + " ms, --undo " +
+         Fixed(c.undoMs, 1) + " ms");
   }
 
   std::cout << "\nVelquist benchmarks, median wall-clock times, warm cache; load average " << loadBefore

@@ -71,6 +71,8 @@ std::string Table(const Results& r, const std::string& tagLibName) {
   auto commandRebuildRatio = Ratio(r.commandRebuildMs, r.commandRebuildTagLibMs);
   auto commandCopyRatio = Ratio(r.commandRebuildMs, r.commandCopySyncMs);
   auto unicodeRatio = Ratio(r.unicodeMs, r.unicodeBatchMs);
+  auto coverRatio = Ratio(r.coverMs, r.coverCopySyncMs);
+  auto coverBatchRatio = Ratio(r.coverMs, r.coverBatchMs);
   std::vector<std::vector<std::string>> rows = {
       {"Work", "Velquist", tagLibName, "Ratio", "Target", "Met"},
       {"Listing engine, 100 folders x 100 files (10,000 rows)", Ms(r.listingEngineMs), "–", "–", "< 50 ms",
@@ -108,6 +110,15 @@ std::string Table(const Results& r, const std::string& tagLibName) {
        "–", Times(commandCopyRatio), "ratio <= 1.5", Verdict({AtMost(commandCopyRatio, 1.5)})},
       {"velquist --to-unicode, 1,000 code page 932 tagged files (whole process; ratio: to --batch)",
        Ms(r.unicodeMs), "–", Times(unicodeRatio), "ratio <= 1.5", Verdict({AtMost(unicodeRatio, 1.5)})},
+      {"velquist --cover --max-size 600, 1,000 files in 100 albums, 300-600 KB cover.jpg (whole process)",
+       Ms(r.coverMs), "–", "–", "reference", "–"},
+      {"cp -r of the same tree, then sync (ratio: velquist --cover / this)", Ms(r.coverCopySyncMs), "–",
+       Times(coverRatio), "ratio <= 1.5", Verdict({AtMost(coverRatio, 1.5)})},
+      {"velquist --batch on the same tree: the same rebuilds, no cover (ratio: --cover / this)", Ms(r.coverBatchMs),
+       "–", Times(coverBatchRatio), "reference", "–"},
+      {"velquist --extract-covers on that tree, covers only in the files (whole process)", Ms(r.extractCoversMs), "–",
+       "–", "reference", "–"},
+      {"velquist --undo of the cover pass, 1,000 files (whole process)", Ms(r.coverUndoMs), "–", "–", "reference", "–"},
   };
   // Column widths in characters (the dash counts as one).
   auto width = [](const std::string& s) {

@@ -29,6 +29,11 @@ struct Results {
   // The whole "velquist --to-unicode" process over 1,000 code page 932 tagged files, and
   // "velquist --batch" in place on the same files.
   std::optional<double> unicodeMs, unicodeBatchMs;
+  // "velquist --cover --max-size 600" over 1,000 files in 100 album folders with 300-600 KB
+  // cover.jpg files, "cp -r" of the same tree then "sync", "velquist --batch" on the same
+  // tree (the same rebuilds without covers); "--extract-covers" and
+  // "--undo" of the cover pass on that tree, once each.
+  std::optional<double> coverMs, coverCopySyncMs, coverBatchMs, extractCoversMs, coverUndoMs;
 };
 
 // A Markdown table, ready for the README, with a verdict per row.

@@ -1,6 +1,8 @@
 #include "bench_util.h"
 
 #include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -105,6 +107,48 @@ BenchDir::BenchDir() {
 BenchDir::~BenchDir() {
   RemoveTree(path_);
   liveBenchDir.clear();
+}
+
+double RunVelquist(const std::vector<std::string>& args) {
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) {
+    std::string var = *e;
+    if (var.rfind("DISPLAY=", 0) != 0 && var.rfind("WAYLAND_DISPLAY=", 0) != 0 && var.rfind("QT_QPA_PLATFORM=", 0) != 0)
+      env.push_back(var);
+  }
+  std::vector<char*> envp;
+  for (auto& v : env) envp.push_back(v.data());
+  envp.push_back(nullptr);
+  std::string exe = VQ_VELQUIST_EXE;
+  std::vector<std::string> words = args;
+  std::vector<char*> argv{exe.data()};
+  for (std::string& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  const double start = NowMs();
+  pid_t pid;
+  if (posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0) Fail("cannot start " + exe);
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0) {
+  }
+  const double ms = NowMs() - start;
+  posix_spawn_file_actions_destroy(&actions);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::string line = "velquist";
+    for (const std::string& a : args) line += " " + a;
+    Fail(line + " failed");
+  }
+  return ms;
+}
+
+double RunCopyAndSync(const std::string& from, const std::string& to) {
+  const std::string command = "cp -r '" + from + "' '" + to + "' && sync";
+  const double start = NowMs();
+  if (std::system(command.c_str()) != 0) Fail("cp -r failed: " + command);
+  return NowMs() - start;
 }
 
 }  // namespace vqbench

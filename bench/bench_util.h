@@ -39,6 +39,14 @@ void DropPageCache();
 // was read (for every program alike), and is not how a user's files are cached.
 void RecacheAsRead(const std::string& path);
 
+// "velquist ARGS..." as a user runs it: a process of its own, without a display, its
+// output to /dev/null. Returns the whole run's wall-clock milliseconds (start-up,
+// listing and pass); a run that does not end with status 0 fails the benchmark.
+double RunVelquist(const std::vector<std::string>& args);
+
+// "cp -r FROM TO; sync" as a process: what a safe copy of a tree costs with one flush.
+double RunCopyAndSync(const std::string& from, const std::string& to);
+
 // A fresh folder under $TMPDIR (else /tmp), removed with its contents.
 class BenchDir {
  public:
