@@ -68,8 +68,7 @@ std::vector<std::string> MakeCovers() {
   return covers;
 }
 
-// The tree: 100 album folders of 10 typically tagged 1 MB files (no picture), and each
-// folder's cover.jpg.
+// The tree: 100 album folders of 10 files of 1 MB, and each folder's cover.jpg.
 Tree MakeCoveredTree(const std::string& folder, const std::function<std::string(int)>& content,
                      const std::vector<std::string>& covers) {
   Tree tree = MakeTree(folder + "/" + kArtist, kAlbums, kPerAlbum, content);
@@ -144,7 +143,9 @@ bool Exists(const std::string& path) { return std::system(("test -e '" + path + 
 
 CoverFigures RunCoverBench(const std::string& root, const std::string& audio, int rounds) {
   const std::vector<std::string> covers = MakeCovers();
-  auto content = [&audio](int i) { return TypicalTag(i, false) + audio + V1Record(i); };
+  // Songs with an ID3v1 record and no ID3v2 tag: the cover pass and the batch both give
+  // every file a new tag, so both rebuild every file and differ by the covers alone.
+  auto content = [&audio](int i) { return audio + V1Record(i); };
   auto afterTag = [&audio](int i) { return audio + V1Record(i); };
   // The passes' journals stay in the benchmark's folder.
   const char* stateWas = std::getenv("XDG_STATE_HOME");
