@@ -21,6 +21,8 @@
 #include <vector>
 
 #include "passes/batch_pass.h"
+#include "passes/journal_reader.h"
+#include "passes/undo.h"
 #include "passes/derive_names.h"
 #include "bench_table.h"
 #include "bench_taglib.h"
@@ -168,6 +170,17 @@ Cost RunVelquistBatch(const Tree& tree, const std::string& journals = {}) {
   vq::PassResult result;
   Cost c = Measure(static_cast<double>(tree.files.size()), [&] { result = vq::RunBatch(list, settings, callbacks); });
   if (result.done != tree.files.size() || result.failed()) Fail("the batch pass did not complete");
+  return c;
+}
+
+// Undo of the newest pass in `journals`, which tagged every file of the tree.
+Cost RunVelquistUndo(const Tree& tree, const std::string& journals) {
+  const std::optional<vq::PassInfo> last = vq::LastPass(journals);
+  if (!last) Fail("no journal to undo");
+  StrictCallbacks callbacks;
+  vq::UndoResult result;
+  Cost c = Measure(static_cast<double>(tree.files.size()), [&] { result = vq::UndoPass(last->path, callbacks); });
+  if (result.restored != tree.files.size() || result.skipped != 0) Fail("undo did not put every file back");
   return c;
 }
 
@@ -415,7 +428,7 @@ int main(int argc, char** argv) {
     }
     if (options.Runs("inplace")) {
       const std::uint64_t length = FileSize(ours.Path(0));
-      Costs v, t, f, j;
+      Costs v, t, f, j, u;
       const std::string journals = root / "journals";
       for (int r = 0; r <= kInPlaceRounds; ++r) {
         // Every round tags files as other programs left them, as a first pass would.
@@ -429,6 +442,12 @@ int main(int argc, char** argv) {
                    : which == 2 ? RunInPlaceFloor(ours)
                                 : RunVelquistBatch(ours, journals);
           if (r > 0) (which == 0 ? v : which == 1 ? t : which == 2 ? f : j).Add(c);
+          // The pass with its journal is put back at once: undo's own cost, beside the rest.
+          if (which == 3) {
+            SyncDisk();
+            const Cost undo = RunVelquistUndo(ours, journals);
+            if (r > 0) u.Add(undo);
+          }
         }
         if (FileSize(ours.Path(0)) != length || FileSize(theirs.Path(0)) != length)
           Fail("a tag was not written in place");
@@ -439,6 +458,7 @@ int main(int argc, char** argv) {
       results.inPlaceTagLibMs = t.Wall();
       results.inPlaceFloorMs = f.Wall();
       results.inPlaceJournalMs = j.Wall();
+      results.undoInPlaceMs = u.Wall();
       Note("batch in place per file: " + v.Text() + ", with the undo journal " + j.Text() + ", TagLib " + t.Text() +
            ", tag read and written back " + f.Text());
     }

@@ -64,6 +64,7 @@ std::string Table(const Results& r, const std::string& tagLibName) {
   auto inPlaceRatio = Ratio(r.inPlaceMs, r.inPlaceTagLibMs);
   auto floorRatio = Ratio(r.inPlaceMs, r.inPlaceFloorMs);
   auto journalRatio = Ratio(r.inPlaceJournalMs, r.inPlaceMs);
+  auto undoRatio = Ratio(r.undoInPlaceMs, r.inPlaceFloorMs);
   auto rebuildRatio = Ratio(r.rebuildMs, r.rebuildTagLibMs);
   auto copyRatio = Ratio(r.rebuildMs, r.copyFlushMs);
   auto replaceRatio = Ratio(r.rebuildMs, r.copyFlushReplaceMs);
@@ -91,6 +92,8 @@ std::string Table(const Results& r, const std::string& tagLibName) {
        "< 0.5 ms; ratio <= 0.5", Verdict({Below(r.inPlaceMs, 0.5), AtMost(inPlaceRatio, 0.5)})},
       {"Batch in place with the undo journal, per file (ratio: with / without)", Ms(r.inPlaceJournalMs), "–",
        Times(journalRatio), "ratio <= 1.5", Verdict({AtMost(journalRatio, 1.5)})},
+      {"Undo of the pass in place, per file (ratio: undo / tag read and written back)", Ms(r.undoInPlaceMs), "–",
+       Times(undoRatio), "ratio <= 3.0", Verdict({AtMost(undoRatio, 3.0)})},
       {"Tag and ID3v1 read and written back, per file (ratio: in place / this)", Ms(r.inPlaceFloorMs), "–",
        Times(floorRatio), "reference", "–"},
       {"Batch rebuild, per 1 MB file (both tags; TagLib: save + fsync)", Ms(r.rebuildMs), Ms(r.rebuildTagLibMs),

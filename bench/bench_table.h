@@ -13,6 +13,7 @@ struct Results {
   std::optional<double> inPlaceMs, inPlaceTagLibMs;      // per file
   std::optional<double> inPlaceFloorMs;                  // per file, tag read and written back
   std::optional<double> inPlaceJournalMs;                // per file, with the undo journal
+  std::optional<double> undoInPlaceMs;                   // per file, undo of that pass
   std::optional<double> rebuildMs, rebuildTagLibMs;      // per file, TagLib's with its flush
   std::optional<double> copyFlushMs;                     // per file
   std::optional<double> copyFlushReplaceMs;              // per file, the copy renamed over the file
