@@ -163,7 +163,12 @@ TEST(PassProcesses, ASignalEndsUndoBetweenFiles) {
   std::vector<std::string> tagged;
   for (const std::string& s : songs) tagged.push_back(ReadBytes(s));
 
-  const std::string command = ProgramCommand({"--undo"}, state) + " 2>'" + dir / "err" + "' & sleep 0.3; kill -INT $!; wait $!; echo $? >'" + dir / "status" + "'";
+  // The signal comes once undo is under way: it goes newest first, so the last file is
+  // the first it puts back.
+  WriteBytes(dir / "original", original);
+  const std::string command = ProgramCommand({"--undo"}, state) + " 2>'" + dir / "err" + "' & p=$!; while kill -0 $p 2>/dev/null && ! cmp -s '" +
+                              dir / "original" + "' '" + songs.back() + "'; do sleep 0.001; done; kill -INT $p; wait $p; echo $? >'" +
+                              dir / "status" + "'";
   std::system(command.c_str());
   const std::string err = ReadBytes(dir / "err");
   if (ReadBytes(dir / "status") == "0\n") GTEST_SKIP() << "undo ended before the signal: " << err;
