@@ -23,11 +23,11 @@ BatchNamingPanel::BatchNamingPanel(const Session& session, QWidget* parent) : QW
   separatorLine->setFrameShape(QFrame::HLine);
 
   trackNumbersBox = ui::PlaceTwips(new QCheckBox(QStringLiteral("曲番号(&T)"), this), QStringLiteral("trackNumbersBox"),
-                                   240, 90, 1380, 375);
+                                   240, 90, 1260, 375);
   trackNumbersBox->setAccessibleName(QStringLiteral("曲番号をファイル名から取る"));
   trackNumbersBox->setToolTip(QStringLiteral("「01 曲名.mp3」の 01 を曲番号に、CD1 などのフォルダをディスク番号にします"));
   numberInOrderBox = ui::PlaceTwips(new QCheckBox(QStringLiteral("番号を振る(&O)"), this),
-                                    QStringLiteral("numberInOrderBox"), 1680, 90, 1560, 375);
+                                    QStringLiteral("numberInOrderBox"), 1560, 90, 1680, 375);
   numberInOrderBox->setAccessibleName(QStringLiteral("アルバムの曲に名前の順で番号を振る"));
   numberInOrderBox->setToolTip(QStringLiteral("番号のない曲も含めて、アルバムの曲に名前の順で曲番号を付けます"));
 
