@@ -30,7 +30,8 @@ struct Results {
   // "velquist --batch" in place on the same files.
   std::optional<double> unicodeMs, unicodeBatchMs;
   // The whole "velquist --batch --track-numbers" process over 1,000 typically tagged
-  // files named "Track 001.mp3" (in place), and the plain "velquist --batch" on them.
+  // files named "Track 001.mp3" (in place), and the plain "velquist --batch" on them:
+  // each process's processor time.
   std::optional<double> tracksMs, tracksBatchMs;
 };
 
