@@ -2,9 +2,10 @@
 // frames, measures with a warm page cache, and prints one table with TagLib's figures
 // for the same work and the targets. Each figure is the median of several runs.
 //
-//   vq_bench [--rebuild-rounds N] [--only listing|window|startup|read|inplace|rebuild|command]
+//   vq_bench [--rebuild-rounds N] [--only listing|window|startup|read|inplace|rebuild|command|unicode|tracks]
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -46,6 +47,7 @@ constexpr int kSetSubfolders = 10, kSetFiles = 100;            // 1,000 files pe
 constexpr std::size_t kRebuildAudio = 1 << 20;                 // 1 MB files without tags
 const char kArtist[] = "Yamada Hanako";                         // the current folder's name
 constexpr int kListingRuns = 11, kWindowRuns = 7, kReadRounds = 9, kInPlaceRounds = 9, kCommandRounds = 5;
+constexpr int kTracksRounds = 9;
 // Start-up on a big listing: 100 folders of 100 files (10,000 rows) and of 1,000 files
 // (100,000 rows), each run a process of its own.
 constexpr int kStartupSubfolders = 100, kStartupSmallFiles = 100, kStartupBigFiles = 1000;
@@ -270,10 +272,12 @@ double RunCopyAndSync(const std::string& from, const std::string& to) {
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
-// "velquist --batch FOLDER" (or another command) as a user runs it: a process of its
-// own, without a display, its output to /dev/null. Returns the whole run's wall-clock
-// milliseconds (start-up, listing and pass).
-double RunCommand(const std::string& folder, const std::string& command = "--batch") {
+// "velquist --batch FOLDER" (or another command, with its options) as a user runs it: a
+// process of its own, without a display, its output to /dev/null. Returns the whole
+// run's wall-clock milliseconds (start-up, listing and pass); `cpuMs`, when given, gets
+// the process's processor time (user and system).
+double RunCommand(const std::string& folder, const std::vector<std::string>& command = {"--batch"},
+                  double* cpuMs = nullptr) {
   std::vector<std::string> env;
   for (char** e = environ; *e; ++e) {
     std::string var = *e;
@@ -283,21 +287,30 @@ double RunCommand(const std::string& folder, const std::string& command = "--bat
   std::vector<char*> envp;
   for (auto& v : env) envp.push_back(v.data());
   envp.push_back(nullptr);
-  std::string exe = VQ_VELQUIST_EXE, option = command, target = folder;
-  char* argv[] = {exe.data(), option.data(), target.data(), nullptr};
+  std::vector<std::string> args = {VQ_VELQUIST_EXE};
+  args.insert(args.end(), command.begin(), command.end());
+  args.push_back(folder);
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const std::string& exe = args.front();
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
   const double start = NowMs();
   pid_t pid;
-  if (posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv, envp.data()) != 0) Fail("cannot start " + exe);
+  if (posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0) Fail("cannot start " + exe);
   int status = 0;
-  while (::waitpid(pid, &status, 0) < 0) {
+  struct rusage usage {};
+  while (::wait4(pid, &status, 0, &usage) < 0) {
   }
   const double ms = NowMs() - start;
+  if (cpuMs)
+    *cpuMs = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+             (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
   posix_spawn_file_actions_destroy(&actions);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) Fail("velquist " + command + " failed on " + folder);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) Fail("velquist " + command.front() + " failed on " + folder);
   return ms;
 }
 
@@ -313,6 +326,22 @@ void CheckConverted(const Tree& tree) {
     if (table.empty() || table[0].id != u"TIT2" || table[0].body.substr(0, 3) != "\x01\xFF\xFE" ||
         table[0].text.substr(0, 5) != u"夜明けの歌")
       Fail("not converted: " + tree.Path(i));
+  }
+}
+
+// Every 97th file of a tree numbered by --track-numbers holds "n/100" in TRCK.
+void CheckNumbered(const Tree& tree) {
+  for (std::size_t i = 0; i < tree.files.size(); i += 97) {
+    vq::RawFile f(tree.Path(i), vq::RawFile::Mode::Read);
+    vq::FileSource src(f);
+    const vq::V2Header h = vq::ReadV2Header(src);
+    vq::V2FrameTable table;
+    std::u16string listing;
+    vq::WalkV2Frames(src, h.major, h.size, table, listing);
+    const std::u16string expected = vq::Utf8ToUtf16(std::to_string(i % kSetFiles + 1) + "/" + std::to_string(kSetFiles));
+    bool numbered = false;
+    for (const auto& e : table) numbered |= e.id == u"TRCK" && e.text == expected;
+    if (!numbered) Fail("not numbered: " + tree.Path(i));
   }
 }
 
@@ -341,7 +370,7 @@ int main(int argc, char** argv) {
     } else if (a == "--only" && i + 1 < argc) {
       options.only = argv[++i];
     } else {
-      std::cerr << "usage: vq_bench [--rebuild-rounds N] [--only listing|window|startup|read|inplace|rebuild|command|unicode]\n";
+      std::cerr << "usage: vq_bench [--rebuild-rounds N] [--only listing|window|startup|read|inplace|rebuild|command|unicode|tracks]\n";
       return 2;
     }
   }
@@ -607,7 +636,7 @@ int main(int argc, char** argv) {
       for (int k = 0; k < 2; ++k) {
         putBack();
         if ((k == 0) == (r % 2 == 0)) {
-          unicodeMs = RunCommand(tree.folder, "--to-unicode");
+          unicodeMs = RunCommand(tree.folder, {"--to-unicode"});
           if (FileSize(tree.Path(0)) != length) Fail("the conversion did not write in place");
           CheckConverted(tree);
         } else {
@@ -623,6 +652,44 @@ int main(int argc, char** argv) {
     results.unicodeBatchMs = b.Wall();
     Note("velquist --to-unicode, 1,000 files: " + Fixed(u.Wall(), 1) + " ms, --batch " + Fixed(b.Wall(), 1) + " ms");
     RemoveTree(root / "unicode");
+    SyncDisk();
+  }
+
+  if (options.Runs("tracks")) {
+    // "velquist --batch --track-numbers" and the plain "velquist --batch" over the same
+    // 1,000 typically tagged files ("Track 001.mp3" .. in 10 albums), in place; each run
+    // starts from the same tags, the order alternates. Compared by each process's
+    // processor time, which other programs on a shared machine change far less than the
+    // wall-clock time (both are printed).
+    auto tagged = [&audio](int i) { return TypicalTag(i, true) + audio + V1Record(i); };
+    Tree tree = MakeTree(root / "tracks/" + kArtist, kSetSubfolders, kSetFiles, tagged);
+    Settle({&tree});
+    const std::uint64_t length = FileSize(tree.Path(0));
+    Costs withTracks, plain;
+    for (int r = 0; r <= kTracksRounds; ++r) {
+      Cost tracks, batch;
+      for (int k = 0; k < 2; ++k) {
+        PutBackTheirTags({&tree}, length);
+        SyncDisk();
+        const bool numbered = (k == 0) == (r % 2 == 0);
+        Cost& c = numbered ? tracks : batch;
+        c.wall = RunCommand(tree.folder, numbered ? std::vector<std::string>{"--batch", "--track-numbers"}
+                                                  : std::vector<std::string>{"--batch"},
+                            &c.cpu);
+        if (FileSize(tree.Path(0)) != length) Fail("the batch did not write in place");
+        if (numbered && r == kTracksRounds) CheckNumbered(tree);
+      }
+      if (r > 0) {
+        withTracks.Add(tracks);
+        plain.Add(batch);
+      }
+    }
+    results.tracksMs = withTracks.Cpu();
+    results.tracksBatchMs = plain.Cpu();
+    Note("velquist --batch --track-numbers, 1,000 files: processor " + Fixed(withTracks.Cpu(), 1) + " ms (wall " +
+         Fixed(withTracks.Wall(), 1) + " ms), --batch processor " + Fixed(plain.Cpu(), 1) + " ms (wall " +
+         Fixed(plain.Wall(), 1) + " ms)");
+    RemoveTree(root / "tracks");
     SyncDisk();
   }
 

@@ -30,6 +30,10 @@ struct Results {
   // The whole "velquist --to-unicode" process over 1,000 code page 932 tagged files, and
   // "velquist --batch" in place on the same files.
   std::optional<double> unicodeMs, unicodeBatchMs;
+  // The whole "velquist --batch --track-numbers" process over 1,000 typically tagged
+  // files named "Track 001.mp3" (in place), and the plain "velquist --batch" on them:
+  // each process's processor time.
+  std::optional<double> tracksMs, tracksBatchMs;
 };
 
 // A Markdown table, ready for the README, with a verdict per row.

@@ -11,6 +11,7 @@ VQ_PACKAGES=(
   dpkg-dev file appstream desktop-file-utils procps
   dosfstools fusefat
   libmecab-dev mecab-ipadic-utf8 mecab-naist-jdic
+  python3-mutagen
 )
 
 vq_setup() {

@@ -6,8 +6,10 @@
 #include <map>
 #include <optional>
 
+#include "passes/name_pattern.h"
 #include "platform/file_names.h"
 #include "platform/fileio.h"
+#include "platform/text.h"
 
 namespace vq {
 
@@ -156,7 +158,13 @@ class Parser {
     }
     for (const OptionRow& option : mode.options) {
       const CLI::Option* given = options_.at(option.name);
-      if (given->count() > 0) option.set(result, option.valueName.empty() ? std::string() : given->results().back());
+      if (given->count() == 0) continue;
+      const std::string text = option.valueName.empty() ? std::string() : given->results().back();
+      if (option.check) {
+        const std::string refusal = option.check(text);
+        if (!refusal.empty()) return Refuse(refusal, &mode);
+      }
+      option.set(result, text);
     }
 
     const std::vector<std::string>& values = argumentValues_;
@@ -231,6 +239,17 @@ CommandLine ParseCommandLine(const std::vector<ModeRow>& modes, const std::vecto
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) { return ParseCommandLine(CommandModes(), args); }
 
+namespace {
+
+// Why --batch cannot use a pattern, before anything is read; empty when it can.
+std::string BatchPatternRefusal(const std::string& text) {
+  if (!IsValidUtf8(text)) return "パターンをUTF-8の文字列として読めません。";
+  const ParsedPattern parsed = ParseNamePattern(Utf8ToUtf16(text));
+  return parsed.pattern ? std::string() : Utf16ToUtf8(parsed.error);
+}
+
+}  // namespace
+
 const std::vector<ModeRow>& CommandModes() {
   using Batch = BatchCommandOptions;
   using ToUnicode = ToUnicodeCommandOptions;
@@ -245,7 +264,12 @@ const std::vector<ModeRow>& CommandModes() {
         Flag("--new-only", "新規作成のみ行う: すでにあるタグはそのままにします", &Batch::newOnly),
         Flag("--keep-date", "ファイルの更新で日付を変更しない", &Batch::keepDate),
         Flag("--unicode", "ID3v2をUnicodeで書く", &Batch::unicode),
-        Flag("--dry-run", "何も書き込まずに、各ファイルに書き込む内容を表示します", &Batch::dryRun)},
+        Flag("--dry-run", "何も書き込まずに、各ファイルに書き込む内容を表示します", &Batch::dryRun),
+        Flag("--track-numbers", "曲番号: ファイル名の先頭の番号を曲番号に、CD1 などのフォルダをディスク番号にします",
+             &Batch::trackNumbers),
+        Flag("--number-in-order", "番号を振る: アルバムの曲に名前の順で曲番号を付けます", &Batch::numberInOrder),
+        ValueOption("--pattern", "パターン", "フォルダ名とファイル名をパターンで読みます (例: \"%artist% - %title%\")",
+                    &Batch::pattern, BatchPatternRefusal)},
        {Argument("フォルダ", true, true, &Batch::folder)},
        "フォルダとその直下のサブフォルダにあるMP3ファイルに、フォルダ名(作者名)、\n"
        "サブフォルダ名(アルバム名)、ファイル名(曲名)をID3v1とID3v2のタグとして書き込みます。\n"},

@@ -32,6 +32,9 @@ struct BatchCommandOptions {
   bool keepDate = false;   // each file keeps its modification date
   bool unicode = false;    // ID3v2 texts that are not plain ASCII in UTF-16
   bool dryRun = false;     // write nothing, print what would be written
+  bool trackNumbers = false;   // track numbers from the names, disc folders
+  bool numberInOrder = false;  // every file of an album numbered in name order
+  std::string pattern = {};    // the naming pattern (UTF-8, one the batch can use); empty: none
   bool operator==(const BatchCommandOptions&) const = default;
 };
 
@@ -80,6 +83,8 @@ struct OptionRow {
   std::string valueName;  // empty for a flag; what the usage calls its value
   std::string help;       // the usage's line for it
   SetField set;
+  // For a value: why the option cannot take it (the refusal's line), empty when it can.
+  std::function<std::string(const std::string& text)> check = {};
 };
 
 // One argument of a mode, in order: required or not; a folder must exist and is given
@@ -110,6 +115,13 @@ template <class Options>
 OptionRow ValueOption(std::string name, std::string valueName, std::string help, std::string Options::*field) {
   return {std::move(name), std::move(valueName), std::move(help),
           [field](CommandLine& options, const std::string& text) { std::get<Options>(options).*field = text; }};
+}
+template <class Options>
+OptionRow ValueOption(std::string name, std::string valueName, std::string help, std::string Options::*field,
+                      std::function<std::string(const std::string& text)> check) {
+  OptionRow row = ValueOption(std::move(name), std::move(valueName), std::move(help), field);
+  row.check = std::move(check);
+  return row;
 }
 template <class Options>
 ArgumentRow Argument(std::string name, bool required, bool folder, std::string Options::*field) {
