@@ -29,6 +29,9 @@ struct Results {
   // The whole "velquist --to-unicode" process over 1,000 code page 932 tagged files, and
   // "velquist --batch" in place on the same files.
   std::optional<double> unicodeMs, unicodeBatchMs;
+  // 1,000 files named from their tags on the pass engine (journal and flushes included),
+  // a plain loop of rename() over the same files, and the plan (tags read) once.
+  std::optional<double> renamePassMs, renamePlainMs, renamePlanMs;
 };
 
 // A Markdown table, ready for the README, with a verdict per row.
