@@ -8,11 +8,10 @@ namespace {
 using Kind = PlannedRename::Kind;
 
 // Counts what became of the items, and passes everything on.
-class Counting final : public PassObserver {
+class Counting final : public RelayObserver {
  public:
-  Counting(PassObserver& to, const RenamePass& pass, RenameResult& result) : to_(to), pass_(pass), result_(result) {}
-  void Started(const std::vector<PassItem>& items) override { to_.Started(items); }
-  bool StopRequested() override { return to_.StopRequested(); }
+  Counting(PassObserver& to, const RenamePass& pass, RenameResult& result)
+      : RelayObserver(to), pass_(pass), result_(result) {}
   void Finished(std::size_t item, ItemOutcome outcome) override {
     if (outcome == ItemOutcome::Changed) {
       const PlannedRename* file = pass_.FileOf(item);
@@ -20,15 +19,10 @@ class Counting final : public PassObserver {
          : file->kind == Kind::Companion ? result_.companions
                                          : result_.renamed);
     }
-    to_.Finished(item, outcome);
+    RelayObserver::Finished(item, outcome);
   }
-  void Skipped(std::size_t item, const std::u16string& why) override { to_.Skipped(item, why); }
-  void Failed(const ItemFailure& failure) override { to_.Failed(failure); }
-  void Progress(std::size_t done, std::size_t count) override { to_.Progress(done, count); }
-  void Yield() override { to_.Yield(); }
 
  private:
-  PassObserver& to_;
   const RenamePass& pass_;
   RenameResult& result_;
 };

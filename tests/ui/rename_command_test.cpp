@@ -39,11 +39,15 @@ std::string Song(const std::u16string& title, const std::u16string& artist, cons
   return audio + v1;
 }
 
-// Every entry below a folder: a file as its bytes, a folder as "/".
+// Every entry below a folder: a file as its bytes and modification time, a folder as "/".
 std::map<std::string, std::string> Snapshot(const std::string& root) {
   std::map<std::string, std::string> out;
-  for (const auto& e : fs::recursive_directory_iterator(root))
-    out[e.path().string().substr(root.size() + 1)] = e.is_directory() ? "/" : ReadBytes(e.path());
+  for (const auto& e : fs::recursive_directory_iterator(root)) {
+    struct stat st {};
+    ::lstat(e.path().c_str(), &st);
+    out[e.path().string().substr(root.size() + 1)] =
+        e.is_directory() ? "/" : ReadBytes(e.path()) + "@" + std::to_string(st.st_mtim.tv_nsec);
+  }
   return out;
 }
 
@@ -86,10 +90,11 @@ TEST(RenameCommand, DryRunPrintsWhatThePassDoesEveryFileUnderItsNameAndUndoPutsE
                      "削除する空のフォルダ: 1 個。ファイルは変更していません。\n");
   EXPECT_EQ(real.err, "名前を変えた曲: 2 曲、そのままの曲: 0 曲、タグが足りない曲: 1 曲、一緒に移したファイル: 1 個、"
                       "削除した空のフォルダ: 1 個。\n");
-  // Each file under the name printed, with every byte it had.
-  EXPECT_EQ(ReadBytes(live + "01 朝／夜： 1？.mp3"), before.at("in/1.mp3"));
-  EXPECT_EQ(ReadBytes(live + "cover.jpg"), "a cover");
-  EXPECT_FALSE(fs::exists(music + "/in"));
+  // Each file under the name printed with every byte and its date; the emptied folder gone.
+  const auto after = Snapshot(music);
+  EXPECT_EQ(after.at("AC／DC/Live/01 朝／夜： 1？.mp3"), before.at("in/1.mp3"));
+  EXPECT_EQ(after.at("AC／DC/Live/cover.jpg"), before.at("in/cover.jpg"));
+  EXPECT_EQ(after.count("in"), 0u);
 
   const ProgramOutcome undo = RunProgram({"--undo"}, state);
   EXPECT_EQ(undo.status, 0) << undo.err;
