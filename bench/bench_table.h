@@ -34,6 +34,9 @@ struct Results {
   // files named "Track 001.mp3" (in place), and the plain "velquist --batch" on them:
   // each process's processor time.
   std::optional<double> tracksMs, tracksBatchMs;
+  // 1,000 files named from their tags on the pass engine (journal and flushes included),
+  // a plain loop of rename() over the same files, and the plan (tags read) once.
+  std::optional<double> renamePassMs, renamePlainMs, renamePlanMs;
 };
 
 // A Markdown table, ready for the README, with a verdict per row.

@@ -87,7 +87,7 @@ struct ItemChange {
     Create,        // a new file `target` with `bytes`, never over an existing name
     Remove,        // the file `target` goes
     MakeFolder,    // the folder `target` is made
-    RemoveFolder,  // the folder `target` goes when it is empty
+    RemoveFolder,  // the folder `target` goes when it is empty; else the item ends Unchanged
   };
   Kind kind = Kind::None;
   // Tags: the first `oldHeadLength` bytes become `head`, when headChanges; the last

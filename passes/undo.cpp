@@ -11,6 +11,7 @@
 #include "passes/journal_format.h"
 #include "platform/file_names.h"
 #include "platform/fileio.h"
+#include "platform/safe_rename.h"
 #include "platform/text.h"
 
 namespace vq {
@@ -110,10 +111,7 @@ class UndoPlanner final : public Planner {
     const JournalRecord& r = RecordOf(item);
     switch (r.kind) {
       case RecordKind::Tags: return at ? PlanTags(r, *at) : (Exists(r.path) ? Skip(kOutside) : Skip(ErrorDescription(ErrorKind::FileNotFound)));
-      case RecordKind::Rename:
-        if (Exists(r.target) && !Exists(r.path)) return Change(ItemChange::Kind::Rename, r.path);
-        if (Exists(r.path) && !Exists(r.target)) return {};
-        return Skip(kChangedSince);
+      case RecordKind::Rename: return PlanRename(r);
       case RecordKind::Created: return PlanCreated(r);
       case RecordKind::FolderMade:
         return Exists(r.path) ? Change(ItemChange::Kind::RemoveFolder, r.path) : ItemChange();
@@ -161,6 +159,22 @@ class UndoPlanner final : public Planner {
     c.tail = r.oldTail;
     c.times = FileTimes{r.accessed, r.modified};
     return c;
+  }
+
+  // The file back under its old name when it still has the new one.
+  static ItemChange PlanRename(const JournalRecord& r) {
+    const bool atNew = Exists(r.target), atOld = Exists(r.path);
+    if (atNew && atOld) {
+      // Where the file system ignores letter case, a rename that changed only the case
+      // finds the file under both spellings; the folder's own spelling tells which one
+      // it has.
+      if (SameEntryIgnoringCase(r.target, r.path)) return Change(ItemChange::Kind::Rename, r.path);
+      if (SameEntryIgnoringCase(r.path, r.target)) return {};
+      return Skip(kChangedSince);
+    }
+    if (atNew) return Change(ItemChange::Kind::Rename, r.path);
+    if (atOld) return {};
+    return Skip(kChangedSince);
   }
 
   static ItemChange PlanCreated(const JournalRecord& r) {

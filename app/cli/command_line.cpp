@@ -253,6 +253,7 @@ std::string BatchPatternRefusal(const std::string& text) {
 const std::vector<ModeRow>& CommandModes() {
   using Batch = BatchCommandOptions;
   using ToUnicode = ToUnicodeCommandOptions;
+  using Rename = RenameCommandOptions;
   using Undo = UndoCommandOptions;
   static const std::vector<ModeRow> modes = {
       {{}, WindowsOptions{}, {}, {}, "引数を付けずに起動すると、ウィンドウを開きます。\n"},
@@ -281,6 +282,13 @@ const std::vector<ModeRow>& CommandModes() {
        "フォルダとその下のすべてのフォルダにあるMP3ファイルのID3v2タグで、\n"
        "1バイト文字(エンコード0)で書かれた文字列をUnicode(UTF-16)にします。\n"
        "文字列ごとに、コードページ932(Shift-JIS)かISO-8859-1かをバイト列から判定します。\n"},
+      {{"--rename"},
+       Rename{},
+       {Flag("--dry-run", "名前を変えずに、各ファイルの新しい名前を表示します", &Rename::dryRun)},
+       {Argument("パターン", true, false, &Rename::pattern), Argument("フォルダ", true, true, &Rename::folder)},
+       "フォルダとその下のすべてのフォルダにあるMP3ファイルの名前を、タグからパターンで付け直します。\n"
+       "項目: %artist% %album% %title% %track% (2桁、%track:3% で3桁) %disc% %year% %genre% %comment%\n"
+       "「/」でフォルダを作ります。例: velquist --rename \"%artist%/%album%/%track% %title%\" ~/Music\n"},
       {{"--undo"},
        Undo{},
        {Flag("--dry-run", "元に戻す内容を表示するだけで、ファイルは変更しません", &Undo::dryRun)},

@@ -46,6 +46,14 @@ struct ToUnicodeCommandOptions {
   bool operator==(const ToUnicodeCommandOptions&) const = default;
 };
 
+// velquist --rename [options] PATTERN FOLDER
+struct RenameCommandOptions {
+  std::string pattern;  // as given: UTF-8, read by ParseRenamePattern
+  std::string folder;   // an existing folder, made absolute and clean
+  bool dryRun = false;  // rename nothing, print what would be renamed
+  bool operator==(const RenameCommandOptions&) const = default;
+};
+
 // velquist --undo [options] [JOURNAL]
 struct UndoCommandOptions {
   std::string journal;  // as given: a name --list-passes prints or a path; empty for the last pass
@@ -70,7 +78,7 @@ struct CommandLineAnswer {
 
 // The parser's result: what to run, with its options, or the answer to print.
 using CommandLine = std::variant<CommandLineAnswer, WindowsOptions, BatchCommandOptions, ToUnicodeCommandOptions,
-                                 UndoCommandOptions, ListPassesCommandOptions>;
+                                 RenameCommandOptions, UndoCommandOptions, ListPassesCommandOptions>;
 
 // Sets a field of the mode's options struct, held in the CommandLine, from the text of
 // the command line (empty for a flag).
@@ -129,7 +137,7 @@ ArgumentRow Argument(std::string name, bool required, bool folder, std::string O
           [field](CommandLine& options, const std::string& text) { std::get<Options>(options).*field = text; }};
 }
 
-// The program's modes: the windows, --batch, --to-unicode, --undo, --list-passes,
+// The program's modes: the windows, --batch, --to-unicode, --rename, --undo, --list-passes,
 // --help and --version.
 const std::vector<ModeRow>& CommandModes();
 

@@ -73,6 +73,9 @@ TEST_F(CommandLineTest, EveryModeAcceptsItsOptionsInEveryForm) {
       {{"--to-unicode", band}, ToUnicodeCommandOptions{.folder = band}},
       {{"--to-unicode", "--keep-date", band, "--dry-run"},
        ToUnicodeCommandOptions{.folder = band, .dryRun = true, .keepDate = true}},
+      // The pattern, then the folder.
+      {{"--rename", "%artist%/%title%", band}, RenameCommandOptions{"%artist%/%title%", band}},
+      {{"--dry-run", "--rename", "%title%", "Band"}, RenameCommandOptions{"%title%", band, true}},
       {{"--undo"}, UndoCommandOptions{}},
       {{"--undo", "--dry-run"}, UndoCommandOptions{"", true}},
       {{"--undo", "20261207-184512-4242", "--dry-run"}, UndoCommandOptions{"20261207-184512-4242", true}},
@@ -98,7 +101,7 @@ TEST_F(CommandLineTest, RefusalsSayWhyAndShowTheUsageBeforeAnythingRuns) {
       {{"--to-unicode", "--no-v1", band}, "オプション --no-v1 は --to-unicode では使えません。", "--to-unicode"},
       {{"--undo", "--keep-date"}, "オプション --keep-date は --undo では使えません。", "--undo"},
       {{"--version", "--dry-run"}, "オプション --dry-run は --version では使えません。", "--version"},
-      {{"--dry-run"}, "オプション --dry-run は --batch、--to-unicode、--undo のどれかと一緒に指定してください。", ""},
+      {{"--dry-run"}, "オプション --dry-run は --batch、--to-unicode、--rename、--undo のどれかと一緒に指定してください。", ""},
       {{"--unicode", band}, "オプション --unicode は --batch と一緒に指定してください。", ""},
       // Flags take no value.
       {{"--batch=yes", band}, "オプション --batch には値を付けられません。", "--batch"},
@@ -120,6 +123,8 @@ TEST_F(CommandLineTest, RefusalsSayWhyAndShowTheUsageBeforeAnythingRuns) {
       {{"--batch", dir / "missing"}, "フォルダがありません: " + dir / "missing", "--batch"},
       {{"--to-unicode", "--", "--no-v1"}, "フォルダがありません: --no-v1", "--to-unicode"},
       {{"--undo", "a", "b"}, "ジャーナルは一つだけ指定してください。", "--undo"},
+      {{"--rename", "%title%"}, "フォルダを指定してください。", "--rename"},
+      {{"--rename", "%title%", band, band}, "余分な引数です: " + band, "--rename"},
       // An empty argument is not the working folder, nor the last pass.
       {{"--batch", ""}, "フォルダの名前が空です。", "--batch"},
       {{"--undo", ""}, "ジャーナルの名前が空です。", "--undo"},
