@@ -235,6 +235,7 @@ const std::vector<ModeRow>& CommandModes() {
   using Batch = BatchCommandOptions;
   using ToUnicode = ToUnicodeCommandOptions;
   using Undo = UndoCommandOptions;
+  using Readings = ReadingsCommandOptions;
   static const std::vector<ModeRow> modes = {
       {{}, WindowsOptions{}, {}, {}, "引数を付けずに起動すると、ウィンドウを開きます。\n"},
       {{"--batch"},
@@ -257,6 +258,18 @@ const std::vector<ModeRow>& CommandModes() {
        "フォルダとその下のすべてのフォルダにあるMP3ファイルのID3v2タグで、\n"
        "1バイト文字(エンコード0)で書かれた文字列をUnicode(UTF-16)にします。\n"
        "文字列ごとに、コードページ932(Shift-JIS)かISO-8859-1かをバイト列から判定します。\n"},
+      {{"--readings"},
+       Readings{},
+       {Flag("--dry-run", "何も書き込まずに、各ファイルに書き込む読みを表示します", &Readings::dryRun),
+        Flag("--replace", "すでにある読みも、違っていれば書き換えます", &Readings::replace),
+        Flag("--accept-suggestions", "候補の読みも書き込みます", &Readings::acceptSuggestions),
+        Flag("--keep-date", "ファイルの更新で日付を変更しない", &Readings::keepDate),
+        Flag("--unicode", "読みをUnicode(UTF-16)で書く", &Readings::unicode)},
+       {Argument("フォルダ", true, true, &Readings::folder)},
+       "フォルダとその下のすべてのフォルダにあるMP3ファイルの曲名・作者名・アルバム名・\n"
+       "アルバム作者名に、並べ替え用の読み(カタカナ)をTSOT・TSOP・TSOA・TSO2として入れます。\n"
+       "読みは読みファイル(~/.config/velquist/readings.tsv)、フォルダの中の同じ文字列の読み、\n"
+       "辞書(MeCab)の順に探します。確定した読みだけを書き込み、候補は一覧にします。\n"},
       {{"--undo"},
        Undo{},
        {Flag("--dry-run", "元に戻す内容を表示するだけで、ファイルは変更しません", &Undo::dryRun)},

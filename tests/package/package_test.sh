@@ -44,7 +44,10 @@ depends=$(field Depends)
 [ -n "$depends" ] || fail "Depends is empty"
 names Depends | grep -qx libqt6widgets6 || fail "Depends does not name libqt6widgets6: $depends"
 names Depends | grep -qx fonts-ipafont-gothic || fail "Depends does not name fonts-ipafont-gothic: $depends"
-names Recommends | grep -qx xdg-utils || fail "Recommends does not name xdg-utils: $(field Recommends)"
+for recommended in xdg-utils mecab-ipadic-utf8 mecab-naist-jdic; do
+  names Recommends | grep -qx "$recommended" || fail "Recommends does not name $recommended: $(field Recommends)"
+done
+names Depends | grep -qx libmecab2 || fail "Depends does not name libmecab2: $depends"
 # A summary line and a long description below it.
 description=$(field Description)
 [ "$(printf '%s\n' "$description" | wc -l)" -ge 2 ] || fail "Description has no long part: $description"
