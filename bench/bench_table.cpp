@@ -71,6 +71,7 @@ std::string Table(const Results& r, const std::string& tagLibName) {
   auto commandRebuildRatio = Ratio(r.commandRebuildMs, r.commandRebuildTagLibMs);
   auto commandCopyRatio = Ratio(r.commandRebuildMs, r.commandCopySyncMs);
   auto unicodeRatio = Ratio(r.unicodeMs, r.unicodeBatchMs);
+  auto readingsRatio = Ratio(r.readingsMs, r.readingsBatchMs);
   std::vector<std::vector<std::string>> rows = {
       {"Work", "Velquist", tagLibName, "Ratio", "Target", "Met"},
       {"Listing engine, 100 folders x 100 files (10,000 rows)", Ms(r.listingEngineMs), "–", "–", "< 50 ms",
@@ -108,6 +109,10 @@ std::string Table(const Results& r, const std::string& tagLibName) {
        "–", Times(commandCopyRatio), "ratio <= 1.5", Verdict({AtMost(commandCopyRatio, 1.5)})},
       {"velquist --to-unicode, 1,000 code page 932 tagged files (whole process; ratio: to --batch)",
        Ms(r.unicodeMs), "–", Times(unicodeRatio), "ratio <= 1.5", Verdict({AtMost(unicodeRatio, 1.5)})},
+      {"velquist --readings, 1,000 tagged files in place (whole process; ratio: to --batch)", Ms(r.readingsMs), "–",
+       Times(readingsRatio), "ratio <= 2.0", Verdict({AtMost(readingsRatio, 2.0)})},
+      {"velquist --undo of that readings pass (every byte checked back)", Ms(r.readingsUndoMs), "–", "–", "reference",
+       "–"},
   };
   // Column widths in characters (the dash counts as one).
   auto width = [](const std::string& s) {

@@ -29,6 +29,10 @@ struct Results {
   // The whole "velquist --to-unicode" process over 1,000 code page 932 tagged files, and
   // "velquist --batch" in place on the same files.
   std::optional<double> unicodeMs, unicodeBatchMs;
+  // The whole "velquist --readings" process over 1,000 typically tagged files (in place),
+  // "velquist --batch" in place on the same files, and "velquist --undo" of a readings
+  // pass (which must give back every byte).
+  std::optional<double> readingsMs, readingsBatchMs, readingsUndoMs;
 };
 
 // A Markdown table, ready for the README, with a verdict per row.
