@@ -163,3 +163,32 @@ TEST(ReadingsCommand, WithoutADictionaryOneLineSaysWhichPackageToInstall) {
   EXPECT_EQ(TextOf(file, "TSOT"), "ユズ");
   EXPECT_EQ(TextOf(file, "TSOP"), "-");
 }
+
+// A signal in the middle of the pass ends it between two files: a file is printed only
+// once it is written, and the stop is told in the pass's own words.
+TEST(ReadingsCommand, ASignalEndsThePassBetweenFilesAndNamesOnlyFilesWritten) {
+  Collection c;
+  const std::string bytes = ReadBytes(TaggedFile(c.dir, "one.mp3", {{"TIT2", u"ゆず"}}));
+  std::vector<std::string> songs;
+  for (int i = 0; i < 4000; ++i) {
+    songs.push_back(c.root + "/" + std::to_string(10000 + i) + ".mp3");
+    WriteBytes(songs.back(), bytes);
+  }
+  // The signal comes once the first group is on its way (its journal exists).
+  const std::string command = ProgramCommand({"--readings", c.root}, c.state) + " >'" + c.dir / "out" + "' 2>'" +
+                              c.dir / "err" + "' & p=$!; while kill -0 $p 2>/dev/null && ! ls '" + c.state +
+                              "'/velquist/*.journal >/dev/null 2>&1; do sleep 0.001; done; kill -INT $p; wait $p; echo $? >'" +
+                              c.dir / "status" + "'";
+  std::system(command.c_str());
+  if (ReadBytes(c.dir / "status") == "0\n") GTEST_SKIP() << "the pass ended before the signal";
+  EXPECT_EQ(ReadBytes(c.dir / "status"), "130\n");
+  EXPECT_EQ(ReadBytes(c.dir / "err").rfind("読みの追加を中断しました。\n", 0), 0u) << ReadBytes(c.dir / "err");
+  int written = 0;
+  for (const std::string& s : songs) written += ReadBytes(s) != bytes;
+  const std::string out = ReadBytes(c.dir / "out");
+  int named = 0;
+  for (std::size_t at = out.find("  曲名  ゆず → ユズ\n"); at != std::string::npos; at = out.find("  曲名  ゆず → ユズ\n", at + 1))
+    ++named;
+  EXPECT_EQ(named, written);
+  EXPECT_LT(written, 4000);
+}
