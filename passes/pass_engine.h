@@ -156,6 +156,24 @@ class PassObserver {
   virtual void Yield() {}
 };
 
+// An observer that passes everything on to another; a pass's own observer derives from
+// it to count what it needs and leave the rest to its caller's.
+class RelayObserver : public PassObserver {
+ public:
+  explicit RelayObserver(PassObserver& to) : to_(to) {}
+  void Started(const std::vector<PassItem>& items) override { to_.Started(items); }
+  bool StopRequested() override { return to_.StopRequested(); }
+  void Finished(std::size_t item, ItemOutcome outcome) override { to_.Finished(item, outcome); }
+  void Skipped(std::size_t item, const std::u16string& why) override { to_.Skipped(item, why); }
+  void Failed(const ItemFailure& failure) override { to_.Failed(failure); }
+  void Progress(std::size_t done, std::size_t count) override { to_.Progress(done, count); }
+  void HeaderWriting() override { to_.HeaderWriting(); }
+  void Yield() override { to_.Yield(); }
+
+ private:
+  PassObserver& to_;
+};
+
 enum class FailurePolicy : std::uint8_t {
   StopAtFirst,          // the first failing item ends the pass; the items after it stay as they are
   GoOnAfterUnreadable,  // an item that cannot be read or planned is reported and the pass goes on;

@@ -182,25 +182,17 @@ class UndoPlanner final : public Planner {
 namespace {
 
 // Counts what became of the pass's files, and passes everything on.
-class Counting final : public PassObserver {
+class Counting final : public RelayObserver {
  public:
   Counting(PassObserver& to, const UndoPlanner& planner, UndoResult& result)
-      : to_(to), planner_(planner), result_(result) {}
-  void Started(const std::vector<PassItem>& items) override { to_.Started(items); }
-  bool StopRequested() override { return to_.StopRequested(); }
+      : RelayObserver(to), planner_(planner), result_(result) {}
   void Finished(std::size_t item, ItemOutcome outcome) override {
     if (planner_.CountsAsFile(item) && outcome == ItemOutcome::Changed) ++result_.restored;
     if (outcome == ItemOutcome::Skipped || outcome == ItemOutcome::Failed) ++result_.skipped;
-    to_.Finished(item, outcome);
+    RelayObserver::Finished(item, outcome);
   }
-  void Skipped(std::size_t item, const std::u16string& why) override { to_.Skipped(item, why); }
-  void Failed(const ItemFailure& failure) override { to_.Failed(failure); }
-  void Progress(std::size_t done, std::size_t count) override { to_.Progress(done, count); }
-  void HeaderWriting() override { to_.HeaderWriting(); }
-  void Yield() override { to_.Yield(); }
 
  private:
-  PassObserver& to_;
   const UndoPlanner& planner_;
   UndoResult& result_;
 };
