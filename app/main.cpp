@@ -9,6 +9,7 @@
 #include "app/cli/batch_command.h"
 #include "app/cli/command_line.h"
 #include "app/cli/rename_command.h"
+#include "app/cli/readings_command.h"
 #include "app/cli/to_unicode_command.h"
 #include "app/cli/undo_command.h"
 #include "windows/main/main_window.h"
@@ -64,6 +65,7 @@ int main(int argc, char** argv) {
                         [](const vq::BatchCommandOptions& options) { return vq::RunBatchCommand(options); },
                         [](const vq::ToUnicodeCommandOptions& options) { return vq::RunToUnicodeCommand(options); },
                         [](const vq::RenameCommandOptions& options) { return vq::RunRenameCommand(options); },
+                        [](const vq::ReadingsCommandOptions& options) { return vq::RunReadingsCommand(options); },
                         [](const vq::UndoCommandOptions& options) { return vq::RunUndoCommand(options); },
                         [](const vq::ListPassesCommandOptions& options) { return vq::RunListPassesCommand(options); },
                     },

@@ -2,7 +2,8 @@
 // frames, measures with a warm page cache, and prints one table with TagLib's figures
 // for the same work and the targets. Each figure is the median of several runs.
 //
-//   vq_bench [--rebuild-rounds N] [--only listing|window|startup|read|inplace|rebuild|command|unicode|tracks|rename]
+//   vq_bench [--rebuild-rounds N]
+//            [--only listing|window|startup|read|inplace|rebuild|command|unicode|tracks|rename|readings]
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -26,6 +27,7 @@
 #include "passes/undo.h"
 #include "passes/derive_names.h"
 #include "bench_rename.h"
+#include "passes/journal_reader.h"
 #include "bench_table.h"
 #include "bench_taglib.h"
 #include "bench_tree.h"
@@ -116,12 +118,13 @@ void PutBytes(const std::string& path, std::uint64_t offset, const std::string& 
 }
 
 // The typically tagged files as other programs left them: their first tags and ID3v1
-// records written back over what a pass wrote in place.
-void PutBackTheirTags(std::initializer_list<const Tree*> trees, std::uint64_t length) {
+// records written back over what a pass wrote in place. Each file's own length: the
+// track numbers of their tags differ in width, and so do the files' lengths.
+void PutBackTheirTags(std::initializer_list<const Tree*> trees) {
   for (const Tree* tree : trees) {
     for (std::size_t i = 0; i < tree->files.size(); ++i) {
       PutBytes(tree->Path(i), 0, TypicalTag(static_cast<int>(i), true));
-      PutBytes(tree->Path(i), length - 128, V1Record(static_cast<int>(i)));
+      PutBytes(tree->Path(i), FileSize(tree->Path(i)) - 128, V1Record(static_cast<int>(i)));
     }
   }
 }
@@ -345,6 +348,18 @@ void CheckNumbered(const Tree& tree) {
     for (const auto& e : table) numbered |= e.id == u"TRCK" && e.text == expected;
     if (!numbered) Fail("not numbered: " + tree.Path(i));
   }
+// The first file of a tree that went through the readings pass holds its album's
+// reading in a TSOA frame, the typical tag's other frames in their places.
+void CheckReadings(const Tree& tree) {
+  vq::RawFile f(tree.Path(0), vq::RawFile::Mode::Read);
+  vq::FileSource src(f);
+  const vq::V2Header h = vq::ReadV2Header(src);
+  vq::V2FrameTable table;
+  std::u16string listing;
+  vq::WalkV2Frames(src, h.major, h.size, table, listing);
+  if (table.size() < 2 || table[0].id != u"TIT2" || table.back().id != u"TSOA" ||
+      table.back().text != u"フユノタビ ダイ01シュウ")
+    Fail("no album reading written: " + tree.Path(0));
 }
 
 // Written to disk and cached as read (see RecacheAsRead), for every file of the trees.
@@ -372,7 +387,8 @@ int main(int argc, char** argv) {
     } else if (a == "--only" && i + 1 < argc) {
       options.only = argv[++i];
     } else {
-      std::cerr << "usage: vq_bench [--rebuild-rounds N] [--only listing|window|startup|read|inplace|rebuild|command|unicode|tracks|rename]\n";
+      std::cerr << "usage: vq_bench [--rebuild-rounds N] [--only "
+                   "listing|window|startup|read|inplace|rebuild|command|unicode|tracks|rename|readings]\n";
       return 2;
     }
   }
@@ -463,11 +479,11 @@ int main(int argc, char** argv) {
       const std::string journals = root / "journals";
       for (int r = 0; r <= kInPlaceRounds; ++r) {
         // Every round tags files as other programs left them, as a first pass would.
-        PutBackTheirTags({&ours, &theirs}, length);
+        PutBackTheirTags({&ours, &theirs});
         for (int k = 0; k < 4; ++k) {
           int which = (r + k) % 4;  // a different order each round
           SyncDisk();
-          if (which == 0 || which == 3) PutBackTheirTags({&ours}, length);
+          if (which == 0 || which == 3) PutBackTheirTags({&ours});
           Cost c = which == 0   ? RunVelquistBatch(ours)
                    : which == 1 ? RunTagLibBatch(theirs, false)
                    : which == 2 ? RunInPlaceFloor(ours)
@@ -558,7 +574,7 @@ int main(int argc, char** argv) {
     const double n = static_cast<double>(ours.files.size());
     Costs v, t;
     for (int r = 0; r <= kCommandRounds; ++r) {
-      PutBackTheirTags({&ours, &theirs}, length);
+      PutBackTheirTags({&ours, &theirs});
       SyncDisk();
       const double ms = RunCommand(ours.folder);
       SyncDisk();
@@ -628,7 +644,7 @@ int main(int argc, char** argv) {
     auto putBack = [&] {
       for (std::size_t i = 0; i < tree.files.size(); ++i) {
         PutBytes(tree.Path(i), 0, codePageTag(static_cast<int>(i)));
-        PutBytes(tree.Path(i), length - 128, V1Record(static_cast<int>(i)));
+        PutBytes(tree.Path(i), FileSize(tree.Path(i)) - 128, V1Record(static_cast<int>(i)));
       }
       SyncDisk();
     };
@@ -709,6 +725,72 @@ int main(int argc, char** argv) {
     Note("renaming 1,000 files: " + Fixed(c.passMs, 1) + " ms on the engine, " + Fixed(c.plainMs, 1) +
          " ms as a rename() loop; plan " + Fixed(c.planMs, 1) + " ms");
     RemoveTree(root / "rename");
+  }
+
+  if (options.Runs("readings")) {
+    // "velquist --readings" over 1,000 typically tagged files: the album's reading is
+    // confirmed by both dictionaries and written in place into every file, each distinct
+    // title is looked up in both; and "velquist --batch" in place on the same files. Each
+    // run starts from the same tags, the order alternates. The journals go to a folder of
+    // the benchmark's own. Then "velquist --undo" of a readings pass must give every
+    // file back byte for byte.
+    auto tagged = [&audio](int i) { return TypicalTag(i, true) + audio + V1Record(i); };
+    Tree tree = MakeTree(root / "readings/" + kArtist, kSetSubfolders, kSetFiles, tagged);
+    Settle({&tree});
+    const std::uint64_t length = FileSize(tree.Path(0));
+    const char* stateBefore = std::getenv("XDG_STATE_HOME");
+    const std::string savedState = stateBefore ? stateBefore : "";
+    const std::string journals = root / "state";
+    ::setenv("XDG_STATE_HOME", journals.c_str(), 1);
+    Costs rd, b;
+    for (int r = 0; r <= kCommandRounds; ++r) {
+      double readingsMs = 0, batchMs = 0;
+      for (int k = 0; k < 2; ++k) {
+        PutBackTheirTags({&tree});
+        SyncDisk();
+        if ((k == 0) == (r % 2 == 0)) {
+          readingsMs = RunCommand(tree.folder, "--readings");
+          if (FileSize(tree.Path(0)) != length) Fail("the readings pass did not write in place");
+          CheckReadings(tree);
+        } else {
+          batchMs = RunCommand(tree.folder);
+        }
+      }
+      if (r > 0) {
+        rd.Add({readingsMs, 0});
+        b.Add({batchMs, 0});
+      }
+    }
+    PutBackTheirTags({&tree});
+    SyncDisk();
+    RunCommand(tree.folder, "--readings");
+    CheckReadings(tree);
+    const std::optional<vq::PassInfo> last = vq::LastPass(journals + "/velquist");
+    if (!last || last->kind != vq::PassKind::Readings) Fail("no journal of the readings pass");
+    const double undoMs = RunCommand(last->path, "--undo");
+    std::size_t differing = 0;
+    std::string first;
+    for (std::size_t i = 0; i < tree.files.size(); ++i) {
+      const std::string now = ReadFile(tree.Path(i)), was = tagged(static_cast<int>(i));
+      if (now == was) continue;
+      if (differing++ == 0) {
+        std::size_t at = 0;
+        while (at < now.size() && at < was.size() && now[at] == was[at]) ++at;
+        first = tree.Path(i) + " from byte " + std::to_string(at) + " (" + std::to_string(now.size()) + " bytes, was " +
+                std::to_string(was.size()) + ")";
+      }
+    }
+    if (differing > 0) Fail("--undo did not give back every byte of " + std::to_string(differing) + " files: " + first);
+    if (stateBefore)
+      ::setenv("XDG_STATE_HOME", savedState.c_str(), 1);
+    else
+      ::unsetenv("XDG_STATE_HOME");
+    results.readingsMs = rd.Wall();
+    results.readingsBatchMs = b.Wall();
+    results.readingsUndoMs = undoMs;
+    Note("velquist --readings, 1,000 files: " + Fixed(rd.Wall(), 1) + " ms, --batch " + Fixed(b.Wall(), 1) +
+         " ms; --undo " + Fixed(undoMs, 1) + " ms, every byte back");
+    RemoveTree(root / "readings");
     SyncDisk();
   }
 

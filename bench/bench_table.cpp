@@ -74,6 +74,7 @@ std::string Table(const Results& r, const std::string& tagLibName) {
   auto unicodeRatio = Ratio(r.unicodeMs, r.unicodeBatchMs);
   auto tracksRatio = Ratio(r.tracksMs, r.tracksBatchMs);
   auto renameRatio = Ratio(r.renamePassMs, r.renamePlainMs);
+  auto readingsRatio = Ratio(r.readingsMs, r.readingsBatchMs);
   std::vector<std::vector<std::string>> rows = {
       {"Work", "Velquist", tagLibName, "Ratio", "Target", "Met"},
       {"Listing engine, 100 folders x 100 files (10,000 rows)", Ms(r.listingEngineMs), "–", "–", "< 50 ms",
@@ -120,6 +121,10 @@ std::string Table(const Results& r, const std::string& tagLibName) {
       {"A plain loop of rename() over the same 1,000 files (mkdir, rename, rmdir)", Ms(r.renamePlainMs), "–", "–",
        "reference", "–"},
       {"Reading the 1,000 files' tags and planning their new names", Ms(r.renamePlanMs), "–", "–", "reference", "–"},
+      {"velquist --readings, 1,000 tagged files in place (whole process; ratio: to --batch)", Ms(r.readingsMs), "–",
+       Times(readingsRatio), "ratio <= 2.0", Verdict({AtMost(readingsRatio, 2.0)})},
+      {"velquist --undo of that readings pass (every byte checked back)", Ms(r.readingsUndoMs), "–", "–", "reference",
+       "–"},
   };
   // Column widths in characters (the dash counts as one).
   auto width = [](const std::string& s) {

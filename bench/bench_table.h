@@ -37,6 +37,10 @@ struct Results {
   // 1,000 files named from their tags on the pass engine (journal and flushes included),
   // a plain loop of rename() over the same files, and the plan (tags read) once.
   std::optional<double> renamePassMs, renamePlainMs, renamePlanMs;
+  // The whole "velquist --readings" process over 1,000 typically tagged files (in place),
+  // "velquist --batch" in place on the same files, and "velquist --undo" of a readings
+  // pass (which must give back every byte).
+  std::optional<double> readingsMs, readingsBatchMs, readingsUndoMs;
 };
 
 // A Markdown table, ready for the README, with a verdict per row.

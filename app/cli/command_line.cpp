@@ -255,6 +255,7 @@ const std::vector<ModeRow>& CommandModes() {
   using ToUnicode = ToUnicodeCommandOptions;
   using Rename = RenameCommandOptions;
   using Undo = UndoCommandOptions;
+  using Readings = ReadingsCommandOptions;
   static const std::vector<ModeRow> modes = {
       {{}, WindowsOptions{}, {}, {}, "引数を付けずに起動すると、ウィンドウを開きます。\n"},
       {{"--batch"},
@@ -289,6 +290,18 @@ const std::vector<ModeRow>& CommandModes() {
        "フォルダとその下のすべてのフォルダにあるMP3ファイルの名前を、タグからパターンで付け直します。\n"
        "項目: %artist% %album% %title% %track% (2桁、%track:3% で3桁) %disc% %year% %genre% %comment%\n"
        "「/」でフォルダを作ります。例: velquist --rename \"%artist%/%album%/%track% %title%\" ~/Music\n"},
+      {{"--readings"},
+       Readings{},
+       {Flag("--dry-run", "何も書き込まずに、各ファイルに書き込む読みを表示します", &Readings::dryRun),
+        Flag("--replace", "すでにある読みも、違っていれば書き換えます", &Readings::replace),
+        Flag("--accept-suggestions", "候補の読みも書き込みます", &Readings::acceptSuggestions),
+        Flag("--keep-date", "ファイルの更新で日付を変更しない", &Readings::keepDate),
+        Flag("--unicode", "読みをUnicode(UTF-16)で書く", &Readings::unicode)},
+       {Argument("フォルダ", true, true, &Readings::folder)},
+       "フォルダとその下のすべてのフォルダにあるMP3ファイルの曲名・作者名・アルバム名・\n"
+       "アルバム作者名に、並べ替え用の読み(カタカナ)をTSOT・TSOP・TSOA・TSO2として入れます。\n"
+       "読みは読みファイル(~/.config/velquist/readings.tsv)、フォルダの中の同じ文字列の読み、\n"
+       "辞書(MeCab)の順に探します。確定した読みだけを書き込み、候補は一覧にします。\n"},
       {{"--undo"},
        Undo{},
        {Flag("--dry-run", "元に戻す内容を表示するだけで、ファイルは変更しません", &Undo::dryRun)},

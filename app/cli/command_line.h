@@ -52,6 +52,15 @@ struct RenameCommandOptions {
   std::string folder;   // an existing folder, made absolute and clean
   bool dryRun = false;  // rename nothing, print what would be renamed
   bool operator==(const RenameCommandOptions&) const = default;
+// velquist --readings [options] FOLDER
+struct ReadingsCommandOptions {
+  std::string folder;               // an existing folder, made absolute and clean
+  bool dryRun = false;              // write nothing, print what would be written
+  bool replace = false;             // sort readings the files have are replaced too
+  bool acceptSuggestions = false;   // suggested readings (候補) are written too
+  bool keepDate = false;            // each file keeps its modification date
+  bool unicode = false;             // readings in UTF-16 ("ID3v2をUnicodeで書く")
+  bool operator==(const ReadingsCommandOptions&) const = default;
 };
 
 // velquist --undo [options] [JOURNAL]
@@ -78,7 +87,7 @@ struct CommandLineAnswer {
 
 // The parser's result: what to run, with its options, or the answer to print.
 using CommandLine = std::variant<CommandLineAnswer, WindowsOptions, BatchCommandOptions, ToUnicodeCommandOptions,
-                                 RenameCommandOptions, UndoCommandOptions, ListPassesCommandOptions>;
+                                 RenameCommandOptions, UndoCommandOptions, ListPassesCommandOptions, ReadingsCommandOptions>;
 
 // Sets a field of the mode's options struct, held in the CommandLine, from the text of
 // the command line (empty for a flag).
@@ -137,8 +146,8 @@ ArgumentRow Argument(std::string name, bool required, bool folder, std::string O
           [field](CommandLine& options, const std::string& text) { std::get<Options>(options).*field = text; }};
 }
 
-// The program's modes: the windows, --batch, --to-unicode, --rename, --undo, --list-passes,
-// --help and --version.
+// The program's modes: the windows, --batch, --to-unicode, --rename, --readings, --undo,
+// --list-passes, --help and --version.
 const std::vector<ModeRow>& CommandModes();
 
 // Reads the arguments (without the program's name) against the program's table.

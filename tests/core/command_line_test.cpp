@@ -76,6 +76,9 @@ TEST_F(CommandLineTest, EveryModeAcceptsItsOptionsInEveryForm) {
       // The pattern, then the folder.
       {{"--rename", "%artist%/%title%", band}, RenameCommandOptions{"%artist%/%title%", band}},
       {{"--dry-run", "--rename", "%title%", "Band"}, RenameCommandOptions{"%title%", band, true}},
+      {{"--readings", band}, ReadingsCommandOptions{.folder = band}},
+      {{"--accept-suggestions", band, "--readings", "--replace", "--dry-run", "--keep-date", "--unicode"},
+       ReadingsCommandOptions{band, true, true, true, true, true}},
       {{"--undo"}, UndoCommandOptions{}},
       {{"--undo", "--dry-run"}, UndoCommandOptions{"", true}},
       {{"--undo", "20261207-184512-4242", "--dry-run"}, UndoCommandOptions{"20261207-184512-4242", true}},
@@ -101,8 +104,10 @@ TEST_F(CommandLineTest, RefusalsSayWhyAndShowTheUsageBeforeAnythingRuns) {
       {{"--to-unicode", "--no-v1", band}, "オプション --no-v1 は --to-unicode では使えません。", "--to-unicode"},
       {{"--undo", "--keep-date"}, "オプション --keep-date は --undo では使えません。", "--undo"},
       {{"--version", "--dry-run"}, "オプション --dry-run は --version では使えません。", "--version"},
-      {{"--dry-run"}, "オプション --dry-run は --batch、--to-unicode、--rename、--undo のどれかと一緒に指定してください。", ""},
-      {{"--unicode", band}, "オプション --unicode は --batch と一緒に指定してください。", ""},
+      {{"--dry-run"}, "オプション --dry-run は --batch、--to-unicode、--rename、--readings、--undo のどれかと一緒に指定してください。", ""},
+      {{"--unicode", band}, "オプション --unicode は --batch、--readings のどれかと一緒に指定してください。", ""},
+      {{"--replace", band}, "オプション --replace は --readings と一緒に指定してください。", ""},
+      {{"--readings", "--new-only", band}, "オプション --new-only は --readings では使えません。", "--readings"},
       // Flags take no value.
       {{"--batch=yes", band}, "オプション --batch には値を付けられません。", "--batch"},
       {{"--batch", "--dry-run=no", band}, "オプション --dry-run には値を付けられません。", "--batch"},

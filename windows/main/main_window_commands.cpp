@@ -255,9 +255,11 @@ void MainWindow::ShowRenamedListing(const std::optional<FileIdentity>& selected)
 void MainWindow::OpenReadings() {
   if (session_.rows.empty()) return;
   {
-    // In this version the window proposes and records readings; the tags are not written.
     ReadingsDialog w(session_, {}, this);
     ui::Dialogs::Exec(&w);
+    // After a pass, or files put back by the window's undo, the selected file is shown as
+    // it is now.
+    if ((w.result() || w.undoButton->undone()) && session_.selectedRow >= 0) SelectFile(session_.selectedRow);
   }
   RestoreFieldFocus();
 }

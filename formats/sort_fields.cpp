@@ -1,4 +1,4 @@
-#include "passes/sort_fields.h"
+#include "formats/sort_fields.h"
 
 #include "formats/frame_ids.h"
 
@@ -28,24 +28,6 @@ bool IsV22(std::u16string_view id, const char* ascii) {
   return Is(id, ascii);
 }
 
-// Which of a field's sort ids: 0 TSO*, 1 XSO*, 2 TS*; -1 none.
-int SortRank(std::u16string_view id, const SortedFieldIds& ids) {
-  if (Is(id, ids.sort)) return 0;
-  if (Is(id, ids.sortOld)) return 1;
-  if (IsV22(id, ids.sortV22)) return 2;
-  return -1;
-}
-
-// A frame's text. The frame walk decodes the texts of T frames only; an XSO* frame has
-// the same body, which is decoded here.
-std::u16string ValueOf(const V2FrameEntry& e) {
-  if (!e.id.empty() && e.id[0] == u'X' && e.major >= 3 && !e.body.empty()) {
-    const std::string id = NarrowId(e.id);
-    return DecodeV23FrameText(std::string_view(e.body).substr(1), static_cast<std::uint8_t>(e.body[0]), id).tail;
-  }
-  return e.text;
-}
-
 }  // namespace
 
 const SortedFieldIds& IdsOf(SortedField field) { return kIds[static_cast<std::size_t>(field)]; }
@@ -56,10 +38,22 @@ std::optional<SortedField> TextFieldOf(std::u16string_view id) {
   return std::nullopt;
 }
 
-std::optional<SortedField> SortFieldOf(std::u16string_view id) {
-  for (std::size_t f = 0; f < kSortedFieldCount; ++f)
-    if (SortRank(id, kIds[f]) >= 0) return static_cast<SortedField>(f);
+std::optional<SortFrameClaim> SortFrameOf(std::u16string_view id) {
+  for (std::size_t f = 0; f < kSortedFieldCount; ++f) {
+    const auto field = static_cast<SortedField>(f);
+    if (Is(id, kIds[f].sort)) return SortFrameClaim{field, 3};
+    if (IsV22(id, kIds[f].sortV22)) return SortFrameClaim{field, 2};
+    if (Is(id, kIds[f].sortOld)) return SortFrameClaim{field, 1};
+  }
   return std::nullopt;
+}
+
+std::u16string SortFrameText(const V2FrameEntry& e) {
+  if (!e.id.empty() && e.id[0] == u'X' && e.major >= 3 && !e.body.empty()) {
+    const std::string id = NarrowId(e.id);
+    return DecodeV23FrameText(std::string_view(e.body).substr(1), static_cast<std::uint8_t>(e.body[0]), id).tail;
+  }
+  return e.text;
 }
 
 std::u16string TrimmedText(std::u16string_view text) {
@@ -71,8 +65,9 @@ std::u16string TrimmedText(std::u16string_view text) {
 
 SortedFields SortedFieldsOf(const V2FrameTable& table) {
   SortedFields fields;
-  std::array<int, kSortedFieldCount> bestRank;
-  bestRank.fill(3);
+  // The chosen frame's rank, and whether it has a text.
+  std::array<std::pair<bool, int>, kSortedFieldCount> chosen;
+  chosen.fill({false, 0});
   for (std::size_t i = 0; i < table.size(); ++i) {
     const V2FrameEntry& e = table[i];
     if (auto f = TextFieldOf(e.id)) {
@@ -80,17 +75,17 @@ SortedFields SortedFieldsOf(const V2FrameTable& table) {
       if (s.text.empty()) s.text = TrimmedText(e.text);
       continue;
     }
-    for (std::size_t f = 0; f < kSortedFieldCount; ++f) {
-      const int rank = SortRank(e.id, kIds[f]);
-      if (rank < 0) continue;
-      SortedFieldState& s = fields[f];
-      s.sortFrames.push_back(i);
-      std::u16string value = TrimmedText(ValueOf(e));
-      if (!value.empty() && rank < bestRank[f]) {
-        s.sort = std::move(value);
-        bestRank[f] = rank;
-      }
-      break;
+    const std::optional<SortFrameClaim> claim = SortFrameOf(e.id);
+    if (!claim) continue;
+    const auto f = static_cast<std::size_t>(claim->field);
+    SortedFieldState& s = fields[f];
+    s.sortFrames.push_back(i);
+    std::u16string value = TrimmedText(SortFrameText(e));
+    const std::pair<bool, int> strength{!value.empty(), claim->rank};
+    if (s.sortFrame < 0 || strength >= chosen[f]) {
+      chosen[f] = strength;
+      s.sortFrame = static_cast<int>(i);
+      s.sort = std::move(value);
     }
   }
   return fields;
