@@ -52,6 +52,8 @@ struct RenameCommandOptions {
   std::string folder;   // an existing folder, made absolute and clean
   bool dryRun = false;  // rename nothing, print what would be renamed
   bool operator==(const RenameCommandOptions&) const = default;
+};
+
 // velquist --readings [options] FOLDER
 struct ReadingsCommandOptions {
   std::string folder;               // an existing folder, made absolute and clean
