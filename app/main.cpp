@@ -10,6 +10,8 @@
 #include "app/cli/batch_command.h"
 #include "app/cli/command_line.h"
 #include "app/cli/cover_command.h"
+#include "app/cli/readings_command.h"
+#include "app/cli/rename_command.h"
 #include "app/cli/to_unicode_command.h"
 #include "app/cli/undo_command.h"
 #include "windows/main/main_window.h"
@@ -74,6 +76,8 @@ int main(int argc, char** argv) {
                           return vq::RunExtractCoversCommand(options, codec);
                         },
                         [](const vq::ToUnicodeCommandOptions& options) { return vq::RunToUnicodeCommand(options); },
+                        [](const vq::RenameCommandOptions& options) { return vq::RunRenameCommand(options); },
+                        [](const vq::ReadingsCommandOptions& options) { return vq::RunReadingsCommand(options); },
                         [](const vq::UndoCommandOptions& options) { return vq::RunUndoCommand(options); },
                         [](const vq::ListPassesCommandOptions& options) { return vq::RunListPassesCommand(options); },
                     },

@@ -2,7 +2,8 @@
 // frames, measures with a warm page cache, and prints one table with TagLib's figures
 // for the same work and the targets. Each figure is the median of several runs.
 //
-//   vq_bench [--rebuild-rounds N] [--only listing|window|startup|read|inplace|rebuild|command|unicode|covers]
+//   vq_bench [--rebuild-rounds N]
+//            [--only listing|window|startup|read|inplace|rebuild|command|unicode|tracks|rename|readings|covers]
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,8 +19,12 @@
 #include <vector>
 
 #include "passes/batch_pass.h"
+#include "passes/journal_reader.h"
+#include "passes/undo.h"
 #include "passes/derive_names.h"
 #include "bench_covers.h"
+#include "bench_rename.h"
+#include "passes/journal_reader.h"
 #include "bench_table.h"
 #include "bench_taglib.h"
 #include "bench_tree.h"
@@ -42,6 +47,8 @@ constexpr int kSetSubfolders = 10, kSetFiles = 100;            // 1,000 files pe
 constexpr std::size_t kRebuildAudio = 1 << 20;                 // 1 MB files without tags
 const char kArtist[] = "Yamada Hanako";                         // the current folder's name
 constexpr int kListingRuns = 11, kWindowRuns = 7, kReadRounds = 9, kInPlaceRounds = 9, kCommandRounds = 5;
+constexpr int kTracksRounds = 9;
+constexpr int kRenameRounds = 9;
 // Start-up on a big listing: 100 folders of 100 files (10,000 rows) and of 1,000 files
 // (100,000 rows), each run a process of its own.
 constexpr int kStartupSubfolders = 100, kStartupSmallFiles = 100, kStartupBigFiles = 1000;
@@ -108,12 +115,13 @@ void PutBytes(const std::string& path, std::uint64_t offset, const std::string& 
 }
 
 // The typically tagged files as other programs left them: their first tags and ID3v1
-// records written back over what a pass wrote in place.
-void PutBackTheirTags(std::initializer_list<const Tree*> trees, std::uint64_t length) {
+// records written back over what a pass wrote in place. Each file's own length: the
+// track numbers of their tags differ in width, and so do the files' lengths.
+void PutBackTheirTags(std::initializer_list<const Tree*> trees) {
   for (const Tree* tree : trees) {
     for (std::size_t i = 0; i < tree->files.size(); ++i) {
       PutBytes(tree->Path(i), 0, TypicalTag(static_cast<int>(i), true));
-      PutBytes(tree->Path(i), length - 128, V1Record(static_cast<int>(i)));
+      PutBytes(tree->Path(i), FileSize(tree->Path(i)) - 128, V1Record(static_cast<int>(i)));
     }
   }
 }
@@ -166,6 +174,17 @@ Cost RunVelquistBatch(const Tree& tree, const std::string& journals = {}) {
   vq::PassResult result;
   Cost c = Measure(static_cast<double>(tree.files.size()), [&] { result = vq::RunBatch(list, settings, callbacks); });
   if (result.done != tree.files.size() || result.failed()) Fail("the batch pass did not complete");
+  return c;
+}
+
+// Undo of the newest pass in `journals`, which tagged every file of the tree.
+Cost RunVelquistUndo(const Tree& tree, const std::string& journals) {
+  const std::optional<vq::PassInfo> last = vq::LastPass(journals);
+  if (!last) Fail("no journal to undo");
+  StrictCallbacks callbacks;
+  vq::UndoResult result;
+  Cost c = Measure(static_cast<double>(tree.files.size()), [&] { result = vq::UndoPass(last->path, callbacks); });
+  if (result.restored != tree.files.size() || result.skipped != 0) Fail("undo did not put every file back");
   return c;
 }
 
@@ -247,9 +266,13 @@ void CheckWritten(const Tree& tree, std::size_t audioBytes, bool grown) {
   }
 }
 
-// "velquist --batch FOLDER" (or another command) as a user runs it (RunVelquist).
-double RunCommand(const std::string& folder, const std::string& command = "--batch") {
-  return RunVelquist({command, folder});
+// "velquist --batch FOLDER" (or another command, with its options) as a user runs it
+// (RunVelquist); `cpuMs`, when given, gets the process's processor time (user and system).
+double RunCommand(const std::string& folder, const std::vector<std::string>& command = {"--batch"},
+                  double* cpuMs = nullptr) {
+  std::vector<std::string> args = command;
+  args.push_back(folder);
+  return RunVelquist(args, cpuMs);
 }
 
 // Every 97th file of a converted tree holds its title in UTF-16 now.
@@ -265,6 +288,34 @@ void CheckConverted(const Tree& tree) {
         table[0].text.substr(0, 5) != u"夜明けの歌")
       Fail("not converted: " + tree.Path(i));
   }
+}
+
+// Every 97th file of a tree numbered by --track-numbers holds "n/100" in TRCK.
+void CheckNumbered(const Tree& tree) {
+  for (std::size_t i = 0; i < tree.files.size(); i += 97) {
+    vq::RawFile f(tree.Path(i), vq::RawFile::Mode::Read);
+    vq::FileSource src(f);
+    const vq::V2Header h = vq::ReadV2Header(src);
+    vq::V2FrameTable table;
+    std::u16string listing;
+    vq::WalkV2Frames(src, h.major, h.size, table, listing);
+    const std::u16string expected = vq::Utf8ToUtf16(std::to_string(i % kSetFiles + 1) + "/" + std::to_string(kSetFiles));
+    bool numbered = false;
+    for (const auto& e : table) numbered |= e.id == u"TRCK" && e.text == expected;
+    if (!numbered) Fail("not numbered: " + tree.Path(i));
+  }
+// The first file of a tree that went through the readings pass holds its album's
+// reading in a TSOA frame, the typical tag's other frames in their places.
+void CheckReadings(const Tree& tree) {
+  vq::RawFile f(tree.Path(0), vq::RawFile::Mode::Read);
+  vq::FileSource src(f);
+  const vq::V2Header h = vq::ReadV2Header(src);
+  vq::V2FrameTable table;
+  std::u16string listing;
+  vq::WalkV2Frames(src, h.major, h.size, table, listing);
+  if (table.size() < 2 || table[0].id != u"TIT2" || table.back().id != u"TSOA" ||
+      table.back().text != u"フユノタビ ダイ01シュウ")
+    Fail("no album reading written: " + tree.Path(0));
 }
 
 // Written to disk and cached as read (see RecacheAsRead), for every file of the trees.
@@ -292,7 +343,8 @@ int main(int argc, char** argv) {
     } else if (a == "--only" && i + 1 < argc) {
       options.only = argv[++i];
     } else {
-      std::cerr << "usage: vq_bench [--rebuild-rounds N] [--only listing|window|startup|read|inplace|rebuild|command|unicode|covers]\n";
+      std::cerr << "usage: vq_bench [--rebuild-rounds N] [--only "
+                   "listing|window|startup|read|inplace|rebuild|command|unicode|tracks|rename|readings|covers]\n";
       return 2;
     }
   }
@@ -379,20 +431,26 @@ int main(int argc, char** argv) {
     }
     if (options.Runs("inplace")) {
       const std::uint64_t length = FileSize(ours.Path(0));
-      Costs v, t, f, j;
+      Costs v, t, f, j, u;
       const std::string journals = root / "journals";
       for (int r = 0; r <= kInPlaceRounds; ++r) {
         // Every round tags files as other programs left them, as a first pass would.
-        PutBackTheirTags({&ours, &theirs}, length);
+        PutBackTheirTags({&ours, &theirs});
         for (int k = 0; k < 4; ++k) {
           int which = (r + k) % 4;  // a different order each round
           SyncDisk();
-          if (which == 0 || which == 3) PutBackTheirTags({&ours}, length);
+          if (which == 0 || which == 3) PutBackTheirTags({&ours});
           Cost c = which == 0   ? RunVelquistBatch(ours)
                    : which == 1 ? RunTagLibBatch(theirs, false)
                    : which == 2 ? RunInPlaceFloor(ours)
                                 : RunVelquistBatch(ours, journals);
           if (r > 0) (which == 0 ? v : which == 1 ? t : which == 2 ? f : j).Add(c);
+          // The pass with its journal is put back at once: undo's own cost, beside the rest.
+          if (which == 3) {
+            SyncDisk();
+            const Cost undo = RunVelquistUndo(ours, journals);
+            if (r > 0) u.Add(undo);
+          }
         }
         if (FileSize(ours.Path(0)) != length || FileSize(theirs.Path(0)) != length)
           Fail("a tag was not written in place");
@@ -403,6 +461,7 @@ int main(int argc, char** argv) {
       results.inPlaceTagLibMs = t.Wall();
       results.inPlaceFloorMs = f.Wall();
       results.inPlaceJournalMs = j.Wall();
+      results.undoInPlaceMs = u.Wall();
       Note("batch in place per file: " + v.Text() + ", with the undo journal " + j.Text() + ", TagLib " + t.Text() +
            ", tag read and written back " + f.Text());
     }
@@ -471,7 +530,7 @@ int main(int argc, char** argv) {
     const double n = static_cast<double>(ours.files.size());
     Costs v, t;
     for (int r = 0; r <= kCommandRounds; ++r) {
-      PutBackTheirTags({&ours, &theirs}, length);
+      PutBackTheirTags({&ours, &theirs});
       SyncDisk();
       const double ms = RunCommand(ours.folder);
       SyncDisk();
@@ -541,7 +600,7 @@ int main(int argc, char** argv) {
     auto putBack = [&] {
       for (std::size_t i = 0; i < tree.files.size(); ++i) {
         PutBytes(tree.Path(i), 0, codePageTag(static_cast<int>(i)));
-        PutBytes(tree.Path(i), length - 128, V1Record(static_cast<int>(i)));
+        PutBytes(tree.Path(i), FileSize(tree.Path(i)) - 128, V1Record(static_cast<int>(i)));
       }
       SyncDisk();
     };
@@ -551,7 +610,7 @@ int main(int argc, char** argv) {
       for (int k = 0; k < 2; ++k) {
         putBack();
         if ((k == 0) == (r % 2 == 0)) {
-          unicodeMs = RunCommand(tree.folder, "--to-unicode");
+          unicodeMs = RunCommand(tree.folder, {"--to-unicode"});
           if (FileSize(tree.Path(0)) != length) Fail("the conversion did not write in place");
           CheckConverted(tree);
         } else {
@@ -570,6 +629,127 @@ int main(int argc, char** argv) {
     SyncDisk();
   }
 
+  if (options.Runs("tracks")) {
+    // "velquist --batch --track-numbers" and the plain "velquist --batch" over the same
+    // 1,000 typically tagged files ("Track 001.mp3" .. in 10 albums), in place; each run
+    // starts from the same tags, the order alternates. Compared by each process's
+    // processor time, which other programs on a shared machine change far less than the
+    // wall-clock time (both are printed).
+    auto tagged = [&audio](int i) { return TypicalTag(i, true) + audio + V1Record(i); };
+    Tree tree = MakeTree(root / "tracks/" + kArtist, kSetSubfolders, kSetFiles, tagged);
+    Settle({&tree});
+    const std::uint64_t length = FileSize(tree.Path(0));
+    Costs withTracks, plain;
+    for (int r = 0; r <= kTracksRounds; ++r) {
+      Cost tracks, batch;
+      for (int k = 0; k < 2; ++k) {
+        PutBackTheirTags({&tree}, length);
+        SyncDisk();
+        const bool numbered = (k == 0) == (r % 2 == 0);
+        Cost& c = numbered ? tracks : batch;
+        c.wall = RunCommand(tree.folder, numbered ? std::vector<std::string>{"--batch", "--track-numbers"}
+                                                  : std::vector<std::string>{"--batch"},
+                            &c.cpu);
+        if (FileSize(tree.Path(0)) != length) Fail("the batch did not write in place");
+        if (numbered && r == kTracksRounds) CheckNumbered(tree);
+      }
+      if (r > 0) {
+        withTracks.Add(tracks);
+        plain.Add(batch);
+      }
+    }
+    results.tracksMs = withTracks.Cpu();
+    results.tracksBatchMs = plain.Cpu();
+    Note("velquist --batch --track-numbers, 1,000 files: processor " + Fixed(withTracks.Cpu(), 1) + " ms (wall " +
+         Fixed(withTracks.Wall(), 1) + " ms), --batch processor " + Fixed(plain.Cpu(), 1) + " ms (wall " +
+         Fixed(plain.Wall(), 1) + " ms)");
+    RemoveTree(root / "tracks");
+  }
+
+  if (options.Runs("rename")) {
+    // 1,000 typically tagged files (without pictures: a rename never reads past the
+    // tag) named "%artist%/%album%/%track% %title%" by the pass, with its journal, and
+    // by a plain loop of rename() with the same names, side by side.
+    const std::string small = AudioFrames(16 << 10);
+    Tree tree = MakeTree(root / "rename/" + kArtist, kSetSubfolders, kSetFiles,
+                         [&small](int i) { return TypicalTag(i, false) + small + V1Record(i); });
+    Settle({&tree});
+    const RenameCosts c = TimeRenames(tree, root / "journals", kRenameRounds);
+    results.renamePassMs = c.passMs;
+    results.renamePlainMs = c.plainMs;
+    results.renamePlanMs = c.planMs;
+    Note("renaming 1,000 files: " + Fixed(c.passMs, 1) + " ms on the engine, " + Fixed(c.plainMs, 1) +
+         " ms as a rename() loop; plan " + Fixed(c.planMs, 1) + " ms");
+    RemoveTree(root / "rename");
+  }
+
+  if (options.Runs("readings")) {
+    // "velquist --readings" over 1,000 typically tagged files: the album's reading is
+    // confirmed by both dictionaries and written in place into every file, each distinct
+    // title is looked up in both; and "velquist --batch" in place on the same files. Each
+    // run starts from the same tags, the order alternates. The journals go to a folder of
+    // the benchmark's own. Then "velquist --undo" of a readings pass must give every
+    // file back byte for byte.
+    auto tagged = [&audio](int i) { return TypicalTag(i, true) + audio + V1Record(i); };
+    Tree tree = MakeTree(root / "readings/" + kArtist, kSetSubfolders, kSetFiles, tagged);
+    Settle({&tree});
+    const std::uint64_t length = FileSize(tree.Path(0));
+    const char* stateBefore = std::getenv("XDG_STATE_HOME");
+    const std::string savedState = stateBefore ? stateBefore : "";
+    const std::string journals = root / "state";
+    ::setenv("XDG_STATE_HOME", journals.c_str(), 1);
+    Costs rd, b;
+    for (int r = 0; r <= kCommandRounds; ++r) {
+      double readingsMs = 0, batchMs = 0;
+      for (int k = 0; k < 2; ++k) {
+        PutBackTheirTags({&tree});
+        SyncDisk();
+        if ((k == 0) == (r % 2 == 0)) {
+          readingsMs = RunCommand(tree.folder, "--readings");
+          if (FileSize(tree.Path(0)) != length) Fail("the readings pass did not write in place");
+          CheckReadings(tree);
+        } else {
+          batchMs = RunCommand(tree.folder);
+        }
+      }
+      if (r > 0) {
+        rd.Add({readingsMs, 0});
+        b.Add({batchMs, 0});
+      }
+    }
+    PutBackTheirTags({&tree});
+    SyncDisk();
+    RunCommand(tree.folder, "--readings");
+    CheckReadings(tree);
+    const std::optional<vq::PassInfo> last = vq::LastPass(journals + "/velquist");
+    if (!last || last->kind != vq::PassKind::Readings) Fail("no journal of the readings pass");
+    const double undoMs = RunCommand(last->path, "--undo");
+    std::size_t differing = 0;
+    std::string first;
+    for (std::size_t i = 0; i < tree.files.size(); ++i) {
+      const std::string now = ReadFile(tree.Path(i)), was = tagged(static_cast<int>(i));
+      if (now == was) continue;
+      if (differing++ == 0) {
+        std::size_t at = 0;
+        while (at < now.size() && at < was.size() && now[at] == was[at]) ++at;
+        first = tree.Path(i) + " from byte " + std::to_string(at) + " (" + std::to_string(now.size()) + " bytes, was " +
+                std::to_string(was.size()) + ")";
+      }
+    }
+    if (differing > 0) Fail("--undo did not give back every byte of " + std::to_string(differing) + " files: " + first);
+    if (stateBefore)
+      ::setenv("XDG_STATE_HOME", savedState.c_str(), 1);
+    else
+      ::unsetenv("XDG_STATE_HOME");
+    results.readingsMs = rd.Wall();
+    results.readingsBatchMs = b.Wall();
+    results.readingsUndoMs = undoMs;
+    Note("velquist --readings, 1,000 files: " + Fixed(rd.Wall(), 1) + " ms, --batch " + Fixed(b.Wall(), 1) +
+         " ms; --undo " + Fixed(undoMs, 1) + " ms, every byte back");
+    RemoveTree(root / "readings");
+    SyncDisk();
+  }
+
   if (options.Runs("covers")) {
     // The cover pass over 1,000 files in 100 album folders, against a copy of the tree
     // with one flush; what it must show is checked on the way (bench_covers.h).
@@ -580,8 +760,8 @@ int main(int argc, char** argv) {
     results.extractCoversMs = c.extractMs;
     results.coverUndoMs = c.undoMs;
     Note("velquist --cover --max-size 600, 1,000 files: " + Fixed(c.coverMs, 1) + " ms, cp -r + sync " +
-         Fixed(c.copySyncMs, 1) + " ms, --batch " + Fixed(c.batchMs, 1) + " ms; --extract-covers " + Fixed(c.extractMs, 1) + " ms, --undo " +
-         Fixed(c.undoMs, 1) + " ms");
+         Fixed(c.copySyncMs, 1) + " ms, --batch " + Fixed(c.batchMs, 1) + " ms; --extract-covers " +
+         Fixed(c.extractMs, 1) + " ms, --undo " + Fixed(c.undoMs, 1) + " ms");
   }
 
   std::cout << "\nVelquist benchmarks, median wall-clock times, warm cache; load average " << loadBefore

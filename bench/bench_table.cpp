@@ -64,6 +64,7 @@ std::string Table(const Results& r, const std::string& tagLibName) {
   auto inPlaceRatio = Ratio(r.inPlaceMs, r.inPlaceTagLibMs);
   auto floorRatio = Ratio(r.inPlaceMs, r.inPlaceFloorMs);
   auto journalRatio = Ratio(r.inPlaceJournalMs, r.inPlaceMs);
+  auto undoRatio = Ratio(r.undoInPlaceMs, r.inPlaceFloorMs);
   auto rebuildRatio = Ratio(r.rebuildMs, r.rebuildTagLibMs);
   auto copyRatio = Ratio(r.rebuildMs, r.copyFlushMs);
   auto replaceRatio = Ratio(r.rebuildMs, r.copyFlushReplaceMs);
@@ -71,6 +72,9 @@ std::string Table(const Results& r, const std::string& tagLibName) {
   auto commandRebuildRatio = Ratio(r.commandRebuildMs, r.commandRebuildTagLibMs);
   auto commandCopyRatio = Ratio(r.commandRebuildMs, r.commandCopySyncMs);
   auto unicodeRatio = Ratio(r.unicodeMs, r.unicodeBatchMs);
+  auto tracksRatio = Ratio(r.tracksMs, r.tracksBatchMs);
+  auto renameRatio = Ratio(r.renamePassMs, r.renamePlainMs);
+  auto readingsRatio = Ratio(r.readingsMs, r.readingsBatchMs);
   auto coverRatio = Ratio(r.coverMs, r.coverCopySyncMs);
   auto coverBatchRatio = Ratio(r.coverMs, r.coverBatchMs);
   std::vector<std::vector<std::string>> rows = {
@@ -93,6 +97,8 @@ std::string Table(const Results& r, const std::string& tagLibName) {
        "< 0.5 ms; ratio <= 0.5", Verdict({Below(r.inPlaceMs, 0.5), AtMost(inPlaceRatio, 0.5)})},
       {"Batch in place with the undo journal, per file (ratio: with / without)", Ms(r.inPlaceJournalMs), "–",
        Times(journalRatio), "ratio <= 1.5", Verdict({AtMost(journalRatio, 1.5)})},
+      {"Undo of the pass in place, per file (ratio: undo / tag read and written back)", Ms(r.undoInPlaceMs), "–",
+       Times(undoRatio), "ratio <= 3.0", Verdict({AtMost(undoRatio, 3.0)})},
       {"Tag and ID3v1 read and written back, per file (ratio: in place / this)", Ms(r.inPlaceFloorMs), "–",
        Times(floorRatio), "reference", "–"},
       {"Batch rebuild, per 1 MB file (both tags; TagLib: save + fsync)", Ms(r.rebuildMs), Ms(r.rebuildTagLibMs),
@@ -110,6 +116,17 @@ std::string Table(const Results& r, const std::string& tagLibName) {
        "–", Times(commandCopyRatio), "ratio <= 1.5", Verdict({AtMost(commandCopyRatio, 1.5)})},
       {"velquist --to-unicode, 1,000 code page 932 tagged files (whole process; ratio: to --batch)",
        Ms(r.unicodeMs), "–", Times(unicodeRatio), "ratio <= 1.5", Verdict({AtMost(unicodeRatio, 1.5)})},
+      {"velquist --batch --track-numbers, 1,000 tagged files in place (processor time; ratio: to --batch)",
+       Ms(r.tracksMs), "–", Times(tracksRatio), "ratio <= 1.2", Verdict({AtMost(tracksRatio, 1.2)})},
+      {"Renaming 1,000 files from their tags on the pass engine, journal and flushes included (ratio: to rename() loop)",
+       Ms(r.renamePassMs), "–", Times(renameRatio), "ratio <= 3", Verdict({AtMost(renameRatio, 3)})},
+      {"A plain loop of rename() over the same 1,000 files (mkdir, rename, rmdir)", Ms(r.renamePlainMs), "–", "–",
+       "reference", "–"},
+      {"Reading the 1,000 files' tags and planning their new names", Ms(r.renamePlanMs), "–", "–", "reference", "–"},
+      {"velquist --readings, 1,000 tagged files in place (whole process; ratio: to --batch)", Ms(r.readingsMs), "–",
+       Times(readingsRatio), "ratio <= 2.0", Verdict({AtMost(readingsRatio, 2.0)})},
+      {"velquist --undo of that readings pass (every byte checked back)", Ms(r.readingsUndoMs), "–", "–", "reference",
+       "–"},
       {"velquist --cover --max-size 600, 1,000 files in 100 albums, 300-600 KB cover.jpg (whole process)",
        Ms(r.coverMs), "–", "–", "reference", "–"},
       {"cp -r of the same tree, then sync (ratio: velquist --cover / this)", Ms(r.coverCopySyncMs), "–",

@@ -13,6 +13,7 @@ struct Results {
   std::optional<double> inPlaceMs, inPlaceTagLibMs;      // per file
   std::optional<double> inPlaceFloorMs;                  // per file, tag read and written back
   std::optional<double> inPlaceJournalMs;                // per file, with the undo journal
+  std::optional<double> undoInPlaceMs;                   // per file, undo of that pass
   std::optional<double> rebuildMs, rebuildTagLibMs;      // per file, TagLib's with its flush
   std::optional<double> copyFlushMs;                     // per file
   std::optional<double> copyFlushReplaceMs;              // per file, the copy renamed over the file
@@ -29,6 +30,17 @@ struct Results {
   // The whole "velquist --to-unicode" process over 1,000 code page 932 tagged files, and
   // "velquist --batch" in place on the same files.
   std::optional<double> unicodeMs, unicodeBatchMs;
+  // The whole "velquist --batch --track-numbers" process over 1,000 typically tagged
+  // files named "Track 001.mp3" (in place), and the plain "velquist --batch" on them:
+  // each process's processor time.
+  std::optional<double> tracksMs, tracksBatchMs;
+  // 1,000 files named from their tags on the pass engine (journal and flushes included),
+  // a plain loop of rename() over the same files, and the plan (tags read) once.
+  std::optional<double> renamePassMs, renamePlainMs, renamePlanMs;
+  // The whole "velquist --readings" process over 1,000 typically tagged files (in place),
+  // "velquist --batch" in place on the same files, and "velquist --undo" of a readings
+  // pass (which must give back every byte).
+  std::optional<double> readingsMs, readingsBatchMs, readingsUndoMs;
   // "velquist --cover --max-size 600" over 1,000 files in 100 album folders with 300-600 KB
   // cover.jpg files, "cp -r" of the same tree then "sync", "velquist --batch" on the same
   // tree (the same rebuilds without covers); "--extract-covers" and

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -109,7 +110,7 @@ BenchDir::~BenchDir() {
   liveBenchDir.clear();
 }
 
-double RunVelquist(const std::vector<std::string>& args) {
+double RunVelquist(const std::vector<std::string>& args, double* cpuMs) {
   std::vector<std::string> env;
   for (char** e = environ; *e; ++e) {
     std::string var = *e;
@@ -132,9 +133,13 @@ double RunVelquist(const std::vector<std::string>& args) {
   pid_t pid;
   if (posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0) Fail("cannot start " + exe);
   int status = 0;
-  while (::waitpid(pid, &status, 0) < 0) {
+  struct rusage usage {};
+  while (::wait4(pid, &status, 0, &usage) < 0) {
   }
   const double ms = NowMs() - start;
+  if (cpuMs)
+    *cpuMs = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+             static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
   posix_spawn_file_actions_destroy(&actions);
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
     std::string line = "velquist";

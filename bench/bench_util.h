@@ -41,8 +41,9 @@ void RecacheAsRead(const std::string& path);
 
 // "velquist ARGS..." as a user runs it: a process of its own, without a display, its
 // output to /dev/null. Returns the whole run's wall-clock milliseconds (start-up,
-// listing and pass); a run that does not end with status 0 fails the benchmark.
-double RunVelquist(const std::vector<std::string>& args);
+// listing and pass); `cpuMs`, when given, gets the process's processor time (user and
+// system). A run that does not end with status 0 fails the benchmark.
+double RunVelquist(const std::vector<std::string>& args, double* cpuMs = nullptr);
 
 // "cp -r FROM TO; sync" as a process: what a safe copy of a tree costs with one flush.
 double RunCopyAndSync(const std::string& from, const std::string& to);

@@ -167,14 +167,19 @@ bool WriteID3v1(RawFile& file, const ID3v1Record& rec, bool replace) {
 std::optional<BatchID3v1Change> PlanBatchID3v1(const RawFile& file, std::u16string_view title,
                                                std::u16string_view artist, std::u16string_view album,
                                                bool createNewOnly) {
-  const std::uint64_t length = file.Length();
-  if (length < kRecordSize) throw Error(ErrorKind::InvalidArgument);
-  ID3v1Record last;
-  file.ReadAt(length - kRecordSize, &last, sizeof last);
   BatchID3v1Values values;
   values.title = std::u16string(title);
   values.artist = std::u16string(artist);
   values.album = std::u16string(album);
+  return PlanBatchID3v1(file, values, createNewOnly);
+}
+
+std::optional<BatchID3v1Change> PlanBatchID3v1(const RawFile& file, const BatchID3v1Values& values,
+                                               bool createNewOnly) {
+  const std::uint64_t length = file.Length();
+  if (length < kRecordSize) throw Error(ErrorKind::InvalidArgument);
+  ID3v1Record last;
+  file.ReadAt(length - kRecordSize, &last, sizeof last);
   return PlanBatchID3v1(HasTagHeader(last) ? std::optional<ID3v1Record>(last) : std::nullopt, values, createNewOnly);
 }
 

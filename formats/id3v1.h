@@ -102,5 +102,9 @@ struct BatchID3v1Values {
 // byte an ID3v1.1 record had.
 std::optional<BatchID3v1Change> PlanBatchID3v1(const std::optional<ID3v1Record>& existing,
                                                const BatchID3v1Values& values, bool createNewOnly);
+// The same on the record an open file ends with; a file shorter than a record throws
+// Error(InvalidArgument).
+std::optional<BatchID3v1Change> PlanBatchID3v1(const RawFile& file, const BatchID3v1Values& values,
+                                               bool createNewOnly);
 
 }  // namespace vq

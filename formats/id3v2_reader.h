@@ -78,6 +78,12 @@ void WalkV2Frames(const ByteSource& src, std::uint8_t major, std::int32_t size, 
 void ReadV2Frames(const ByteSource& src, const V2Header& header, V2FrameTable& table);
 void ReadV2Frames(const ByteSource& src, const V2Header& header, V2FrameTable& table, std::u16string& listing);
 
+// Whether the frames ReadV2Frames read from `tag` (the whole tag region as read, header
+// first) are the whole tag but its padding: no extended header (which the walk does not
+// read), and only zero bytes after the last frame the walk read (a tag-wide
+// unsynchronisation undone). Only then does a tag rebuilt from the frames lose nothing.
+bool FramesCoverTag(std::string_view tag, const V2Header& header, const V2FrameTable& table);
+
 // Decoders: pure functions of their bytes. `data` is the frame body after the encoding
 // byte; `e` is that encoding byte. `id` is the frame id: COM (v2.2) and COMM read their
 // three language bytes as single-byte text before UTF-16/UTF-8 strings, and the URL

@@ -69,7 +69,9 @@ OutFrame MakeTextFrame(std::string_view id, std::u16string_view text, TextChoice
 // frame unsynchronisation and data length indicator. Text encodings 2 (UTF-16BE) and 3
 // (UTF-8), which v2.3 does not know, are re-encoded as 1 (FF FE, UTF-16LE) in the frames
 // whose layout is known (text, TXXX, COMM, USLT, USER, WXXX, APIC, GEOB, SYLT, OWNE,
-// COMR). nullopt when the frame has no v2.3 form (CRM) or the entry holds no frame.
+// COMR). nullopt when the frame has no v2.3 form (CRM, or a v2.4 frame whose body was
+// only its data length indicator: a frame of size 0 would hide the frames behind it) or
+// the entry holds no frame.
 std::optional<OutFrame> CarryOverFrame(const V2FrameEntry& entry);
 // The same, taking the entry's body instead of copying it (a picture is not copied).
 std::optional<OutFrame> CarryOverFrame(V2FrameEntry&& entry);

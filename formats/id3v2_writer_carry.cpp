@@ -142,6 +142,10 @@ std::optional<OutFrame> CarryOver(const V2FrameEntry& entry, std::string body) {
     V24ToV23(entry.flags, f.body, f.flags);
   }
   if (f.id.size() != 4) return std::nullopt;
+  // A v2.4 frame whose body was only its data length indicator has nothing left: a frame
+  // of size 0 is no frame in v2.3, and readers take it for the padding, which would hide
+  // every frame behind it.
+  if (f.body.empty()) return std::nullopt;
   // A compressed or encrypted body cannot be read here; it goes over as it is. A group's
   // id byte stands before the frame's own data (encoding byte first).
   if (!(f.flags[1] & 0xC0)) {

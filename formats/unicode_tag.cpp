@@ -52,16 +52,6 @@ int V24Encoding(const V2FrameEntry& e) {
   return skip < e.body.size() ? static_cast<unsigned char>(e.body[skip]) : -1;
 }
 
-// Where the frame walk stopped: the bytes from there to the tag's end must be zero
-// padding, else a rewrite would lose what the walk could not read.
-bool OnlyPaddingAfterFrames(std::string_view tag, const V2FrameTable& table, std::uint8_t major) {
-  std::size_t pos = 10;
-  const std::size_t header = major <= 2 ? 6 : 10;
-  for (const V2FrameEntry& e : table) pos += header + e.body.size();
-  if (pos > tag.size()) return false;
-  return std::all_of(tag.begin() + static_cast<std::ptrdiff_t>(pos), tag.end(), [](char c) { return c == '\0'; });
-}
-
 }  // namespace
 
 UnicodeTagResult PlanUnicodeTag(std::string_view tag, const ReadingTally* folder) {
@@ -70,25 +60,12 @@ UnicodeTagResult PlanUnicodeTag(std::string_view tag, const ReadingTally* folder
   const MemorySource src(tag);
   const V2Header header = ReadV2Header(src);
   if (!header.present || header.size <= 0) return result;
-  // An extended header (v2.2: compression) is not read by the frame walk: such a tag is
-  // left as it is.
-  if (header.flags & 0x40) {
-    plan.unreadableTag = true;
-    return result;
-  }
-
   V2FrameTable table;
   std::u16string listing;
   ReadV2Frames(src, header, table, listing);
-  // The tag as the walk saw it: a tag-wide unsynchronisation (before v2.4) undone, the
-  // footer left out.
-  std::string_view walked = tag.substr(0, std::min<std::size_t>(tag.size(), 10 + static_cast<std::size_t>(header.size)));
-  std::string real;
-  if (header.major <= 3 && (header.flags & 0x80) && walked.size() >= 10) {
-    real = std::string(walked.substr(0, 10)) + Resynchronise(walked.substr(10));
-    walked = real;
-  }
-  if (!OnlyPaddingAfterFrames(walked, table, header.major)) {
+  // A tag whose frames the walk cannot read whole (an extended header, bytes after the
+  // frames that are not padding) is left as it is.
+  if (!FramesCoverTag(tag, header, table)) {
     plan.unreadableTag = true;
     return result;
   }

@@ -30,6 +30,7 @@ void PathDat(const std::uint8_t* data, std::size_t size) {
   v.folder = folder;
   v.keepDate = r.keepDate.value_or(false);
   v.createNewOnly = r.createNewOnly.value_or(false);
+  v.pattern = r.pattern.value_or(u"");
   std::string written = vq::PathDatBytes(v);
   std::vector<std::string> back;
   for (std::string_view line : vq::SplitLines(written)) back.emplace_back(line);
@@ -37,6 +38,8 @@ void PathDat(const std::uint8_t* data, std::size_t size) {
   Check(again.mode.value_or(-1) == v.mode);
   Check(again.keepDate.value_or(false) == v.keepDate);
   Check(again.createNewOnly.value_or(!v.createNewOnly) == v.createNewOnly);
+  // The batch's pattern reads back as it was.
+  if (v.pattern.find_first_of(u"\r\n") == std::u16string::npos) Check(again.pattern.value_or(u"?") == v.pattern);
   if (folder.find_first_of("\r\n") == std::string::npos) {
     Check(again.folder.has_value());
     bool found = false;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "passes/batch_frames.h"
 #include "passes/derive_names.h"
 #include "passes/pass_items.h"
 #include "formats/bytesource.h"
@@ -53,7 +54,8 @@ std::vector<OutFrame> BatchFrames(V2FrameTable existing, const DerivedNames& nam
 
 BatchPass::BatchPass(std::string folder, std::vector<ListedFile> rows, BatchSettings settings)
     : folder_(std::move(folder)), shownFolder_(DecodePath(folder_)), rows_(std::move(rows)),
-      settings_(std::move(settings)), items_(ItemsOfRows(folder_, rows_)), plans_(rows_.size()) {
+      settings_(std::move(settings)), items_(ItemsOfRows(folder_, rows_)),
+      values_(ListingValues(shownFolder_, rows_, settings_.naming)), plans_(rows_.size()) {
   if (settings_.embedCover && settings_.coverCodec) {
     covers_.emplace(*settings_.coverCodec, 0);
     for (const PassItem& item : items_) coverAlbum_.push_back(covers_->AlbumOf(item.path));
@@ -63,6 +65,10 @@ BatchPass::BatchPass(std::string folder, std::vector<ListedFile> rows, BatchSett
 const std::vector<AlbumCover>& BatchPass::coverAlbums() const {
   static const std::vector<AlbumCover> none;
   return covers_ ? covers_->albums() : none;
+}
+
+const OutFrame* BatchPass::AlbumCoverOf(std::size_t item) {
+  return covers_ ? covers_->Cover(coverAlbum_[item]) : nullptr;
 }
 
 PassResult BatchPass::Run(PassObserver& observer) {
@@ -76,58 +82,83 @@ PassResult BatchPass::Run(PassObserver& observer) {
   return RunPass(items_, *this, pass, observer);
 }
 
+Planner::Access BatchPass::AccessFor(std::size_t item) const {
+  // A file the pattern does not match is left alone without being opened.
+  if (values_[item].outcome == RowValues::Outcome::NoMatch) return Access::None;
+  return settings_.v2 ? Access::Tags : Access::Open;
+}
+
 ItemChange BatchPass::Plan(std::size_t i, const FileAtHand* at) {
-  const ListedFile& row = rows_[i];
-  const DerivedNames names = DeriveRowNames(shownFolder_, row);
+  const RowValues& row = values_[i];
+  PlannedFile& plan = plans_[i];
+  plan = PlannedFile();
+  switch (row.outcome) {
+    case RowValues::Outcome::NoMatch: {
+      plan.unmatched = row.reason;
+      ItemChange skip;
+      skip.kind = ItemChange::Kind::Skip;
+      skip.why = row.reason;
+      return skip;
+    }
+    case RowValues::Outcome::BadName:
+      // A name too short to give a title: the file fails as DeriveNames refuses it.
+      throw Error(ErrorKind::InvalidArgument);
+    case RowValues::Outcome::Values:
+      break;
+  }
+  plan.values = row.values;
   ItemChange change;
   change.kind = ItemChange::Kind::Tags;
-  const bool v2Step = settings_.v2 && !(at->header.present && settings_.createNewOnly);
-  std::optional<CoverChange> coverChange;
   // The new tag is decided before anything is written: a tag that claims more than lies
   // before the ID3v1 record is refused before the ID3v1 step, and so is a file with
   // other hard links whose tag must grow.
-  if (v2Step) {
-    V2FrameTable table;
-    std::int32_t existingSize = 0;
-    std::uint64_t region = 0;
-    if (at->header.present) {
-      const std::string_view tag = at->Tag();
-      existingSize = at->header.size;
-      region = tag.size();
-      std::u16string listing;
-      ReadV2Frames(MemorySource(tag), at->header, table, listing);
-    }
-    std::vector<OutFrame> frames =
-        BatchFrames(std::move(table), names, settings_.unicode ? TextChoice::Unicode : TextChoice::CodePage);
-    // "表紙を埋め込む": the album folder's cover beside the names.
-    if (covers_)
-      if (const OutFrame* cover = covers_->Cover(coverAlbum_[i])) coverChange = PutFrontCover(frames, *cover, false);
-    if ((existingSize <= 0 || existingSize < FramesSize(frames)) && at->file.LinkCount() > 1)
-      throw Error(ErrorKind::HardLinked);
-    change.headChanges = true;
-    change.oldHeadLength = region;
-    change.head = at->Buffer();
-    PutNewTagRegion(change.head, frames, existingSize, region);
-  }
-  // The ID3v1 step's record; a file shorter than a record fails here, before anything is
-  // written.
-  std::optional<BatchID3v1Change> v1;
-  if (settings_.v1)
-    v1 = PlanBatchID3v1(at->file, names.FileTitle, names.FolderName, names.SubfolderName, settings_.createNewOnly);
-  if (v1) {
-    change.tailChanges = true;
-    change.oldTailLength = v1->replace ? sizeof v1->record : 0;
-    change.tail.assign(reinterpret_cast<const char*>(&v1->record), sizeof v1->record);
-  }
-  plans_[i] = {names.FileTitle, names.FolderName, names.SubfolderName, v1.has_value(), v2Step, coverChange};
+  if (settings_.v2 && !(at->header.present && settings_.createNewOnly))
+    PlanV2(*at, row.values, AlbumCoverOf(i), change, plan);
+  if (settings_.v1) PlanV1(*at, row.values, change, plan);
   if (!change.headChanges && !change.tailChanges) return ItemChange();
   // The date the row was listed with, whenever the pass changes the file; a row whose
   // date could not be read has none to put back.
-  if (settings_.keepDate && row.modified != 0) {
-    const struct timespec listed{row.modified, row.modifiedNs};
-    change.times = FileTimes{listed, listed};
+  const ListedFile& listed = rows_[i];
+  if (settings_.keepDate && listed.modified != 0) {
+    const struct timespec date{listed.modified, listed.modifiedNs};
+    change.times = FileTimes{date, date};
   }
   return change;
+}
+
+void BatchPass::PlanV2(const FileAtHand& at, const TagValues& values, const OutFrame* cover, ItemChange& change,
+                       PlannedFile& plan) const {
+  V2FrameTable table;
+  std::int32_t existingSize = 0;
+  std::uint64_t region = 0;
+  if (at.header.present) {
+    const std::string_view tag = at.Tag();
+    existingSize = at.header.size;
+    region = tag.size();
+    std::u16string listing;
+    ReadV2Frames(MemorySource(tag), at.header, table, listing);
+  }
+  std::vector<OutFrame> frames =
+      BatchFramesFor(std::move(table), values, settings_.unicode ? TextChoice::Unicode : TextChoice::CodePage);
+  // "表紙を埋め込む": the album folder's cover beside the values.
+  if (cover) plan.cover = PutFrontCover(frames, *cover, false);
+  if ((existingSize <= 0 || existingSize < FramesSize(frames)) && at.file.LinkCount() > 1)
+    throw Error(ErrorKind::HardLinked);
+  change.headChanges = true;
+  change.oldHeadLength = region;
+  change.head = at.Buffer();
+  PutNewTagRegion(change.head, frames, existingSize, region);
+  plan.v2 = true;
+}
+
+void BatchPass::PlanV1(const FileAtHand& at, const TagValues& values, ItemChange& change, PlannedFile& plan) const {
+  // A file shorter than a record fails here, before anything is written.
+  const std::optional<BatchID3v1Change> v1 = PlanBatchID3v1(at.file, ID3v1ValuesOf(values), settings_.createNewOnly);
+  if (!v1) return;
+  change.tailChanges = true;
+  change.oldTailLength = v1->replace ? sizeof v1->record : 0;
+  change.tail.assign(reinterpret_cast<const char*>(&v1->record), sizeof v1->record);
+  plan.v1 = true;
 }
 
 }  // namespace vq

@@ -10,8 +10,10 @@
 
 #include "formats/id3v2_writer.h"
 #include "passes/album_covers.h"
+#include "passes/batch_values.h"
 #include "passes/cover_art.h"
 #include "passes/pass_engine.h"
+#include "passes/tag_values.h"
 #include "session/listing.h"
 
 namespace vq {
@@ -23,6 +25,9 @@ struct BatchSettings {
   bool keepDate = false;       // "ファイルの更新で日付を変更しない"
   bool unicode = false;        // "ID3v2をUnicodeで書く"
   bool dryRun = false;         // decide everything, write nothing (no byte, no date)
+  // "曲番号", "番号を振る" and the naming pattern; all off: artist, album and title from
+  // the folder tree, as ever.
+  BatchNaming naming;
   // "表紙を埋め込む": each album folder's cover image goes into its files' ID3v2 tags as
   // they are tagged (album_covers.h; a front cover a file has stays), checked by the codec.
   bool embedCover = false;
@@ -33,10 +38,11 @@ struct BatchSettings {
 
 // What the pass writes (or, in a dry run, would write) into one file.
 struct PlannedFile {
-  std::u16string title, artist, album;  // the derived names
-  bool v1 = false;                      // the ID3v1 record is written
-  bool v2 = false;                      // the ID3v2 tag is written
-  std::optional<CoverChange> cover;     // with embedCover: what became of its front cover
+  TagValues values;          // the row's values (a field without one is not written)
+  bool v1 = false;           // the ID3v1 record is written
+  bool v2 = false;           // the ID3v2 tag is written
+  std::u16string unmatched;  // why the pattern left the file alone; empty when it matched
+  std::optional<CoverChange> cover;  // with embedCover: what became of its front cover
 };
 
 // The rows of a folder-structure listing: the current folder's bytes ("/" at the root)
@@ -46,11 +52,14 @@ struct BatchList {
   std::vector<ListedFile> rows;
 };
 
-// The pass over a listing. The names come from the rows' shown texts, the paths from
-// their bytes. The first failing file ends the pass; its failure names it ("更新エラー"
-// with the row's folder prefix, or the description with the folder and name); files
-// before it keep their new tags, the failing file and the files after it stay as they
-// were. A file that may not be written fails even when it would keep its tags.
+// The pass over a listing. The values come from the rows' shown texts (ListingValues,
+// decided once for the whole listing), the paths from their bytes. The first failing
+// file ends the pass; its failure names it ("更新エラー" with the row's folder prefix, or
+// the description with the folder and name); files before it keep their new tags, the
+// failing file and the files after it stay as they were. A file that may not be written
+// fails even when it would keep its tags. A file the naming pattern does not match is
+// not opened: it is skipped with the reason (so PassResult::skipped counts them) and the
+// pass goes on.
 class BatchPass final : public Planner {
  public:
   BatchPass(std::string folder, std::vector<ListedFile> rows, BatchSettings settings);
@@ -65,15 +74,23 @@ class BatchPass final : public Planner {
   const std::vector<AlbumCover>& coverAlbums() const;
   std::size_t CoverAlbumOf(std::size_t item) const { return coverAlbum_[item]; }
 
-  Access AccessFor(std::size_t) const override { return settings_.v2 ? Access::Tags : Access::Open; }
+  Access AccessFor(std::size_t item) const override;
   ItemChange Plan(std::size_t item, const FileAtHand* file) override;
 
  private:
+  // The steps of one file's change, each adding to `change` and `plan`.
+  void PlanV2(const FileAtHand& at, const TagValues& values, const OutFrame* cover, ItemChange& change,
+              PlannedFile& plan) const;
+  // "表紙を埋め込む": the cover of the item's album folder; nullptr without one.
+  const OutFrame* AlbumCoverOf(std::size_t item);
+  void PlanV1(const FileAtHand& at, const TagValues& values, ItemChange& change, PlannedFile& plan) const;
+
   std::string folder_;
   std::u16string shownFolder_;
   std::vector<ListedFile> rows_;
   BatchSettings settings_;
   std::vector<PassItem> items_;
+  std::vector<RowValues> values_;  // each row's values, or why it gets none
   std::vector<PlannedFile> plans_;
   std::optional<AlbumCovers> covers_;
   std::vector<std::size_t> coverAlbum_;

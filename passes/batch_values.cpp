@@ -206,4 +206,12 @@ std::u16string UnmatchedCountText(std::size_t count) {
   return u"パターンに合わない曲: " + Utf8ToUtf16(std::to_string(count)) + u" 曲";
 }
 
+std::u16string UnmatchedFilesText(const std::vector<std::u16string>& files) {
+  constexpr std::size_t kListed = 20;
+  std::u16string text = UnmatchedCountText(files.size()) + u"\r\nこれらの曲はそのままにしました。";
+  for (std::size_t i = 0; i < files.size() && i < kListed; ++i) text += u"\r\n" + files[i];
+  if (files.size() > kListed) text += u"\r\nほか " + Utf8ToUtf16(std::to_string(files.size() - kListed)) + u" 曲";
+  return text;
+}
+
 }  // namespace vq

@@ -61,5 +61,8 @@ RowValues PreviewRow(std::u16string_view shownFolder, const std::vector<ListedFi
 
 // "パターンに合わない曲: 3 曲", the pass's count of files a pattern left alone.
 std::u16string UnmatchedCountText(std::size_t count);
+// The count, then the files (folder and name as shown), one a line (CR LF), the first
+// twenty of them and how many more.
+std::u16string UnmatchedFilesText(const std::vector<std::u16string>& files);
 
 }  // namespace vq

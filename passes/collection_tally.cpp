@@ -1,7 +1,7 @@
 #include "passes/collection_tally.h"
 
 #include "passes/kana.h"
-#include "passes/sort_fields.h"
+#include "formats/sort_fields.h"
 
 namespace vq {
 

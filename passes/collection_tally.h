@@ -16,7 +16,7 @@ namespace vq {
 class CollectionTally {
  public:
   // Counts every field of the table that has both a text and a sort reading
-  // (passes/sort_fields.h). A "reading" that still holds kanji is no reading and is not
+  // (formats/sort_fields.h). A "reading" that still holds kanji is no reading and is not
   // counted.
   void AddTable(const V2FrameTable& table);
   void Add(std::u16string_view text, std::u16string_view reading);

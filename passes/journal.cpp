@@ -15,6 +15,7 @@
 #include "passes/journal_format.h"
 #include "passes/journal_reader.h"
 #include "platform/app_paths.h"
+#include "platform/safe_rename.h"
 
 namespace vq {
 
@@ -216,6 +217,9 @@ void PassJournal::Withdraw(std::size_t number) {
   AppendRecord(pending_, kWithdrawn, p);
 }
 
+// The journal is made under a hidden name of its own, given its header and first records,
+// flushed, and only then takes its name: a journal is never seen empty or without its
+// header, even when its pass is stopped or killed while creating it.
 void PassJournal::Create() {
   MakeUserFolders(folderOfJournals_);
   struct timespec now {};
@@ -226,34 +230,55 @@ void PassJournal::Create() {
                             TwoDigits(t.tm_hour) + TwoDigits(t.tm_min) + TwoDigits(t.tm_sec) + "-" +
                             std::to_string(::getpid());
   // A new file of its own: a name that exists (even as a dangling link) is never taken.
-  std::string name = stamp;
-  for (int k = 2;; ++k) {
-    path_ = folderOfJournals_ + "/" + name + kJournalEnd;
+  std::string hidden;
+  for (int k = 0;; ++k) {
+    hidden = folderOfJournals_ + "/." + stamp + "-" + std::to_string(k) + kNewJournalEnd;
     try {
-      file_ = CreateNewFile(path_, 0600);  // it holds the user's tags and paths
+      file_ = CreateNewFile(hidden, 0600);  // it holds the user's tags and paths
       break;
     } catch (const Error& e) {
       if (e.kind() != ErrorKind::AlreadyExists || k > 100) throw;
     }
-    name = stamp + "-" + std::to_string(k);
   }
-  std::string head(kMagic, 4);
-  Put(head, static_cast<std::uint8_t>(kind_), 1);
-  Put(head, static_cast<std::uint64_t>(now.tv_sec), 8);
-  Put(head, static_cast<std::uint64_t>(now.tv_nsec), 8);
-  PutBytes(head, folder_);
-  pending_.insert(0, head);
+  try {
+    std::string head(kMagic, 4);
+    Put(head, static_cast<std::uint8_t>(kind_), 1);
+    Put(head, static_cast<std::uint64_t>(now.tv_sec), 8);
+    Put(head, static_cast<std::uint64_t>(now.tv_nsec), 8);
+    PutBytes(head, folder_);
+    pending_.insert(0, head);
+    file_.WriteAt(0, pending_.data(), pending_.size());
+    file_.Sync();
+    std::string name = stamp;
+    for (int k = 2;; ++k) {
+      path_ = folderOfJournals_ + "/" + name + kJournalEnd;
+      try {
+        RenameNoReplace(hidden, path_);
+        break;
+      } catch (const Error& e) {
+        if (e.kind() != ErrorKind::NameTaken || k > 100) throw;
+      }
+      name = stamp + "-" + std::to_string(k);
+    }
+  } catch (...) {
+    file_ = RawFile();
+    ::unlink(hidden.c_str());
+    path_.clear();
+    throw;
+  }
+  SyncFolder(folderOfJournals_);
   PruneJournals(folderOfJournals_, kKeptJournals, path_);
 }
 
 void PassJournal::Flush() {
   if (pending_.empty()) return;
   try {
-    const bool first = !file_.IsOpen();
-    if (first) Create();
-    file_.WriteAt(length_, pending_.data(), pending_.size());
-    file_.Sync();
-    if (first) SyncFolder(folderOfJournals_);
+    if (!file_.IsOpen()) {
+      Create();
+    } else {
+      file_.WriteAt(length_, pending_.data(), pending_.size());
+      file_.Sync();
+    }
     length_ += pending_.size();
     pending_.clear();
   } catch (const Error& e) {

@@ -20,6 +20,8 @@ constexpr char kMagicV1[4] = {'V', 'Q', 'J', '1'};
 constexpr char kTags = 'F', kRename = 'R', kCreated = 'C', kFolderMade = 'M', kFolderRemoved = 'D';
 constexpr char kWithdrawn = 'W', kUndone = 'U';
 constexpr char kJournalEnd[] = ".journal";
+// A journal being made: hidden, until it has its header and first records.
+constexpr char kNewJournalEnd[] = ".journal-new";
 constexpr std::size_t kKeptJournals = 10;
 
 // Bytes the old head takes over from the new one (a carried picture) are recorded as

@@ -191,6 +191,25 @@ std::vector<std::string> JournalNames(const std::string& folder) {
   return names;
 }
 
+// Journals a killed pass left half made (hidden, never named): removed unless a living
+// pass is making them.
+void RemoveUnfinishedJournals(const std::string& folder) {
+  DIR* d = ::opendir(folder.c_str());
+  if (!d) return;
+  const std::size_t n = std::strlen(kNewJournalEnd);
+  while (const dirent* e = ::readdir(d)) {
+    const std::string_view name = e->d_name;
+    if (name.size() <= n + 1 || name[0] != '.' || name.substr(name.size() - n) != kNewJournalEnd) continue;
+    const int fd = ::openat(::dirfd(d), e->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+      ::unlinkat(::dirfd(d), e->d_name, 0);
+    ::close(fd);
+  }
+  ::closedir(d);
+}
+
 bool Newer(const PassInfo& a, const PassInfo& b) {
   if (a.started.tv_sec != b.started.tv_sec) return a.started.tv_sec > b.started.tv_sec;
   if (a.started.tv_nsec != b.started.tv_nsec) return a.started.tv_nsec > b.started.tv_nsec;
@@ -233,6 +252,7 @@ std::optional<PassInfo> LastPass(const std::string& journalFolder) {
 }
 
 void PruneJournals(const std::string& journalFolder, std::size_t keep, const std::string& except) {
+  RemoveUnfinishedJournals(journalFolder);
   const std::vector<PassInfo> passes = PassesBut(journalFolder, except);
   // The new journal is one of those kept.
   for (std::size_t i = keep > 0 ? keep - 1 : 0; i < passes.size(); ++i)

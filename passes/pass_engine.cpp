@@ -401,8 +401,7 @@ class Engine {
         break;
       }
       try {
-        Make(w, folders);
-        Finish(w.item, ItemOutcome::Changed);
+        Finish(w.item, Make(w, folders));
       } catch (const std::exception& ex) {
         const Error error = AsError(ex);
         if (w.rebuild) DiscardRebuild(*w.rebuild);
@@ -436,7 +435,9 @@ class Engine {
     waitingHeld_ = 0;
   }
 
-  void Make(Waiting& w, PathChanges& folders) {
+  // Makes the change; Unchanged when there was nothing to do after all (a folder to be
+  // removed that is not empty).
+  ItemOutcome Make(Waiting& w, PathChanges& folders) {
     const ItemChange& c = w.change;
     const std::string& path = items_[w.item].path;
     switch (c.kind) {
@@ -452,13 +453,15 @@ class Engine {
       case ItemChange::Kind::MakeFolder: folders.MakeFolder(c.target); break;
       case ItemChange::Kind::RemoveFolder:
         // A folder that is no longer empty stays; its record is withdrawn.
-        if (!folders.RemoveFolderIfEmpty(c.target) && journal_ && w.record != kNoRecord) {
-          journal_->Withdraw(w.record);
+        if (!folders.RemoveFolderIfEmpty(c.target)) {
+          if (journal_ && w.record != kNoRecord) journal_->Withdraw(w.record);
           w.record = kNoRecord;
+          return ItemOutcome::Unchanged;
         }
         break;
       default: break;
     }
+    return ItemOutcome::Changed;
   }
 
   // Writes a file planned in place: its head, then its tail, then its times. A failure

@@ -87,7 +87,7 @@ struct ItemChange {
     Create,        // a new file `target` with `bytes`, never over an existing name
     Remove,        // the file `target` goes
     MakeFolder,    // the folder `target` is made
-    RemoveFolder,  // the folder `target` goes when it is empty
+    RemoveFolder,  // the folder `target` goes when it is empty; else the item ends Unchanged
   };
   Kind kind = Kind::None;
   // Tags: the first `oldHeadLength` bytes become `head`, when headChanges; the last
@@ -154,6 +154,24 @@ class PassObserver {
   virtual void HeaderWriting() {}
   // Lets window events run (once between a rebuilt copy's flush and its rename).
   virtual void Yield() {}
+};
+
+// An observer that passes everything on to another; a pass's own observer derives from
+// it to count what it needs and leave the rest to its caller's.
+class RelayObserver : public PassObserver {
+ public:
+  explicit RelayObserver(PassObserver& to) : to_(to) {}
+  void Started(const std::vector<PassItem>& items) override { to_.Started(items); }
+  bool StopRequested() override { return to_.StopRequested(); }
+  void Finished(std::size_t item, ItemOutcome outcome) override { to_.Finished(item, outcome); }
+  void Skipped(std::size_t item, const std::u16string& why) override { to_.Skipped(item, why); }
+  void Failed(const ItemFailure& failure) override { to_.Failed(failure); }
+  void Progress(std::size_t done, std::size_t count) override { to_.Progress(done, count); }
+  void HeaderWriting() override { to_.HeaderWriting(); }
+  void Yield() override { to_.Yield(); }
+
+ private:
+  PassObserver& to_;
 };
 
 enum class FailurePolicy : std::uint8_t {

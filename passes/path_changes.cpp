@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "platform/fileio.h"
@@ -71,7 +72,19 @@ bool PathChanges::RemoveFolderIfEmpty(const std::string& path) {
 }
 
 void PathChanges::SyncFolders() {
-  for (const std::string& folder : touched_) SyncFolder(folder);
+  // One sync of each file system: a folder's fsync costs a journal commit of its own
+  // (about 4 ms on ext4), and a group touches dozens of folders.
+  std::vector<dev_t> synced;
+  for (const std::string& folder : touched_) {
+    const int fd = ::open(folder.empty() ? "/" : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && std::find(synced.begin(), synced.end(), st.st_dev) == synced.end()) {
+      synced.push_back(st.st_dev);
+      ::syncfs(fd);
+    }
+    ::close(fd);
+  }
   touched_.clear();
 }
 

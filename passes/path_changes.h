@@ -1,6 +1,6 @@
 // The changes of paths a pass makes: renames that never replace a file, new files that
-// never replace one, files removed, folders made and removed. The folders they touch are
-// flushed once, after a group of changes.
+// never replace one, files removed, folders made and removed. The file systems of the
+// folders they touch are flushed once, after a group of changes.
 #pragma once
 
 #include <set>
@@ -21,7 +21,7 @@ class PathChanges {
   void MakeFolder(const std::string& path);
   // Removes the folder when it is empty; false when it is not (or is gone).
   bool RemoveFolderIfEmpty(const std::string& path);
-  // Flushes every folder touched so far, once each.
+  // Flushes the file system of every folder touched so far, once each (syncfs).
   void SyncFolders();
 
  private:

@@ -11,10 +11,10 @@ namespace {
 // (encoding byte and text) is the same in v2.3.
 std::optional<OutFrame> CarryV22SortFrame(const V2FrameEntry& e) {
   if (e.major > 2 || !e.fromFile) return std::nullopt;
-  const auto field = SortFieldOf(e.id);
-  if (!field) return std::nullopt;
+  const auto claim = SortFrameOf(e.id);
+  if (!claim) return std::nullopt;
   OutFrame f;
-  f.id = IdsOf(*field).sort;
+  f.id = IdsOf(claim->field).sort;
   f.body = e.body;
   return f;
 }
@@ -29,10 +29,9 @@ SortFramePlan PlanSortFrames(const V2FrameTable& table, const ReadingFor& readin
   std::vector<OutFrame> appended;
   for (SortedField field : kWrittenSortFields) {
     const SortedFieldState& s = fields[static_cast<std::size_t>(field)];
-    if (s.text.empty()) continue;
+    if (s.text.empty() || (!s.sort.empty() && !options.replace)) continue;
     const std::optional<std::u16string> reading = readingFor(field, s.text);
-    if (!reading || reading->empty() || *reading == s.text) continue;
-    if (!s.sort.empty() && (!options.replace || s.sort == *reading)) continue;
+    if (!reading || reading->empty() || *reading == s.text || *reading == s.sort) continue;
     plan.changes.push_back({field, s.text, s.sort, *reading});
     OutFrame frame = MakeTextFrame(IdsOf(field).sort, *reading, options.textChoice);
     for (std::size_t i : s.sortFrames) dropped[i] = true;

@@ -12,7 +12,7 @@
 
 #include "formats/id3v2_reader.h"
 #include "formats/id3v2_writer.h"
-#include "passes/sort_fields.h"
+#include "formats/sort_fields.h"
 
 namespace vq {
 
@@ -49,9 +49,10 @@ struct SortFramePlan {
   std::size_t notCarried = 0;
 };
 
-// A field gets a new sort frame when it has a text and readingFor gives a reading that
-// differs from the text (a text that reads as it is written needs none), and its sort
-// reading is empty, or differs from the new one with `replace`.
+// A field gets a new sort frame when it has a text, its sort reading is empty (or, with
+// `replace`, any), and readingFor gives a reading that differs from the text (a text that
+// reads as it is written needs none) and from the sort reading it has. readingFor is
+// asked only for such fields.
 SortFramePlan PlanSortFrames(const V2FrameTable& table, const ReadingFor& readingFor, const SortPlanOptions& options);
 
 }  // namespace vq

@@ -8,11 +8,9 @@
 #include <string_view>
 
 #include "formats/bytesource.h"
+#include "passes/tag_values.h"  // TagField: the same fields the batch writes
 
 namespace vq {
-
-enum class TagField { Artist, Album, Title, Track, Disc, Year, Genre, Comment };
-inline constexpr int kTagFieldCount = 8;
 
 // The field's name in a pattern, without the "%": "artist", ...
 std::u16string_view TagFieldName(TagField field);

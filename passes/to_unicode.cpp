@@ -14,28 +14,20 @@ std::string FolderOf(const std::string& path) {
 }
 
 // Counts the files by what became of them, and passes everything on.
-class Counting final : public PassObserver {
+class Counting final : public RelayObserver {
  public:
   Counting(PassObserver& to, const UnicodeConversion& conversion, UnicodeResult& result)
-      : to_(to), conversion_(conversion), result_(result) {}
-  void Started(const std::vector<PassItem>& items) override { to_.Started(items); }
-  bool StopRequested() override { return to_.StopRequested(); }
+      : RelayObserver(to), conversion_(conversion), result_(result) {}
   void Finished(std::size_t item, ItemOutcome outcome) override {
     if (outcome != ItemOutcome::Failed) {
       const UnicodeFilePlan& plan = conversion_.PlanOf(item);
       (outcome == ItemOutcome::Changed ? result_.converted : result_.unchanged) += 1;
       if (!plan.undecided.empty() || plan.unreadableTag) ++result_.undecided;
     }
-    to_.Finished(item, outcome);
+    RelayObserver::Finished(item, outcome);
   }
-  void Skipped(std::size_t item, const std::u16string& why) override { to_.Skipped(item, why); }
-  void Failed(const ItemFailure& failure) override { to_.Failed(failure); }
-  void Progress(std::size_t done, std::size_t count) override { to_.Progress(done, count); }
-  void HeaderWriting() override { to_.HeaderWriting(); }
-  void Yield() override { to_.Yield(); }
 
  private:
-  PassObserver& to_;
   const UnicodeConversion& conversion_;
   UnicodeResult& result_;
 };

@@ -11,6 +11,7 @@
 #include "passes/journal_format.h"
 #include "platform/file_names.h"
 #include "platform/fileio.h"
+#include "platform/safe_rename.h"
 #include "platform/text.h"
 
 namespace vq {
@@ -110,10 +111,7 @@ class UndoPlanner final : public Planner {
     const JournalRecord& r = RecordOf(item);
     switch (r.kind) {
       case RecordKind::Tags: return at ? PlanTags(r, *at) : (Exists(r.path) ? Skip(kOutside) : Skip(ErrorDescription(ErrorKind::FileNotFound)));
-      case RecordKind::Rename:
-        if (Exists(r.target) && !Exists(r.path)) return Change(ItemChange::Kind::Rename, r.path);
-        if (Exists(r.path) && !Exists(r.target)) return {};
-        return Skip(kChangedSince);
+      case RecordKind::Rename: return PlanRename(r);
       case RecordKind::Created: return PlanCreated(r);
       case RecordKind::FolderMade:
         return Exists(r.path) ? Change(ItemChange::Kind::RemoveFolder, r.path) : ItemChange();
@@ -163,6 +161,22 @@ class UndoPlanner final : public Planner {
     return c;
   }
 
+  // The file back under its old name when it still has the new one.
+  static ItemChange PlanRename(const JournalRecord& r) {
+    const bool atNew = Exists(r.target), atOld = Exists(r.path);
+    if (atNew && atOld) {
+      // Where the file system ignores letter case, a rename that changed only the case
+      // finds the file under both spellings; the folder's own spelling tells which one
+      // it has.
+      if (SameEntryIgnoringCase(r.target, r.path)) return Change(ItemChange::Kind::Rename, r.path);
+      if (SameEntryIgnoringCase(r.path, r.target)) return {};
+      return Skip(kChangedSince);
+    }
+    if (atNew) return Change(ItemChange::Kind::Rename, r.path);
+    if (atOld) return {};
+    return Skip(kChangedSince);
+  }
+
   static ItemChange PlanCreated(const JournalRecord& r) {
     struct stat st {};
     if (::lstat(r.path.c_str(), &st) != 0) return {};
@@ -182,25 +196,17 @@ class UndoPlanner final : public Planner {
 namespace {
 
 // Counts what became of the pass's files, and passes everything on.
-class Counting final : public PassObserver {
+class Counting final : public RelayObserver {
  public:
   Counting(PassObserver& to, const UndoPlanner& planner, UndoResult& result)
-      : to_(to), planner_(planner), result_(result) {}
-  void Started(const std::vector<PassItem>& items) override { to_.Started(items); }
-  bool StopRequested() override { return to_.StopRequested(); }
+      : RelayObserver(to), planner_(planner), result_(result) {}
   void Finished(std::size_t item, ItemOutcome outcome) override {
     if (planner_.CountsAsFile(item) && outcome == ItemOutcome::Changed) ++result_.restored;
     if (outcome == ItemOutcome::Skipped || outcome == ItemOutcome::Failed) ++result_.skipped;
-    to_.Finished(item, outcome);
+    RelayObserver::Finished(item, outcome);
   }
-  void Skipped(std::size_t item, const std::u16string& why) override { to_.Skipped(item, why); }
-  void Failed(const ItemFailure& failure) override { to_.Failed(failure); }
-  void Progress(std::size_t done, std::size_t count) override { to_.Progress(done, count); }
-  void HeaderWriting() override { to_.HeaderWriting(); }
-  void Yield() override { to_.Yield(); }
 
  private:
-  PassObserver& to_;
   const UndoPlanner& planner_;
   UndoResult& result_;
 };

@@ -1,5 +1,6 @@
 #include "platform/path_dat.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -33,8 +34,35 @@ PathDatRestore InterpretPathDat(const std::vector<std::string>& lines) {
   if (lines.size() >= 4) r.keepDate = number(3) != 0.0;
   if (lines.size() >= 5) r.createNewOnly = number(4) != 0.0;
   if (lines.size() >= 6) r.unicode = number(5) != 0.0;
+  if (lines.size() >= 7) r.trackNumbers = number(6) != 0.0;
+  if (lines.size() >= 8) r.numberInOrder = number(7) != 0.0;
+  if (lines.size() >= 9) {
+    const std::string& line = lines[8];
+    if (IsValidUtf8(line))
+      r.pattern = Utf8ToUtf16(line);
+    else if (Cp932DefinesAll(line))
+      r.pattern = cp932::Decode(line);
+  }
   return r;
 }
+
+namespace {
+
+constexpr std::size_t kPathDatLines = 9;
+
+// Line 9's bytes (see the header): code page 932 only where the reader cannot take them
+// for UTF-8, so that one rule reads back every text.
+std::string StoredTextLine(std::u16string_view text) {
+  if (text.find_first_of(u"\r\n") != std::u16string_view::npos) return {};
+  if (cp932::CanEncode(text)) {
+    std::string bytes = cp932::Encode(text);
+    const bool ascii = std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; });
+    if (ascii || !IsValidUtf8(bytes)) return bytes;
+  }
+  return Utf16ToUtf8(text);
+}
+
+}  // namespace
 
 std::vector<std::string> StoredPathCandidates(std::string_view line) {
   std::vector<std::string> out;
@@ -47,7 +75,7 @@ PathDatRestore ReadPathDat(const std::string& path) {
   std::string bytes = ReadFileBytes(path);
   std::vector<std::string> lines;
   for (std::string_view line : SplitLines(bytes)) {
-    if (lines.size() >= 6) break;
+    if (lines.size() >= kPathDatLines) break;
     lines.emplace_back(line);
   }
   return InterpretPathDat(lines);
@@ -74,6 +102,9 @@ std::string PathDatBytes(const PathDatValues& values) {
   line(cp932::Encode(NumberPrintForm(values.keepDate)));
   line(cp932::Encode(NumberPrintForm(values.createNewOnly)));
   line(cp932::Encode(NumberPrintForm(values.unicode)));
+  line(cp932::Encode(NumberPrintForm(values.trackNumbers)));
+  line(cp932::Encode(NumberPrintForm(values.numberInOrder)));
+  line(StoredTextLine(values.pattern));
   return bytes;
 }
 

@@ -7,6 +7,13 @@
 //   5  createNewOnly in the same form
 //   6  "ID3v2をUnicodeで書く" in the same form (a file of five lines leaves it unchecked;
 //      a reader of five lines stops before it and loses nothing it knew)
+//   7  the batch window's "曲番号" in the same form
+//   8  its "番号を振る" in the same form
+//   9  its naming pattern: code page 932 when that holds it and its bytes cannot be read
+//      as UTF-8 (or are plain ASCII), else UTF-8; empty for none
+//
+// Lines 7-9 came later, as line 6 did: a shorter file leaves them off and empty, and
+// a reader of six lines stops before them.
 //
 // Lines 2 and 3 hold paths. A path whose name converts exactly both ways is stored in
 // code page 932, as the file has always held it; any other path (a Shift-JIS or
@@ -38,9 +45,12 @@ struct PathDatRestore {
   std::optional<bool> keepDate;      // line 4: number not 0
   std::optional<bool> createNewOnly; // line 5: number not 0
   std::optional<bool> unicode;       // line 6: number not 0
+  std::optional<bool> trackNumbers;  // line 7: number not 0
+  std::optional<bool> numberInOrder; // line 8: number not 0
+  std::optional<std::u16string> pattern;  // line 9; absent when its bytes are neither UTF-8 nor code page 932
 };
 
-// Interprets the lines (their bytes) read from the file; at most the first six are
+// Interprets the lines (their bytes) read from the file; at most the first nine are
 // looked at.
 PathDatRestore InterpretPathDat(const std::vector<std::string>& lines);
 
@@ -59,6 +69,9 @@ struct PathDatValues {
   bool keepDate = false;
   bool createNewOnly = false;
   bool unicode = false;
+  bool trackNumbers = false;
+  bool numberInOrder = false;
+  std::u16string pattern = {};
 };
 
 // The bytes of a stored path: code page 932 when the path is UTF-8 text that code page

@@ -9,8 +9,9 @@ VQ_PACKAGES=(
   libgtest-dev libgmock-dev libtag1-dev libxxhash-dev libcli11-dev
   fonts-ipafont-gothic xvfb xauth x11-utils openbox
   dpkg-dev file appstream desktop-file-utils procps
-  dosfstools fusefat
+  dosfstools fusefat mtools
   libmecab-dev mecab-ipadic-utf8 mecab-naist-jdic
+  python3-mutagen
 )
 
 vq_setup() {

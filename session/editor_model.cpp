@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "formats/sort_fields.h"
+
 namespace vq {
 
 namespace {
@@ -46,12 +48,14 @@ class TableBuilder {
   V2FrameTable& table_;
 };
 
-// An extra field's frame's text. The reader decodes only "T" and "W" frames; an XSOT
-// (XSOP, XSOA) frame's text is decoded here as a text frame's.
-std::u16string ExtraText(const V2FrameEntry& e) {
-  if (!e.text.empty() || e.body.size() < 2 || e.id.empty() || e.id[0] != u'X') return e.text;
-  const std::string_view data = std::string_view(e.body).substr(1);
-  return DecodeV23FrameText(data, static_cast<std::uint8_t>(e.body[0]), NarrowId(e.id)).tail;
+// The sort field an extra field shows, if it shows one.
+std::optional<SortedField> SortedFieldOf(int extraField) {
+  switch (static_cast<ExtraField>(extraField)) {
+    case ExtraField::TitleSort: return SortedField::Title;
+    case ExtraField::ArtistSort: return SortedField::Artist;
+    case ExtraField::AlbumSort: return SortedField::Album;
+    default: return std::nullopt;
+  }
 }
 
 // The line an extra field hands the writer: the frame it was loaded from while it
@@ -103,6 +107,8 @@ std::u16string KeptLine::ListText() const { return id.empty() ? std::u16string()
 EditorModel LoadEditorModel(const V2FrameTable& table) {
   EditorModel m;
   std::array<int, kExtraFieldCount> ranks{};
+  // A sort reading's field shows the frame the readings pass reads it from too.
+  const SortedFields sorted = SortedFieldsOf(table);
   for (std::size_t i = 0; i < table.size(); ++i) {
     const V2FrameEntry& e = table[i];
     const int k = EditorFieldOf(e.id);
@@ -112,9 +118,13 @@ EditorModel LoadEditorModel(const V2FrameTable& table) {
       m.fieldFrames[static_cast<std::size_t>(k)] = e;
     } else if (extra.field >= 0) {
       const auto x = static_cast<std::size_t>(extra.field);
-      if (extra.rank < ranks[x]) continue;
+      if (const std::optional<SortedField> f = SortedFieldOf(extra.field)) {
+        if (sorted[static_cast<std::size_t>(*f)].sortFrame != static_cast<int>(i)) continue;
+      } else if (extra.rank < ranks[x]) {
+        continue;
+      }
       ranks[x] = extra.rank;
-      m.extraLoaded[x] = ExtraText(e);
+      m.extraLoaded[x] = SortFrameText(e);
       m.extraFrames[x] = e;
       m.extraPlaces[x] = static_cast<int>(i);
     } else {

@@ -37,8 +37,8 @@ struct EditorModel {
   // The frame each field was loaded from (the last one of its ids).
   std::array<std::optional<V2FrameEntry>, kEditorFieldCount> fieldFrames;
   std::vector<KeptLine> kept;
-  // The extra fields as loaded, the frame each was loaded from (ExtraFieldOf's highest
-  // rank, the last among equals; the others are not kept), and that frame's index in the
+  // The extra fields as loaded, the frame each was loaded from (ExtraFieldOf's claims:
+  // see there; the frames a field passed over are not kept), and that frame's index in the
   // table, so that a frame written again stays where it was among the kept lines (-1: none).
   ExtraFields extraLoaded;
   std::array<std::optional<V2FrameEntry>, kExtraFieldCount> extraFrames;

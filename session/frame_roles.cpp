@@ -1,6 +1,7 @@
 #include "session/frame_roles.h"
 
 #include "formats/frame_ids.h"
+#include "formats/sort_fields.h"
 #include "platform/text.h"
 
 namespace vq {
@@ -26,22 +27,6 @@ constexpr struct {
 
 constexpr std::array<const char*, kExtraFieldCount> kExtraFieldIds = {"TRCK", "TPOS", "TSOT", "TSOP", "TSOA"};
 
-// The ids that name each sort reading, by rank from 3 down.
-constexpr struct {
-  ExtraField field;
-  const char16_t* ids[3];  // standard, v2.2, draft
-} kSortIds[] = {
-    {ExtraField::TitleSort, {u"TSOT", u"TST", u"XSOT"}},
-    {ExtraField::ArtistSort, {u"TSOP", u"TSP", u"XSOP"}},
-    {ExtraField::AlbumSort, {u"TSOA", u"TSA", u"XSOA"}},
-};
-
-// A three-character id as a v2.2 tag holds it, or as a v2.3 tag does, padded to four.
-std::u16string_view WithoutPadding(std::u16string_view id) {
-  if (id.size() == 4 && (id[3] == u'\0' || id[3] == u' ')) id.remove_suffix(1);
-  return id;
-}
-
 }  // namespace
 
 const char* ExtraFieldId(int field) { return kExtraFieldIds[static_cast<std::size_t>(field)]; }
@@ -50,10 +35,14 @@ ExtraFieldClaim ExtraFieldOf(std::u16string_view id) {
   const std::string_view v23 = V23Form(id);
   if (v23 == "TRCK") return {static_cast<int>(ExtraField::Track), 3};
   if (v23 == "TPOS") return {static_cast<int>(ExtraField::Disc), 3};
-  const std::u16string_view bare = WithoutPadding(id);
-  for (const auto& s : kSortIds)
-    for (int r = 0; r < 3; ++r)
-      if ((r == 1 ? bare : id) == s.ids[r]) return {static_cast<int>(s.field), 3 - r};
+  if (const std::optional<SortFrameClaim> sort = SortFrameOf(id)) {
+    switch (sort->field) {
+      case SortedField::Title: return {static_cast<int>(ExtraField::TitleSort), sort->rank};
+      case SortedField::Artist: return {static_cast<int>(ExtraField::ArtistSort), sort->rank};
+      case SortedField::Album: return {static_cast<int>(ExtraField::AlbumSort), sort->rank};
+      default: break;
+    }
+  }
   return {};
 }
 

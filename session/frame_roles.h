@@ -30,11 +30,12 @@ inline constexpr int kExtraFieldCount = 5;
 // The v2.3 id the editor writes an extra field under: "TRCK", "TPOS", "TSOT", "TSOP", "TSOA".
 const char* ExtraFieldId(int field);
 
-// The extra field a frame fills, and how strongly it claims it: the field shows the
-// frame of the highest rank, the last one among equals. TRCK and TPOS (v2.2 TRK, TPA)
-// rank 3. A sort reading: TSOT, TSOP, TSOA (in v2.3 and v2.4 tags, where other programs
-// write them) rank 3; the v2.2 ids TST, TSP, TSA (in a v2.2 tag, or inside a v2.3 tag
-// padded with a zero or a space) 2; XSOT, XSOP, XSOA (an early draft's ids) 1.
+// The extra field a frame fills, and how strongly it claims it. TRCK and TPOS (v2.2
+// TRK, TPA) rank 3. A sort reading ranks as formats/sort_fields.h says: TSOT, TSOP, TSOA
+// 3; the v2.2 ids TST, TSP, TSA (in a v2.2 tag, or padded inside a v2.3 tag) 2; XSOT,
+// XSOP, XSOA (an early draft's ids) 1. The track and disc fields show the frame of the
+// highest rank, the last one among equals; a reading field shows the frame
+// SortedFieldsOf chooses, which passes over a frame without text.
 struct ExtraFieldClaim {
   int field = -1;  // -1: none
   int rank = 0;

@@ -8,19 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "passes/reading_decision.h"
-#include "passes/reading_dictionary.h"
-#include "passes/sort_fields.h"
-#include "passes/user_readings.h"
+#include "passes/reading_sources.h"
 
 namespace vq {
 
 struct Session;
-
-struct ReadingsSetup {
-  DictionaryFolders dictionaries;
-  std::string userFile = UserReadingsPath();
-};
 
 struct ReviewRow {
   ReadingProposal proposal;
@@ -41,9 +33,5 @@ ReadingsReview ReviewReadings(const Session& session, const ReadingsSetup& setup
 
 // "曲名", "作者名", "アルバム名", "アルバム作者名", "作曲者名", joined with "・".
 std::u16string FieldNames(const std::vector<SortedField>& fields);
-
-// The frame table of a file's ID3v2 tag (empty without one). Throws Error when the file
-// cannot be read.
-V2FrameTable ReadFrameTable(const std::string& path);
 
 }  // namespace vq

@@ -44,6 +44,11 @@ struct Session {
   bool endRequested = false;
   bool unicodeV2 = false;  // "ID3v2をUnicodeで書く": the editor and the batch write UTF-16 text
   bool createNewOnly = false;  // the batch window's "新規作成のみ行う", saved in Path.dat
+  // The batch window's "曲番号", "番号を振る" and naming pattern (empty: none), saved in
+  // Path.dat with the others.
+  bool trackNumbers = false;
+  bool numberInOrder = false;
+  std::u16string namePattern;
 
   // The row's record, or nullptr for a row the list does not have.
   const ListedFile* Row(int row) const {

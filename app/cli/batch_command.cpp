@@ -19,9 +19,36 @@ namespace vq {
 
 namespace {
 
+// Control characters in a name (a tab, a line end) become spaces, so that each file
+// keeps to one line and its columns.
+std::u16string OnOneLine(std::u16string text) {
+  for (char16_t& c : text)
+    if (c < 0x20 || c == 0x7F) c = u' ';
+  return text;
+}
+
+// A file's line: the file, then the values the pass writes (title, artist and album
+// first, as the line has always begun), then the tags ("v1", "v2", both, or
+// "書き込みなし", and "表紙" when "表紙を埋め込む" puts the album's cover in); a file the pattern did not match: the file and why it stays.
+std::u16string PlannedFileLine(const PassItem& file, const PlannedFile& plan) {
+  std::u16string line = OnOneLine(file.shownFolder + file.shownName);
+  if (!plan.unmatched.empty()) return line + u"\tそのまま: " + OnOneLine(plan.unmatched);
+  for (TagField f : {TagField::Title, TagField::Artist, TagField::Album, TagField::Track, TagField::Disc,
+                     TagField::Year, TagField::Genre, TagField::Comment})
+    if (plan.values[f]) line += u"\t" + std::u16string(TagFieldLabel(f)) + u": " + OnOneLine(*plan.values[f]);
+  line += u"\t";
+  if (plan.v1) line += u"v1";
+  if (plan.v1 && plan.v2) line += u" ";
+  if (plan.v2) line += u"v2";
+  if (plan.cover && *plan.cover != CoverChange::KeptExisting) line += u" 表紙";
+  if (!plan.v1 && !plan.v2) line += u"書き込みなし";
+  return line;
+}
+
 // The pass reports on standard error: progress in place on a terminal, the failure's
 // message as the batch window shows it. A dry run's plan goes to standard output, one
-// line per file.
+// line per file; a real pass lists there the files the pattern left alone, once it has
+// gone past them.
 class TerminalCallbacks : public PassObserver {
  public:
   TerminalCallbacks(const BatchPass& pass, bool dryRun, bool terminal) : pass_(pass), dryRun_(dryRun), report(terminal) {}
@@ -31,18 +58,11 @@ class TerminalCallbacks : public PassObserver {
   void Finished(std::size_t item, ItemOutcome outcome) override {
     last_ = item;
     SayCoverAlbum(item);
-    if (!dryRun_ || outcome == ItemOutcome::Failed) return;
-    report.EndLine();
-    const PassItem& file = pass_.items()[item];
+    if (outcome == ItemOutcome::Failed) return;
+    if (!dryRun_ && outcome != ItemOutcome::Skipped) return;
     const PlannedFile& plan = pass_.PlanOf(item);
-    std::u16string line = file.shownFolder + file.shownName + u"\t曲名: " + plan.title + u"\t作者: " + plan.artist +
-                          u"\tアルバム: " + plan.album + u"\t";
-    if (plan.v1) line += u"v1";
-    if (plan.v1 && plan.v2) line += u" ";
-    if (plan.v2) line += u"v2";
-    if (plan.cover && *plan.cover != CoverChange::KeptExisting) line += u" 表紙";
-    if (!plan.v1 && !plan.v2) line += u"書き込みなし";
-    PrintUtf8(stdout, line + u"\n");
+    report.EndLine();
+    PrintUtf8(stdout, PlannedFileLine(pass_.items()[item], plan) + u"\n");
     if (plan.v1 || plan.v2) ++writes;
   }
 
@@ -100,6 +120,10 @@ int RunBatchCommand(const BatchCommandOptions& options, const PictureCodec* code
   settings.embedCover = options.embedCover;
   settings.coverCodec = codec;
   settings.journalFolder = JournalFolder();
+  settings.naming.trackNumbers = options.trackNumbers;
+  settings.naming.numberInOrder = options.numberInOrder;
+  // The parser took only a pattern the batch can use.
+  if (!options.pattern.empty()) settings.naming.pattern = ParseNamePattern(Utf8ToUtf16(options.pattern)).pattern;
   BatchPass pass(folder, std::move(rows), settings);
   TerminalCallbacks callbacks(pass, settings.dryRun, ::isatty(2) == 1);
   const PassResult result = pass.Run(callbacks);
@@ -116,6 +140,8 @@ int RunBatchCommand(const BatchCommandOptions& options, const PictureCodec* code
   } else {
     PrintUtf8(stderr, ProgressText(result.done, count) + u" 曲を処理しました。\n");
   }
+  // Every file the batch skips is one the pattern left alone.
+  if (settings.naming.pattern) PrintUtf8(stderr, UnmatchedCountText(result.skipped) + u"\n");
   if (options.embedCover) {
     const AlbumCounts albums = CountAlbums(pass.coverAlbums());
     PrintUtf8(stderr, u"表紙の画像があるフォルダ: " + FormatThousands(static_cast<std::int64_t>(albums.ready)) +

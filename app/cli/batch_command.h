@@ -14,7 +14,10 @@ namespace vq {
 // Runs the command. Progress goes to standard error (a line updated in place when it
 // is a terminal, nothing per file otherwise), then one line with the count. With
 // --dry-run nothing is written: standard output gets one line per file (its path, then
-// title, artist and album, then the tags the pass would write, tab-separated). SIGINT,
+// title, artist and album and the other values the options give, then the tags the pass
+// would write, tab-separated). A file --pattern does not match is left alone: its line
+// ("そのまま: " and why) goes to standard output in a real pass too, and the count of
+// such files ("パターンに合わない曲: m 曲") to standard error at the end. SIGINT,
 // SIGTERM and SIGHUP end the pass after the file at hand ("自動処理を中断しました。" and
 // the count). Exit status: 0 every file done, 1 a file failed (its message is printed,
 // the file is left as it was), 128 + the signal's number when a signal ended the pass

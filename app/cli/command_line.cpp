@@ -6,9 +6,11 @@
 #include <map>
 #include <optional>
 
+#include "passes/name_pattern.h"
 #include "platform/file_names.h"
 #include "formats/picture_codec.h"
 #include "platform/fileio.h"
+#include "platform/text.h"
 
 namespace vq {
 
@@ -158,12 +160,12 @@ class Parser {
     for (const OptionRow& option : mode.options) {
       const CLI::Option* given = options_.at(option.name);
       if (given->count() == 0) continue;
-      const std::string value = option.valueName.empty() ? std::string() : given->results().back();
+      const std::string text = option.valueName.empty() ? std::string() : given->results().back();
       if (option.check) {
-        const std::string wrong = option.check(value);
-        if (!wrong.empty()) return Refuse(wrong, &mode);
+        const std::string refusal = option.check(text);
+        if (!refusal.empty()) return Refuse(refusal, &mode);
       }
-      option.set(result, value);
+      option.set(result, text);
     }
 
     const std::vector<std::string>& values = argumentValues_;
@@ -238,10 +240,23 @@ CommandLine ParseCommandLine(const std::vector<ModeRow>& modes, const std::vecto
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) { return ParseCommandLine(CommandModes(), args); }
 
+namespace {
+
+// Why --batch cannot use a pattern, before anything is read; empty when it can.
+std::string BatchPatternRefusal(const std::string& text) {
+  if (!IsValidUtf8(text)) return "パターンをUTF-8の文字列として読めません。";
+  const ParsedPattern parsed = ParseNamePattern(Utf8ToUtf16(text));
+  return parsed.pattern ? std::string() : Utf16ToUtf8(parsed.error);
+}
+
+}  // namespace
+
 const std::vector<ModeRow>& CommandModes() {
   using Batch = BatchCommandOptions;
   using ToUnicode = ToUnicodeCommandOptions;
+  using Rename = RenameCommandOptions;
   using Undo = UndoCommandOptions;
+  using Readings = ReadingsCommandOptions;
   using Cover = CoverCommandOptions;
   using Extract = ExtractCoversCommandOptions;
   static const std::vector<ModeRow> modes = {
@@ -255,6 +270,11 @@ const std::vector<ModeRow>& CommandModes() {
         Flag("--keep-date", "ファイルの更新で日付を変更しない", &Batch::keepDate),
         Flag("--unicode", "ID3v2をUnicodeで書く", &Batch::unicode),
         Flag("--dry-run", "何も書き込まずに、各ファイルに書き込む内容を表示します", &Batch::dryRun),
+        Flag("--track-numbers", "曲番号: ファイル名の先頭の番号を曲番号に、CD1 などのフォルダをディスク番号にします",
+             &Batch::trackNumbers),
+        Flag("--number-in-order", "番号を振る: アルバムの曲に名前の順で曲番号を付けます", &Batch::numberInOrder),
+        ValueOption("--pattern", "パターン", "フォルダ名とファイル名をパターンで読みます (例: \"%artist% - %title%\")",
+                    &Batch::pattern, BatchPatternRefusal),
         Flag("--embed-cover", "表紙を埋め込む: フォルダの表紙の画像を、そのフォルダの曲にも書き込みます", &Batch::embedCover)},
        {Argument("フォルダ", true, true, &Batch::folder)},
        "フォルダとその直下のサブフォルダにあるMP3ファイルに、フォルダ名(作者名)、\n"
@@ -267,6 +287,25 @@ const std::vector<ModeRow>& CommandModes() {
        "フォルダとその下のすべてのフォルダにあるMP3ファイルのID3v2タグで、\n"
        "1バイト文字(エンコード0)で書かれた文字列をUnicode(UTF-16)にします。\n"
        "文字列ごとに、コードページ932(Shift-JIS)かISO-8859-1かをバイト列から判定します。\n"},
+      {{"--rename"},
+       Rename{},
+       {Flag("--dry-run", "名前を変えずに、各ファイルの新しい名前を表示します", &Rename::dryRun)},
+       {Argument("パターン", true, false, &Rename::pattern), Argument("フォルダ", true, true, &Rename::folder)},
+       "フォルダとその下のすべてのフォルダにあるMP3ファイルの名前を、タグからパターンで付け直します。\n"
+       "項目: %artist% %album% %title% %track% (2桁、%track:3% で3桁) %disc% %year% %genre% %comment%\n"
+       "「/」でフォルダを作ります。例: velquist --rename \"%artist%/%album%/%track% %title%\" ~/Music\n"},
+      {{"--readings"},
+       Readings{},
+       {Flag("--dry-run", "何も書き込まずに、各ファイルに書き込む読みを表示します", &Readings::dryRun),
+        Flag("--replace", "すでにある読みも、違っていれば書き換えます", &Readings::replace),
+        Flag("--accept-suggestions", "候補の読みも書き込みます", &Readings::acceptSuggestions),
+        Flag("--keep-date", "ファイルの更新で日付を変更しない", &Readings::keepDate),
+        Flag("--unicode", "読みをUnicode(UTF-16)で書く", &Readings::unicode)},
+       {Argument("フォルダ", true, true, &Readings::folder)},
+       "フォルダとその下のすべてのフォルダにあるMP3ファイルの曲名・作者名・アルバム名・\n"
+       "アルバム作者名に、並べ替え用の読み(カタカナ)をTSOT・TSOP・TSOA・TSO2として入れます。\n"
+       "読みは読みファイル(~/.config/velquist/readings.tsv)、フォルダの中の同じ文字列の読み、\n"
+       "辞書(MeCab)の順に探します。確定した読みだけを書き込み、候補は一覧にします。\n"},
       {{"--cover"},
        Cover{},
        {Flag("--replace", "すでにある表紙も、フォルダの表紙の画像に置き換えます", &Cover::replace),

@@ -33,7 +33,10 @@ struct BatchCommandOptions {
   bool keepDate = false;   // each file keeps its modification date
   bool unicode = false;    // ID3v2 texts that are not plain ASCII in UTF-16
   bool dryRun = false;     // write nothing, print what would be written
-  bool embedCover = false; // each album folder's cover image into its files, as they are tagged
+  bool trackNumbers = false;   // track numbers from the names, disc folders
+  bool numberInOrder = false;  // every file of an album numbered in name order
+  std::string pattern = {};    // the naming pattern (UTF-8, one the batch can use); empty: none
+  bool embedCover = false;     // each album folder's cover image into its files, as they are tagged
   bool operator==(const BatchCommandOptions&) const = default;
 };
 
@@ -61,6 +64,25 @@ struct ToUnicodeCommandOptions {
   bool operator==(const ToUnicodeCommandOptions&) const = default;
 };
 
+// velquist --rename [options] PATTERN FOLDER
+struct RenameCommandOptions {
+  std::string pattern;  // as given: UTF-8, read by ParseRenamePattern
+  std::string folder;   // an existing folder, made absolute and clean
+  bool dryRun = false;  // rename nothing, print what would be renamed
+  bool operator==(const RenameCommandOptions&) const = default;
+};
+
+// velquist --readings [options] FOLDER
+struct ReadingsCommandOptions {
+  std::string folder;               // an existing folder, made absolute and clean
+  bool dryRun = false;              // write nothing, print what would be written
+  bool replace = false;             // sort readings the files have are replaced too
+  bool acceptSuggestions = false;   // suggested readings (候補) are written too
+  bool keepDate = false;            // each file keeps its modification date
+  bool unicode = false;             // readings in UTF-16 ("ID3v2をUnicodeで書く")
+  bool operator==(const ReadingsCommandOptions&) const = default;
+};
+
 // velquist --undo [options] [JOURNAL]
 struct UndoCommandOptions {
   std::string journal;  // as given: a name --list-passes prints or a path; empty for the last pass
@@ -85,8 +107,8 @@ struct CommandLineAnswer {
 
 // The parser's result: what to run, with its options, or the answer to print.
 using CommandLine = std::variant<CommandLineAnswer, WindowsOptions, BatchCommandOptions, ToUnicodeCommandOptions,
-                                 UndoCommandOptions, ListPassesCommandOptions, CoverCommandOptions,
-                                 ExtractCoversCommandOptions>;
+                                 RenameCommandOptions, UndoCommandOptions, ListPassesCommandOptions, ReadingsCommandOptions,
+                                 CoverCommandOptions, ExtractCoversCommandOptions>;
 
 // Sets a field of the mode's options struct, held in the CommandLine, from the text of
 // the command line (empty for a flag).
@@ -99,9 +121,8 @@ struct OptionRow {
   std::string valueName;  // empty for a flag; what the usage calls its value
   std::string help;       // the usage's line for it
   SetField set;
-  // What is wrong with a value, as the refusal's line; empty when it is fine. None: any
-  // value is.
-  std::function<std::string(const std::string& value)> check = nullptr;
+  // For a value: why the option cannot take it (the refusal's line), empty when it can.
+  std::function<std::string(const std::string& text)> check = {};
 };
 
 // One argument of a mode, in order: required or not; a folder must exist and is given
@@ -152,13 +173,20 @@ OptionRow NumberOption(std::string name, std::string valueName, std::string help
           [number, refusal](const std::string& text) { return number(text) ? std::string() : refusal + text; }};
 }
 template <class Options>
+OptionRow ValueOption(std::string name, std::string valueName, std::string help, std::string Options::*field,
+                      std::function<std::string(const std::string& text)> check) {
+  OptionRow row = ValueOption(std::move(name), std::move(valueName), std::move(help), field);
+  row.check = std::move(check);
+  return row;
+}
+template <class Options>
 ArgumentRow Argument(std::string name, bool required, bool folder, std::string Options::*field) {
   return {std::move(name), required, folder,
           [field](CommandLine& options, const std::string& text) { std::get<Options>(options).*field = text; }};
 }
 
-// The program's modes: the windows, --batch, --to-unicode, --cover, --extract-covers,
-// --undo, --list-passes, --help and --version.
+// The program's modes: the windows, --batch, --to-unicode, --rename, --readings, --cover,
+// --extract-covers, --undo, --list-passes, --help and --version.
 const std::vector<ModeRow>& CommandModes();
 
 // Reads the arguments (without the program's name) against the program's table.

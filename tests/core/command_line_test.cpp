@@ -16,7 +16,8 @@ void PrintTo(const CommandLineAnswer& answer, std::ostream* os) {
 }
 void PrintTo(const BatchCommandOptions& o, std::ostream* os) {
   *os << "--batch " << o.folder << " file-names " << o.fileNames << " no-v1 " << o.noV1 << " no-v2 " << o.noV2
-      << " new-only " << o.newOnly << " keep-date " << o.keepDate << " unicode " << o.unicode << " dry-run " << o.dryRun;
+      << " new-only " << o.newOnly << " keep-date " << o.keepDate << " unicode " << o.unicode << " dry-run " << o.dryRun
+      << " track-numbers " << o.trackNumbers << " number-in-order " << o.numberInOrder << " pattern " << o.pattern;
 }
 }  // namespace vq
 
@@ -66,10 +67,18 @@ TEST_F(CommandLineTest, EveryModeAcceptsItsOptionsInEveryForm) {
        all},
       // The folder made absolute and clean; after "--" a folder may start with "-".
       {{"--batch", "Band/./Disc/../"}, BatchCommandOptions{.folder = band}},
+      {{"--batch", "--track-numbers", "--number-in-order", "--pattern", "%artist% - %title%", band},
+       BatchCommandOptions{.folder = band, .trackNumbers = true, .numberInOrder = true, .pattern = "%artist% - %title%"}},
       {{"--batch", "--dry-run", "--", "-live"}, BatchCommandOptions{.folder = dir / "-live", .dryRun = true}},
       {{"--to-unicode", band}, ToUnicodeCommandOptions{.folder = band}},
       {{"--to-unicode", "--keep-date", band, "--dry-run"},
        ToUnicodeCommandOptions{.folder = band, .dryRun = true, .keepDate = true}},
+      // The pattern, then the folder.
+      {{"--rename", "%artist%/%title%", band}, RenameCommandOptions{"%artist%/%title%", band}},
+      {{"--dry-run", "--rename", "%title%", "Band"}, RenameCommandOptions{"%title%", band, true}},
+      {{"--readings", band}, ReadingsCommandOptions{.folder = band}},
+      {{"--accept-suggestions", band, "--readings", "--replace", "--dry-run", "--keep-date", "--unicode"},
+       ReadingsCommandOptions{band, true, true, true, true, true}},
       {{"--undo"}, UndoCommandOptions{}},
       {{"--undo", "--dry-run"}, UndoCommandOptions{"", true}},
       {{"--undo", "20261207-184512-4242", "--dry-run"}, UndoCommandOptions{"20261207-184512-4242", true}},
@@ -101,8 +110,10 @@ TEST_F(CommandLineTest, RefusalsSayWhyAndShowTheUsageBeforeAnythingRuns) {
       {{"--to-unicode", "--no-v1", band}, "オプション --no-v1 は --to-unicode では使えません。", "--to-unicode"},
       {{"--undo", "--keep-date"}, "オプション --keep-date は --undo では使えません。", "--undo"},
       {{"--version", "--dry-run"}, "オプション --dry-run は --version では使えません。", "--version"},
-      {{"--dry-run"}, "オプション --dry-run は --batch、--to-unicode、--cover、--extract-covers、--undo のどれかと一緒に指定してください。", ""},
-      {{"--unicode", band}, "オプション --unicode は --batch と一緒に指定してください。", ""},
+      {{"--dry-run"}, "オプション --dry-run は --batch、--to-unicode、--rename、--readings、--cover、--extract-covers、--undo のどれかと一緒に指定してください。", ""},
+      {{"--unicode", band}, "オプション --unicode は --batch、--readings のどれかと一緒に指定してください。", ""},
+      {{"--replace", band}, "オプション --replace は --readings、--cover のどれかと一緒に指定してください。", ""},
+      {{"--readings", "--new-only", band}, "オプション --new-only は --readings では使えません。", "--readings"},
       {{"--batch", "--replace", band}, "オプション --replace は --batch では使えません。", "--batch"},
       {{"--extract-covers", "--max-size", "600", band}, "オプション --max-size は --extract-covers では使えません。",
        "--extract-covers"},
@@ -117,6 +128,13 @@ TEST_F(CommandLineTest, RefusalsSayWhyAndShowTheUsageBeforeAnythingRuns) {
       // Flags take no value.
       {{"--batch=yes", band}, "オプション --batch には値を付けられません。", "--batch"},
       {{"--batch", "--dry-run=no", band}, "オプション --dry-run には値を付けられません。", "--batch"},
+      // A pattern the batch cannot use, before the folder is looked at.
+      {{"--batch", "--pattern", "%artist% - %titel%", dir / "missing"},
+       "「%titel%」はパターンに使えない項目です。使える項目: %artist% %album% %title% %track% %disc% %year% %genre% "
+       "%comment% %skip%",
+       "--batch"},
+      {{"--batch", "--pattern=\x82%title%", band}, "パターンをUTF-8の文字列として読めません。", "--batch"},
+      {{"--to-unicode", "--pattern", "%title%", band}, "オプション --pattern は --to-unicode では使えません。", "--to-unicode"},
       // Two modes at once, in the order given.
       {{"--batch", "--undo", band}, "--batch と --undo は一緒に指定できません。一度に一つだけ指定してください。", ""},
       {{"--version", "--list-passes"}, "--version と --list-passes は一緒に指定できません。一度に一つだけ指定してください。", ""},
@@ -127,6 +145,8 @@ TEST_F(CommandLineTest, RefusalsSayWhyAndShowTheUsageBeforeAnythingRuns) {
       {{"--batch", dir / "missing"}, "フォルダがありません: " + dir / "missing", "--batch"},
       {{"--to-unicode", "--", "--no-v1"}, "フォルダがありません: --no-v1", "--to-unicode"},
       {{"--undo", "a", "b"}, "ジャーナルは一つだけ指定してください。", "--undo"},
+      {{"--rename", "%title%"}, "フォルダを指定してください。", "--rename"},
+      {{"--rename", "%title%", band, band}, "余分な引数です: " + band, "--rename"},
       // An empty argument is not the working folder, nor the last pass.
       {{"--batch", ""}, "フォルダの名前が空です。", "--batch"},
       {{"--undo", ""}, "ジャーナルの名前が空です。", "--undo"},
@@ -154,8 +174,10 @@ TEST_F(CommandLineTest, HelpPrintsTheUsageAndVersionTheVersion) {
                            "使い方: velquist --undo [オプション] [ジャーナル]\n",
                            "使い方: velquist --cover [オプション] フォルダ\n",
                            "使い方: velquist --extract-covers [オプション] フォルダ\n", "使い方: velquist --list-passes\n",
-                           "使い方: velquist --help\n", "使い方: velquist --version\n", "  --file-names    ファイル名モード"})
+                           "使い方: velquist --help\n", "使い方: velquist --version\n"})
     EXPECT_NE(usage.find(line), std::string::npos) << line;
+  // Each option on a line of its own, its help lined up after it.
+  EXPECT_TRUE(std::regex_search(usage, std::regex("\n  --file-names +ファイル名モード"))) << usage;
 
   const CommandLine version = ParseCommandLine({"--version"});
   ASSERT_TRUE(std::holds_alternative<CommandLineAnswer>(version));
@@ -164,31 +186,31 @@ TEST_F(CommandLineTest, HelpPrintsTheUsageAndVersionTheVersion) {
       << std::get<CommandLineAnswer>(version).out;
 }
 
-// An option that takes a value, as later modes have ("--pattern パターン"): one entry of
+// An option that takes a value ("--comment コメント", as --pattern is): one entry of
 // its mode's row, read after a space or "=", refused without its value or twice.
 TEST_F(CommandLineTest, AnOptionWithAValueIsOneEntryOfItsRow) {
   std::vector<ModeRow> modes = CommandModes();
-  std::string pattern;
+  std::string comment;
   for (ModeRow& mode : modes)
     if (!mode.flags.empty() && mode.flags.front() == "--batch")
-      mode.options.push_back({"--pattern", "パターン", "ファイル名の形", [&pattern](CommandLine&, const std::string& text) { pattern = text; }});
+      mode.options.push_back({"--comment", "コメント", "書き込むコメント", [&comment](CommandLine&, const std::string& text) { comment = text; }});
   const ModeRow& batch = *std::find_if(modes.begin(), modes.end(), [](const ModeRow& m) { return !m.flags.empty() && m.flags.front() == "--batch"; });
-  EXPECT_NE(ModeUsage(batch).find("\n  --pattern パターン   ファイル名の形\n"), std::string::npos) << ModeUsage(batch);
+  EXPECT_NE(ModeUsage(batch).find("\n  --comment コメント   書き込むコメント\n"), std::string::npos) << ModeUsage(batch);
 
   for (const auto& [args, value] : std::vector<std::pair<std::vector<std::string>, std::string>>{
-           {{"--batch", "--pattern", "%n %t", band}, "%n %t"},
-           {{"--batch", band, "--pattern=%t"}, "%t"},
-           {{"--batch", "--pattern", "-%t-", band}, "-%t-"}}) {
-    pattern = "unset";
+           {{"--batch", "--comment", "%n %t", band}, "%n %t"},
+           {{"--batch", band, "--comment=%t"}, "%t"},
+           {{"--batch", "--comment", "-%t-", band}, "-%t-"}}) {
+    comment = "unset";
     EXPECT_EQ(ParseCommandLine(modes, args), CommandLine(BatchCommandOptions{.folder = band})) << args[2];
-    EXPECT_EQ(pattern, value);
+    EXPECT_EQ(comment, value);
   }
   const auto refusal = [&](const std::string& line) {
     return CommandLine(CommandLineAnswer{2, {}, "velquist: " + line + "\n" + ModeUsage(batch)});
   };
-  EXPECT_EQ(ParseCommandLine(modes, {"--batch", band, "--pattern"}), refusal("オプション --pattern の後にパターンを指定してください。"));
-  EXPECT_EQ(ParseCommandLine(modes, {"--batch", "--pattern", "a", "--pattern=b", band}),
-            refusal("オプション --pattern は一度だけ指定してください。"));
-  EXPECT_EQ(ParseCommandLine(modes, {"--to-unicode", "--pattern", "a", band}),
-            CommandLine(CommandLineAnswer{2, {}, "velquist: オプション --pattern は --to-unicode では使えません。\n" + ModeUsage(ModeOf("--to-unicode"))}));
+  EXPECT_EQ(ParseCommandLine(modes, {"--batch", band, "--comment"}), refusal("オプション --comment の後にコメントを指定してください。"));
+  EXPECT_EQ(ParseCommandLine(modes, {"--batch", "--comment", "a", "--comment=b", band}),
+            refusal("オプション --comment は一度だけ指定してください。"));
+  EXPECT_EQ(ParseCommandLine(modes, {"--to-unicode", "--comment", "a", band}),
+            CommandLine(CommandLineAnswer{2, {}, "velquist: オプション --comment は --to-unicode では使えません。\n" + ModeUsage(ModeOf("--to-unicode"))}));
 }

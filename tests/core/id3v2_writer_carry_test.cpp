@@ -183,6 +183,9 @@ TEST(V2WriterCarry, V24FrameFlagsAreMovedToV23Positions) {
   auto grouped = CarryOverFrame(Entry(u"TIT2", std::string("\x03\x03" "ab", 4), 4, 0, 0x40));
   EXPECT_EQ(grouped->flags[1], 0x20);
   EXPECT_EQ(grouped->body, std::string("\x03\x01\xFF\xFE" "a\0b\0", 8));
+  // A frame that was only its data length indicator has no v2.3 form: a frame of size 0
+  // would end the frames for every reader.
+  EXPECT_FALSE(CarryOverFrame(Entry(u"PE2X", std::string("\0\0\0\x08", 4), 4, 0, 0x01)));
   // A v2.3 frame keeps its flags as they are.
   auto v23 = CarryOverFrame(Entry(u"TIT2", std::string("\0\0\0\x10\x78", 5), 3, 0x20, 0x80));
   EXPECT_EQ(v23->flags[0], 0x20);

@@ -340,12 +340,15 @@ TEST(Journal, OnlyJournalsAreListedAndPrunedAndNoneIsCreatedThroughALink) {
   ASSERT_EQ(::mkfifo((folder + "/fifo.journal").c_str(), 0600), 0);
   WriteBytes(folder + "/notes.journal", "not a journal");
   ASSERT_EQ(::symlink((t.dir / "target").c_str(), (folder + "/link.journal").c_str()), 0);
+  // What a pass killed while it made its journal left: hidden, never named, removed.
+  WriteBytes(folder + "/.20260101-000000-1-0.journal-new", "VQJ2");
   for (int i = 0; i < 12; ++i) {
     Quiet q;
     ASSERT_EQ(t.Pass({}, q).done, 1u);
   }
   EXPECT_EQ(ListPasses(folder).size(), 10u);
   EXPECT_EQ(ReadBytes(folder + "/notes.journal"), "not a journal");
+  EXPECT_FALSE(FileExists(folder + "/.20260101-000000-1-0.journal-new"));
   struct stat st {};
   EXPECT_EQ(::lstat((folder + "/fifo.journal").c_str(), &st), 0);
   EXPECT_THROW(ReadPassInfo(folder + "/fifo.journal"), Error);

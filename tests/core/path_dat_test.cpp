@@ -7,6 +7,8 @@
 #include <cerrno>
 
 #include "platform/codepage.h"
+#include "platform/file_names.h"
+#include "platform/text.h"
 #include "platform/fileio.h"
 #include "platform/path_dat.h"
 #include "platform/text_file.h"
@@ -109,6 +111,28 @@ TEST(InterpretPathDat, TheSixthLineIsTheUnicodeBox) {
   EXPECT_FALSE(five.unicode);
 }
 
+// Lines 7-9, the batch window's "曲番号", "番号を振る" and pattern: a file of six lines
+// leaves them off and empty; the pattern is code page 932 where that holds it and cannot
+// be taken for UTF-8, else UTF-8, and every pattern comes back as it was.
+TEST(InterpretPathDat, LinesSevenToNineAreTheBatchNaming) {
+  const auto six = InterpretPathDat({"0", "/", "/m", " 1 ", " 0 ", " 1 "});
+  EXPECT_FALSE(six.trackNumbers || six.numberInOrder || six.pattern);
+  vqtest::TempDir dir;
+  for (const std::u16string pattern : {u"", u"%artist% - %title%", u"%artist%/%album%/%track%．%title%",
+                                        u"%artist% — %title% ♪ é", u"%title% ﾃア"}) {
+    vq::PathDatValues v{0, "/", "/m", false, false, false, true, false, pattern};
+    vq::WritePathDat(dir / "Path.dat", v);
+    const std::string bytes = vqtest::ReadBytes(dir / "Path.dat");
+    const std::string line9 = bytes.substr(bytes.find(" 1 \r\n 0 \r\n") + 10);
+    const bool cp932 = vq::cp932::CanEncode(pattern) && !vq::IsValidUtf8(vq::cp932::Encode(pattern));
+    EXPECT_EQ(line9, (cp932 ? vq::cp932::Encode(pattern) : vq::Utf16ToUtf8(pattern)) + "\r\n");
+    const auto back = vq::ReadPathDat(dir / "Path.dat");
+    EXPECT_EQ(back.trackNumbers.value(), true);
+    EXPECT_EQ(back.numberInOrder.value(), false);
+    EXPECT_EQ(back.pattern.value(), pattern);
+  }
+}
+
 TEST(InterpretPathDat, CheckBoxLineIsAnyNumberNotZero) {
   auto keep = [](std::string line) { return InterpretPathDat({"0", "", "", line}).keepDate.value(); };
   EXPECT_TRUE(keep("1"));
@@ -133,7 +157,7 @@ TEST(SplitLines, CrLfLoneCrAndLoneLfEndLines) {
   EXPECT_EQ(vq::SplitLines("\r\n"), V{""});
 }
 
-TEST(PathDatFile, WritesSixShiftJisLinesWithCrLf) {
+TEST(PathDatFile, WritesNineShiftJisLinesWithCrLf) {
   vqtest::TempDir dir;
   std::string path = dir / "Path.dat";
   vq::PathDatValues v;
@@ -143,7 +167,7 @@ TEST(PathDatFile, WritesSixShiftJisLinesWithCrLf) {
   v.keepDate = true;
   v.createNewOnly = false;
   vq::WritePathDat(path, v);
-  std::string expected = "0\r\n/\r\n" + vq::cp932::Encode(u"/音楽/アルバム") + "\r\n 1 \r\n 0 \r\n 0 \r\n";
+  std::string expected = "0\r\n/\r\n" + vq::cp932::Encode(u"/音楽/アルバム") + "\r\n 1 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n\r\n";
   EXPECT_EQ(vqtest::ReadBytes(path), expected);
   // "音" is 0x89 0xB9 in code page 932.
   EXPECT_NE(expected.find("\x89\xB9"), std::string::npos);
@@ -160,7 +184,7 @@ TEST(PathDatFile, OverwritesALongerFile) {
   std::string path = dir / "Path.dat";
   vqtest::WriteBytes(path, std::string(500, 'x'));
   vq::WritePathDat(path, {1, "/", "/a", false, true, true});
-  EXPECT_EQ(vqtest::ReadBytes(path), "1\r\n/\r\n/a\r\n 0 \r\n 1 \r\n 1 \r\n");
+  EXPECT_EQ(vqtest::ReadBytes(path), "1\r\n/\r\n/a\r\n 0 \r\n 1 \r\n 1 \r\n 0 \r\n 0 \r\n\r\n");
 }
 
 // A path that code page 932 cannot carry both ways is stored as its own bytes, and

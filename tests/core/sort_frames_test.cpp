@@ -6,6 +6,7 @@
 #include "passes/collection_tally.h"
 #include "passes/sort_frame_plan.h"
 #include "platform/text.h"
+#include "session/editor_model.h"
 
 using namespace vq;
 
@@ -55,7 +56,7 @@ std::vector<std::string> Ids(const std::vector<OutFrame>& frames) {
 }  // namespace
 
 // TSO* in v2.3 and v2.4, the three-letter ids in a v2.2 tag and inside a v2.3 tag (a
-// zero or a space for the fourth letter), XSO* of v2.3: TSO* counts first, then XSO*.
+// zero or a space for the fourth letter), XSO* of v2.3: TSO* counts first, then TS*.
 TEST(SortFields, EveryProgramsIdsAreRead) {
   const V2FrameTable v23 = Table(3, {{"TIT2", Utf16Body(u"故郷")},
                                      {std::string("TST\0", 4), Utf16Body(u"フルサト")},
@@ -147,4 +148,23 @@ TEST(SortFramePlan, AV22TagKeepsItsSortFramesUnderTheirV23Ids) {
   ASSERT_EQ(plan.changes.size(), 1u);
   EXPECT_EQ(Ids(plan.frames), (std::vector<std::string>{"TIT2", "TPE1", "TSOP", "TSOT"}));
   EXPECT_EQ(plan.frames[2].body, Utf16Body(u"カシュ"));
+}
+
+// The editor's reading fields show the frame the pass reads: the highest rank with a
+// text, the last among equals.
+TEST(SortFields, TheEditorAndThePassReadTheSameFrame) {
+  const std::string tst("TST\0", 4);
+  const std::pair<std::vector<std::pair<std::string, std::u16string>>, const char*> cases[] = {
+      {{{"XSOT", u"ロ"}, {"TSOT", u"イ"}}, "イ"},
+      {{{tst, u"ハ"}, {"XSOT", u"ロ"}}, "ハ"},
+      {{{"TSOT", u""}, {"XSOT", u"ロ"}}, "ロ"},
+      {{{"TSOT", u"イ"}, {"TSOT", u"ニ"}}, "ニ"},
+  };
+  for (const auto& [frames, shown] : cases) {
+    std::vector<std::pair<std::string, std::string>> tag{{"TIT2", Utf16Body(u"曲")}};
+    for (const auto& [id, text] : frames) tag.emplace_back(id, Utf16Body(text));
+    const V2FrameTable table = Table(3, tag);
+    EXPECT_EQ(U8(SortedFieldsOf(table)[0].sort), shown);
+    EXPECT_EQ(U8(LoadEditorModel(table).extraLoaded[static_cast<int>(ExtraField::TitleSort)]), shown);
+  }
 }

@@ -44,7 +44,10 @@ depends=$(field Depends)
 [ -n "$depends" ] || fail "Depends is empty"
 names Depends | grep -qx libqt6widgets6 || fail "Depends does not name libqt6widgets6: $depends"
 names Depends | grep -qx fonts-ipafont-gothic || fail "Depends does not name fonts-ipafont-gothic: $depends"
-names Recommends | grep -qx xdg-utils || fail "Recommends does not name xdg-utils: $(field Recommends)"
+for recommended in xdg-utils mecab-ipadic-utf8 mecab-naist-jdic; do
+  names Recommends | grep -qx "$recommended" || fail "Recommends does not name $recommended: $(field Recommends)"
+done
+names Depends | grep -qx libmecab2 || fail "Depends does not name libmecab2: $depends"
 # A summary line and a long description below it.
 description=$(field Description)
 [ "$(printf '%s\n' "$description" | wc -l)" -ge 2 ] || fail "Description has no long part: $description"
@@ -114,7 +117,7 @@ changed=$(zcat "$doc/changelog.gz" | dpkg-parsechangelog -l - -S Version 2>/dev/
 man=$(zcat "$tmp/root/usr/share/man/man1/velquist.1.gz" | sed 's/\\-/-/g')  # roff writes "-" as "\-"
 # What the completion offers first, and after each mode that takes options.
 completion=$(bash -c '. "$1" && for words in "velquist --" "velquist --batch --" "velquist --to-unicode --" \
-  "velquist --cover --" "velquist --extract-covers --"; do
+  "velquist --readings --" "velquist --cover --" "velquist --extract-covers --"; do
   read -ra COMP_WORDS <<<"$words"; COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _velquist; echo "${COMPREPLY[*]}"; done' _ \
   "$tmp/root/usr/share/bash-completion/completions/velquist")
 for option in $("$tmp/root/usr/bin/velquist" --help 2>/dev/null | grep -o -- '--[a-z][a-z0-9-]*' | sort -u); do

@@ -251,8 +251,12 @@ TEST(BatchCommand, ASignalEndsThePassBetweenFiles) {
     for (int i = 0; i < 2000; ++i) WriteBytes(dir / ("Band/Disc/" + std::to_string(10000 + i) + ".mp3"), original);
     const std::string env = "env -u DISPLAY -u QT_QPA_PLATFORM XDG_STATE_HOME='" + dir / "state" + "' '" +
                             std::string(VQ_VELQUIST_EXE) + "'";
-    const std::string command = env + " --batch '" + dir / "Band" + "' 2>'" + dir / "err" + "' & sleep 0.3; kill -" +
-                                std::to_string(signal) + " $!; wait $!; echo $? >'" + dir / "status" + "'";
+    // The signal comes once the pass is under way (its journal exists), however slowly
+    // the program starts.
+    const std::string command = env + " --batch '" + dir / "Band" + "' 2>'" + dir / "err" +
+                                "' & p=$!; while kill -0 $p 2>/dev/null && ! ls '" + dir / "state" +
+                                "'/velquist/*.journal >/dev/null 2>&1; do sleep 0.001; done; sleep 0.05; kill -" +
+                                std::to_string(signal) + " $p; wait $p; echo $? >'" + dir / "status" + "'";
     std::system(command.c_str());
     const std::string err = ReadBytes(dir / "err");
     if (ReadBytes(dir / "status") == "0\n") GTEST_SKIP() << "the pass ended before the signal: " << err;

@@ -1,9 +1,10 @@
 // "表紙を埋め込む" in the automatic-processing window: reached by Tab and Alt+C, named for
-// screen readers, below the design's controls; the pass embeds each album folder's
+// screen readers, below the design's controls and the naming options; the pass embeds each album folder's
 // cover as it tags, says which folders had none, and the window's undo takes it out.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -13,6 +14,7 @@
 #include "widgets/folder_list.h"
 #include "widgets/twips.h"
 #include "windows/passes/batch_dialog.h"
+#include "windows/passes/batch_naming_panel.h"
 #include "windows/passes/undo_pass_button.h"
 
 using namespace vq;
@@ -39,16 +41,17 @@ TEST(BatchDialogCover, TheCheckBoxEmbedsEachAlbumsCoverAsTheBatchTags) {
       checkedAtFirst = w.coverBox->isChecked();
       EXPECT_EQ(w.coverBox->accessibleName(), QStringLiteral("表紙を埋め込む"));
       // In the row the window grew by, below every other control.
-      EXPECT_GE(w.coverBox->geometry().top(), w.undoButton->geometry().bottom());
+      EXPECT_GE(w.coverBox->geometry().top(), w.namingPanel->geometry().bottom());
       EXPECT_LE(w.coverBox->geometry().bottom(), w.height());
       // The window the keys go to, once what the main window had pending has run.
       QCoreApplication::processEvents();
       d->activateWindow();
       QTRY_VERIFY(QApplication::activeWindow() == d);
-      // Tab order: after "新規作成のみ行う"; Alt+C checks it from anywhere in the window
-      // (a mnemonic clicks its button as a mouse would, a moment later).
-      w.newOnlyBox->setFocus();
-      QTest::keyClick(w.newOnlyBox, Qt::Key_Tab);
+      // Tab order: after the naming pattern, the last of the options above it; Alt+C checks
+      // it from anywhere in the window (a mnemonic clicks its button as a mouse would, a
+      // moment later).
+      w.namingPanel->patternBox->setFocus();
+      QTest::keyClick(w.namingPanel->patternBox, Qt::Key_Tab);
       EXPECT_EQ(QApplication::focusWidget(), w.coverBox);
       w.commandButtons[0]->setFocus();
       QTest::keyClick(d, Qt::Key_C, Qt::AltModifier);

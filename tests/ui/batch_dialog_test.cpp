@@ -2,6 +2,7 @@
 // failures, and "新規作成のみ行う" kept between openings.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 #include <sys/stat.h>
 
 #include "windows/passes/batch_dialog.h"
+#include "windows/passes/batch_naming_panel.h"
 #include "windows/passes/undo_pass_button.h"
 #include "formats/bytesource.h"
 #include "formats/id3v1.h"
@@ -20,6 +22,8 @@
 #include "widgets/dialogs.h"
 #include "widgets/folder_list.h"
 #include "widgets/termination.h"
+#include "widgets/twips.h"
+#include "platform/codepage.h"
 #include "support/ui/ui_test_util.h"
 
 using namespace vq;
@@ -324,4 +328,109 @@ TEST(BatchDialogWindow, SigtermDuringThePassEndsItAfterTheCurrentFileWithoutAMes
   for (int i = 0; i < RowCount(f.fileList); ++i) changed += ReadBytes(f.session().FilePath(i)) != before[static_cast<std::size_t>(i)];
   EXPECT_EQ(changed, static_cast<int>(w.result()->done));
   EXPECT_LT(w.result()->done, 3u);
+}
+
+// The naming options under the design's controls, which keep their places: reached by
+// Tab and by their mnemonics, named for screen readers, previewing the selected file as
+// they change, and kept in the session (Path.dat's) for the next opening.
+TEST(BatchDialogWindow, NamingOptionsAreReachedByKeyboardPreviewedAndKept) {
+  Tree t;
+  MainWindow& f = t.form();
+  int noon = -1;
+  for (int i = 0; i < RowCount(f.fileList); ++i)
+    if (RowText(f.fileList, i) == QStringLiteral("02 Noon.mp3")) noon = i;
+  ASSERT_GE(noon, 0);
+  f.SelectFile(noon);
+  BatchDialog w(f.session(), f.BatchLink(), &f);
+  const std::pair<QWidget*, QRect> design[] = {
+      {w.v1Box, ui::TwipsRect(240, 120, 615, 375)},          {w.v2Box, ui::TwipsRect(240, 600, 615, 375)},
+      {w.progressLabel, ui::TwipsRect(1200, 240, 1695, 495)}, {w.newOnlyBox, ui::TwipsRect(240, 1080, 2295, 375)},
+      {w.commandButtons[0], ui::TwipsRect(120, 1560, 1455, 495)}, {w.commandButtons[1], ui::TwipsRect(1800, 1560, 1455, 495)},
+      {w.undoButton, ui::TwipsRect(120, 2160, 3135, 495)}};
+  for (const auto& [control, place] : design) EXPECT_EQ(control->geometry(), place) << Utf8(control->objectName());
+  BatchNamingPanel& panel = *w.namingPanel;
+  EXPECT_GE(panel.geometry().top(), ui::Twips(2655));
+  for (QWidget* control : std::initializer_list<QWidget*>{panel.trackNumbersBox, panel.numberInOrderBox, panel.patternBox,
+                                                          panel.previewLabel})
+    EXPECT_FALSE(control->accessibleName().isEmpty()) << Utf8(control->objectName());
+  // Without options: the names from the folder tree, as ever.
+  EXPECT_EQ(panel.previewLabel->text(), QStringLiteral("02 Noon.mp3\n作者: 歌手\nアルバム: アルバム\n曲名: 02 Noon"));
+  EXPECT_FALSE(panel.numberInOrderBox->isEnabled());
+
+  ModalDriver driver([&](QDialog* d) {
+    d->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), d);
+    w.newOnlyBox->setFocus();
+    QTest::keyClick(w.newOnlyBox, Qt::Key_Tab);
+    ASSERT_EQ(w.focusWidget(), panel.trackNumbersBox) << Utf8(w.focusWidget()->objectName());
+    QTest::keyClick(panel.trackNumbersBox, Qt::Key_Space);
+    EXPECT_EQ(panel.previewLabel->text(),
+              QStringLiteral("02 Noon.mp3\n作者: 歌手\nアルバム: アルバム\n曲名: Noon\n曲番号: 2/2"));
+    QTest::keyClick(panel.trackNumbersBox, Qt::Key_Tab);
+    EXPECT_EQ(w.focusWidget(), panel.numberInOrderBox);
+    QTest::keyClick(panel.numberInOrderBox, Qt::Key_Tab);
+    EXPECT_EQ(w.focusWidget(), panel.patternBox);
+    w.commandButtons[0]->setFocus();
+    QTest::keyClick(&w, Qt::Key_P, Qt::AltModifier);
+    ASSERT_EQ(w.focusWidget(), panel.patternBox);
+    QTest::keyClicks(panel.patternBox, QStringLiteral("%album% - %titel%"));
+    EXPECT_TRUE(panel.previewLabel->text().contains(QStringLiteral("「%titel%」はパターンに使えない項目です。")))
+        << Utf8(panel.previewLabel->text());
+    panel.patternBox->clear();
+    QTest::keyClicks(panel.patternBox, QStringLiteral("%artist%/%skip%/%track% %title%"));
+    EXPECT_EQ(panel.previewLabel->text(), QStringLiteral("02 Noon.mp3\n作者: 歌手\n曲名: Noon\n曲番号: 2/2"));
+    // A mnemonic clicks its box as a mouse would, a moment later.
+    QTest::keyClick(&w, Qt::Key_O, Qt::AltModifier);
+    QTRY_VERIFY(panel.numberInOrderBox->isChecked());
+    QTest::keyClick(&w, Qt::Key_Escape);
+  });
+  ui::Dialogs::Exec(&w);
+
+  EXPECT_TRUE(f.session().trackNumbers);
+  EXPECT_TRUE(f.session().numberInOrder);
+  EXPECT_EQ(f.session().namePattern, u"%artist%/%skip%/%track% %title%");
+  BatchDialog again(f.session(), f.BatchLink(), &f);
+  EXPECT_TRUE(again.namingPanel->trackNumbersBox->isChecked());
+  EXPECT_TRUE(again.namingPanel->numberInOrderBox->isChecked());
+  EXPECT_EQ(again.namingPanel->patternBox->text(), QStringLiteral("%artist%/%skip%/%track% %title%"));
+}
+
+// Path.dat's lines 7-9 (a pattern in code page 932) come back at the next start; a
+// pattern that cannot be used is refused before anything is written; a pass with a
+// pattern tags the files it matches and names those it left alone.
+TEST(BatchDialogWindow, APatternPassNamesTheFilesItLeftAlone) {
+  MainWindowHarness h;
+  const std::string artist = h.music.MakeDir("歌手");
+  const std::vector<std::string> files = {
+      h.music.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "歌手/アルバム/01 朝.mp3"),
+      h.music.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "歌手/アルバム/02 昼.mp3"),
+      h.music.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "歌手/アルバム/おまけ.mp3")};
+  WriteBytes(h.PathDat(), "0\r\n/\r\n" + artist + "\r\n 0 \r\n 0 \r\n 0 \r\n 1 \r\n 0 \r\n" +
+                              cp932::Encode(u"%album%/%track%．%titel%") + "\r\n");
+  h.Start();
+  ASSERT_EQ(RowCount(h.form->fileList), 3);
+  const std::string untouched = ReadBytes(files[2]);
+  BatchDialog w(h.form->session(), h.form->BatchLink(), h.form.get());
+  EXPECT_TRUE(w.namingPanel->trackNumbersBox->isChecked());
+  EXPECT_EQ(w.namingPanel->patternBox->text(), QStringLiteral("%album%/%track%．%titel%"));
+  w.RunCommand(BatchDialog::Command::Start);
+  ASSERT_EQ(h.messages.requests.size(), 1u);
+  EXPECT_TRUE(h.messages.requests[0].text.startsWith(QStringLiteral("「%titel%」はパターンに使えない項目です。")));
+  EXPECT_FALSE(w.result());
+  EXPECT_EQ(ReadBytes(files[0]), untouched);
+
+  w.namingPanel->patternBox->setText(QStringLiteral("%album%/%track% %title%"));
+  h.messages.Clear();
+  w.RunCommand(BatchDialog::Command::Start);
+  ASSERT_TRUE(w.result());
+  EXPECT_EQ(w.result()->skipped, 1u);
+  ASSERT_EQ(h.messages.requests.size(), 1u);
+  EXPECT_EQ(h.messages.requests[0].text, QStringLiteral("パターンに合わない曲: 1 曲\r\nこれらの曲はそのままにしました。\r\n") +
+                                             Utf8(artist) + QStringLiteral("/アルバム/おまけ.mp3"));
+  EXPECT_EQ(ReadBytes(files[2]), untouched);
+  const auto first = ReadWithTagLib(files[1]);
+  EXPECT_EQ(first.texts.find("TIT2")->second, "昼");
+  EXPECT_EQ(first.texts.find("TRCK")->second, "2/2");
+  EXPECT_EQ(first.texts.find("TALB")->second, "アルバム");
+  EXPECT_EQ(first.texts.count("TPE1"), 0u);
 }

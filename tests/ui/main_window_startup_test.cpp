@@ -413,7 +413,7 @@ TEST(MainWindowShutdown, YesWritesPathDatBesideTheProgramAndEnds) {
   EXPECT_FALSE(f.isVisible());
   EXPECT_FALSE(f.viewer().isVisible());
   EXPECT_EQ(vqtest::ReadBytes(h.PathDat()),
-            "0\r\n/\r\n" + Cp932Line(h.music / "曲") + " 1 \r\n 0 \r\n 0 \r\n");
+            "0\r\n/\r\n" + Cp932Line(h.music / "曲") + " 1 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n\r\n");
 }
 
 TEST(MainWindowShutdown, FileNameModeCreateNewOnlyAndUnicodeAreSavedAndRestored) {
@@ -426,12 +426,14 @@ TEST(MainWindowShutdown, FileNameModeCreateNewOnlyAndUnicodeAreSavedAndRestored)
   ASSERT_TRUE(h.session.unicodeV2);
   h.CloseAnswering(MsgAnswer::Yes);
   const std::string saved = vqtest::ReadBytes(h.PathDat());
-  EXPECT_EQ(saved, "1\r\n/\r\n" + Cp932Line(h.music.path()) + " 0 \r\n 1 \r\n 1 \r\n");
+  EXPECT_EQ(saved, "1\r\n/\r\n" + Cp932Line(h.music.path()) + " 0 \r\n 1 \r\n 1 \r\n 0 \r\n 0 \r\n\r\n");
 
   // Six lines restore the box; the same file cut to five leaves it unchecked.
   for (bool sixLines : {true, false}) {
     MainWindowHarness again;
-    vqtest::WriteBytes(again.PathDat(), sixLines ? saved : saved.substr(0, saved.size() - 5));
+    // The batch window's three lines after the sixth, then the sixth.
+    const std::string six = saved.substr(0, saved.size() - 12);
+    vqtest::WriteBytes(again.PathDat(), sixLines ? six : six.substr(0, six.size() - 5));
     auto& g = again.Start();
     EXPECT_EQ(g.unicodeBox->isChecked(), sixLines);
     EXPECT_EQ(again.session.unicodeV2, sixLines);
@@ -503,7 +505,7 @@ TEST(MainWindowShutdown, AProgramFolderTheUserMayNotWriteKeepsTheSettingsInTheUs
   EXPECT_EQ(h.messages.requests.size(), 1u);  // the question only: no failure to report
   EXPECT_FALSE(vq::FileExists(h.PathDat()));
   EXPECT_EQ(vqtest::ReadBytes(config / "velquist/Path.dat"),
-            "0\r\n/\r\n" + Cp932Line(h.music / "Band") + " 1 \r\n 0 \r\n 0 \r\n");
+            "0\r\n/\r\n" + Cp932Line(h.music / "Band") + " 1 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n\r\n");
 
   MainWindowHarness again;
   vqtest::ReadOnlyFolder alsoReadOnly(again.programDir.path());

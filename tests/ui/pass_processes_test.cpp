@@ -51,7 +51,18 @@ int Start(const std::vector<std::string>& args, const std::string& state, const 
   return std::atoi(ReadBytes(dir / "pid").c_str());
 }
 
-bool Alive(int pid) { return ::kill(pid, 0) == 0; }
+// The process's state letter from /proc ('R', 'S', 'T' stopped, 'Z' ended but not
+// reaped: the shell that started it is gone), or 0 when there is no such process.
+char StateOf(int pid) {
+  const std::string stat = ReadBytes("/proc/" + std::to_string(pid) + "/stat");
+  const auto close = stat.rfind(')');
+  return close == std::string::npos || close + 2 >= stat.size() ? 0 : stat[close + 2];
+}
+
+bool Alive(int pid) {
+  const char state = ::kill(pid, 0) == 0 ? StateOf(pid) : 0;
+  return state != 0 && state != 'Z';
+}
 
 void WaitForEnd(int pid) {
   for (int i = 0; i < 6000 && Alive(pid); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -86,7 +97,8 @@ TEST(PassProcesses, UndoOfARunningPassIsRefused) {
   // Held still once its journal exists: the pass is running, some files done.
   for (int i = 0; i < 20000 && Journals(state).empty() && Alive(pid); ++i) std::this_thread::sleep_for(std::chrono::microseconds(500));
   ::kill(pid, SIGSTOP);
-  if (!Alive(pid) || Journals(state).empty()) {
+  for (int i = 0; i < 1000 && StateOf(pid) != 'T' && Alive(pid); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  if (StateOf(pid) != 'T' || Journals(state).empty()) {
     ::kill(pid, SIGCONT);
     GTEST_SKIP() << "the pass ended before it could be held";
   }
@@ -163,7 +175,12 @@ TEST(PassProcesses, ASignalEndsUndoBetweenFiles) {
   std::vector<std::string> tagged;
   for (const std::string& s : songs) tagged.push_back(ReadBytes(s));
 
-  const std::string command = ProgramCommand({"--undo"}, state) + " 2>'" + dir / "err" + "' & sleep 0.3; kill -INT $!; wait $!; echo $? >'" + dir / "status" + "'";
+  // The signal comes once undo is under way: it goes newest first, so the last file is
+  // the first it puts back.
+  WriteBytes(dir / "original", original);
+  const std::string command = ProgramCommand({"--undo"}, state) + " 2>'" + dir / "err" + "' & p=$!; while kill -0 $p 2>/dev/null && ! cmp -s '" +
+                              dir / "original" + "' '" + songs.back() + "'; do sleep 0.001; done; kill -INT $p; wait $p; echo $? >'" +
+                              dir / "status" + "'";
   std::system(command.c_str());
   const std::string err = ReadBytes(dir / "err");
   if (ReadBytes(dir / "status") == "0\n") GTEST_SKIP() << "undo ended before the signal: " << err;

@@ -50,20 +50,25 @@ std::vector<Row> Rows(const QTableWidget* t) {
 
 // Shift+F5 proposes: the collection's reading of 山下達郎 (from the file that has one) over
 // the dictionary's, the dictionaries' clear reading confirmed, 故郷 a suggestion. An
-// edited reading checks its row; 開始 returns the checked rows and keeps the edited
-// reading in the user's file.
-TEST(ReadingsWindow, ShiftF5ProposesTheListingsReadingsAndStartReturnsTheCheckedOnes) {
+// edited reading checks its row; 開始 keeps the edited reading in the user's file and
+// writes the checked rows' readings into the files' empty sort fields. The window's undo
+// puts every byte back.
+TEST(ReadingsWindow, ShiftF5ProposesTheReadingsStartWritesTheCheckedOnesUndoPutsThemBack) {
   MainWindowHarness h;
   ScopedEnv config("XDG_CONFIG_HOME", (h.music / "config").c_str());
+  ScopedEnv state("XDG_STATE_HOME", (h.music / "state").c_str());
   TaggedFile(h.music, "歌手/01.mp3", {{"TIT2", u"きゃりーぱみゅぱみゅ"}, {"TPE1", u"山下達郎"}, {"TALB", u"東京事変"}});
   TaggedFile(h.music, "歌手/02.mp3",
              {{"TIT2", u"故郷"}, {"TPE1", u"山下達郎"}, {"TSOP", u"ヤマシタタツロウ"}, {"TALB", u"東京事変"}});
+  const std::string first = h.music / "歌手/01.mp3", second = h.music / "歌手/02.mp3";
+  const std::string firstBefore = ReadBytes(first), secondBefore = ReadBytes(second);
   MainWindow& f = h.Start(h.music / "歌手");
   ASSERT_EQ(RowCount(f.fileList), 2);
 
   std::vector<Row> shown;
   QString summary;
-  std::optional<std::vector<UserReading>> result;
+  std::vector<UserReading> used;
+  std::optional<PassResult> result;
   ModalDriver drive([&](QDialog* d) {
     auto* w = static_cast<ReadingsDialog*>(d);
     shown = Rows(w->readingsTable);
@@ -86,6 +91,7 @@ TEST(ReadingsWindow, ShiftF5ProposesTheListingsReadingsAndStartReturnsTheChecked
     QTest::keyClick(t, Qt::Key_Space);
     // Enter in the table is 開始, the window's default button.
     QTest::keyClick(t, Qt::Key_Return);
+    used = w->used();
     result = w->result();
   });
   f.tagFields[0]->setFocus();
@@ -105,11 +111,47 @@ TEST(ReadingsWindow, ShiftF5ProposesTheListingsReadingsAndStartReturnsTheChecked
     EXPECT_EQ(shown[i].checked, expected[i].checked) << i;
   }
   EXPECT_EQ(summary, QStringLiteral("確定 3 件、候補 1 件、読みなし 0 件"));
-  ASSERT_TRUE(result);
-  EXPECT_EQ(*result, (std::vector<UserReading>{{u"きゃりーぱみゅぱみゅ", u"キャリーパミュパミュ"},
-                                               {u"山下達郎", u"ヤマシタタツロウ"},
-                                               {u"故郷", u"フルサト"}}));
+  EXPECT_EQ(used, (std::vector<UserReading>{{u"きゃりーぱみゅぱみゅ", u"キャリーパミュパミュ"},
+                                            {u"山下達郎", u"ヤマシタタツロウ"},
+                                            {u"故郷", u"フルサト"}}));
   EXPECT_EQ(ReadBytes(h.music / "config/velquist/readings.tsv"), "故郷\tフルサト\n");
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->changed, 2u);
+  ASSERT_EQ(h.messages.requests.size(), 1u);
+  EXPECT_EQ(h.messages.requests[0].text, QStringLiteral("並べ替え用の読みを書き込みました。\r\n2 / 2 曲に書き込みました。"));
+  const TagLibView one = ReadWithTagLib(first), two = ReadWithTagLib(second);
+  auto text = [](const TagLibView& v, const char* id) {
+    const auto it = v.texts.find(id);
+    return it == v.texts.end() ? std::string("-") : it->second;
+  };
+  EXPECT_EQ(text(one, "TSOT"), "キャリーパミュパミュ");
+  EXPECT_EQ(text(one, "TSOP"), "ヤマシタタツロウ");
+  EXPECT_EQ(text(one, "TSOA"), "-");  // 東京事変 was left out
+  EXPECT_EQ(text(two, "TSOT"), "フルサト");
+  EXPECT_EQ(text(two, "TIT2"), "故郷");
+
+  // The button opens it again: only 東京事変 is left; Alt+U takes the pass back.
+  h.messages.Clear();
+  h.messages.answers.push_back(ui::MsgAnswer::Yes);
+  int rowsBefore = -1, rowsAfter = -1;
+  ModalDriver undo([&](QDialog* d) {
+    auto* w = static_cast<ReadingsDialog*>(d);
+    rowsBefore = w->readingsTable->rowCount();
+    // A mnemonic reaches the active window, and clicks its button a moment later.
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    QTest::keyClick(w, Qt::Key_U, Qt::AltModifier);
+    QTRY_COMPARE(h.messages.requests.size(), 2u);
+    rowsAfter = w->readingsTable->rowCount();
+    QTest::keyClick(w, Qt::Key_Escape);
+  });
+  QTest::mouseClick(f.readingsButton, Qt::LeftButton);
+  EXPECT_EQ(rowsBefore, 1);
+  EXPECT_EQ(rowsAfter, 4);
+  ASSERT_EQ(h.messages.requests.size(), 2u);
+  EXPECT_TRUE(h.messages.requests[0].text.contains(QStringLiteral("読みの追加"))) << Utf8(h.messages.requests[0].text);
+  EXPECT_EQ(ReadBytes(first), firstBefore);
+  EXPECT_EQ(ReadBytes(second), secondBefore);
 }
 
 // A missing dictionary is named in one line; texts with kanji get no reading and are

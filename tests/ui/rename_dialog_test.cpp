@@ -1,6 +1,7 @@
 // "タグから名前を変更" ("名前変更(F5)" or F5 in the main window): the preview follows the
-// pattern as it is typed, a pattern that cannot be used says why, "開始" returns the
-// plan and renames nothing yet.
+// pattern as it is typed, a pattern that cannot be used says why, "開始" renames through
+// the pass engine, naming a file it cannot rename, and the main window lists the new
+// names with the same file selected; the window's undo button puts the names back.
 #include <gtest/gtest.h>
 
 #include <QLabel>
@@ -11,6 +12,7 @@
 
 #include "support/ui/ui_test_util.h"
 #include "windows/passes/rename_dialog.h"
+#include "windows/passes/undo_pass_button.h"
 
 using namespace vq;
 using namespace vqtest;
@@ -34,17 +36,18 @@ void Retype(QLineEdit* box, const QString& text) {
 
 }  // namespace
 
-TEST(RenameWindow, PreviewFollowsThePatternAndStartReturnsThePlan) {
+TEST(RenameWindow, PreviewFollowsThePatternStartRenamesAndTheListingFollows) {
   MainWindowHarness h;
   const std::string album = h.music / "album";
   h.music.CopyFixture("03_v23_utf16_japanese_mutagen_mpeg1_l3_128k.mp3", "album/a.mp3");
   h.music.CopyFixture("09_v23_kid3cli_mpeg1_l3_128k.mp3", "album/b.mp3");
   h.music.CopyFixture("14_notag_lame_mpeg1_l3_128k.mp3", "album/c.mp3");
+  const std::string picture = ReadBytes(album + "/a.mp3");
   MainWindow& f = h.Start(album);
   ASSERT_EQ(RowCount(f.fileList), 3);
 
   bool opened = false;
-  std::optional<RenamePlan> result;
+  std::optional<RenameResult> result;
   ModalDriver drive([&](QDialog* d) {
     auto* w = qobject_cast<RenameDialog*>(d);
     ASSERT_NE(w, nullptr);
@@ -72,18 +75,41 @@ TEST(RenameWindow, PreviewFollowsThePatternAndStartReturnsThePlan) {
                                            QStringLiteral("c.mp3 → そのまま: タグに %album% がありません")}));
     EXPECT_EQ(w->messageLabel->text(),
               QStringLiteral("名前を変える曲: 2 曲、そのままの曲: 0 曲、タグが足りない曲: 1 曲。"));
+    // A file gone since the window read it: named, and the pass goes on.
+    std::remove((album + "/b.mp3").c_str());
     QTest::keyClick(w->patternBox, Qt::Key_Return);
     result = w->result();
   });
+  SelectRow(f.fileList, 0);  // a.mp3
   QTest::mouseClick(f.renameButton, Qt::LeftButton);
   ASSERT_TRUE(opened);
   ASSERT_TRUE(result);
-  ASSERT_EQ(result->items.size(), 3u);
-  EXPECT_EQ(result->items[0].newPath, album + "/薔薇のアルバム/日本語の曲名 珈琲.mp3");
-  // Nothing is renamed in this window yet.
+  EXPECT_EQ(result->renamed, 1u);
+  EXPECT_EQ(ReadBytes(album + "/薔薇のアルバム/日本語の曲名 珈琲.mp3"), picture);
+  ASSERT_EQ(h.messages.requests.size(), 2u);
+  EXPECT_TRUE(h.messages.requests[0].text.contains(QStringLiteral("b.mp3"))) << Utf8(h.messages.requests[0].text);
+  EXPECT_EQ(h.messages.requests[1].text,
+            QStringLiteral("名前を変更しました。\r\n名前を変えた曲: 1 曲、そのままの曲: 0 曲、タグが足りない曲: 1 曲、"
+                           "名前を変えられなかったファイル: 1 個"));
+  // The listing shows the new names, the same file selected under its new one.
+  EXPECT_EQ(Rows(f.fileList), (QStringList{QStringLiteral("c.mp3"), QStringLiteral("日本語の曲名 珈琲.mp3")}));
+  EXPECT_EQ(CurrentRow(f.fileList), 1);
+  EXPECT_EQ(f.focusWidget(), f.tagFields[f.lastField]);
+
+  // The window's undo button puts the names back, and the listing follows again.
+  h.messages.answers.push_back(ui::MsgAnswer::Yes);
+  ModalDriver undo([&](QDialog* d) {
+    auto* w = static_cast<RenameDialog*>(d);
+    ASSERT_TRUE(w->undoButton->isEnabled());
+    QTest::mouseClick(w->undoButton, Qt::LeftButton);
+    EXPECT_EQ(PreviewRows(w).size(), 2);  // the names as they are now
+    QTest::keyClick(w, Qt::Key_Escape);
+  });
+  QTest::mouseClick(f.renameButton, Qt::LeftButton);
   EXPECT_TRUE(FileExists(album + "/a.mp3"));
   EXPECT_FALSE(IsFolder(album + "/薔薇のアルバム"));
-  EXPECT_EQ(f.focusWidget(), f.tagFields[f.lastField]);
+  EXPECT_EQ(Rows(f.fileList), (QStringList{QStringLiteral("a.mp3"), QStringLiteral("c.mp3")}));
+  EXPECT_EQ(CurrentRow(f.fileList), 0);
 }
 
 TEST(RenameWindow, KeyboardMouseAndNamesAndTheButtonInFreeSpace) {

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "passes/to_unicode.h"
+#include "platform/fileio.h"
 #include "windows/passes/batch_dialog.h"
 #include "session/session.h"
 #include "windows/editor/tag_editor.h"
@@ -192,6 +193,8 @@ class MainWindow : public QWidget {
   void OpenBatch();           // 7 "自動処理(F10)"
   void OpenUnicodeConversion();  // "ﾕﾆｺｰﾄﾞ(F2)": nothing while the listing is empty
   void OpenRename();             // "名前変更(F5)": nothing while the listing is empty
+  // After renames: the folder listed again, the file that was selected selected again.
+  void ShowRenamedListing(const std::optional<FileIdentity>& selected);
   void OpenReadings();           // "読み(Shift+F5)": nothing while the listing is empty
   // After a window opened from here: the keyboard back to the field that had it.
   void RestoreFieldFocus();

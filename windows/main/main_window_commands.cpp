@@ -16,6 +16,7 @@
 #include "windows/main/main_window.h"
 #include "platform/fileio.h"
 #include "widgets/dialogs.h"
+#include "widgets/folder_list.h"
 #include "widgets/qt_text.h"
 #include "widgets/shell.h"
 #include "widgets/window_frame.h"
@@ -221,22 +222,44 @@ void MainWindow::OpenUnicodeConversion() {
 
 void MainWindow::OpenRename() {
   if (session_.rows.empty()) return;
+  // The selected file is found again by what it is, whatever its name becomes.
+  const std::optional<FileIdentity> selected =
+      session_.Selected() ? IdentityOf(session_.FilePath(session_.selectedRow)) : std::nullopt;
+  bool renamed = false;
   {
     RenameDialog w(session_, this);
     ui::Dialogs::Exec(&w);
-    // The window returns its plan; carrying it out (journal, renames, the listing and
-    // Path.dat following the new names) is the pass engine's, which is not wired yet.
+    renamed = w.result() || w.undoButton->undone();
   }
+  if (renamed && !session_.endRequested) ShowRenamedListing(selected);
   // The window took the keyboard; it comes back here with the field.
   RestoreFieldFocus();
+}
+
+void MainWindow::ShowRenamedListing(const std::optional<FileIdentity>& selected) {
+  // The folder itself keeps its name (and so does Path.dat's); its subfolders and files
+  // are read again, and the list selects the same file under its new name when it is
+  // still listed.
+  folderTree->setPath(session_.folder);
+  ListCurrentFolder();
+  if (!selected) return;
+  for (int row = 0; row < static_cast<int>(session_.rows.size()); ++row) {
+    const std::optional<FileIdentity> id = IdentityOf(session_.FilePath(row));
+    if (id && id->device == selected->device && id->inode == selected->inode) {
+      if (row != session_.selectedRow) SelectFile(row);
+      return;
+    }
+  }
 }
 
 void MainWindow::OpenReadings() {
   if (session_.rows.empty()) return;
   {
-    // In this version the window proposes and records readings; the tags are not written.
     ReadingsDialog w(session_, {}, this);
     ui::Dialogs::Exec(&w);
+    // After a pass, or files put back by the window's undo, the selected file is shown as
+    // it is now.
+    if ((w.result() || w.undoButton->undone()) && session_.selectedRow >= 0) SelectFile(session_.selectedRow);
   }
   RestoreFieldFocus();
 }

@@ -317,6 +317,9 @@ void MainWindow::RestoreSettings() {
   if (saved.keepDate) keepDateBox->setChecked(*saved.keepDate);
   if (saved.unicode) unicodeBox->setChecked(*saved.unicode);
   if (saved.createNewOnly) session_.createNewOnly = *saved.createNewOnly;
+  if (saved.trackNumbers) session_.trackNumbers = *saved.trackNumbers;
+  if (saved.numberInOrder) session_.numberInOrder = *saved.numberInOrder;
+  if (saved.pattern) session_.namePattern = *saved.pattern;
   restoring_ = false;
 }
 
@@ -337,6 +340,9 @@ void MainWindow::ConfirmQuit(bool& cancel) {
   values.keepDate = session_.keepDate;
   values.unicode = session_.unicodeV2;
   values.createNewOnly = session_.createNewOnly;
+  values.trackNumbers = session_.trackNumbers;
+  values.numberInOrder = session_.numberInOrder;
+  values.pattern = session_.namePattern;
   const std::string settings = SettingsToWrite(programFolder_);
   try {
     WritePathDat(settings, values);

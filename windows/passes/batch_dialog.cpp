@@ -5,10 +5,12 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 #include "passes/batch_pass.h"
 #include "passes/journal.h"
+#include "windows/passes/batch_naming_panel.h"
 #include "windows/passes/undo_pass_button.h"
 #include "windows/passes/window_pass_reports.h"
 #include "widgets/dialogs.h"
@@ -25,8 +27,25 @@ namespace {
 using ui::Q;
 
 constexpr int kClientWidthTwips = 3330;
-// The design's 2145, a row for the undo button and one for "表紙を埋め込む".
-constexpr int kClientHeightTwips = 3240;
+// The design's 2145 and a row for the undo button; the naming options below, then a row
+// for "表紙を埋め込む".
+constexpr int kDesignHeightTwips = 2760;
+constexpr int kCoverRowTopTwips = kDesignHeightTwips + BatchNamingPanel::kHeightTwips;
+constexpr int kClientHeightTwips = kCoverRowTopTwips + 480;
+
+// The window's reports, and the files the pass skipped: those its pattern left alone.
+class BatchWindowReports final : public WindowPassReports {
+ public:
+  using WindowPassReports::WindowPassReports;
+  void Started(const std::vector<PassItem>& items) override { items_ = &items; }
+  void Skipped(std::size_t item, const std::u16string&) override {
+    if (items_) unmatched.push_back((*items_)[item].shownFolder + (*items_)[item].shownName);
+  }
+  std::vector<std::u16string> unmatched;
+
+ private:
+  const std::vector<PassItem>* items_ = nullptr;
+};
 
 }  // namespace
 
@@ -65,8 +84,10 @@ BatchDialog::BatchDialog(Session& session, BatchDialogLink link, QWidget* parent
   }
 
   undoButton = ui::PlaceTwips(new UndoPassButton(this, session_.endRequested), QStringLiteral("undoButton"), 120, 2160, 3135, 495);
+  namingPanel = ui::PlaceTwips(new BatchNamingPanel(session_, this), QStringLiteral("namingPanel"), 0, kDesignHeightTwips,
+                               kClientWidthTwips, BatchNamingPanel::kHeightTwips);
   coverBox = ui::PlaceTwips(new QCheckBox(QStringLiteral("表紙を埋め込む(&C)"), this), QStringLiteral("coverBox"), 240,
-                            2760, 2895, 375);
+                            kCoverRowTopTwips, 2895, 375);
 
   // The captions "v1" and "v2" say little when read out.
   v1Box->setAccessibleName(QStringLiteral("ID3v1タグを書く"));
@@ -83,7 +104,10 @@ BatchDialog::BatchDialog(Session& session, BatchDialogLink link, QWidget* parent
   setTabOrder(undoButton, v1Box);
   setTabOrder(v1Box, v2Box);
   setTabOrder(v2Box, newOnlyBox);
-  setTabOrder(newOnlyBox, coverBox);
+  setTabOrder(newOnlyBox, namingPanel->trackNumbersBox);
+  setTabOrder(namingPanel->trackNumbersBox, namingPanel->numberInOrderBox);
+  setTabOrder(namingPanel->numberInOrderBox, namingPanel->patternBox);
+  setTabOrder(namingPanel->patternBox, coverBox);
 
   Load();
 }
@@ -124,6 +148,15 @@ void BatchDialog::Cancel() {
 
 void BatchDialog::RunPass() {
   if (running_) return;
+  // A pattern that cannot be used is refused before anything is read.
+  std::u16string patternError;
+  const std::optional<BatchNaming> naming = namingPanel->Naming(patternError);
+  if (!naming) {
+    ui::Dialogs::Message(this, Q(patternError), ui::MsgButtons::Ok, QString::fromUtf16(ui::kDefaultCaption),
+                         ui::MsgIcon::Warning);
+    namingPanel->patternBox->setFocus();
+    return;
+  }
   running_ = true;
   commandButtons[0]->setEnabled(false);
   commandButtons[1]->setEnabled(false);
@@ -139,10 +172,11 @@ void BatchDialog::RunPass() {
   settings.keepDate = session_.keepDate;
   settings.unicode = session_.unicodeV2;
   settings.journalFolder = JournalFolder();
+  settings.naming = *naming;
   settings.embedCover = coverBox->isChecked();
   settings.coverCodec = &codec_;
 
-  WindowPassReports reports(this, progressLabel, closeAsked_, session_.endRequested);
+  BatchWindowReports reports(this, progressLabel, closeAsked_, session_.endRequested);
   BatchPass pass(folder, rows, settings);
   result_ = pass.Run(reports);
 
@@ -150,22 +184,29 @@ void BatchDialog::RunPass() {
   // Closed during the pass: it ended after the file it was writing.
   if (result_->stopped && !session_.endRequested)
     ui::Dialogs::Message(this, Q(StoppedPassText(PassKind::Batch, result_->done, rows.size())));
+  if (!reports.unmatched.empty() && !session_.endRequested) ReportUnmatched(reports.unmatched);
   // "表紙を埋め込む": the folders whose files got no cover, in one message.
   const std::u16string withoutCover = AlbumsWithoutCoverText(pass.coverAlbums());
   if (!withoutCover.empty() && !session_.endRequested) ui::Dialogs::Notice(this, withoutCover, u"");
   close();
 }
 
-void BatchDialog::KeepNewOnly() {
+void BatchDialog::ReportUnmatched(const std::vector<std::u16string>& files) {
+  ui::Dialogs::Message(this, Q(UnmatchedFilesText(files)), ui::MsgButtons::Ok, QString::fromUtf16(ui::kDefaultCaption),
+                       ui::MsgIcon::Information);
+}
+
+void BatchDialog::KeepSettings() {
   if (unloaded_) return;
   unloaded_ = true;
   session_.createNewOnly = newOnlyBox->isChecked();
+  namingPanel->Keep(session_);
 }
 
 void BatchDialog::done(int result) {
   // A pass once started runs on; only the close box ends it early (closeEvent).
   if (running_) return;
-  KeepNewOnly();
+  KeepSettings();
   QDialog::done(result);
 }
 
@@ -184,7 +225,7 @@ void BatchDialog::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  KeepNewOnly();
+  KeepSettings();
   QDialog::closeEvent(event);
 }
 

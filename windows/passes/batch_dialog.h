@@ -1,11 +1,14 @@
 // BatchDialog, "自動処理": tags every file of the session's list in one pass with artist,
-// album and title from the folder, subfolder and file names.
+// album and title from the folder, subfolder and file names; under the design's controls,
+// the naming options (BatchNamingPanel): track numbers, numbering in order, a pattern.
 #pragma once
 
 #include <QDialog>
 #include <QRect>
 #include <array>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "passes/batch_pass.h"
 #include "widgets/picture_codec_qt.h"
@@ -17,6 +20,7 @@ class QPushButton;
 
 namespace vq {
 
+class BatchNamingPanel;
 class UndoPassButton;
 
 struct Session;
@@ -40,8 +44,9 @@ class BatchDialog : public QDialog {
   // 1 "ｷｬﾝｾﾙ": close.
   enum class Command { Start = 0, Cancel };
   void RunCommand(Command command);
-  // Keeps "新規作成のみ行う" in createNewOnly; closing is never refused.
-  void KeepNewOnly();
+  // Keeps "新規作成のみ行う" in createNewOnly and the naming options in the session;
+  // closing is never refused.
+  void KeepSettings();
 
   bool running() const { return running_; }
   // What the pass did; empty when it was not started.
@@ -55,6 +60,7 @@ class BatchDialog : public QDialog {
   QFrame* separatorLine = nullptr;
   std::array<QPushButton*, 2> commandButtons{};  // "開 始", "ｷｬﾝｾﾙ"
   UndoPassButton* undoButton = nullptr;          // takes the last pass back
+  BatchNamingPanel* namingPanel = nullptr;       // "曲番号", "番号を振る", the pattern and its preview
 
  protected:
   void done(int result) override;
@@ -75,6 +81,8 @@ class BatchDialog : public QDialog {
   void PlaceWindow();
   void RunPass();
   void Cancel();
+  // After a pass with a pattern: the files it left alone, named and counted.
+  void ReportUnmatched(const std::vector<std::u16string>& files);
 
   Session& session_;
   BatchDialogLink link_;

@@ -1,18 +1,26 @@
 #include "windows/passes/readings_dialog.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <map>
 
+#include "passes/journal.h"
+#include "passes/pass_items.h"
+#include "passes/readings_pass.h"
 #include "platform/fileio.h"
 #include "platform/text.h"
 #include "session/session.h"
+#include "windows/passes/undo_pass_button.h"
+#include "windows/passes/window_pass_reports.h"
 #include "widgets/dialogs.h"
 #include "widgets/fonts.h"
 #include "widgets/qt_text.h"
@@ -49,6 +57,29 @@ class ReadingDelegate : public QStyledItemDelegate {
   }
 };
 
+// The window's reports, and the files the pass left alone, for the closing message (the
+// first twenty by name).
+class ReadingsWindowReports : public WindowPassReports {
+ public:
+  ReadingsWindowReports(QWidget* window, QLabel* progress, const bool& stopAsked, const bool& endRequested,
+                        const std::vector<PassItem>& items)
+      : WindowPassReports(window, progress, stopAsked, endRequested), items_(items) {}
+  void Skipped(std::size_t item, const std::u16string& why) override {
+    if (++count_ <= kNamed) text_ += u"\r\n" + items_[item].shownFolder + items_[item].shownName + u"\r\n  " + why;
+  }
+  std::u16string LeftAlone() const {
+    if (count_ == 0) return {};
+    return u"\r\n\r\nそのままにした曲: " + FormatThousands(static_cast<std::int64_t>(count_)) + u" 曲" + text_ +
+           (count_ > kNamed ? u"\r\n…" : u"");
+  }
+
+ private:
+  static constexpr std::size_t kNamed = 20;
+  const std::vector<PassItem>& items_;
+  std::size_t count_ = 0;
+  std::u16string text_;
+};
+
 QTableWidgetItem* ReadOnlyItem(const QString& text) {
   auto* item = new QTableWidgetItem(text);
   item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
@@ -57,8 +88,8 @@ QTableWidgetItem* ReadOnlyItem(const QString& text) {
 
 }  // namespace
 
-ReadingsDialog::ReadingsDialog(const Session& session, ReadingsSetup setup, QWidget* parent)
-    : QDialog(parent), setup_(std::move(setup)) {
+ReadingsDialog::ReadingsDialog(Session& session, ReadingsSetup setup, QWidget* parent)
+    : QDialog(parent), session_(session), setup_(std::move(setup)) {
   setObjectName(QStringLiteral("ReadingsDialog"));
   setWindowTitle(QStringLiteral("並べ替え用の読み"));
   setFont(ui::ProportionalFont());
@@ -67,8 +98,8 @@ ReadingsDialog::ReadingsDialog(const Session& session, ReadingsSetup setup, QWid
 
   auto* explanation = new QLabel(
       QStringLiteral("一覧の曲の曲名・作者名・アルバム名の読み(カタカナ)を、プレーヤーが並べ替えに使う"
-                     "フィールドに入れます。読みのまだない文字列だけを挙げます。チェックした行だけを使います。"
-                     "読みはF2で書き換えられます。"),
+                     "フィールドに入れます。読みのまだない文字列だけを挙げます。読みはF2で書き換えられます。"
+                     "開始で、チェックした行の読みを一覧の曲のタグに書き込みます。"),
       this);
   explanation->setObjectName(QStringLiteral("explanationLabel"));
   explanation->setWordWrap(true);
@@ -96,6 +127,11 @@ ReadingsDialog::ReadingsDialog(const Session& session, ReadingsSetup setup, QWid
   readingsTable->horizontalHeader()->setSectionResizeMode(TextColumn, QHeaderView::Stretch);
   readingsTable->horizontalHeader()->setSectionResizeMode(ReadingColumn, QHeaderView::Stretch);
 
+  progressLabel = new QLabel(this);
+  progressLabel->setObjectName(QStringLiteral("progressLabel"));
+  progressLabel->setAccessibleName(QStringLiteral("進み具合"));
+
+  undoButton = new UndoPassButton(this, session_.endRequested);
   startButton = new QPushButton(QStringLiteral("開始(&S)"), this);
   startButton->setObjectName(QStringLiteral("startButton"));
   startButton->setAccessibleName(QStringLiteral("開始"));
@@ -105,10 +141,15 @@ ReadingsDialog::ReadingsDialog(const Session& session, ReadingsSetup setup, QWid
   cancelButton->setAccessibleName(QStringLiteral("キャンセル"));
   cancelButton->setAutoDefault(false);
   connect(startButton, &QPushButton::clicked, this, &ReadingsDialog::Start);
-  connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+  connect(cancelButton, &QPushButton::clicked, this, &ReadingsDialog::Cancel);
+  // Files put back: the table shows them as they are now.
+  connect(undoButton, &QPushButton::clicked, this, [this] {
+    if (undoButton->undone()) LoadReview();
+  });
 
   auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
+  buttons->addWidget(undoButton);
+  buttons->addWidget(progressLabel, 1);
   buttons->addWidget(startButton);
   buttons->addWidget(cancelButton);
   auto* layout = new QVBoxLayout(this);
@@ -118,11 +159,17 @@ ReadingsDialog::ReadingsDialog(const Session& session, ReadingsSetup setup, QWid
   layout->addLayout(buttons);
   setTabOrder(readingsTable, startButton);
   setTabOrder(startButton, cancelButton);
+  setTabOrder(cancelButton, undoButton);
 
-  review_ = ReviewReadings(session, setup_);
-  FillTable();
+  LoadReview();
   connect(readingsTable, &QTableWidget::cellChanged, this, &ReadingsDialog::RowEdited);
   readingsTable->setFocus();
+}
+
+void ReadingsDialog::LoadReview() {
+  review_ = ReviewReadings(session_, setup_);
+  const QSignalBlocker quiet(readingsTable);  // filling the table is no edit
+  FillTable();
 }
 
 void ReadingsDialog::FillTable() {
@@ -167,16 +214,23 @@ void ReadingsDialog::RowEdited(int row, int column) {
     readingsTable->item(row, UseColumn)->setCheckState(Qt::Checked);
 }
 
-void ReadingsDialog::Start() {
-  std::vector<UserReading> used, remembered;
+std::vector<UserReading> ReadingsDialog::TakeCheckedRows() {
+  used_.clear();
+  std::vector<UserReading> remembered;
   for (int row = 0; row < readingsTable->rowCount(); ++row) {
     if (readingsTable->item(row, UseColumn)->checkState() != Qt::Checked) continue;
     const ReadingProposal& p = review_.rows[static_cast<std::size_t>(row)].proposal;
     const std::u16string reading = U16(readingsTable->item(row, ReadingColumn)->text().trimmed());
     if (reading.empty()) continue;
-    used.push_back({p.text, reading});
+    used_.push_back({p.text, reading});
     if (reading != p.reading || !p.confirmed) remembered.push_back({p.text, reading});
   }
+  return remembered;
+}
+
+void ReadingsDialog::Start() {
+  if (running_) return;
+  const std::vector<UserReading> remembered = TakeCheckedRows();
   if (!remembered.empty()) {
     try {
       AddUserReadings(setup_.userFile, remembered);
@@ -186,8 +240,73 @@ void ReadingsDialog::Start() {
                            ui::MsgButtons::Ok, QStringLiteral("並べ替え用の読み"), ui::MsgIcon::Warning);
     }
   }
-  result_ = std::move(used);
+  std::map<std::u16string, std::u16string, std::less<>> readings;
+  for (const UserReading& r : used_) readings[r.text] = r.reading;
+
+  running_ = true;
+  startButton->setEnabled(false);
+  undoButton->setEnabled(false);
+  readingsTable->setEnabled(false);
+  ReadingsSettings settings;
+  settings.textChoice = session_.unicodeV2 ? TextChoice::Unicode : TextChoice::CodePage;
+  settings.keepDate = session_.keepDate;
+  settings.journalFolder = JournalFolder();
+  settings.folder = session_.folder;
+  ReadingsPass pass(
+      ItemsOfRows(session_.folder, session_.rows),
+      [&readings](SortedField, std::u16string_view text) -> std::optional<std::u16string> {
+        const auto it = readings.find(text);
+        if (it == readings.end()) return std::nullopt;
+        return it->second;
+      },
+      settings);
+  ReadingsWindowReports reports(this, progressLabel, stopAsked_, session_.endRequested, pass.items());
+  const PassResult result = pass.Run(reports);
+  result_ = result;
+  running_ = false;
+
+  const std::size_t count = pass.items().size();
+  if (session_.endRequested) {
+    // The session is ending: no message waits for an answer.
+  } else if (result.stopped) {
+    ui::Dialogs::Message(this, Q(StoppedPassText(PassKind::Readings, result.done, count) + reports.LeftAlone()));
+  } else if (result.done == count) {
+    // Every file gone over (a file that could not be read was reported on the way).
+    ui::Dialogs::Message(this, Q(u"並べ替え用の読みを書き込みました。\r\n" + ProgressText(result.changed, count) +
+                                 u" 曲に書き込みました。" + reports.LeftAlone()));
+  }
   accept();
+}
+
+void ReadingsDialog::Cancel() {
+  if (running_)
+    stopAsked_ = true;
+  else
+    reject();
+}
+
+void ReadingsDialog::keyPressEvent(QKeyEvent* event) {
+  // Esc is "キャンセル": during the run it ends the run after the current file.
+  if (event->key() == Qt::Key_Escape) {
+    Cancel();
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void ReadingsDialog::closeEvent(QCloseEvent* event) {
+  if (running_) {
+    stopAsked_ = true;
+    event->ignore();
+    return;
+  }
+  QDialog::closeEvent(event);
+}
+
+void ReadingsDialog::done(int result) {
+  if (running_) return;  // the run ends only through Cancel or the close box
+  QDialog::done(result);
 }
 
 QPushButton* MakeReadingsButton(QWidget* mainWindow, const QRect& twipsPlace) {

@@ -1,14 +1,17 @@
 // "並べ替え用の読み": the sort readings of the current listing's titles, artists,
 // albums and album artists. A table of text, proposed reading (editable, with the
 // dictionaries' alternatives), where it came from and the fields that hold it; a check
-// box per row, checked for a confirmed reading. "開始" returns the checked rows and adds
-// the readings the user confirmed or edited to the user's readings file.
+// box per row, checked for a confirmed reading. "開始" adds the readings the user
+// confirmed or edited to the user's readings file and writes the checked rows' readings
+// into the listed files' empty sort fields through the readings pass (journal, undo,
+// the stop after the file at hand); "直前の処理を元に戻す" takes the last pass back.
 #pragma once
 
 #include <QDialog>
 #include <optional>
 #include <vector>
 
+#include "passes/pass_engine.h"
 #include "passes/user_readings.h"
 #include "session/readings_review.h"
 
@@ -20,6 +23,7 @@ class QTableWidget;
 namespace vq {
 
 struct Session;
+class UndoPassButton;
 
 class ReadingsDialog : public QDialog {
   Q_OBJECT
@@ -28,32 +32,52 @@ class ReadingsDialog : public QDialog {
   enum Column { UseColumn, TextColumn, ReadingColumn, SourceColumn, FieldsColumn, ColumnCount };
 
   // Reads the listed files' tags and proposes the readings; nothing is written.
-  ReadingsDialog(const Session& session, ReadingsSetup setup = {}, QWidget* parent = nullptr);
+  ReadingsDialog(Session& session, ReadingsSetup setup = {}, QWidget* parent = nullptr);
 
-  // "開始": the checked rows become the result; the readings the user checked from a
-  // suggestion or edited go into the readings file; closes.
+  // "開始": the readings the user checked from a suggestion or edited go into the
+  // readings file; the checked rows' readings are written into the listed files; the
+  // counts (or the stop) and the files left alone are reported; closes.
   void Start();
+  // "キャンセル": closes; during the run, ends it after the file being written.
+  void Cancel();
 
-  // The checked texts and their readings; nullopt when the window closed without 開始.
-  const std::optional<std::vector<UserReading>>& result() const { return result_; }
+  bool running() const { return running_; }
+  // The checked texts and their readings, once 開始 took them.
+  const std::vector<UserReading>& used() const { return used_; }
+  // What the run did; nullopt when the window closed without one.
+  const std::optional<PassResult>& result() const { return result_; }
   const ReadingsReview& review() const { return review_; }
 
   QLabel* summaryLabel = nullptr;   // the counts, and the notices (a missing dictionary)
   QTableWidget* readingsTable = nullptr;
+  QLabel* progressLabel = nullptr;  // "12 / 300" during the run
   QPushButton* startButton = nullptr;
   QPushButton* cancelButton = nullptr;
+  UndoPassButton* undoButton = nullptr;  // takes the last pass back
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void done(int result) override;
 
  private:
+  void LoadReview();
   void FillTable();
   void RowEdited(int row, int column);
+  // The checked rows: used_ and the readings to remember.
+  std::vector<UserReading> TakeCheckedRows();
 
+  Session& session_;
   ReadingsSetup setup_;
   ReadingsReview review_;
-  std::optional<std::vector<UserReading>> result_;
+  std::vector<UserReading> used_;
+  bool running_ = false;
+  bool stopAsked_ = false;
+  std::optional<PassResult> result_;
 };
 
-// The button "読み(F5)" at `twipsPlace` in the main window; the main window connects it,
-// and F5, to opening the window.
+// The button "読み(⇧F5)" at `twipsPlace` in the main window; the main window connects it,
+// and Shift+F5, to opening the window.
 QPushButton* MakeReadingsButton(QWidget* mainWindow, const QRect& twipsPlace);
 
 }  // namespace vq

@@ -1,24 +1,34 @@
 #include "windows/passes/rename_dialog.h"
 
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "passes/journal.h"
 #include "session/session.h"
+#include "widgets/dialogs.h"
 #include "widgets/fonts.h"
 #include "widgets/qt_text.h"
 #include "widgets/twips.h"
+#include "windows/passes/undo_pass_button.h"
+#include "windows/passes/window_pass_reports.h"
 
 namespace vq {
 
 using ui::Q;
 
-RenameDialog::RenameDialog(const Session& session, QWidget* parent)
-    : QDialog(parent), folder_(session.folder), rows_(session.rows), fields_(ReadListingFields(folder_, rows_)) {
+RenameDialog::RenameDialog(Session& session, QWidget* parent)
+    : QDialog(parent),
+      session_(session),
+      folder_(session.folder),
+      rows_(session.rows),
+      fields_(ReadListingFields(folder_, rows_)) {
   setObjectName(QStringLiteral("RenameDialog"));
   setWindowTitle(QStringLiteral("タグから名前を変更"));
   setFont(ui::ProportionalFont());
@@ -54,6 +64,11 @@ RenameDialog::RenameDialog(const Session& session, QWidget* parent)
   previewList->setUniformRowHeights(true);
   previewList->header()->setSectionResizeMode(QHeaderView::Stretch);
 
+  progressLabel = new QLabel(this);
+  progressLabel->setObjectName(QStringLiteral("progressLabel"));
+  progressLabel->setAccessibleName(QStringLiteral("進み具合"));
+
+  undoButton = new UndoPassButton(this, session_.endRequested);
   startButton = new QPushButton(QStringLiteral("開始(&S)"), this);
   startButton->setObjectName(QStringLiteral("startButton"));
   startButton->setAccessibleName(QStringLiteral("開始"));
@@ -67,12 +82,19 @@ RenameDialog::RenameDialog(const Session& session, QWidget* parent)
   connect(patternBox, &QLineEdit::textChanged, this, &RenameDialog::UpdatePreview);
   // Enter in the pattern box starts, as the default button does.
   connect(patternBox, &QLineEdit::returnPressed, this, &RenameDialog::Start);
+  // Names put back: the preview starts from the names as they are now.
+  connect(undoButton, &QPushButton::clicked, this, [this] {
+    if (!undoButton->undone()) return;
+    ReadListing();
+    UpdatePreview();
+  });
 
   auto* patternRow = new QHBoxLayout;
   patternRow->addWidget(patternLabel);
   patternRow->addWidget(patternBox, 1);
   auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
+  buttons->addWidget(undoButton);
+  buttons->addWidget(progressLabel, 1);
   buttons->addWidget(startButton);
   buttons->addWidget(cancelButton);
   auto* layout = new QVBoxLayout(this);
@@ -85,6 +107,7 @@ RenameDialog::RenameDialog(const Session& session, QWidget* parent)
   setTabOrder(patternBox, previewList);
   setTabOrder(previewList, startButton);
   setTabOrder(startButton, cancelButton);
+  setTabOrder(cancelButton, undoButton);
   UpdatePreview();
   patternBox->setFocus();
   patternBox->selectAll();
@@ -118,13 +141,71 @@ void RenameDialog::UpdatePreview() {
   startButton->setEnabled(plan_ && plan_->renamed + plan_->companions > 0);
 }
 
+void RenameDialog::ReadListing() {
+  try {
+    rows_ = session_.fileNameMode ? ListOwnFiles(folder_) : ListFilesWithSubfolders(folder_);
+  } catch (const Error&) {
+    rows_.clear();
+  }
+  fields_ = ReadListingFields(folder_, rows_);
+}
+
 void RenameDialog::Start() {
-  if (!startButton->isEnabled() || !plan_) return;
-  result_ = plan_;
+  if (running_ || !startButton->isEnabled() || !plan_) return;
+  running_ = true;
+  startButton->setEnabled(false);
+  undoButton->setEnabled(false);
+  patternBox->setReadOnly(true);
+
+  RenamePass pass(folder_, *plan_);
+  RenamePassSettings settings;
+  settings.journalFolder = JournalFolder();
+  WindowPassReports reports(this, progressLabel, stopAsked_, session_.endRequested);
+  const RenameResult result = pass.Run(settings, reports);
+  result_ = result;
+
+  running_ = false;
+  if (session_.endRequested) {
+    // The session is ending: no message waits for an answer.
+  } else if (result.stopped) {
+    ui::Dialogs::Message(this, Q(StoppedPassText(PassKind::Rename, result.done, pass.items().size()) + u"\r\n" +
+                                 RenameResultText(result, pass.plan(), false)));
+  } else {
+    ui::Dialogs::Message(this, Q(u"名前を変更しました。\r\n" + RenameResultText(result, pass.plan(), false)));
+  }
   accept();
 }
 
-void RenameDialog::Cancel() { reject(); }
+void RenameDialog::Cancel() {
+  if (running_)
+    stopAsked_ = true;
+  else
+    reject();
+}
+
+void RenameDialog::keyPressEvent(QKeyEvent* event) {
+  // Esc is "キャンセル": during the run it ends the run before the next rename.
+  if (event->key() == Qt::Key_Escape) {
+    Cancel();
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void RenameDialog::closeEvent(QCloseEvent* event) {
+  if (running_) {
+    stopAsked_ = true;
+    event->ignore();
+    return;
+  }
+  QDialog::closeEvent(event);
+}
+
+void RenameDialog::done(int result) {
+  if (running_) return;  // the run ends only through Cancel or the close box
+  QDialog::done(result);
+}
 
 QPushButton* MakeRenameButton(QWidget* mainWindow, const QRect& twipsPlace) {
   auto* button = ui::PlaceTwips(new QPushButton(QStringLiteral("名前変更(F5)"), mainWindow),

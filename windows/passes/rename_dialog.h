@@ -1,7 +1,7 @@
 // "タグから名前を変更": renaming the listed files from their tags. A pattern box, a
 // preview "今の名前 → 新しい名前" that follows the pattern as it is typed, the reason a
-// pattern cannot be used, and "開始"/"キャンセル". The window plans; it renames nothing:
-// "開始" returns the plan as its result, for the pass engine to carry out.
+// pattern cannot be used, "開始" that carries the plan shown out on the pass engine
+// (passes/rename_pass.h) with its progress, "キャンセル", and the undo button.
 #pragma once
 
 #include <QDialog>
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "passes/rename_pass.h"
 #include "passes/rename_plan.h"
 #include "session/listing.h"
 
@@ -21,22 +22,25 @@ class QTreeWidget;
 namespace vq {
 
 struct Session;
+class UndoPassButton;
 
 class RenameDialog : public QDialog {
   Q_OBJECT
 
  public:
   // Takes the session's folder and listing and reads every listed file's tags once.
-  explicit RenameDialog(const Session& session, QWidget* parent = nullptr);
+  explicit RenameDialog(Session& session, QWidget* parent = nullptr);
 
-  // "開始": the plan shown becomes the result and the window closes; nothing while the
-  // pattern cannot be used or renames nothing.
+  // "開始": renames by the plan shown, with the progress, each failure's message (the
+  // pass goes on), then the counts; closes. Nothing while the pattern cannot be used or
+  // renames nothing.
   void Start();
-  // "キャンセル" (or Esc): closes without a result.
+  // "キャンセル" (or Esc): closes; during the run, ends it before the next rename.
   void Cancel();
 
-  // The plan "開始" accepted; nullopt when the window closed without one.
-  const std::optional<RenamePlan>& result() const { return result_; }
+  bool running() const { return running_; }
+  // What the run did; nullopt when the window closed without one.
+  const std::optional<RenameResult>& result() const { return result_; }
   // The plan of the pattern as it is now (nullopt while the pattern cannot be used).
   const std::optional<RenamePlan>& plan() const { return plan_; }
 
@@ -45,19 +49,32 @@ class RenameDialog : public QDialog {
   QLabel* fieldsLabel = nullptr;     // the fields a pattern may hold
   QLabel* messageLabel = nullptr;    // the counts, or why the pattern cannot be used
   QTreeWidget* previewList = nullptr;  // 今の名前 | 新しい名前
+  QLabel* progressLabel = nullptr;     // "12 / 300" during the run
   QPushButton* startButton = nullptr;
   QPushButton* cancelButton = nullptr;
+  UndoPassButton* undoButton = nullptr;  // takes the last pass back
 
   static constexpr char16_t kDefaultPattern[] = u"%track% %title%";
 
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void done(int result) override;
+
  private:
   void UpdatePreview();
+  // The folder listed again as the main window lists it, and its tags read: after an
+  // undo, the names are no longer those the window opened with.
+  void ReadListing();
 
+  Session& session_;
   std::string folder_;
   std::vector<ListedFile> rows_;
   std::vector<FileFields> fields_;
   std::optional<RenamePlan> plan_;
-  std::optional<RenamePlan> result_;
+  std::optional<RenameResult> result_;
+  bool running_ = false;
+  bool stopAsked_ = false;
 };
 
 // The button "名前変更(F5)" at `twipsPlace` in the main window; the main window connects
