@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "passes/cover_art.h"
+#include "passes/track_numbers.h"
 #include "platform/file_names.h"
 #include "platform/fileio.h"
 #include "platform/text.h"
@@ -117,13 +118,20 @@ AlbumCovers::Pending AlbumCovers::Start(std::size_t index, bool ahead) {
   album.shownFolder = albums_[index].shownFolder;
   // The files are read here, on the pass's own thread; only the decoding goes elsewhere.
   try {
-    const std::optional<std::string> name = FindFolderCoverImage(album.folder.empty() ? "/" : album.folder);
+    album.imageFolder = album.folder;
+    std::optional<std::string> name = FindFolderCoverImage(album.folder.empty() ? "/" : album.folder);
+    // The discs of an album share its cover, which lies in the album folder.
+    if (!name && !album.folder.empty() && DiscOfFolderName(DecodeName(LastComponent(album.folder)))) {
+      album.imageFolder = ParentPath(album.folder);
+      name = FindFolderCoverImage(album.imageFolder.empty() ? "/" : album.imageFolder);
+    }
     if (!name) {
+      album.imageFolder.clear();
       album.state = AlbumCover::State::NoImage;
       return p;
     }
     album.imageName = *name;
-    ImageFile file = ReadImageFile(JoinPath(album.folder, *name));
+    ImageFile file = ReadImageFile(JoinPath(album.imageFolder, *name));
     album.fileBytes = file.bytes.size();
     if (!file.problem.ok()) {
       album.state = AlbumCover::State::BadImage;
@@ -175,7 +183,7 @@ void AlbumCovers::Finish(std::size_t index, Pending& p) {
 }
 
 std::u16string AlbumCoverText(const AlbumCover& album) {
-  const std::u16string image = album.shownFolder + DecodeName(album.imageName);
+  const std::u16string image = DecodePath(JoinPath(album.imageFolder, album.imageName));
   switch (album.state) {
     case AlbumCover::State::NotLooked: break;
     case AlbumCover::State::Ready: {

@@ -19,7 +19,8 @@
 
 namespace vq {
 
-// One album folder: the folder that holds the MP3 files.
+// One album folder: the folder that holds the MP3 files. A disc folder ("CD1", "Disc 2")
+// without an image of its own takes the image of the album folder above it.
 struct AlbumCover {
   enum class State : std::uint8_t {
     NotLooked,   // none of its files was planned
@@ -32,6 +33,8 @@ struct AlbumCover {
   std::u16string shownFolder;  // as messages show it, ending in "/"
   State state = State::NotLooked;
   std::string imageName;       // the image file's name (bytes); empty without one
+  std::string imageFolder;     // the folder that holds it: `folder`, or for a disc folder
+                               // ("CD1") without an image of its own, the album folder above
   PictureCheck image;          // Ready: what goes in (format, pixels); BadImage: what is wrong
   bool scaled = false;         // made smaller than its file (a JPEG of quality 90)
   ImageFormat fileFormat = ImageFormat::Unknown;  // Ready: the image file's own format and pixels

@@ -106,6 +106,25 @@ TEST(CoverPasses, EachAlbumsCoverGoesIntoItsFilesAsTagLibReadsIt) {
   EXPECT_TRUE(ReadWithTagLib(own).pictureFrames.at(0).data == shrunk);
 }
 
+// The discs of an album ("CD1", "Disc 2") share the album folder's cover, unless a disc
+// has one of its own; another subfolder does not.
+TEST(CoverPasses, TheDiscsOfAnAlbumShareItsCover) {
+  TempDir dir, journals;
+  const std::string album = JpegBytes(300, 300), own = PngBytes(200, 200);
+  WriteBytes(dir / "アルバム/folder.jpg", album);
+  WriteBytes(dir / "アルバム/Disc 2/cover.png", own);
+  const std::string first = dir.CopyFixture(kNoTag, "アルバム/CD1/01.mp3");
+  const std::string second = dir.CopyFixture(kNoTag, "アルバム/Disc 2/01.mp3");
+  const std::string extra = dir.CopyFixture(kNoTag, "アルバム/おまけ/01.mp3");
+  PassRecorder rec;
+  CoverPass pass(ListMp3FilesBelow(dir.path()), Settings(dir, journals), codec);
+  pass.Run(rec);
+  EXPECT_TRUE(ReadWithTagLib(first).pictureFrames.at(0).data == album);
+  EXPECT_TRUE(ReadWithTagLib(second).pictureFrames.at(0).data == own);
+  EXPECT_TRUE(ReadWithTagLib(extra).pictureFrames.empty());
+  EXPECT_EQ(AlbumCoverText(pass.albums()[0]).rfind(u"表紙: " + Utf8ToUtf16(dir / "アルバム/folder.jpg（"), 0), 0u);
+}
+
 // A folder whose image cannot be used is said with its name and why, its files stay as
 // they were, and the pass goes on to the next folder.
 TEST(CoverPasses, ABadImageIsNamedAndNeverEmbedded) {
