@@ -206,9 +206,9 @@ class Engine {
         FileAtHand at(file, tag);
         PassBuffers::Lend(at, [this] { return SpareBuffer(); });
         at.writable = writable;
-        struct stat st {};
-        if (::fstat(file.fd(), &st) == 0) at.accessed = st.st_atim, at.modified = st.st_mtim;
-        at.length = file.Length();
+        const struct stat& st = file.OpenedState();
+        at.accessed = st.st_atim, at.modified = st.st_mtim;
+        at.length = static_cast<std::uint64_t>(st.st_size);
         if (access == Planner::Access::Tags) at.header = ReadV2Header(FileSource(file));
         w.change = planner_.Plan(i, &at);
         w.before = {at.accessed, at.modified};
@@ -288,13 +288,17 @@ class Engine {
     if (c.headChanges) {
       if (tagAsRead.size() == oldHead && tagAsRead.data()) {
         oldHeadView = tagAsRead;
+      } else if (c.headAsRead && c.headAsRead->size() == oldHead) {
+        oldHeadView = *c.headAsRead;
       } else {
         oldHeadBytes.resize(static_cast<std::size_t>(oldHead));
         file.ReadAt(0, oldHeadBytes.data(), oldHeadBytes.size());
         oldHeadView = oldHeadBytes;
       }
     }
-    if (oldTail > 0) {
+    if (oldTail > 0 && c.tailAsRead && c.tailAsRead->size() == oldTail) {
+      w.oldTail = std::move(*c.tailAsRead);
+    } else if (oldTail > 0) {
       w.oldTail.resize(static_cast<std::size_t>(oldTail));
       file.ReadAt(w.length - oldTail, w.oldTail.data(), w.oldTail.size());
     }
@@ -328,7 +332,8 @@ class Engine {
     }
     // Written in place through the open file. Without a journal, the old head is what a
     // failed write puts back; with one, the journal has it.
-    w.identity = file.Identity();
+    const struct stat& st = file.OpenedState();
+    w.identity = {st.st_dev, st.st_ino, static_cast<std::uint64_t>(st.st_size), st.st_mtim};
     w.file = std::move(file);
     if (!journal_ && c.headChanges) w.oldHead = std::string(oldHeadView);
   }

@@ -96,6 +96,9 @@ struct ItemChange {
   bool headChanges = false, tailChanges = false;
   std::uint64_t oldHeadLength = 0, oldTailLength = 0;
   std::string head, tail;
+  // The bytes they replace as the planner read them from the open file, when it did:
+  // the engine then need not read them again.
+  std::optional<std::string> headAsRead, tailAsRead;
   // The times the written file gets; none: the write's own time.
   std::optional<FileTimes> times;
   std::string target;

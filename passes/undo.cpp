@@ -95,22 +95,17 @@ class UndoPlanner final : public Planner {
     return k == RecordKind::Tags || k == RecordKind::Rename || k == RecordKind::Created;
   }
 
+  // A file's tags are opened (only a regular file opens: a FIFO or a device never does);
+  // renames, created files and folders are not.
   Access AccessFor(std::size_t item) const override {
-    if (!Inside(item)) return Access::None;
-    const RecordKind k = RecordOf(item).kind;
-    if (k == RecordKind::Tags) {
-      // Only a regular file is opened: a FIFO or a device never is.
-      struct stat st {};
-      return ::stat(RecordOf(item).path.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? Access::Open : Access::None;
-    }
-    return Access::None;
+    return Inside(item) && RecordOf(item).kind == RecordKind::Tags ? Access::Open : Access::None;
   }
 
   ItemChange Plan(std::size_t item, const FileAtHand* at) override {
     if (!Inside(item)) return Skip(kOutside);
     const JournalRecord& r = RecordOf(item);
     switch (r.kind) {
-      case RecordKind::Tags: return at ? PlanTags(r, *at) : (Exists(r.path) ? Skip(kOutside) : Skip(ErrorDescription(ErrorKind::FileNotFound)));
+      case RecordKind::Tags: return PlanTags(r, *at);
       case RecordKind::Rename: return PlanRename(r);
       case RecordKind::Created: return PlanCreated(r);
       case RecordKind::FolderMade:
@@ -158,6 +153,8 @@ class UndoPlanner final : public Planner {
     c.oldTailLength = r.newTailLength;
     c.tail = r.oldTail;
     c.times = FileTimes{r.accessed, r.modified};
+    c.headAsRead = std::move(head);
+    c.tailAsRead = std::move(tail);
     return c;
   }
 

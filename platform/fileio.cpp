@@ -189,13 +189,7 @@ RawFile::RawFile(const std::string& path, Mode mode) : path_(path) {
     case Mode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
   }
   int fd = OpenOnce(path, flags);
-  {
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-      ::close(fd);
-      throw Error(ErrorKind::Io, u"通常のファイルではありません。");
-    }
-  }
+  struct stat st {};
   if (mode == Mode::ReadWrite) {
     // Once the lock is held, the path must still name the locked file: a writer that
     // held it before may have replaced the file by a rebuilt copy. Then the copy is
@@ -207,30 +201,46 @@ RawFile::RawFile(const std::string& path, Mode mode) : path_(path) {
         ::close(fd);
         throw;
       }
-      struct stat locked {}, named {};
-      if (fstat(fd, &locked) != 0 || stat(path.c_str(), &named) != 0 || SameFile(locked, named)) break;
+      struct stat named {};
+      if (fstat(fd, &st) != 0) {
+        const int err = errno;
+        ::close(fd);
+        ThrowErrno(err);
+      }
+      if (stat(path.c_str(), &named) != 0 || SameFile(st, named)) break;
       ::close(fd);
       if (attempt >= 100) throw Error(ErrorKind::ChangedMeanwhile);
       fd = OpenOnce(path, flags);
     }
-    // A read-only file (owner write bit clear) is never written, even by root. Checked
-    // on the open file: the path is looked up once.
-    struct stat st {};
-    if (fstat(fd, &st) == 0 && !(st.st_mode & S_IWUSR)) {
-      ::close(fd);
-      throw Error(ErrorKind::PathFileAccess);
-    }
+  } else if (fstat(fd, &st) != 0) {
+    const int err = errno;
+    ::close(fd);
+    ThrowErrno(err);
+  }
+  if (!S_ISREG(st.st_mode)) {
+    ::close(fd);
+    throw Error(ErrorKind::Io, u"通常のファイルではありません。");
+  }
+  // A read-only file (owner write bit clear) is never written, even by root. Checked
+  // on the open file: the path is looked up once.
+  if (mode == Mode::ReadWrite && !(st.st_mode & S_IWUSR)) {
+    ::close(fd);
+    throw Error(ErrorKind::PathFileAccess);
   }
   fd_ = fd;
+  opened_ = st;
 }
 
-RawFile::RawFile(RawFile&& other) noexcept : fd_(other.fd_), path_(std::move(other.path_)) { other.fd_ = -1; }
+RawFile::RawFile(RawFile&& other) noexcept : fd_(other.fd_), path_(std::move(other.path_)), opened_(other.opened_) {
+  other.fd_ = -1;
+}
 
 RawFile& RawFile::operator=(RawFile&& other) noexcept {
   if (this != &other) {
     if (fd_ >= 0) ::close(fd_);
     fd_ = other.fd_;
     path_ = std::move(other.path_);
+    opened_ = other.opened_;
     other.fd_ = -1;
   }
   return *this;

@@ -6,6 +6,7 @@
 // operation fail with a chosen errno (see FaultInjection).
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <time.h>
 
@@ -136,12 +137,16 @@ class RawFile {
   nlink_t LinkCount() const;      // names the open file has
   int fd() const { return fd_; }
   const std::string& path() const { return path_; }
+  // The file as it was when it was opened by its path (and, for writing, locked):
+  // type, size, times. Zero for a file this program created.
+  const struct stat& OpenedState() const { return opened_; }
 
  private:
   friend RawFile CreateTemporaryFile(const std::string& folderPrefix);
   friend RawFile CreateNewFile(const std::string& path, unsigned mode);
   int fd_ = -1;
   std::string path_;
+  struct stat opened_ {};
 };
 
 // Copies `length` bytes from `from` at `fromOffset` to `to` at `toOffset`
