@@ -18,25 +18,24 @@
 #include <string>
 #include <vector>
 
-#include "passes/batch_pass.h"
-#include "passes/journal_reader.h"
-#include "passes/undo.h"
-#include "passes/derive_names.h"
 #include "bench_covers.h"
 #include "bench_rename.h"
-#include "passes/journal_reader.h"
+#include "bench_startup.h"
 #include "bench_table.h"
 #include "bench_taglib.h"
 #include "bench_tree.h"
 #include "bench_util.h"
-#include "bench_startup.h"
 #include "bench_window.h"
 #include "formats/bytesource.h"
 #include "formats/file_summary.h"
 #include "formats/id3v2_reader.h"
+#include "passes/batch_pass.h"
+#include "passes/derive_names.h"
+#include "passes/journal_reader.h"
+#include "passes/undo.h"
 #include "platform/file_names.h"
-#include "session/listing.h"
 #include "platform/text.h"
+#include "session/listing.h"
 
 using namespace vqbench;
 
@@ -304,6 +303,8 @@ void CheckNumbered(const Tree& tree) {
     for (const auto& e : table) numbered |= e.id == u"TRCK" && e.text == expected;
     if (!numbered) Fail("not numbered: " + tree.Path(i));
   }
+}
+
 // The first file of a tree that went through the readings pass holds its album's
 // reading in a TSOA frame, the typical tag's other frames in their places.
 void CheckReadings(const Tree& tree) {
@@ -643,7 +644,7 @@ int main(int argc, char** argv) {
     for (int r = 0; r <= kTracksRounds; ++r) {
       Cost tracks, batch;
       for (int k = 0; k < 2; ++k) {
-        PutBackTheirTags({&tree}, length);
+        PutBackTheirTags({&tree});
         SyncDisk();
         const bool numbered = (k == 0) == (r % 2 == 0);
         Cost& c = numbered ? tracks : batch;
@@ -705,7 +706,7 @@ int main(int argc, char** argv) {
         PutBackTheirTags({&tree});
         SyncDisk();
         if ((k == 0) == (r % 2 == 0)) {
-          readingsMs = RunCommand(tree.folder, "--readings");
+          readingsMs = RunCommand(tree.folder, {"--readings"});
           if (FileSize(tree.Path(0)) != length) Fail("the readings pass did not write in place");
           CheckReadings(tree);
         } else {
@@ -719,11 +720,11 @@ int main(int argc, char** argv) {
     }
     PutBackTheirTags({&tree});
     SyncDisk();
-    RunCommand(tree.folder, "--readings");
+    RunCommand(tree.folder, {"--readings"});
     CheckReadings(tree);
     const std::optional<vq::PassInfo> last = vq::LastPass(journals + "/velquist");
     if (!last || last->kind != vq::PassKind::Readings) Fail("no journal of the readings pass");
-    const double undoMs = RunCommand(last->path, "--undo");
+    const double undoMs = RunCommand(last->path, {"--undo"});
     std::size_t differing = 0;
     std::string first;
     for (std::size_t i = 0; i < tree.files.size(); ++i) {
