@@ -21,7 +21,7 @@ namespace {
 class TerminalUndo : public PassObserver {
  public:
   TerminalUndo(const std::vector<PassItem>& items, bool dryRun, bool terminal)
-      : items_(items), dryRun_(dryRun), report(terminal) {}
+      : report(terminal), items_(items), dryRun_(dryRun) {}
 
   bool StopRequested() override { return StopSignal() != 0; }
   void Skipped(std::size_t item, const std::u16string& why) override { LeftAlone(item, why); }

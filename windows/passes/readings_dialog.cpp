@@ -1,10 +1,8 @@
 #include "windows/passes/readings_dialog.h"
 
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -89,7 +87,7 @@ QTableWidgetItem* ReadOnlyItem(const QString& text) {
 }  // namespace
 
 ReadingsDialog::ReadingsDialog(Session& session, ReadingsSetup setup, QWidget* parent)
-    : QDialog(parent), session_(session), setup_(std::move(setup)) {
+    : StoppablePassDialog(parent), session_(session), setup_(std::move(setup)) {
   setObjectName(QStringLiteral("ReadingsDialog"));
   setWindowTitle(QStringLiteral("並べ替え用の読み"));
   setFont(ui::ProportionalFont());
@@ -278,47 +276,10 @@ void ReadingsDialog::Start() {
   accept();
 }
 
-void ReadingsDialog::Cancel() {
-  if (running_)
-    stopAsked_ = true;
-  else
-    reject();
-}
-
-void ReadingsDialog::keyPressEvent(QKeyEvent* event) {
-  // Esc is "キャンセル": during the run it ends the run after the current file.
-  if (event->key() == Qt::Key_Escape) {
-    Cancel();
-    event->accept();
-    return;
-  }
-  QDialog::keyPressEvent(event);
-}
-
-void ReadingsDialog::closeEvent(QCloseEvent* event) {
-  if (running_) {
-    stopAsked_ = true;
-    event->ignore();
-    return;
-  }
-  QDialog::closeEvent(event);
-}
-
-void ReadingsDialog::done(int result) {
-  if (running_) return;  // the run ends only through Cancel or the close box
-  QDialog::done(result);
-}
-
 QPushButton* MakeReadingsButton(QWidget* mainWindow, const QRect& twipsPlace) {
-  auto* button = ui::PlaceTwips(new QPushButton(QStringLiteral("読み(⇧F5)"), mainWindow), QStringLiteral("readingsButton"),
-                                twipsPlace.x(), twipsPlace.y(), twipsPlace.width(), twipsPlace.height());
-  button->setFont(ui::ProportionalFont(9));
-  button->setAccessibleName(QStringLiteral("並べ替え用の読み(Shift+F5)"));
-  button->setToolTip(QStringLiteral("一覧の曲の曲名・作者名・アルバム名の読みを調べます(Shift+F5)"));
-  button->setAutoDefault(false);
-  // Reached with the mouse or Shift+F5, never with Tab, as the other commands.
-  button->setFocusPolicy(Qt::ClickFocus);
-  return button;
+  return MakeMainWindowCommand(mainWindow, twipsPlace, QStringLiteral("読み(⇧F5)"), QStringLiteral("readingsButton"),
+                               QStringLiteral("並べ替え用の読み(Shift+F5)"),
+                               QStringLiteral("一覧の曲の曲名・作者名・アルバム名の読みを調べます(Shift+F5)"));
 }
 
 }  // namespace vq

@@ -7,10 +7,10 @@
 // the stop after the file at hand); "直前の処理を元に戻す" takes the last pass back.
 #pragma once
 
-#include <QDialog>
 #include <optional>
 #include <vector>
 
+#include "windows/passes/stoppable_pass_dialog.h"
 #include "passes/pass_engine.h"
 #include "passes/user_readings.h"
 #include "session/readings_review.h"
@@ -25,7 +25,7 @@ namespace vq {
 struct Session;
 class UndoPassButton;
 
-class ReadingsDialog : public QDialog {
+class ReadingsDialog : public StoppablePassDialog {
   Q_OBJECT
 
  public:
@@ -38,10 +38,7 @@ class ReadingsDialog : public QDialog {
   // readings file; the checked rows' readings are written into the listed files; the
   // counts (or the stop) and the files left alone are reported; closes.
   void Start();
-  // "キャンセル": closes; during the run, ends it after the file being written.
-  void Cancel();
 
-  bool running() const { return running_; }
   // The checked texts and their readings, once 開始 took them.
   const std::vector<UserReading>& used() const { return used_; }
   // What the run did; nullopt when the window closed without one.
@@ -55,11 +52,6 @@ class ReadingsDialog : public QDialog {
   QPushButton* cancelButton = nullptr;
   UndoPassButton* undoButton = nullptr;  // takes the last pass back
 
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
-  void done(int result) override;
-
  private:
   void LoadReview();
   void FillTable();
@@ -71,8 +63,6 @@ class ReadingsDialog : public QDialog {
   ReadingsSetup setup_;
   ReadingsReview review_;
   std::vector<UserReading> used_;
-  bool running_ = false;
-  bool stopAsked_ = false;
   std::optional<PassResult> result_;
 };
 

@@ -1,9 +1,7 @@
 #include "windows/passes/rename_dialog.h"
 
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -24,7 +22,7 @@ namespace vq {
 using ui::Q;
 
 RenameDialog::RenameDialog(Session& session, QWidget* parent)
-    : QDialog(parent),
+    : StoppablePassDialog(parent),
       session_(session),
       folder_(session.folder),
       rows_(session.rows),
@@ -176,48 +174,10 @@ void RenameDialog::Start() {
   accept();
 }
 
-void RenameDialog::Cancel() {
-  if (running_)
-    stopAsked_ = true;
-  else
-    reject();
-}
-
-void RenameDialog::keyPressEvent(QKeyEvent* event) {
-  // Esc is "キャンセル": during the run it ends the run before the next rename.
-  if (event->key() == Qt::Key_Escape) {
-    Cancel();
-    event->accept();
-    return;
-  }
-  QDialog::keyPressEvent(event);
-}
-
-void RenameDialog::closeEvent(QCloseEvent* event) {
-  if (running_) {
-    stopAsked_ = true;
-    event->ignore();
-    return;
-  }
-  QDialog::closeEvent(event);
-}
-
-void RenameDialog::done(int result) {
-  if (running_) return;  // the run ends only through Cancel or the close box
-  QDialog::done(result);
-}
-
 QPushButton* MakeRenameButton(QWidget* mainWindow, const QRect& twipsPlace) {
-  auto* button = ui::PlaceTwips(new QPushButton(QStringLiteral("名前変更(F5)"), mainWindow),
-                                QStringLiteral("renameButton"), twipsPlace.x(), twipsPlace.y(), twipsPlace.width(),
-                                twipsPlace.height());
-  button->setFont(ui::ProportionalFont(9));
-  button->setAccessibleName(QStringLiteral("タグから名前を変更(F5)"));
-  button->setToolTip(QStringLiteral("一覧の曲の名前を、タグから付け直します(F5)"));
-  button->setAutoDefault(false);
-  // Reached with the mouse or F5, never with Tab, as the other commands.
-  button->setFocusPolicy(Qt::ClickFocus);
-  return button;
+  return MakeMainWindowCommand(mainWindow, twipsPlace, QStringLiteral("名前変更(F5)"), QStringLiteral("renameButton"),
+                               QStringLiteral("タグから名前を変更(F5)"),
+                               QStringLiteral("一覧の曲の名前を、タグから付け直します(F5)"));
 }
 
 }  // namespace vq

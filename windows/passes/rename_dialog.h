@@ -4,11 +4,11 @@
 // (passes/rename_pass.h) with its progress, "キャンセル", and the undo button.
 #pragma once
 
-#include <QDialog>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "windows/passes/stoppable_pass_dialog.h"
 #include "passes/rename_pass.h"
 #include "passes/rename_plan.h"
 #include "session/listing.h"
@@ -24,7 +24,7 @@ namespace vq {
 struct Session;
 class UndoPassButton;
 
-class RenameDialog : public QDialog {
+class RenameDialog : public StoppablePassDialog {
   Q_OBJECT
 
  public:
@@ -35,10 +35,6 @@ class RenameDialog : public QDialog {
   // pass goes on), then the counts; closes. Nothing while the pattern cannot be used or
   // renames nothing.
   void Start();
-  // "キャンセル" (or Esc): closes; during the run, ends it before the next rename.
-  void Cancel();
-
-  bool running() const { return running_; }
   // What the run did; nullopt when the window closed without one.
   const std::optional<RenameResult>& result() const { return result_; }
   // The plan of the pattern as it is now (nullopt while the pattern cannot be used).
@@ -56,11 +52,6 @@ class RenameDialog : public QDialog {
 
   static constexpr char16_t kDefaultPattern[] = u"%track% %title%";
 
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
-  void done(int result) override;
-
  private:
   void UpdatePreview();
   // The folder listed again as the main window lists it, and its tags read: after an
@@ -73,8 +64,6 @@ class RenameDialog : public QDialog {
   std::vector<FileFields> fields_;
   std::optional<RenamePlan> plan_;
   std::optional<RenameResult> result_;
-  bool running_ = false;
-  bool stopAsked_ = false;
 };
 
 // The button "名前変更(F5)" at `twipsPlace` in the main window; the main window connects

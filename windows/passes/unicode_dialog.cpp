@@ -1,8 +1,6 @@
 #include "windows/passes/unicode_dialog.h"
 
-#include <QCloseEvent>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -41,7 +39,7 @@ class PreviewCallbacks : public PassObserver {
 }  // namespace
 
 UnicodeConversionDialog::UnicodeConversionDialog(Session& session, QWidget* parent)
-    : QDialog(parent), session_(session), files_(ItemsOfRows(session.folder, session.rows)) {
+    : StoppablePassDialog(parent), session_(session), files_(ItemsOfRows(session.folder, session.rows)) {
   setObjectName(QStringLiteral("UnicodeConversionDialog"));
   setWindowTitle(QStringLiteral("タグをUnicodeに変換"));
   setFont(ui::ProportionalFont());
@@ -145,49 +143,10 @@ void UnicodeConversionDialog::Start() {
   accept();
 }
 
-void UnicodeConversionDialog::Cancel() {
-  if (running_)
-    stopAsked_ = true;
-  else
-    reject();
-}
-
-void UnicodeConversionDialog::keyPressEvent(QKeyEvent* event) {
-  // Esc is "ｷｬﾝｾﾙ": during the run it ends the run after the current file.
-  if (event->key() == Qt::Key_Escape) {
-    Cancel();
-    event->accept();
-    return;
-  }
-  QDialog::keyPressEvent(event);
-}
-
-void UnicodeConversionDialog::closeEvent(QCloseEvent* event) {
-  if (running_) {
-    stopAsked_ = true;
-    event->ignore();
-    return;
-  }
-  QDialog::closeEvent(event);
-}
-
-void UnicodeConversionDialog::done(int result) {
-  if (running_) return;  // the run ends only through Cancel or the close box
-  QDialog::done(result);
-}
-
 QPushButton* MakeUnicodeConversionButton(QWidget* mainWindow, const QRect& twipsPlace) {
-  auto* button = ui::PlaceTwips(new QPushButton(QStringLiteral("ﾕﾆｺｰﾄﾞ(F2)"), mainWindow),
-                                QStringLiteral("unicodeButton"), twipsPlace.x(), twipsPlace.y(), twipsPlace.width(),
-                                twipsPlace.height());
-  // The place beside "終了(F12)" is narrower than the other commands'.
-  button->setFont(ui::ProportionalFont(9));
-  button->setAccessibleName(QStringLiteral("タグをUnicodeに変換(F2)"));
-  button->setToolTip(QStringLiteral("一覧の曲のID3v2タグをUnicodeに変換します(F2)"));
-  button->setAutoDefault(false);
-  // Reached with the mouse or F2, never with Tab, as the other commands.
-  button->setFocusPolicy(Qt::ClickFocus);
-  return button;
+  return MakeMainWindowCommand(mainWindow, twipsPlace, QStringLiteral("ﾕﾆｺｰﾄﾞ(F2)"), QStringLiteral("unicodeButton"),
+                               QStringLiteral("タグをUnicodeに変換(F2)"),
+                               QStringLiteral("一覧の曲のID3v2タグをUnicodeに変換します(F2)"));
 }
 
 }  // namespace vq

@@ -2,10 +2,10 @@
 // its preview, over the main window's current listing (either mode).
 #pragma once
 
-#include <QDialog>
 #include <optional>
 #include <vector>
 
+#include "windows/passes/stoppable_pass_dialog.h"
 #include "passes/to_unicode.h"
 
 class QLabel;
@@ -19,7 +19,7 @@ namespace vq {
 struct Session;
 class UndoPassButton;
 
-class UnicodeConversionDialog : public QDialog {
+class UnicodeConversionDialog : public StoppablePassDialog {
   Q_OBJECT
 
  public:
@@ -28,10 +28,7 @@ class UnicodeConversionDialog : public QDialog {
 
   // "開始": converts, reports the counts (or the failure, as the batch does), closes.
   void Start();
-  // "キャンセル": closes; during the run, ends it after the file being written.
-  void Cancel();
 
-  bool running() const { return running_; }
   // What the run did; nullopt when the window closed without one.
   const std::optional<UnicodeResult>& result() const { return result_; }
 
@@ -42,18 +39,11 @@ class UnicodeConversionDialog : public QDialog {
   QPushButton* cancelButton = nullptr;
   UndoPassButton* undoButton = nullptr;   // takes the last pass back
 
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
-  void done(int result) override;
-
  private:
   void LoadPreview();
 
   Session& session_;
   std::vector<PassItem> files_;
-  bool running_ = false;
-  bool stopAsked_ = false;
   std::optional<UnicodeResult> result_;
 };
 
