@@ -44,7 +44,7 @@ depends=$(field Depends)
 [ -n "$depends" ] || fail "Depends is empty"
 names Depends | grep -qx libqt6widgets6 || fail "Depends does not name libqt6widgets6: $depends"
 names Depends | grep -qx fonts-ipafont-gothic || fail "Depends does not name fonts-ipafont-gothic: $depends"
-for recommended in xdg-utils mecab-ipadic-utf8 mecab-naist-jdic; do
+for recommended in xdg-utils mecab-ipadic-utf8 mecab-naist-jdic unidic-mecab; do
   names Recommends | grep -qx "$recommended" || fail "Recommends does not name $recommended: $(field Recommends)"
 done
 names Depends | grep -qx libmecab2 || fail "Depends does not name libmecab2: $depends"
