@@ -234,8 +234,9 @@ DictionaryOpinion ReadingDictionaries::Read(std::u16string_view text) const {
   // NAIST-jdic as a third opinion (its clear agreement with either) confirmed a little
   // more of the first list (74% at 95.5%) but was right only 94% of the time on the
   // second, and UniDic with NAIST-jdic did no better than with the IPA dictionary. Where
-  // a name is read the bearer's own way (靖子 as セイコ, 吉川 as キッカワ) no margin
-  // tells: the rest is the user's to confirm, once, in the readings file.
+  // a name or a title is read its own way (靖子 as セイコ, 吉川 as キッカワ, the song
+  // 故郷 as フルサト, which UniDic too confirms as コキョウ) no margin tells: the rest is
+  // the user's to confirm, once, in the readings file.
   o.agree = !first.empty() && !second.empty() && o.first.complete && o.second.complete &&
             o.first.reading == o.second.reading && o.first.margin >= clearMargin_ && o.second.margin >= clearMargin_;
   for (std::size_t k = 0; k < std::max(first.size(), second.size()); ++k) {
