@@ -1,7 +1,9 @@
 // Readings of texts with kanji from MeCab (Debian's libmecab) with dictionaries named by
-// their folders, never the system's default dictionary: the IPA dictionary
-// (mecab-ipadic-utf8) gives the first reading, a second dictionary (mecab-naist-jdic)
-// a second opinion. Both give their next-best readings as alternatives.
+// their folders, never the system's default dictionary. Two dictionaries give an
+// opinion each: UniDic (unidic-mecab) and the IPA dictionary (mecab-ipadic-utf8) where
+// UniDic is installed, UniDic's reading first; else the IPA dictionary first and
+// NAIST-jdic (mecab-naist-jdic) second. The IPA dictionary is the one required. Both
+// give their next-best readings as alternatives.
 #pragma once
 
 #include <memory>
@@ -15,10 +17,13 @@ inline constexpr char kIpaDictionaryFolder[] = "/var/lib/mecab/dic/ipadic-utf8";
 inline constexpr char kSecondDictionaryFolder[] = "/var/lib/mecab/dic/naist-jdic";
 inline constexpr char kIpaDictionaryPackage[] = "mecab-ipadic-utf8";
 inline constexpr char kSecondDictionaryPackage[] = "mecab-naist-jdic";
+inline constexpr char kUniDicFolder[] = "/var/lib/mecab/dic/unidic";
+inline constexpr char kUniDicPackage[] = "unidic-mecab";
 
 struct DictionaryFolders {
   std::string ipa = kIpaDictionaryFolder;
   std::string second = kSecondDictionaryFolder;  // "" for none
+  std::string unidic = kUniDicFolder;            // "" for none; where it loads, NAIST-jdic is not used
 };
 
 // One dictionary's reading of a text.
@@ -55,7 +60,7 @@ class Dictionary {
 
 // What the dictionaries say of one text.
 struct DictionaryOpinion {
-  DictionaryReading first;   // the IPA dictionary's best reading
+  DictionaryReading first;   // the first dictionary's best reading (UniDic's, else the IPA dictionary's)
   DictionaryReading second;  // the second dictionary's best reading (empty without one)
   // Both complete, the same, and each dictionary's best by a clear margin.
   bool agree = false;
@@ -65,7 +70,7 @@ struct DictionaryOpinion {
   std::vector<std::u16string> alternatives;
 };
 
-// The IPA dictionary and the second one.
+// The two dictionaries that give an opinion.
 class ReadingDictionaries {
  public:
   explicit ReadingDictionaries(const DictionaryFolders& folders = {});
@@ -73,7 +78,10 @@ class ReadingDictionaries {
 
   // Whether the IPA dictionary was loaded; without it there are no dictionary readings.
   bool available() const { return ipa_ != nullptr; }
+  // Whether a second opinion was loaded (UniDic or NAIST-jdic); without one nothing is confirmed.
   bool hasSecond() const { return second_ != nullptr; }
+  // Whether UniDic was loaded and gives the first opinion (the IPA dictionary the second).
+  bool hasUniDic() const { return unidic_ != nullptr; }
   // Without the IPA dictionary: one line that says which package to install; else "".
   const std::u16string& missingMessage() const { return missing_; }
 
@@ -82,7 +90,11 @@ class ReadingDictionaries {
 
  private:
   std::unique_ptr<Dictionary> ipa_;
-  std::unique_ptr<Dictionary> second_;
+  std::unique_ptr<Dictionary> unidic_;
+  std::unique_ptr<Dictionary> naist_;  // loaded only without UniDic
+  const Dictionary* first_ = nullptr;  // UniDic, else the IPA dictionary; null without the IPA dictionary
+  const Dictionary* second_ = nullptr;  // the IPA dictionary after UniDic, else NAIST-jdic
+  int clearMargin_ = 0;  // each opinion's margin for agreeing (kClearMargin...)
   std::u16string missing_;
 };
 

@@ -10,7 +10,7 @@ VQ_PACKAGES=(
   fonts-ipafont-gothic xvfb xauth x11-utils openbox
   dpkg-dev file appstream desktop-file-utils procps
   dosfstools fusefat mtools
-  libmecab-dev mecab-ipadic-utf8 mecab-naist-jdic
+  libmecab-dev mecab-ipadic-utf8 mecab-naist-jdic unidic-mecab
   python3-mutagen
 )
 

@@ -136,7 +136,7 @@ TEST(DecidedReadings, ConfirmedOnesAreWrittenSuggestionsOnlyWhenAccepted) {
     DecidedReadings decided(sources, accept);
     const std::pair<const char16_t*, const char16_t*> asked[] = {
         {u"故郷", u"フルサト"}, {u"椎名林檎", u"シイナリンゴ"}, {u"ゆず", u"ユズ"}, {u"B'z", nullptr},
-        {u"山下達郎", accept ? u"ヤマシタタツオ" : nullptr}, {u"故郷", u"フルサト"}};
+        {u"山下達郎", accept ? u"ヤマシタタツロウ" : nullptr}, {u"故郷", u"フルサト"}};
     for (const auto& [text, reading] : asked) {
       const std::optional<std::u16string> got = decided(SortedField::Title, text);
       EXPECT_EQ(got.value_or(u"-"), reading ? reading : u"-") << U8(text);

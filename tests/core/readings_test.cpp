@@ -1,5 +1,6 @@
-// Sort readings: kana and width, the dictionaries (Debian's IPA and NAIST-jdic, which
-// ./test installs), the user's readings file and the collection winning over them.
+// Sort readings: kana and width, the dictionaries (Debian's UniDic, IPA dictionary and
+// NAIST-jdic, which ./test installs), the user's readings file and the collection
+// winning over them.
 #include <gtest/gtest.h>
 
 #include "passes/kana.h"
@@ -47,6 +48,7 @@ TEST(KanaReading, KanaBecomeKatakanaWidthsAreNormalAndTheRestStays) {
 TEST(DictionaryReading, KanjiAreReadAndTheRestKeptInPlace) {
   ASSERT_TRUE(Dictionaries().available()) << U8(Dictionaries().missingMessage());
   ASSERT_TRUE(Dictionaries().hasSecond());
+  ASSERT_TRUE(Dictionaries().hasUniDic());
   const struct {
     const char16_t* text;
     const char16_t* reading;
@@ -56,6 +58,9 @@ TEST(DictionaryReading, KanjiAreReadAndTheRestKeptInPlace) {
       {u"東京 事変", u"トウキョウ ジヘン"},  // a space stays where it was
       {u"夜空ノムコウ", u"ヨゾラノムコウ"},
       {u"銀河鉄道999", u"ギンガテツドウ999"},
+      // UniDic quotes feature fields that hold commas (都: "B1SjS,B1S8SjS") before
+      // the reading.
+      {u"東京都の空", u"トウキョウトノソラ"},
   };
   for (const auto& c : cases) {
     const DictionaryOpinion o = Dictionaries().Read(c.text);
@@ -65,9 +70,40 @@ TEST(DictionaryReading, KanjiAreReadAndTheRestKeptInPlace) {
     EXPECT_EQ(U8(o.alternatives.front()), U8(c.reading)) << U8(c.text);
   }
   // Kanji no dictionary knows stay, and such a reading is never confirmed.
-  const DictionaryOpinion unknown = Dictionaries().Read(u"倖田來未");
+  const DictionaryOpinion unknown = Dictionaries().Read(u"一青窈");
   EXPECT_FALSE(unknown.first.complete);
   EXPECT_FALSE(unknown.agree);
+}
+
+// UniDic, where it is installed, gives the first reading and the IPA dictionary the
+// second opinion; without it (a folder that holds none) the IPA dictionary and NAIST-jdic
+// read as before, and nothing is said about it.
+TEST(DictionaryReading, UniDicReadsFirstWhereInstalledElseTheIpaDictionaryAndNaistJdic) {
+  TempDir dir;
+  const ReadingDictionaries without({kIpaDictionaryFolder, kSecondDictionaryFolder, dir / "none"});
+  ASSERT_TRUE(without.available());
+  EXPECT_TRUE(without.hasSecond());
+  EXPECT_FALSE(without.hasUniDic());
+  EXPECT_TRUE(without.missingMessage().empty());
+  ASSERT_TRUE(Dictionaries().hasUniDic());
+  const struct {
+    const char16_t* text;
+    const char16_t* withUniDic;  // nullptr: no complete reading
+    const char16_t* withoutUniDic;
+  } cases[] = {
+      {u"山下達郎", u"ヤマシタタツロウ", u"ヤマシタタツオ"},
+      {u"倖田來未", u"コウダクミ", nullptr},
+      {u"東京事変", u"トウキョウジヘン", u"トウキョウジヘン"},
+  };
+  for (const auto& c : cases) {
+    for (const auto& [dictionaries, reading] :
+         {std::pair{&Dictionaries(), c.withUniDic}, std::pair{&without, c.withoutUniDic}}) {
+      const DictionaryOpinion o = dictionaries->Read(c.text);
+      EXPECT_EQ(o.first.complete, reading != nullptr) << U8(c.text);
+      if (reading) EXPECT_EQ(U8(o.first.reading), U8(reading)) << U8(c.text);
+    }
+  }
+  EXPECT_TRUE(without.Read(u"東京事変").agree);
 }
 
 // Two dictionaries that agree on a clear first choice confirm it; a name whose kanji

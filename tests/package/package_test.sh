@@ -47,6 +47,7 @@ names Depends | grep -qx fonts-ipafont-gothic || fail "Depends does not name fon
 for recommended in xdg-utils mecab-ipadic-utf8 mecab-naist-jdic; do
   names Recommends | grep -qx "$recommended" || fail "Recommends does not name $recommended: $(field Recommends)"
 done
+names Suggests | grep -qx unidic-mecab || fail "Suggests does not name unidic-mecab: $(field Suggests)"
 names Depends | grep -qx libmecab2 || fail "Depends does not name libmecab2: $depends"
 # A summary line and a long description below it.
 description=$(field Description)

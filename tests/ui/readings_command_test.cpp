@@ -102,23 +102,23 @@ TEST(ReadingsCommand, TheDryRunPrintsWhatTheRunWritesAndUndoPutsEveryByteBack) {
 // reading a file has is replaced only with --replace, which names the old one.
 TEST(ReadingsCommand, SuggestionsOnlyWhenAcceptedReadingsReplacedOnlyWhenAsked) {
   Collection c;
-  const std::string file = TaggedFile(c.dir, "music/01.mp3", {{"TIT2", u"故郷"}, {"TPE1", u"星野源"}, {"TSOP", u"ホシノ"}});
+  const std::string file = TaggedFile(c.dir, "music/01.mp3", {{"TIT2", u"奏"}, {"TPE1", u"星野源"}, {"TSOP", u"ホシノ"}});
   ProgramOutcome r = c.Run({});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out.find(file), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("確定 0 件、候補 1 件、読みなし 0 件\n候補: 故郷 → コキョウ  (ほかに: フルサト、"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("確定 0 件、候補 1 件、読みなし 0 件\n候補: 奏 → ソウ  (ほかに: カナデ"), std::string::npos) << r.out;
   EXPECT_EQ(TextOf(file, "TSOT"), "-");
 
   r = c.Run({"--accept-suggestions"});
-  EXPECT_NE(r.out.find(file + "\n  曲名  故郷 → コキョウ\n"), std::string::npos) << r.out;
-  EXPECT_EQ(TextOf(file, "TSOT"), "コキョウ");
+  EXPECT_NE(r.out.find(file + "\n  曲名  奏 → ソウ\n"), std::string::npos) << r.out;
+  EXPECT_EQ(TextOf(file, "TSOT"), "ソウ");
 
-  WriteBytes(c.dir / "config/velquist/readings.tsv", "故郷\tフルサト\n星野源\tホシノゲン\n");
+  WriteBytes(c.dir / "config/velquist/readings.tsv", "奏\tカナデ\n星野源\tホシノゲン\n");
   r = c.Run({"--replace", "--unicode"});
-  EXPECT_NE(r.out.find(file + "\n  曲名  故郷 → フルサト  (元: コキョウ)\n  作者名  星野源 → ホシノゲン  (元: ホシノ)\n"),
+  EXPECT_NE(r.out.find(file + "\n  曲名  奏 → カナデ  (元: ソウ)\n  作者名  星野源 → ホシノゲン  (元: ホシノ)\n"),
             std::string::npos)
       << r.out;
-  EXPECT_EQ(TextOf(file, "TSOT"), "フルサト");
+  EXPECT_EQ(TextOf(file, "TSOT"), "カナデ");
   EXPECT_EQ(TextOf(file, "TSOP"), "ホシノゲン");
 }
 

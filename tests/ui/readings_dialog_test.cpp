@@ -49,7 +49,7 @@ std::vector<Row> Rows(const QTableWidget* t) {
 }  // namespace
 
 // Shift+F5 proposes: the collection's reading of 山下達郎 (from the file that has one) over
-// the dictionary's, the dictionaries' clear reading confirmed, 故郷 a suggestion. An
+// the dictionary's, the dictionaries' clear reading confirmed, 奏 a suggestion. An
 // edited reading checks its row; 開始 keeps the edited reading in the user's file and
 // writes the checked rows' readings into the files' empty sort fields. The window's undo
 // puts every byte back.
@@ -59,7 +59,7 @@ TEST(ReadingsWindow, ShiftF5ProposesTheReadingsStartWritesTheCheckedOnesUndoPuts
   ScopedEnv state("XDG_STATE_HOME", (h.music / "state").c_str());
   TaggedFile(h.music, "歌手/01.mp3", {{"TIT2", u"きゃりーぱみゅぱみゅ"}, {"TPE1", u"山下達郎"}, {"TALB", u"東京事変"}});
   TaggedFile(h.music, "歌手/02.mp3",
-             {{"TIT2", u"故郷"}, {"TPE1", u"山下達郎"}, {"TSOP", u"ヤマシタタツロウ"}, {"TALB", u"東京事変"}});
+             {{"TIT2", u"奏"}, {"TPE1", u"山下達郎"}, {"TSOP", u"ヤマシタタツロウ"}, {"TALB", u"東京事変"}});
   const std::string first = h.music / "歌手/01.mp3", second = h.music / "歌手/02.mp3";
   const std::string firstBefore = ReadBytes(first), secondBefore = ReadBytes(second);
   MainWindow& f = h.Start(h.music / "歌手");
@@ -76,14 +76,14 @@ TEST(ReadingsWindow, ShiftF5ProposesTheReadingsStartWritesTheCheckedOnesUndoPuts
     QTableWidget* t = w->readingsTable;
     w->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(w));
-    // 故郷: F2, a reading of one's own, Enter.
+    // 奏: F2, a reading of one's own, Enter.
     t->setCurrentCell(3, ReadingsDialog::ReadingColumn);
     QTest::keyClick(t, Qt::Key_F2);
     auto* editor = t->findChild<QComboBox*>(QStringLiteral("readingEditor"));
     ASSERT_NE(editor, nullptr);
-    EXPECT_GE(editor->findText(QStringLiteral("フルサト")), 1);  // among the dictionaries' alternatives
-    EXPECT_EQ(editor->lineEdit()->selectedText(), QStringLiteral("コキョウ"));  // typing replaces it
-    for (QChar c : QStringLiteral("フルサト"))
+    EXPECT_GE(editor->findText(QStringLiteral("カナデ")), 1);  // among the dictionaries' alternatives
+    EXPECT_EQ(editor->lineEdit()->selectedText(), QStringLiteral("ソウ"));  // typing replaces it
+    for (QChar c : QStringLiteral("カナデ"))
       QTest::sendKeyEvent(QTest::Click, editor, Qt::Key_unknown, QString(c), Qt::NoModifier);
     QTest::keyClick(editor, Qt::Key_Return);
     // 東京事変: Space on its check box leaves it out.
@@ -102,7 +102,7 @@ TEST(ReadingsWindow, ShiftF5ProposesTheReadingsStartWritesTheCheckedOnesUndoPuts
       {QStringLiteral("きゃりーぱみゅぱみゅ"), QStringLiteral("キャリーパミュパミュ"), QStringLiteral("かな・確定"), true},
       {QStringLiteral("山下達郎"), QStringLiteral("ヤマシタタツロウ"), QStringLiteral("コレクション・確定"), true},
       {QStringLiteral("東京事変"), QStringLiteral("トウキョウジヘン"), QStringLiteral("辞書・確定"), true},
-      {QStringLiteral("故郷"), QStringLiteral("コキョウ"), QStringLiteral("辞書・候補"), false},
+      {QStringLiteral("奏"), QStringLiteral("ソウ"), QStringLiteral("辞書・候補"), false},
   };
   for (std::size_t i = 0; i < 4; ++i) {
     EXPECT_EQ(shown[i].text, expected[i].text) << i;
@@ -113,8 +113,8 @@ TEST(ReadingsWindow, ShiftF5ProposesTheReadingsStartWritesTheCheckedOnesUndoPuts
   EXPECT_EQ(summary, QStringLiteral("確定 3 件、候補 1 件、読みなし 0 件"));
   EXPECT_EQ(used, (std::vector<UserReading>{{u"きゃりーぱみゅぱみゅ", u"キャリーパミュパミュ"},
                                             {u"山下達郎", u"ヤマシタタツロウ"},
-                                            {u"故郷", u"フルサト"}}));
-  EXPECT_EQ(ReadBytes(h.music / "config/velquist/readings.tsv"), "故郷\tフルサト\n");
+                                            {u"奏", u"カナデ"}}));
+  EXPECT_EQ(ReadBytes(h.music / "config/velquist/readings.tsv"), "奏\tカナデ\n");
   ASSERT_TRUE(result);
   EXPECT_EQ(result->changed, 2u);
   ASSERT_EQ(h.messages.requests.size(), 1u);
@@ -127,8 +127,8 @@ TEST(ReadingsWindow, ShiftF5ProposesTheReadingsStartWritesTheCheckedOnesUndoPuts
   EXPECT_EQ(text(one, "TSOT"), "キャリーパミュパミュ");
   EXPECT_EQ(text(one, "TSOP"), "ヤマシタタツロウ");
   EXPECT_EQ(text(one, "TSOA"), "-");  // 東京事変 was left out
-  EXPECT_EQ(text(two, "TSOT"), "フルサト");
-  EXPECT_EQ(text(two, "TIT2"), "故郷");
+  EXPECT_EQ(text(two, "TSOT"), "カナデ");
+  EXPECT_EQ(text(two, "TIT2"), "奏");
 
   // The button opens it again: only 東京事変 is left; Alt+U takes the pass back.
   h.messages.Clear();
