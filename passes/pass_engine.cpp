@@ -155,14 +155,9 @@ class Engine {
 
   // ------------------------------------------------------------ planning
   bool Holds(const std::string& path) const {
-    if (waiting_.empty()) return false;
+    if (held_.empty()) return false;
     const std::optional<FileIdentity> id = IdentityOf(path);
-    if (!id) return false;
-    for (const Waiting& w : waiting_) {
-      const FileIdentity& held = w.rebuild ? w.rebuild->read : w.identity;
-      if ((w.rebuild || w.file.IsOpen()) && held.device == id->device && held.inode == id->inode) return true;
-    }
-    return false;
+    return id && held_.count({id->device, id->inode}) != 0;
   }
 
   // Opens the file of an item as the planner needs it.
@@ -367,6 +362,10 @@ class Engine {
       waitingCopied_ += w.rebuild->read.size;
     }
     waitingHeld_ += HeldBytes(w);
+    if (w.rebuild || w.file.IsOpen()) {
+      const FileIdentity& held = w.rebuild ? w.rebuild->read : w.identity;
+      held_.insert({held.device, held.inode});
+    }
     waiting_.push_back(std::move(w));
     if (inPlaceNow || waiting_.size() >= kGroupFiles || waitingRebuilds_ >= kGroupRebuilds ||
         waitingCopied_ >= kGroupCopiedBytes || waitingHeld_ >= kGroupHeldBytes)
@@ -435,6 +434,7 @@ class Engine {
       KeepBuffer(std::move(w.oldHead));
     }
     waiting_.clear();
+    held_.clear();
     waitingRebuilds_ = 0;
     waitingCopied_ = 0;
     waitingHeld_ = 0;
@@ -522,6 +522,7 @@ class Engine {
   bool ended_ = false;
   std::optional<PassJournal> journal_;
   std::vector<Waiting> waiting_;
+  std::set<std::pair<dev_t, ino_t>> held_;  // the files the waiting items hold open or copied
   std::vector<std::string> spare_;
   std::uint64_t spareBytes_ = 0;
   std::size_t waitingRebuilds_ = 0;
