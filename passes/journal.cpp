@@ -39,29 +39,6 @@ void AppendRecord(std::string& out, char type, std::string_view payload) {
   Put(out, Checksum(payload), 8);
 }
 
-std::uint64_t Reader::Get(int bytes) {
-  if (data_.size() - pos_ < static_cast<std::size_t>(bytes)) {
-    bad_ = true;
-    pos_ = data_.size();
-    return 0;
-  }
-  std::uint64_t v = 0;
-  for (int i = 0; i < bytes; ++i) v |= static_cast<std::uint64_t>(static_cast<unsigned char>(data_[pos_ + i])) << (8 * i);
-  pos_ += static_cast<std::size_t>(bytes);
-  return v;
-}
-
-std::string_view Reader::Bytes(std::uint64_t n) {
-  if (data_.size() - pos_ < n) {
-    bad_ = true;
-    pos_ = data_.size();
-    return {};
-  }
-  std::string_view v = data_.substr(pos_, static_cast<std::size_t>(n));
-  pos_ += static_cast<std::size_t>(n);
-  return v;
-}
-
 bool IsJournalName(std::string_view name) {
   const std::size_t n = std::strlen(kJournalEnd);
   return name.size() > n && name[0] != '.' && name.substr(name.size() - n) == kJournalEnd;

@@ -45,8 +45,28 @@ void AppendRecord(std::string& out, char type, std::string_view payload);
 class Reader {
  public:
   explicit Reader(std::string_view data) : data_(data) {}
-  std::uint64_t Get(int bytes);
-  std::string_view Bytes(std::uint64_t n);
+  // Inline: a journal of a thousand files is tens of thousands of these.
+  std::uint64_t Get(int bytes) {
+    if (data_.size() - pos_ < static_cast<std::size_t>(bytes)) {
+      bad_ = true;
+      pos_ = data_.size();
+      return 0;
+    }
+    std::uint64_t v = 0;
+    for (int i = 0; i < bytes; ++i) v |= static_cast<std::uint64_t>(static_cast<unsigned char>(data_[pos_ + i])) << (8 * i);
+    pos_ += static_cast<std::size_t>(bytes);
+    return v;
+  }
+  std::string_view Bytes(std::uint64_t n) {
+    if (data_.size() - pos_ < n) {
+      bad_ = true;
+      pos_ = data_.size();
+      return {};
+    }
+    std::string_view v = data_.substr(pos_, static_cast<std::size_t>(n));
+    pos_ += static_cast<std::size_t>(n);
+    return v;
+  }
   std::string_view Bytes() { return Bytes(Get(4)); }
   bool bad() const { return bad_; }
   bool AtEnd() const { return pos_ == data_.size(); }

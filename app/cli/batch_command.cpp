@@ -67,7 +67,7 @@ class TerminalCallbacks : public PassObserver {
   }
 
   void Progress(std::size_t done, std::size_t count) override {
-    report.Progress(ProgressText(done, count) + u"  " + pass_.items()[last_].shownName);
+    report.Progress(done, count, pass_.items()[last_].shownName);
   }
   void Failed(const ItemFailure& failure) override { report.Failure(failure.message); }
 

@@ -54,7 +54,7 @@ class CoverLines : public PassObserver {
     std::fflush(stdout);
   }
   void Progress(std::size_t done, std::size_t count) override {
-    report.Progress(ProgressText(done, count) + u"  " + pass_.items()[last_].shownName);
+    report.Progress(done, count, pass_.items()[last_].shownName);
   }
   void Failed(const ItemFailure& failure) override { report.Failure(failure.message); }
 
@@ -96,7 +96,7 @@ class ExtractionLines : public PassObserver {
     std::fflush(stdout);
   }
   void Progress(std::size_t done, std::size_t count) override {
-    report.Progress(ProgressText(done, count) + u"  " + pass_.items()[last_].shownName);
+    report.Progress(done, count, pass_.items()[last_].shownName);
   }
   void Failed(const ItemFailure& failure) override { report.Failure(failure.message); }
 

@@ -43,7 +43,7 @@ class CommandCallbacks : public PassObserver {
     PrintUtf8(stderr, u"読みを書き込みませんでした: " + Shown(file.shownFolder + file.shownName) + u"\n  " + why + u"\n");
     ++refused;
   }
-  void Progress(std::size_t done, std::size_t count) override { report.Progress(ProgressText(done, count)); }
+  void Progress(std::size_t done, std::size_t count) override { report.Progress(done, count); }
   void Failed(const ItemFailure& failure) override { report.Failure(failure.message); }
 
   TerminalReport report;

@@ -52,7 +52,7 @@ class TerminalRename : public PassObserver {
     PrintUtf8(stdout, line + u"\n");
   }
   void Progress(std::size_t done, std::size_t count) override {
-    report.Progress(ProgressText(done, count) + u"  " + pass_.items()[last_].shownName);
+    report.Progress(done, count, pass_.items()[last_].shownName);
   }
   void Failed(const ItemFailure& failure) override { report.Failure(failure.message); }
 

@@ -37,6 +37,13 @@ void TerminalReport::Progress(std::u16string_view text) {
   shown_ = true;
 }
 
+void TerminalReport::Progress(std::size_t done, std::size_t count, std::u16string_view name) {
+  if (!terminal_) return;
+  std::u16string text = ProgressText(done, count);
+  if (!name.empty()) text.append(u"  ").append(name);
+  Progress(text);
+}
+
 void TerminalReport::Failure(const UserMessage& message) {
   EndLine();
   PrintUtf8(stderr, MessageLine(message) + u"\n");

@@ -26,6 +26,8 @@ class TerminalReport {
   explicit TerminalReport(bool terminal) : terminal_(terminal) {}
   // Rewrites the progress line on a terminal; elsewhere nothing.
   void Progress(std::u16string_view text);
+  // "1,204 / 3,000" and the file's name, made only where a terminal shows it.
+  void Progress(std::size_t done, std::size_t count, std::u16string_view name = {});
   // A failure's message: "更新エラー: ファイルの属性が…" with the folder and the name, one
   // per line, or the description with them.
   void Failure(const UserMessage& message);

@@ -46,7 +46,7 @@ class CommandCallbacks : public PassObserver {
     PrintUtf8(stdout, text);
     std::fflush(stdout);
   }
-  void Progress(std::size_t done, std::size_t count) override { report.Progress(ProgressText(done, count)); }
+  void Progress(std::size_t done, std::size_t count) override { report.Progress(done, count); }
   void Failed(const ItemFailure& failure) override { report.Failure(failure.message); }
 
   TerminalReport report;

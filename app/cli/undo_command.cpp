@@ -31,7 +31,7 @@ class TerminalUndo : public PassObserver {
     report.EndLine();
     PrintUtf8(stdout, u"元に戻します: " + Name(item) + u"\n");
   }
-  void Progress(std::size_t done, std::size_t count) override { report.Progress(ProgressText(done, count)); }
+  void Progress(std::size_t done, std::size_t count) override { report.Progress(done, count); }
 
   TerminalReport report;
 

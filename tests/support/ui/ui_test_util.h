@@ -67,6 +67,10 @@ class MainWindowHarness {
 
   TempDir programDir;  // the program's folder
   TempDir music;       // a place for test folders
+  // The passes' journals, this window's own: tests running side by side must never see
+  // (and undo) each other's passes as the newest.
+  TempDir stateHome;
+  ScopedEnv stateEnv{"XDG_STATE_HOME", stateHome.path().c_str()};
   vq::Session session;
   MessageLog messages;
   std::unique_ptr<vq::MainWindow> form;
