@@ -72,14 +72,10 @@ const OutFrame* BatchPass::AlbumCoverOf(std::size_t item) {
 }
 
 PassResult BatchPass::Run(PassObserver& observer) {
-  PassSettings pass;
-  pass.kind = PassKind::Batch;
-  pass.dryRun = settings_.dryRun;
-  pass.journalFolder = settings_.journalFolder;
-  pass.folder = folder_;
-  pass.onFailure = FailurePolicy::StopAtFirst;
-  pass.unwritableFailsAtOnce = true;
-  return RunPass(items_, *this, pass, observer);
+  return RunPass(items_, *this,
+                 {PassKind::Batch, settings_.dryRun, settings_.journalFolder, folder_, FailurePolicy::StopAtFirst,
+                  /*unwritableFailsAtOnce=*/true},
+                 observer);
 }
 
 Planner::Access BatchPass::AccessFor(std::size_t item) const {

@@ -58,13 +58,11 @@ CoverExtraction::CoverExtraction(std::vector<PassItem> files, CoverExtractionSet
 }
 
 PassResult CoverExtraction::Run(PassObserver& observer) {
-  PassSettings pass;
-  pass.kind = PassKind::ExtractCovers;
-  pass.dryRun = settings_.dryRun;
-  pass.journalFolder = settings_.journalFolder;
-  pass.folder = settings_.folder;
-  pass.onFailure = FailurePolicy::GoOnAlways;  // each folder is a file of its own
-  return RunPass(folders_, *this, pass, observer);
+  // Each folder is a file of its own.
+  return RunPass(folders_, *this,
+                 {PassKind::ExtractCovers, settings_.dryRun, settings_.journalFolder, settings_.folder,
+                  FailurePolicy::GoOnAlways},
+                 observer);
 }
 
 ItemChange CoverExtraction::Plan(std::size_t k, const FileAtHand*) {

@@ -12,14 +12,11 @@ CoverPass::CoverPass(std::vector<PassItem> files, CoverPassSettings settings, co
 }
 
 PassResult CoverPass::Run(PassObserver& observer) {
-  PassSettings pass;
-  pass.kind = PassKind::Cover;
-  pass.dryRun = settings_.dryRun;
-  pass.journalFolder = settings_.journalFolder;
-  pass.folder = settings_.folder;
-  pass.onFailure = FailurePolicy::GoOnAfterUnreadable;
-  pass.unwritableFailsAtOnce = false;  // a read-only file that keeps its cover is no failure
-  return RunPass(files_, *this, pass, observer);
+  // A read-only file that keeps its cover is no failure.
+  return RunPass(files_, *this,
+                 {PassKind::Cover, settings_.dryRun, settings_.journalFolder, settings_.folder,
+                  FailurePolicy::GoOnAfterUnreadable, /*unwritableFailsAtOnce=*/false},
+                 observer);
 }
 
 ItemChange CoverPass::Plan(std::size_t i, const FileAtHand* at) {

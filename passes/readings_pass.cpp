@@ -28,14 +28,11 @@ ReadingsPass::ReadingsPass(std::vector<PassItem> files, ReadingFor readingFor, R
       plans_(files_.size()) {}
 
 PassResult ReadingsPass::Run(PassObserver& observer) {
-  PassSettings pass;
-  pass.kind = PassKind::Readings;
-  pass.dryRun = settings_.dryRun;
-  pass.journalFolder = settings_.journalFolder;
-  pass.folder = settings_.folder;
-  pass.onFailure = FailurePolicy::GoOnAfterUnreadable;
-  pass.unwritableFailsAtOnce = false;  // a read-only file fails only when it would get a reading
-  return RunPass(files_, *this, pass, observer);
+  // A read-only file fails only when it would get a reading.
+  return RunPass(files_, *this,
+                 {PassKind::Readings, settings_.dryRun, settings_.journalFolder, settings_.folder,
+                  FailurePolicy::GoOnAfterUnreadable, /*unwritableFailsAtOnce=*/false},
+                 observer);
 }
 
 ItemChange ReadingsPass::Plan(std::size_t item, const FileAtHand* at) {

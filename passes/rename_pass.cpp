@@ -38,17 +38,13 @@ RenamePass::RenamePass(std::string folder, RenamePlan plan) : folder_(std::move(
 }
 
 RenameResult RenamePass::Run(const RenamePassSettings& settings, PassObserver& observer) {
-  PassSettings pass;
-  pass.kind = PassKind::Rename;
-  pass.dryRun = settings.dryRun;
-  pass.journalFolder = settings.journalFolder;
-  pass.folder = folder_;
-  // A file that is gone or whose new name was taken meanwhile fails alone: every other
-  // rename is one step of its own.
-  pass.onFailure = FailurePolicy::GoOnAlways;
   RenameResult result;
   Counting counting(observer, *this, result);
-  static_cast<PassResult&>(result) = RunPass(items_, *this, pass, counting);
+  // A file that is gone or whose new name was taken meanwhile fails alone: every other
+  // rename is one step of its own.
+  static_cast<PassResult&>(result) =
+      RunPass(items_, *this, {PassKind::Rename, settings.dryRun, settings.journalFolder, folder_, FailurePolicy::GoOnAlways},
+              counting);
   return result;
 }
 
