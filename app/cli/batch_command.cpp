@@ -19,14 +19,6 @@ namespace vq {
 
 namespace {
 
-// Control characters in a name (a tab, a line end) become spaces, so that each file
-// keeps to one line and its columns.
-std::u16string OnOneLine(std::u16string text) {
-  for (char16_t& c : text)
-    if (c < 0x20 || c == 0x7F) c = u' ';
-  return text;
-}
-
 // A file's line: the file, then the values the pass writes (title, artist and album
 // first, as the line has always begun), then the tags ("v1", "v2", both, or
 // "書き込みなし", and "表紙" when "表紙を埋め込む" puts the album's cover in); a file the pattern did not match: the file and why it stays.
@@ -107,7 +99,7 @@ int RunBatchCommand(const BatchCommandOptions& options, const PictureCodec* code
   try {
     rows = options.fileNames ? ListOwnFiles(folder) : ListFilesWithSubfolders(folder);
   } catch (const Error& e) {
-    PrintUtf8(stderr, u"フォルダを開けません。\n" + DecodePath(folder) + u"\n" + e.description() + u"\n");
+    SayFolderUnreadable(folder, e);
     return 1;
   }
   BatchSettings settings;

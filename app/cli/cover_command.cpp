@@ -21,17 +21,6 @@ namespace {
 
 std::u16string Count(std::size_t n) { return FormatThousands(static_cast<std::int64_t>(n)); }
 
-// The tree's MP3 files; a folder that cannot be read is said on standard error.
-bool ListFiles(const std::string& folder, std::vector<PassItem>& files) {
-  try {
-    files = ListMp3FilesBelow(folder);
-    return true;
-  } catch (const Error& e) {
-    PrintUtf8(stderr, u"フォルダを開けません。\n" + DecodePath(folder) + u"\n" + e.description() + u"\n");
-    return false;
-  }
-}
-
 // Each file's line once it is written; each album folder's line before its first file's.
 class CoverLines : public PassObserver {
  public:
@@ -119,15 +108,15 @@ int Stopped(PassKind kind, std::size_t done, std::size_t count) {
 int RunCoverCommand(const CoverCommandOptions& options, const PictureCodec& codec) {
   // From here on a signal ends the command with its message, never in the middle of a file.
   CatchStopSignals();
-  std::vector<PassItem> files;
-  if (!ListFiles(options.folder, files)) return 1;
+  std::optional<std::vector<PassItem>> files = Mp3FilesBelowOrSay(options.folder);
+  if (!files) return 1;
   CoverPassSettings settings;
   settings.replace = options.replace;
   settings.maxSide = options.maxSize;
   settings.dryRun = options.dryRun;
   settings.journalFolder = JournalFolder();
   settings.folder = options.folder;
-  CoverPass pass(std::move(files), settings, codec);
+  CoverPass pass(std::move(*files), settings, codec);
   CoverLines lines(pass, ::isatty(2) == 1);
   const PassResult result = pass.Run(lines);
   lines.report.EndLine();
@@ -146,13 +135,13 @@ int RunCoverCommand(const CoverCommandOptions& options, const PictureCodec& code
 
 int RunExtractCoversCommand(const ExtractCoversCommandOptions& options, const PictureCodec& codec) {
   CatchStopSignals();
-  std::vector<PassItem> files;
-  if (!ListFiles(options.folder, files)) return 1;
+  std::optional<std::vector<PassItem>> files = Mp3FilesBelowOrSay(options.folder);
+  if (!files) return 1;
   CoverExtractionSettings settings;
   settings.dryRun = options.dryRun;
   settings.journalFolder = JournalFolder();
   settings.folder = options.folder;
-  CoverExtraction pass(std::move(files), settings, codec);
+  CoverExtraction pass(std::move(*files), settings, codec);
   ExtractionLines lines(pass, ::isatty(2) == 1);
   const PassResult result = pass.Run(lines);
   lines.report.EndLine();

@@ -78,13 +78,9 @@ int RunReadingsCommand(const ReadingsCommandOptions& options, const ReadingsSetu
   const std::string& folder = options.folder;
   // From here on a signal ends the command with its message, never in the middle of a file.
   CatchStopSignals();
-  std::vector<PassItem> files;
-  try {
-    files = ListMp3FilesBelow(folder);
-  } catch (const Error& e) {
-    PrintUtf8(stderr, u"フォルダを開けません。\n" + DecodePath(folder) + u"\n" + e.description() + u"\n");
-    return 1;
-  }
+  std::optional<std::vector<PassItem>> listed = Mp3FilesBelowOrSay(folder);
+  if (!listed) return 1;
+  std::vector<PassItem> files = std::move(*listed);
   ReadingSources sources(setup);
   for (const std::u16string& notice : sources.notices()) PrintUtf8(stderr, notice + u"\n");
 

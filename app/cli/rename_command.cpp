@@ -19,14 +19,6 @@ namespace vq {
 
 namespace {
 
-// A path as a line shows it: control characters (a tab or a line end in an old name)
-// as spaces, so that every item keeps its one line.
-std::u16string OnOneLine(std::u16string text) {
-  for (char16_t& c : text)
-    if (c < 0x20 || c == 0x7F) c = u' ';
-  return text;
-}
-
 // Each item's line on standard output once it is final (in a real run, once renamed);
 // progress and failures on standard error.
 class TerminalRename : public PassObserver {
@@ -92,7 +84,7 @@ int RunRenameCommand(const RenameCommandOptions& options) {
   try {
     rows = ListFilesBelow(folder);
   } catch (const Error& e) {
-    PrintUtf8(stderr, u"フォルダを開けません。\n" + DecodePath(folder) + u"\n" + e.description() + u"\n");
+    SayFolderUnreadable(folder, e);
     return 1;
   }
   const std::vector<FileFields> fields = ReadListingFields(folder, rows);

@@ -4,10 +4,30 @@
 
 #include <csignal>
 
+#include "platform/file_names.h"
 #include "platform/text.h"
 #include "session/messages.h"
 
 namespace vq {
+
+std::u16string OnOneLine(std::u16string text) {
+  for (char16_t& c : text)
+    if (c < 0x20 || c == 0x7F) c = u' ';
+  return text;
+}
+
+void SayFolderUnreadable(const std::string& folder, const Error& e) {
+  PrintUtf8(stderr, u"フォルダを開けません。\n" + DecodePath(folder) + u"\n" + e.description() + u"\n");
+}
+
+std::optional<std::vector<PassItem>> Mp3FilesBelowOrSay(const std::string& folder) {
+  try {
+    return ListMp3FilesBelow(folder);
+  } catch (const Error& e) {
+    SayFolderUnreadable(folder, e);
+    return std::nullopt;
+  }
+}
 
 namespace {
 volatile std::sig_atomic_t stopSignal = 0;

@@ -4,15 +4,28 @@
 #pragma once
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "passes/pass_items.h"
+#include "platform/fileio.h"
 #include "session/messages.h"
 
 namespace vq {
 
 // Prints the text in UTF-8; the messages' CR LF line breaks become LF.
 void PrintUtf8(std::FILE* to, std::u16string_view text);
+
+// A name as a line shows it: control characters (a tab, a line end in an old name) as
+// spaces, so that each file keeps to one line and its columns.
+std::u16string OnOneLine(std::u16string text);
+
+// "フォルダを開けません。", the folder and why, on standard error.
+void SayFolderUnreadable(const std::string& folder, const Error& e);
+// The MP3 files below a folder in name order; nullopt, said, when it cannot be read.
+std::optional<std::vector<PassItem>> Mp3FilesBelowOrSay(const std::string& folder);
 
 // From now on SIGINT, SIGTERM and SIGHUP only ask the pass to stop: it looks at
 // StopSignal() between files, so a file is never left half-written.

@@ -66,13 +66,9 @@ int RunToUnicodeCommand(const ToUnicodeCommandOptions& options) {
 
   // From here on a signal ends the command with its message, never in the middle of a file.
   CatchStopSignals();
-  std::vector<PassItem> files;
-  try {
-    files = ListMp3FilesBelow(folder);
-  } catch (const Error& e) {
-    PrintUtf8(stderr, u"フォルダを開けません。\n" + DecodePath(folder) + u"\n" + e.description() + u"\n");
-    return 1;
-  }
+  std::optional<std::vector<PassItem>> listed = Mp3FilesBelowOrSay(folder);
+  if (!listed) return 1;
+  std::vector<PassItem> files = std::move(*listed);
   settings.journalFolder = JournalFolder();
   settings.folder = folder;
   UnicodeConversion conversion(std::move(files), settings);
